@@ -1,0 +1,80 @@
+// Reader of ZVC drawing files (MS-DOS edition).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "readers/dos/dosrecords.h"
+
+namespace vaveze {
+
+inline constexpr std::string_view kZvcMagic = "zv_cad(c)data.......";
+
+struct TLayerGroup2 {
+    float Scale = 0.0f;
+    std::uint8_t Byte1 = 0;
+    std::uint8_t Byte2 = 0;
+    std::uint8_t Byte3 = 0;
+    std::string Name;  // at most 16 bytes
+};
+
+struct TLayer2 {
+    std::uint8_t Byte1 = 0;
+    std::uint8_t Byte2 = 0;
+    std::string Name;  // at most 8 bytes
+};
+
+// One header field: the tables say whether a field is an integer or a real.
+union TDosField {
+    std::int32_t I;
+    float F;
+};
+
+struct TZvcHeader {
+    std::string TitleBlock;  // at most 40 bytes
+    std::string Text1;       // at most 32 bytes; listed
+    std::string Text2;       // at most 32 bytes; listed
+    bool RealScale = true;
+    std::array<TDosField, 32> Line2{};
+    std::array<TDosField, 28> Line3{};
+    std::array<TDosField, 22> Line4{};  // fields 0 and 1: pool start and end
+    std::vector<std::string> Fields;    // only while decoding
+
+    [[nodiscard]] std::int32_t LineCount() const { return Line2[0].I; }
+    [[nodiscard]] std::int32_t ArcCount() const { return Line2[1].I; }
+    [[nodiscard]] std::int32_t TextCount() const { return Line2[2].I; }
+    [[nodiscard]] std::int32_t PointCount() const { return Line2[3].I; }
+    [[nodiscard]] std::int32_t PoolStart() const { return Line4[0].I; }
+    [[nodiscard]] std::int32_t PoolEnd() const { return Line4[1].I; }
+};
+
+struct TZvc101Entry {
+    std::uint32_t A = 0;
+    std::uint32_t B = 0;
+    std::uint8_t C = 0;
+};
+
+struct ZvcReader {
+    std::vector<std::string> HeaderLines;  // 4 lines of 200 bytes
+    TZvcHeader Header;
+    std::vector<TZvc101Entry> Table101;
+    std::vector<std::array<std::uint16_t, 4>> Words;  // 12 entries
+    std::vector<TLayerGroup2> LayerGroups;  // 16
+    std::vector<TLayer2> Layers;            // 256, group-major
+    std::vector<TSen2> Lines;
+    std::vector<TEnko2> Arcs;
+    std::vector<TMoji2> Texts;
+    std::vector<TTen2> Points;
+};
+
+[[nodiscard]] bool IsZvcFile(const std::string& path);
+void ResetZvc(ZvcReader& reader);
+[[nodiscard]] bool ParseZvc(ZvcReader& reader, const std::string& path);
+[[nodiscard]] bool ParseZvcBytes(ZvcReader& reader, std::string_view bytes);
+void ClearZvc(ZvcReader& reader);
+void DecodeZvcHeader(ZvcReader& reader);
+
+}  // namespace vaveze

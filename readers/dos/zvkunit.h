@@ -1,0 +1,47 @@
+// Reader of ZVK symbol files (MS-DOS edition).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "readers/dos/dosrecords.h"
+
+namespace vaveze {
+
+inline constexpr std::string_view kZvkMagic = "zv_cad(c)sym........";
+
+struct TZvkHeader {
+    std::string TitleBlock;  // at most 40 bytes
+    std::string Text1;       // at most 32 bytes; listed
+    std::string Text2;       // at most 32 bytes; listed
+    std::int32_t LineCount = 0;
+    std::int32_t ArcCount = 0;
+    std::int32_t TextCount = 0;
+    std::int32_t PointCount = 0;
+    float Real4 = 0.0f;
+    float Real5 = 0.0f;
+    float Real6 = 1.0f;
+    std::int32_t PoolSize = 0;
+    float Real8 = 1.0f;
+    std::vector<std::string> Fields;  // only while decoding
+};
+
+struct ZvkReader {
+    std::vector<std::string> HeaderLines;  // 2 lines of 200 bytes
+    TZvkHeader Header;
+    std::vector<TSen2> Lines;
+    std::vector<TEnko2> Arcs;
+    std::vector<TTen2> Points;
+    std::vector<TMoji2> Texts;
+};
+
+[[nodiscard]] bool IsZvkFile(const std::string& path);
+void ResetZvk(ZvkReader& reader);
+[[nodiscard]] bool ParseZvk(ZvkReader& reader, const std::string& path);
+[[nodiscard]] bool ParseZvkBytes(ZvkReader& reader, std::string_view bytes);
+void ClearZvk(ZvkReader& reader);
+void DecodeZvkHeader(ZvkReader& reader);
+
+}  // namespace vaveze

@@ -1,0 +1,40 @@
+// Reader of ZVS symbol files (Windows edition, one figure).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "readers/win/zvtype.h"
+#include "readers/win/zvwunit.h"
+
+namespace vaveze {
+
+inline constexpr std::string_view kZvsMagic = "ZvsData";
+
+struct TZvsHeader {
+    std::string Magic;  // the first 7 bytes as read
+    std::int32_t FileVersion = 0;
+    std::array<double, 2> Reals1{};     // header reals 1 and 2
+    std::array<std::int32_t, 6> Ints{}; // header integers 1 to 6
+    std::array<double, 10> Reals3{};    // header reals 3 to 12
+    std::int32_t EntityCount = 0;       // declared count of the figure list
+    std::int32_t BlockDefCount = 0;     // mirrors BlockDefs.Count
+};
+
+struct ZvsReader {
+    TZvsHeader Header;
+    std::vector<TLayerGroup> LayerGroups;  // 16; only the doubles are filled
+    TEntityTables Entities;                // the figure entity list
+    TBlockDefTable BlockDefs;
+};
+
+[[nodiscard]] bool IsZvsFile(const std::string& path);
+void ResetZvs(ZvsReader& reader);
+[[nodiscard]] bool ParseZvs(ZvsReader& reader, const std::string& path);
+[[nodiscard]] bool ParseZvsBytes(ZvsReader& reader, std::string_view bytes);
+void ClearZvs(ZvsReader& reader);
+
+}  // namespace vaveze
