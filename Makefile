@@ -1,8 +1,10 @@
 # The two commands a new user needs: `make run` and `make test`.
 BUILD_DIR ?= build
+ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 600
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test test-asan fuzz clean
 
 all: build
 
@@ -18,8 +20,21 @@ build: configure
 run: build
 	@$(BUILD_DIR)/app/vaveze
 
+# The whole suite, then the whole suite again under AddressSanitizer,
+# LeakSanitizer and UndefinedBehaviorSanitizer.
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-asan
+
+test-asan: deps
+	@cmake --preset asan -DVAVEZE_BUILD_GUI=OFF >/dev/null
+	@cmake --build $(ASAN_DIR) -j $(JOBS)
+	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS, one after the other (needs clang).
+fuzz: build
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) SEED_DIR=$(BUILD_DIR)/fuzz/seeds fuzz/run-fuzzers.sh
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) build-fuzz
