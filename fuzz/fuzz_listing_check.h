@@ -3,7 +3,7 @@
 // aborts, so the fuzzer reports it like a crash.
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <cstdlib>
 #include <string_view>
 
@@ -16,52 +16,32 @@ inline constexpr ListingOptions kEveryOption{true, true, true};
 
 class CheckingSink final : public LineSink {
 public:
-    void Clear() override
-    {
-        lines_ = 0;
-        hash_ = kFnvOffset;
-    }
+    void Clear() override { lines_ = 0; }
 
     [[nodiscard]] bool Append(std::string_view line) override
     {
         if (line.empty() || line == " " || FilterSjisLine(line) != line)
             std::abort();
         ++lines_;
-        for (const char c : line)
-            hash_ = (hash_ ^ static_cast<unsigned char>(c)) * kFnvPrime;
-        hash_ = (hash_ ^ '\n') * kFnvPrime;  // keeps line boundaries in the hash
         return true;
     }
 
-    [[nodiscard]] bool SameListingAs(const CheckingSink& other) const
-    {
-        return lines_ == other.lines_ && hash_ == other.hash_;
-    }
+    [[nodiscard]] std::size_t Lines() const { return lines_; }
 
 private:
-    static constexpr std::uint64_t kFnvOffset = 14695981039346656037ull;
-    static constexpr std::uint64_t kFnvPrime = 1099511628211ull;
     std::size_t lines_ = 0;
-    std::uint64_t hash_ = kFnvOffset;
 };
 
-// Parses the bytes, lists the tables, then parses the same bytes again into
-// the same tables: every parse starts from the reset state, so the second
-// pass must give the same result and the same listing as the first.
+// Parses the bytes and lists the tables with every option on; clearing then
+// releases everything, so LeakSanitizer sees any table the reader lost.
 template <typename Reader, typename Parse, typename List, typename Clear>
-void ParseAndListTwice(std::string_view bytes, Parse parse, List list, Clear clear)
+void ParseAndList(std::string_view bytes, Parse parse, List list, Clear clear)
 {
     Reader reader;
-    const bool firstResult = parse(reader, bytes);
-    CheckingSink first;
-    if (!list(reader, kEveryOption, first))
+    (void)parse(reader, bytes);
+    CheckingSink sink;
+    if (!list(reader, kEveryOption, sink))
         std::abort();  // this sink never refuses a line
-    const bool secondResult = parse(reader, bytes);
-    CheckingSink second;
-    if (!list(reader, kEveryOption, second))
-        std::abort();
-    if (firstResult != secondResult || !first.SameListingAs(second))
-        std::abort();
     clear(reader);
 }
 
