@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 
 #include "readers/dos/zvcunit.h"
@@ -303,6 +304,14 @@ std::string WriteZvk(const ZvkDocument& doc)
     b.raw(doc.Pool);
     b.raw(doc.Trailing);
     return b.take();
+}
+
+bool SaveFile(const std::string& path, std::string_view bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
 }
 
 }  // namespace vaveze::doswriter

@@ -171,4 +171,7 @@ void SyncZvkHeader(ZvkDocument& doc);
 
 [[nodiscard]] std::string WriteZvk(const ZvkDocument& doc);
 
+// Writes `bytes` to a new file (replacing an old one); false on failure.
+[[nodiscard]] bool SaveFile(const std::string& path, std::string_view bytes);
+
 }  // namespace vaveze::doswriter
