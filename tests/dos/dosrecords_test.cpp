@@ -98,7 +98,7 @@ std::string Le16(std::uint16_t v) { return {static_cast<char>(v), static_cast<ch
 std::string ArcBytes(std::uint16_t ratio, std::int32_t fixed)
 {
     return Le32(0x11223344) + Le32(0xFFFFFFFF) + Le32(0x3F800000) + Le16(ratio) + Le32(static_cast<std::uint32_t>(fixed)) +
-           Le32(static_cast<std::uint32_t>(-fixed)) + Le32(0) + "\x01\x02\x03\x04\x05\xFF";
+           Le32(0u - static_cast<std::uint32_t>(fixed)) + Le32(0) + "\x01\x02\x03\x04\x05\xFF";
 }
 
 TEST(ArcRecord, ValuesCopiedAndRealsConverted)
