@@ -12,12 +12,16 @@
 #include "app/listing.h"
 #include "readers/dos/zvcunit.h"
 #include "readers/dos/zvkunit.h"
+#include "readers/win/zvsunit.h"
+#include "readers/win/zvwunit.h"
 #include "tests/dos/dos_writer.h"
+#include "tests/win/zvw_writer.h"
 
 namespace vaveze {
 namespace {
 
 namespace dw = doswriter;
+namespace ww = winwriter;
 using Lines = std::vector<std::string>;
 
 constexpr ListingOptions kEveryOption{true, true, true};
@@ -83,6 +87,182 @@ void CheckEveryCut(const std::string& bytes, Parse parse, List list, CheckTables
         if (::testing::Test::HasFailure())
             return;  // one failing cut says enough
     }
+}
+
+// --- Windows formats ---------------------------------------------------------
+
+// The record a cut ended in: nothing but its strings may have been stored,
+// each whole or not at all, and its text string never without the rest.
+bool PartialRecord(const TEntMoji& cut, const TEntMoji& full)
+{
+    return cut.Text.empty() && PrefixOf(cut.FirstString, full.FirstString);
+}
+bool PartialRecord(const TEntSunpo& cut, const TEntSunpo& full) { return PartialRecord(cut.Moji, full.Moji); }
+template <typename T>
+bool PartialRecord(const T& cut, const T&)
+{
+    return cut == T{};
+}
+
+// A growing table holds the whole file's first entries; the last of them
+// may be the record the cut ended in.
+template <typename T>
+void ExpectGrowingTablePrefix(const std::vector<T>& cut, const std::vector<T>& full, const char* what)
+{
+    ASSERT_LE(cut.size(), full.size()) << what;
+    for (std::size_t i = 0; i < cut.size(); ++i) {
+        if (i + 1 == cut.size())
+            EXPECT_TRUE(cut[i] == full[i] || PartialRecord(cut[i], full[i])) << what << " " << i;
+        else
+            EXPECT_TRUE(cut[i] == full[i]) << what << " " << i;
+    }
+}
+
+void ExpectEntitiesPrefix(const TEntityTables& cut, const TEntityTables& full)
+{
+    if (!cut.Order.empty()) {
+        ASSERT_EQ(cut.Order.size(), full.Order.size());
+        for (std::size_t i = 0; i < cut.Order.size(); ++i)
+            EXPECT_TRUE(PrefixOf(cut.Order[i], full.Order[i])) << "order " << i;
+    }
+    ExpectGrowingTablePrefix(cut.Sen, full.Sen, "line");
+    ExpectGrowingTablePrefix(cut.Enko, full.Enko, "arc");
+    ExpectGrowingTablePrefix(cut.Ten, full.Ten, "point");
+    ExpectGrowingTablePrefix(cut.Moji, full.Moji, "text");
+    ExpectGrowingTablePrefix(cut.Sunpo, full.Sunpo, "dimension");
+    ExpectGrowingTablePrefix(cut.Solid, full.Solid, "solid");
+    ExpectGrowingTablePrefix(cut.Block, full.Block, "block insertion");
+}
+
+void ExpectBlockDefsPrefix(const TBlockDefTable& cut, const TBlockDefTable& full)
+{
+    EXPECT_TRUE(PrefixOf(cut.Count, full.Count));
+    EXPECT_TRUE(PrefixOf(cut.TableSize, full.TableSize));
+    ASSERT_LE(cut.Defs.size(), full.Defs.size());
+    for (std::size_t i = 0; i < cut.Defs.size(); ++i) {
+        SCOPED_TRACE("block definition " + std::to_string(i));
+        const TEntBlockDef& c = cut.Defs[i];
+        const TEntBlockDef& f = full.Defs[i];
+        if (i + 1 < cut.Defs.size()) {
+            EXPECT_TRUE(c == f);
+            continue;
+        }
+        EXPECT_TRUE(PrefixOf(c.Name, f.Name));
+        EXPECT_TRUE(PrefixOf(c.EntityCount, f.EntityCount));
+        ExpectEntitiesPrefix(c.Entities, f.Entities);
+    }
+}
+
+template <typename T>
+void ExpectNamesPrefix(const std::vector<T>& cut, const std::vector<T>& full, const char* what)
+{
+    if (cut.empty())
+        return;  // the parse ended before it sized the table
+    ASSERT_EQ(cut.size(), full.size()) << what;
+    for (std::size_t i = 0; i < cut.size(); ++i)
+        EXPECT_TRUE(PrefixOf(cut[i].Name, full[i].Name)) << what << " " << i;
+}
+
+// Every kind of record, with both forms of the conditional fields, texts and
+// dimension texts all different, and every tag form.
+ww::EntityList EveryKind(const std::string& prefix)
+{
+    ww::EntityList list;
+    list.Add(ww::MakeSen(0, 0, 10, 10));
+    TEntEnko arc;
+    arc.D = {1, 2, 3, 4, 5, 6, 7};
+    list.Add(arc);
+    TEntTen point;
+    point.D = {5, 5};
+    list.Add(point);
+    point.Attr.AttrB = kPointExtensionMark;
+    point.ExtD = {1, 2};
+    list.Add(point, ww::TagForm::LongRef);
+    list.Add(ww::MakeMoji(prefix + "text one", prefix + "first one"));
+    list.Add(ww::MakeMoji(prefix + "\x95\xB6\x8E\x9A two"), ww::TagForm::ShortRef);
+    list.Add(ww::MakeSunpo(prefix + "dimension 100"));
+    TEntSolid solid;
+    solid.Attr.AttrC = kSolidExtraMark;
+    solid.Extra = 5;
+    list.Add(solid);
+    list.Add(TEntSolid{}, ww::TagForm::ShortRef);
+    TEntBlock insertion;
+    insertion.D = {1, 1, 1, 1, 0};
+    list.Add(insertion);
+    list.Add(ww::MakeMoji(prefix + "text three"), ww::TagForm::NewClass);
+    return list;
+}
+
+ww::BlockDefList EveryKindOfBlock()
+{
+    ww::BlockDefList blocks;
+    blocks.Defs.push_back(ww::MakeBlockDef("block one", EveryKind("one ")));
+    ww::BlockDefItem second = ww::MakeBlockDef("block two");
+    second.Value3 = 0x80000002u;  // eight extra bytes before the name
+    second.Entities.Add(ww::MakeSunpo("two dimension"));
+    second.Entities.Add(ww::MakeMoji("two text"));
+    blocks.Defs.push_back(second);
+    blocks.Defs.push_back(ww::MakeBlockDef("block three"));
+    return blocks;
+}
+
+// Version 420 has every part of the header and the dimensions' extension;
+// nothing follows its block definitions.
+std::string EveryRecordZvw()
+{
+    ww::ZvwDocument doc;
+    doc.Version = 420;
+    doc.Header.Memo = "the memo";
+    doc.Group(0).Name = "group zero";
+    doc.Group(7).Name = "group seven";
+    doc.Layer(0, 0).Name = "layer 0-0";
+    doc.Layer(0, 5).Name = "layer 0-5";
+    doc.Layer(7, 15).Name = "layer 7-15";
+    doc.Color(0).Name = "colour 0";
+    doc.Color(200).Name = "colour 200";
+    doc.LineType(3).Name = "line type 3";
+    doc.LineType(32).Name = "line type 32";
+    doc.Entities = EveryKind("");
+    doc.BlockDefs = EveryKindOfBlock();
+    return ww::WriteZvw(doc);
+}
+
+std::string EveryRecordZvs()
+{
+    ww::ZvsDocument doc;
+    doc.Version = 420;
+    doc.GroupDoubles[3] = 2.5;
+    doc.Entities = EveryKind("");
+    doc.BlockDefs = EveryKindOfBlock();
+    return ww::WriteZvs(doc);
+}
+
+TEST(CutAtEveryOffset, DrawingFileOfTheWindowsEdition)
+{
+    CheckEveryCut<ZvwReader>(EveryRecordZvw(), ParseZvwBytes, ListZvw, [](const ZvwReader& cut, const ZvwReader& full) {
+        EXPECT_TRUE(PrefixOf(cut.Header.Memo, full.Header.Memo));
+        ExpectNamesPrefix(cut.LayerGroups, full.LayerGroups, "group");
+        ExpectNamesPrefix(cut.Layers, full.Layers, "layer");
+        ExpectNamesPrefix(cut.Colors, full.Colors, "colour");
+        ExpectNamesPrefix(cut.LineTypes, full.LineTypes, "line type");
+        EXPECT_TRUE(PrefixOf(cut.Header.EntityCount, full.Header.EntityCount));
+        EXPECT_TRUE(PrefixOf(cut.Header.BlockDefCount, full.Header.BlockDefCount));
+        ExpectEntitiesPrefix(cut.Entities, full.Entities);
+        ExpectBlockDefsPrefix(cut.BlockDefs, full.BlockDefs);
+    });
+}
+
+TEST(CutAtEveryOffset, SymbolFileOfTheWindowsEdition)
+{
+    CheckEveryCut<ZvsReader>(EveryRecordZvs(), ParseZvsBytes, ListZvs, [](const ZvsReader& cut, const ZvsReader& full) {
+        EXPECT_TRUE(PrefixOf(cut.Header.EntityCount, full.Header.EntityCount));
+        EXPECT_TRUE(PrefixOf(cut.Header.BlockDefCount, full.Header.BlockDefCount));
+        ASSERT_EQ(cut.LayerGroups.size(), full.LayerGroups.size());
+        for (std::size_t g = 0; g < cut.LayerGroups.size(); ++g)
+            EXPECT_TRUE(PrefixOf(cut.LayerGroups[g].D, full.LayerGroups[g].D)) << "group " << g;
+        ExpectEntitiesPrefix(cut.Entities, full.Entities);
+        ExpectBlockDefsPrefix(cut.BlockDefs, full.BlockDefs);
+    });
 }
 
 // --- DOS formats -------------------------------------------------------------
