@@ -122,7 +122,7 @@ TEST(ObjectCount, ShortAndEscapedForms)
         EXPECT_EQ(ReadObjectCount(in), count);
         EXPECT_EQ(in.tell(), bytes.size());
     }
-    InputStream cut(std::string("\xFF\xFF\x01", 3));
+    InputStream cut(std::string_view("\xFF\xFF\x01", 3));
     EXPECT_THROW((void)ReadObjectCount(cut), InputError);
 }
 
@@ -200,19 +200,19 @@ TEST(ClassTag, ReferenceToSlotsStillZeroPicksTheHighestKind)
     // Before any class is defined every slot is 0, so a reference to 0
     // matches all seven and the last one checked wins.
     TClassTagDecoder d;
-    InputStream in(std::string("\x00\x80", 2));
+    InputStream in(std::string_view("\x00\x80", 2));
     EXPECT_EQ(NextTag(in, d), kKindBlock);
 
     d.Slots = {0, 3, 0, 0, 0, 0, 0, 0};
     d.Slots[kKindBlock] = 9;
-    InputStream again(std::string("\x00\x80", 2));
+    InputStream again(std::string_view("\x00\x80", 2));
     EXPECT_EQ(NextTag(again, d), kKindSolid);
 }
 
 TEST(ClassTag, TagsBelow0x8000AreNegativeReferences)
 {
     TClassTagDecoder d;
-    InputStream in(std::string("\x01\x00", 2));  // r = 1 - 0x8000
+    InputStream in(std::string_view("\x01\x00", 2));  // r = 1 - 0x8000
     EXPECT_EQ(NextTag(in, d), kKindNone);
 }
 

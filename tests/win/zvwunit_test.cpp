@@ -436,19 +436,22 @@ TEST(ZvwBlocks, TopBitThirdValueHasEightExtraBytes)
 {
     ZvwDocument doc;
     doc.Version = 700;
-    doc.BlockDefs.Defs = {MakeBlockDef("one"), MakeBlockDef("two"), MakeBlockDef("three")};
+    doc.BlockDefs.Defs = {MakeBlockDef("one"), MakeBlockDef("two"), MakeBlockDef("three"), MakeBlockDef("four")};
     doc.BlockDefs.Defs[0].Value3 = 0x80000001u;
     doc.BlockDefs.Defs[0].Extra = "EXTRABYT";
     doc.BlockDefs.Defs[1].Value3 = 0x7FFFFFFFu;
     doc.BlockDefs.Defs[2].Value3 = 0xFFFFFFFFu;
+    doc.BlockDefs.Defs[3].Value3 = 0x80000000u;
     ZvwReader r;
     ASSERT_TRUE(ParseZvwBytes(r, WriteZvw(doc)));
-    ASSERT_EQ(r.BlockDefs.Defs.size(), 3u);
+    ASSERT_EQ(r.BlockDefs.Defs.size(), 4u);
     EXPECT_EQ(r.BlockDefs.Defs[0].Value3, 1);
     EXPECT_EQ(r.BlockDefs.Defs[0].Name, "one");
     EXPECT_EQ(r.BlockDefs.Defs[1].Value3, 0x7FFFFFFF);
     EXPECT_EQ(r.BlockDefs.Defs[2].Value3, 3);
     EXPECT_EQ(r.BlockDefs.Defs[2].Name, "three");
+    EXPECT_EQ(r.BlockDefs.Defs[3].Value3, 4);
+    EXPECT_EQ(r.BlockDefs.Defs[3].Name, "four");
 }
 
 TEST(ZvwBlocks, CutInsideTheSecondOfThree)
