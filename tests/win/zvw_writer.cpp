@@ -96,22 +96,27 @@ void AppendTo(std::vector<T>& table, const Entity& stored, std::vector<TOrderEnt
 
 void ArchiveWriter::U16(std::uint16_t value)
 {
-    U8(static_cast<std::uint8_t>(value & 0xFF));
-    U8(static_cast<std::uint8_t>(value >> 8));
+    const char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+    data_.append(bytes, sizeof bytes);
 }
 
 void ArchiveWriter::U32(std::uint32_t value)
 {
-    U16(static_cast<std::uint16_t>(value & 0xFFFF));
-    U16(static_cast<std::uint16_t>(value >> 16));
+    const char bytes[4] = {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
+                           static_cast<char>((value >> 16) & 0xFF), static_cast<char>(value >> 24)};
+    data_.append(bytes, sizeof bytes);
 }
 
 void ArchiveWriter::Double(double value)
 {
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
-    U32(static_cast<std::uint32_t>(bits & 0xFFFFFFFFu));
-    U32(static_cast<std::uint32_t>(bits >> 32));
+    char bytes[8];
+    for (char& b : bytes) {
+        b = static_cast<char>(bits & 0xFF);
+        bits >>= 8;
+    }
+    data_.append(bytes, sizeof bytes);
 }
 
 void ArchiveWriter::Fixed(std::string_view bytes, std::size_t size)
@@ -123,7 +128,7 @@ void ArchiveWriter::Fixed(std::string_view bytes, std::size_t size)
 
 void ArchiveWriter::LpString(std::string_view text)
 {
-    if (text.size() < 255) {
+    if (text.size() < 255 && !escapeEveryString_) {
         U8(static_cast<std::uint8_t>(text.size()));
         Bytes(text);
         return;
@@ -511,6 +516,7 @@ void WriteZvwHeader(ArchiveWriter& out, const ZvwDocument& doc)
 std::string WriteZvw(const ZvwDocument& doc)
 {
     ArchiveWriter out;
+    out.EscapeEveryString(doc.EscapeStrings);
     WriteZvwHeader(out, doc);
     if (doc.Version >= kZvwOldestVersion) {
         ClassNumbering numbering;
@@ -545,6 +551,7 @@ void WriteZvsHeader(ArchiveWriter& out, const ZvsDocument& doc)
 std::string WriteZvs(const ZvsDocument& doc)
 {
     ArchiveWriter out;
+    out.EscapeEveryString(doc.EscapeStrings);
     WriteZvsHeader(out, doc);
     ClassNumbering numbering;
     WriteEntityList(out, numbering, doc.Entities, doc.Version);

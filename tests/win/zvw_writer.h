@@ -60,6 +60,8 @@ public:
     void LpString(std::string_view text);
     // Always the escape form, even for short strings (readers accept it).
     void LpStringEscaped(std::string_view text);
+    // From now on LpString (and every record's strings) uses the escape form.
+    void EscapeEveryString(bool on) { escapeEveryString_ = on; }
 
     // Object count: 16 bits, escaped to 32 bits when it does not fit (or
     // is negative). The escaped form is also legal for small counts.
@@ -84,6 +86,7 @@ public:
 
 private:
     std::string data_;
+    bool escapeEveryString_ = false;
 };
 
 // One entity of any of the seven kinds.
@@ -202,6 +205,7 @@ struct ZvwDocument {
     bool EmbeddedSection = true;  // from version 700: count and files
     std::vector<EmbeddedFile> EmbeddedFiles;
     std::string Trailer;          // anything after the end
+    bool EscapeStrings = false;   // every string in its 16-bit form
 
     TLayerGroup& Group(std::size_t group);
     TLayer& Layer(std::size_t group, std::size_t layer);
@@ -221,6 +225,7 @@ struct ZvsDocument {
     EntityList Entities;
     BlockDefList BlockDefs;
     std::string Trailer;
+    bool EscapeStrings = false;  // every string in its 16-bit form
 };
 
 // The header of a drawing file, up to (not including) the entity count.

@@ -392,6 +392,21 @@ TEST(ZvwEntities, UnknownClassesAreSkippedWithoutReadingData)
     EXPECT_EQ(r.Entities.Order.size(), 2u);
 }
 
+TEST(ZvwEntities, EscapeFormStringsReadLikeShortOnes)
+{
+    ZvwDocument doc = RichDrawing(700);
+    ZvwReader plain;
+    ASSERT_TRUE(ParseZvwBytes(plain, WriteZvw(doc)));
+    doc.EscapeStrings = true;
+    ZvwReader escaped;
+    ASSERT_TRUE(ParseZvwBytes(escaped, WriteZvw(doc)));
+    EXPECT_EQ(escaped.Header, plain.Header);
+    EXPECT_EQ(escaped.Layers, plain.Layers);
+    EXPECT_EQ(escaped.Colors, plain.Colors);
+    EXPECT_EQ(escaped.Entities, plain.Entities);
+    EXPECT_EQ(escaped.BlockDefs.Defs, plain.BlockDefs.Defs);
+}
+
 TEST(ZvwEntities, LargeEscapedCount)
 {
     ZvwDocument doc;
