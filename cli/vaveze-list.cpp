@@ -147,64 +147,82 @@ std::string FolderPart(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// Detects, parses and lists one file into `sink`; returns the file's exit status.
-int ListOne(const std::string& path, const ListingOptions& listing, EncodedSink& sink)
+struct FileResult {
+    int Status = kExitOk;
+    std::string Problem;   // one line for standard error; empty when all went well
+    bool Warning = false;  // Problem is the window's warning, shown word for word
+};
+
+constexpr std::string_view kPartialNote = "the file could not be read to its end; only what was read is listed";
+
+// Detects, parses and lists one file into `sink`.
+FileResult ListOne(const std::string& path, const ListingOptions& listing, EncodedSink& sink)
 {
-    Readers readers;
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        Complain(path + ": " + std::strerror(errno));
-        return kExitNotRecognised;
-    }
+    if (::stat(path.c_str(), &st) != 0)
+        return {kExitNotRecognised, path + ": " + std::strerror(errno)};
+
+    Readers readers;
     const Detection detection = DetectAndParse(readers, path);
     if (detection.Kind == FormatKind::None) {
-        if (!detection.Warning.empty()) {
-            std::string line(detection.Warning);
-            line += '\n';
-            std::fwrite(line.data(), 1, line.size(), stderr);
-        } else {
-            Complain(path + ": not a recognised drawing or symbol file");
-        }
-        return kExitNotRecognised;
+        // The window's warning, word for word, where it gives one.
+        if (!detection.Warning.empty())
+            return {kExitNotRecognised, std::string(detection.Warning), true};
+        return {kExitNotRecognised, path + ": not a recognised drawing or symbol file"};
     }
-    (void)ListFormat(detection.Kind, readers, listing, sink);  // this sink never refuses
-    if (!detection.ParsedToEnd) {
-        Complain(path + ": the file could not be read to its end; only what was read is listed");
-        return kExitPartial;
-    }
-    return kExitOk;
+    (void)ListFormat(detection.Kind, readers, listing, sink);  // this sink never refuses a line
+    if (!detection.ParsedToEnd)
+        return {kExitPartial, path + ": " + std::string(kPartialNote)};
+    return {};
+}
+
+void Report(const std::string& line)
+{
+    const std::string out = line + '\n';
+    std::fwrite(out.data(), 1, out.size(), stderr);
 }
 
 int ListToStdout(const Options& options)
 {
     EncodedSink sink(options.Utf8);
-    const int status = ListOne(options.Files.front(), options.Listing, sink);
-    if (status == kExitNotRecognised)
-        return status;
+    const FileResult result = ListOne(options.Files.front(), options.Listing, sink);
+    if (result.Warning)
+        Report(result.Problem);
+    else if (!result.Problem.empty())
+        Complain(result.Problem);
+    if (result.Status == kExitNotRecognised)
+        return result.Status;
     if (!WriteAll(STDOUT_FILENO, sink.Bytes())) {
         Complain(std::string("standard output: ") + std::strerror(errno));
         return kExitWriteError;
     }
-    return status;
+    return result.Status;
 }
 
+// Saves each listing beside its source and reports one line per file.
 int SaveEach(const Options& options)
 {
     int worst = kExitOk;
     for (const std::string& path : options.Files) {
         EncodedSink sink(options.Utf8);
-        int status = ListOne(path, options.Listing, sink);
-        if (status != kExitNotRecognised) {
+        FileResult result = ListOne(path, options.Listing, sink);
+        std::string line;
+        if (result.Status == kExitNotRecognised) {
+            line = result.Warning ? path + ": " + result.Problem : result.Problem;
+        } else {
             const std::string target = FolderPart(path) + ProposedTextName(path);
             std::string error;
             if (SaveAtomically(target, sink.Bytes(), error)) {
-                Complain(path + " -> " + target + " (" + std::to_string(sink.Lines()) + " lines)");
+                line = path + " -> " + target + " (" + std::to_string(sink.Lines()) + " lines)";
+                if (result.Status == kExitPartial)
+                    line += "; " + std::string(kPartialNote);
             } else {
-                Complain(target + ": " + error);
-                status = kExitWriteError;
+                line = target + ": " + error;
+                result.Status = kExitWriteError;
             }
         }
-        worst = std::max(worst, status);
+        Complain(line);
+        worst = std::max(worst, result.Status);
     }
     return worst;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,6 +14,16 @@
 namespace vaveze {
 
 inline constexpr std::size_t kDosHeaderLineSize = 200;
+
+// Record sizes in the file.
+inline constexpr std::size_t kSen2FileSize = 22;
+inline constexpr std::size_t kEnko2FileSize = 32;
+inline constexpr std::size_t kTen2FileSize = 12;
+inline constexpr std::size_t kMoji2FileSize = 24;
+
+// Widths of the three text fields at the start of the first header line.
+inline constexpr std::size_t kDosTitleBlockSize = 40;
+inline constexpr std::size_t kDosHeaderTextSize = 32;
 
 struct TSen2 {  // DOS line record, kept as its 22 bytes
     std::array<std::uint8_t, 22> Bytes{};
@@ -42,7 +53,58 @@ struct TMoji2 {  // DOS text record
     std::string Text;  // the only member that is listed
 };
 
+// How a text record's pool position is made from its bytes 16-19.
+enum class DosPoolAddressing {
+    SegmentOffset,  // drawing files: segment * 16 + offset
+    OffsetOnly,     // symbol files: the offset alone; the segment bytes are ignored
+};
+
+// The three text fields of the first header line.
+struct DosTitleTexts {
+    std::string TitleBlock;
+    std::string Text1;
+    std::string Text2;
+};
+
+// Consumes one header line and returns all of its 200 bytes.
+[[nodiscard]] std::string ReadHeaderLine(InputStream& in);
+
+// Positions 1-40, 41-72 and 73-104 of the first header line, byte for byte
+// (shorter only when the line itself is).
+[[nodiscard]] DosTitleTexts TakeTitleTexts(std::string_view line);
+
 // Splits a header line into exactly n fields (see dosrecords.cpp).
 [[nodiscard]] std::vector<std::string> SplitFields(std::string_view line, std::size_t n);
+
+// The element count for a table of `count` records, checked before anything
+// is sized: negative counts, counts above the file's size and (when
+// `recordBytes` is not 0) tables whose records cannot fit in `room` bytes are
+// input errors.
+[[nodiscard]] std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize, std::size_t recordBytes,
+                                           std::size_t room);
+
+[[nodiscard]] TSen2 ReadSen2(InputStream& in);
+[[nodiscard]] TEnko2 ReadEnko2(InputStream& in);
+[[nodiscard]] TTen2 ReadTen2(InputStream& in);
+[[nodiscard]] TMoji2 ReadMoji2(InputStream& in, DosPoolAddressing addressing);
+
+// Reads a pool of `size` bytes (> 0) into a buffer one byte longer whose last
+// byte is NUL. A pool larger than what is left of the file is an input error
+// before anything is allocated.
+[[nodiscard]] std::string ReadStringPool(InputStream& in, std::int32_t size);
+
+// Gives every text its string: the bytes of the pool from index
+// PoolPosition - poolBase up to the first NUL. An index outside the pool
+// gives an empty text. `pool` is the buffer of ReadStringPool.
+//
+// Copies are bounded by `byteBudget`: texts that would take the total past it
+// count as an allocation failure (InputError), so many records pointing at
+// one long string cannot exhaust memory. Texts before that keep their strings.
+void GiveTextsTheirStrings(std::vector<TMoji2>& texts, std::string_view pool, std::int64_t poolBase,
+                           std::size_t byteBudget);
+
+// The budget GiveTextsTheirStrings is given by the readers for a file of
+// `fileSize` bytes: far above what any sound file needs.
+[[nodiscard]] std::size_t DosTextByteBudget(std::size_t fileSize);
 
 }  // namespace vaveze

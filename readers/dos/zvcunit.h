@@ -33,14 +33,23 @@ union TDosField {
     float F;
 };
 
+// The fields of header lines 2, 3 and 4 as a reset leaves them.
+[[nodiscard]] std::array<TDosField, 32> DefaultZvcLine2();
+[[nodiscard]] std::array<TDosField, 28> DefaultZvcLine3();
+[[nodiscard]] std::array<TDosField, 22> DefaultZvcLine4();
+
+// Linear address of a pool address field: characters 1-4 are the segment and
+// 6-9 the offset, both hexadecimal; malformed parts count as 0.
+[[nodiscard]] std::int32_t ZvcPoolAddress(std::string_view field);
+
 struct TZvcHeader {
     std::string TitleBlock;  // at most 40 bytes
     std::string Text1;       // at most 32 bytes; listed
     std::string Text2;       // at most 32 bytes; listed
     bool RealScale = true;
-    std::array<TDosField, 32> Line2{};
-    std::array<TDosField, 28> Line3{};
-    std::array<TDosField, 22> Line4{};  // fields 0 and 1: pool start and end
+    std::array<TDosField, 32> Line2 = DefaultZvcLine2();
+    std::array<TDosField, 28> Line3 = DefaultZvcLine3();
+    std::array<TDosField, 22> Line4 = DefaultZvcLine4();  // fields 0 and 1: pool start and end
     std::vector<std::string> Fields;    // only while decoding
 
     [[nodiscard]] std::int32_t LineCount() const { return Line2[0].I; }
@@ -49,6 +58,9 @@ struct TZvcHeader {
     [[nodiscard]] std::int32_t PointCount() const { return Line2[3].I; }
     [[nodiscard]] std::int32_t PoolStart() const { return Line4[0].I; }
     [[nodiscard]] std::int32_t PoolEnd() const { return Line4[1].I; }
+    [[nodiscard]] std::int32_t PaperSizeCode() const { return Line2[11].I; }
+    // Bytes of the string pool; nothing is read when it is not above 0.
+    [[nodiscard]] std::int32_t PoolSize() const { return PoolEnd() - PoolStart(); }
 };
 
 struct TZvc101Entry {

@@ -1,0 +1,237 @@
+#include "readers/dos/zvcunit.h"
+
+#include <exception>
+
+#include "app/Func_.h"
+
+namespace vaveze {
+namespace {
+
+constexpr std::size_t kHeaderLineCount = 4;
+constexpr std::size_t kHeaderBytes = kHeaderLineCount * kDosHeaderLineSize;
+constexpr std::size_t kTable101Size = 101;
+constexpr std::size_t kWordTableSize = 12;
+constexpr std::size_t kWordsInFile = 11;  // entry 11 stays zero
+constexpr std::size_t kGroupCount = 16;
+constexpr std::size_t kLayerCount = 256;
+constexpr std::size_t kLayerNameSlot = 8;
+constexpr std::size_t kGroupNameSlot = 16;
+constexpr std::size_t kRealScaleFlagIndex = 22;  // character 23
+constexpr std::size_t kOldSheetFieldIndex = 30;  // field 30 of line 2
+constexpr std::int32_t kOldSheetZeroValue = 518;
+
+enum class FieldKind : std::uint8_t { Int, Real, PoolAddress };
+
+struct FieldSpec {
+    FieldKind Kind;
+    float Default;  // exact for every integer default used here
+};
+
+constexpr FieldSpec I(float d = 0) { return {FieldKind::Int, d}; }
+constexpr FieldSpec R(float d = 0) { return {FieldKind::Real, d}; }
+constexpr FieldSpec P() { return {FieldKind::PoolAddress, 393216}; }  // segment 6000, offset 0000
+
+// Kinds and defaults of the numeric header lines, field by field.
+constexpr std::array<FieldSpec, 32> kLine2 = {
+    I(),  I(),  I(),  I(),  I(),  I(1), I(1),    I(1),    I(1),  R(1),   I(),
+    I(3), I(2), I(1), R(),  R(),  R(5), R(10),   I(),     I(),   I(),    I(),
+    I(),  I(),  I(),  R(5), R(5), R(),  R(),     R(),     I(kOldSheetZeroValue), I()};
+constexpr std::array<FieldSpec, 28> kLine3 = {
+    R(),  R(),  R(3), R(15), I(),     I(),     I(),     I(),     I(),     I(1),
+    R(),  R(),  R(),  R(),   R(),     R(),     I(),     I(),     I(),     R(100),
+    R(100), R(100), R(100), R(100), R(100), R(), R(), R(1)};
+constexpr std::array<FieldSpec, 22> kLine4 = {P(), P(), R(), R(), R(), R(), R(), R(), R(), R(), R(),
+                                              R(), R(), R(), R(), R(), R(), R(), R(), R(), I(), I()};
+
+template <std::size_t N>
+std::array<TDosField, N> Defaults(const std::array<FieldSpec, N>& spec)
+{
+    std::array<TDosField, N> out{};
+    for (std::size_t i = 0; i < N; ++i) {
+        if (spec[i].Kind == FieldKind::Real)
+            out[i].F = spec[i].Default;
+        else
+            out[i].I = static_cast<std::int32_t>(spec[i].Default);
+    }
+    return out;
+}
+
+// Splits the line into the header's field list and converts field by field,
+// storing each at once: an overflowing real ends the parse with the fields
+// before it kept.
+template <std::size_t N>
+void DecodeLine(std::vector<std::string>& fields, std::string_view line, const std::array<FieldSpec, N>& spec,
+                std::array<TDosField, N>& out)
+{
+    fields = SplitFields(line, N);
+    for (std::size_t i = 0; i < N; ++i) {
+        switch (spec[i].Kind) {
+        case FieldKind::Int: out[i].I = TextToInt(fields[i]); break;
+        case FieldKind::Real: out[i].F = TextToSingle(fields[i]); break;
+        case FieldKind::PoolAddress: out[i].I = ZvcPoolAddress(fields[i]); break;
+        }
+    }
+}
+
+// A name slot's bytes up to the first NUL.
+std::string SlotName(std::string_view slot) { return std::string(slot.substr(0, slot.find('\0'))); }
+
+// Empties the field list however the decoding ends.
+struct FieldListReset {
+    std::vector<std::string>& Fields;
+    ~FieldListReset() { Fields = {}; }
+};
+
+void ReadFixedBlocks(ZvcReader& r, InputStream& in)
+{
+    for (auto& e : r.Table101)
+        e.A = in.readU32();
+    for (auto& e : r.Table101)
+        e.B = in.readU32();
+    for (auto& e : r.Table101)
+        e.C = in.readU8();
+    for (std::size_t word = 0; word < 4; ++word)
+        for (std::size_t i = 0; i < kWordsInFile; ++i)
+            r.Words[i][word] = in.readU16();
+}
+
+void ReadGroupsAndLayers(ZvcReader& r, InputStream& in)
+{
+    // The scales' layout follows the real-scale flag of the title line.
+    for (auto& g : r.LayerGroups)
+        g.Scale = r.Header.RealScale ? in.readFloat() : static_cast<float>(in.readU16());
+    for (auto& g : r.LayerGroups)
+        g.Byte1 = in.readU8();
+    for (auto& l : r.Layers)
+        l.Byte1 = in.readU8();
+    for (auto& g : r.LayerGroups)
+        g.Byte2 = in.readU8();
+    for (auto& l : r.Layers)
+        l.Byte2 = in.readU8();
+    for (auto& g : r.LayerGroups)
+        g.Byte3 = in.readU8();
+}
+
+void ReadEntities(ZvcReader& r, InputStream& in, std::size_t fileSize)
+{
+    for (auto& rec : r.Lines)
+        rec = ReadSen2(in);
+    for (auto& rec : r.Arcs)
+        rec = ReadEnko2(in);
+    for (auto& rec : r.Texts)
+        rec = ReadMoji2(in, DosPoolAddressing::SegmentOffset);
+    // Without a pool nothing is skipped: the point records follow directly.
+    if (r.Header.PoolSize() > 0) {
+        const std::string pool = ReadStringPool(in, r.Header.PoolSize());
+        GiveTextsTheirStrings(r.Texts, pool, r.Header.PoolStart(), DosTextByteBudget(fileSize));
+    }
+    for (auto& rec : r.Points)
+        rec = ReadTen2(in);
+}
+
+void ReadNames(ZvcReader& r, InputStream& in)
+{
+    for (auto& l : r.Layers)
+        l.Name = SlotName(in.readBytes(kLayerNameSlot));
+    for (auto& g : r.LayerGroups)
+        g.Name = SlotName(in.readBytes(kGroupNameSlot));
+}
+
+void ReadZvc(ZvcReader& r, std::string_view bytes)
+{
+    InputStream in(bytes);
+    r.HeaderLines.resize(kHeaderLineCount);
+    r.Table101.resize(kTable101Size);
+    r.Words.resize(kWordTableSize);
+    r.LayerGroups.resize(kGroupCount);
+    r.Layers.resize(kLayerCount);
+
+    for (auto& line : r.HeaderLines)
+        line = ReadHeaderLine(in);
+    DecodeZvcHeader(r);
+
+    // Every table is checked against the file before it is sized. Line, arc
+    // and text records must fit behind the header; the point records follow
+    // the pool, so a file cut among them still yields its texts.
+    const std::size_t fileSize = bytes.size();
+    const std::size_t room = fileSize - kHeaderBytes;
+    const TZvcHeader& h = r.Header;
+    r.Lines.resize(CheckedTableSize(h.LineCount(), fileSize, kSen2FileSize, room));
+    r.Arcs.resize(CheckedTableSize(h.ArcCount(), fileSize, kEnko2FileSize, room));
+    r.Texts.resize(CheckedTableSize(h.TextCount(), fileSize, kMoji2FileSize, room));
+    r.Points.resize(CheckedTableSize(h.PointCount(), fileSize, 0, 0));
+
+    ReadFixedBlocks(r, in);
+    ReadGroupsAndLayers(r, in);
+    ReadEntities(r, in, fileSize);
+    ReadNames(r, in);
+}
+
+}  // namespace
+
+std::array<TDosField, 32> DefaultZvcLine2() { return Defaults(kLine2); }
+std::array<TDosField, 28> DefaultZvcLine3() { return Defaults(kLine3); }
+std::array<TDosField, 22> DefaultZvcLine4() { return Defaults(kLine4); }
+
+std::int32_t ZvcPoolAddress(std::string_view field)
+{
+    // At most four hexadecimal digits each, so the sum cannot overflow.
+    const std::int32_t segment = TextToInt("$" + CopyClamped(field, 1, 4));
+    const std::int32_t offset = TextToInt("$" + CopyClamped(field, 6, 4));
+    return segment * 16 + offset;
+}
+
+bool IsZvcFile(const std::string& path) { return FileStartsWith(path, kZvcMagic); }
+
+void ResetZvc(ZvcReader& reader) { reader = ZvcReader{}; }
+
+void ClearZvc(ZvcReader& reader) { ResetZvc(reader); }
+
+void DecodeZvcHeader(ZvcReader& reader)
+{
+    TZvcHeader& h = reader.Header;
+    FieldListReset emptyAfterwards{h.Fields};
+    auto line = [&reader](std::size_t i) {
+        return i < reader.HeaderLines.size() ? std::string_view(reader.HeaderLines[i]) : std::string_view();
+    };
+
+    DosTitleTexts texts = TakeTitleTexts(line(0));
+    h.TitleBlock = std::move(texts.TitleBlock);
+    h.Text1 = std::move(texts.Text1);
+    h.Text2 = std::move(texts.Text2);
+    h.RealScale = line(0).size() > kRealScaleFlagIndex && line(0)[kRealScaleFlagIndex] == 'f';
+
+    DecodeLine(h.Fields, line(1), kLine2, h.Line2);
+    if (h.Line2[kOldSheetFieldIndex].I == 0)
+        h.Line2[kOldSheetFieldIndex].I = kOldSheetZeroValue;
+    DecodeLine(h.Fields, line(2), kLine3, h.Line3);
+    DecodeLine(h.Fields, line(3), kLine4, h.Line4);
+}
+
+bool ParseZvcBytes(ZvcReader& reader, std::string_view bytes)
+{
+    ResetZvc(reader);
+    try {
+        ReadZvc(reader, bytes);
+        return true;
+    } catch (const std::exception&) {
+        // Input errors, an overflowing header real and failed allocations
+        // all end the parse; what was stored before stays.
+        return false;
+    }
+}
+
+bool ParseZvc(ZvcReader& reader, const std::string& path)
+{
+    ResetZvc(reader);
+    try {
+        std::string bytes;
+        if (!ReadWholeFile(path, bytes))
+            return false;
+        return ParseZvcBytes(reader, bytes);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+}  // namespace vaveze
