@@ -1,6 +1,7 @@
 // Runs the built vaveze-list as a user or a script would.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Run {
+struct Outcome {
     int status = -1;
     std::string out;
     std::string err;
@@ -50,7 +51,7 @@ protected:
         return path.string();
     }
 
-    Run Execute(std::vector<std::string> args)
+    Outcome Execute(std::vector<std::string> args)
     {
         args.insert(args.begin(), VAVEZE_LIST_PATH);
         std::vector<char*> argv;
@@ -65,7 +66,7 @@ protected:
         posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_t pid = 0;
-        Run run;
+        Outcome run;
         if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
             int wstatus = 0;
             ::waitpid(pid, &wstatus, 0);
@@ -84,37 +85,37 @@ protected:
 TEST_F(CliTest, UsageErrors)
 {
     for (const auto& args : std::vector<std::vector<std::string>>{{}, {"--bogus", "x.zvw"}, {"a.zvw", "b.zvw"}}) {
-        const Run run = Execute(args);
+        const Outcome run = Execute(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.out.empty());
         EXPECT_NE(run.err.find("Usage:"), std::string::npos);
     }
-    const Run help = Execute({"--help"});
+    const Outcome help = Execute({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--dimensions"), std::string::npos);
-    const Run version = Execute({"--version"});
+    const Outcome version = Execute({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_NE(version.out.find("1.01"), std::string::npos);
 }
 
 TEST_F(CliTest, UnrecognisedFilesWriteNothingToStandardOutput)
 {
-    const Run missing = Execute({(dir_ / "missing.zvw").string()});
+    const Outcome missing = Execute({(dir_ / "missing.zvw").string()});
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.out.empty());
     EXPECT_FALSE(missing.err.empty());
 
-    const Run wrongZvw = Execute({Write("wrong.zvw", "not a drawing")});
+    const Outcome wrongZvw = Execute({Write("wrong.zvw", "not a drawing")});
     EXPECT_EQ(wrongZvw.status, 1);
     EXPECT_TRUE(wrongZvw.out.empty());
     EXPECT_EQ(wrongZvw.err, "このファイルは、Zv_cad for Windows(Ver2.20～)図面ファイルではありません。\n");
 
-    const Run wrongZvs = Execute({Write("wrong.zvs", "not a symbol")});
+    const Outcome wrongZvs = Execute({Write("wrong.zvs", "not a symbol")});
     EXPECT_EQ(wrongZvs.status, 1);
     EXPECT_EQ(wrongZvs.err, "このファイルは、Zv_cad for Windows 図形ファイルではありません。\n");
 
     for (const char* name : {"wrong.zvc", "wrong.zvk", "plan.txt", "noext"}) {
-        const Run run = Execute({Write(name, "ZvwData.")});
+        const Outcome run = Execute({Write(name, "ZvwData.")});
         EXPECT_EQ(run.status, 1) << name;
         EXPECT_TRUE(run.out.empty()) << name;
     }
@@ -123,12 +124,12 @@ TEST_F(CliTest, UnrecognisedFilesWriteNothingToStandardOutput)
 TEST_F(CliTest, CutOffFileIsListedAsFarAsReadWithStatusThree)
 {
     const std::string path = Write("cut.zvw", std::string(kZvwMagic) + "\xDC");
-    const Run run = Execute({path});
+    const Outcome run = Execute({path});
     EXPECT_EQ(run.status, 3);
     EXPECT_EQ(run.out, heading_);
     EXPECT_NE(run.err.find("could not be read to its end"), std::string::npos);
 
-    const Run header = Execute({"--header", path});
+    const Outcome header = Execute({"--header", path});
     EXPECT_EQ(header.out, std::string(kHeadingHeader) + "\r\n" + heading_);
 
     // The same bytes as a backup are listed alike.
@@ -137,7 +138,7 @@ TEST_F(CliTest, CutOffFileIsListedAsFarAsReadWithStatusThree)
 
 TEST_F(CliTest, Utf8OutputUsesLineFeeds)
 {
-    const Run run = Execute({"--utf8", Write("cut.zvw", std::string(kZvwMagic))});
+    const Outcome run = Execute({"--utf8", Write("cut.zvw", std::string(kZvwMagic))});
     EXPECT_EQ(run.status, 3);
     EXPECT_EQ(run.out, "■文字情報\n");
 }
@@ -149,7 +150,7 @@ TEST_F(CliTest, SaveWritesBesideEachSourceAndReportsTheWorstStatus)
     const std::string c = Write("sym.ZVK", std::string(kZvkMagic));
     // An existing listing is replaced.
     Write("plan.old.txt", "previous contents");
-    const Run run = Execute({"--save", "--header", a, b, c});
+    const Outcome run = Execute({"--save", "--header", a, b, c});
     EXPECT_EQ(run.status, 3);
     EXPECT_TRUE(run.out.empty());
     EXPECT_EQ(Slurp(dir_ / "plan.old.txt"), std::string(kHeadingHeader) + "\r\n" + heading_);
@@ -166,7 +167,7 @@ TEST_F(CliTest, SaveIntoAnUnwritableFolderKeepsTheExistingFile)
     const std::string path = Write("plan.zvw", std::string(kZvwMagic));
     Write("plan.txt", "keep me");
     fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-    const Run run = Execute({"--save", path});
+    const Outcome run = Execute({"--save", path});
     fs::permissions(dir_, fs::perms::owner_all);
     EXPECT_EQ(run.status, 4);
     EXPECT_EQ(Slurp(dir_ / "plan.txt"), "keep me");
