@@ -1,0 +1,56 @@
+// Code page 932 (Shift-JIS with the NEC and IBM extension rows) for showing
+// listing bytes and for saving text the user typed.
+//
+// The listing keeps the file's bytes, and those bytes need not be valid
+// Shift-JIS. Decoding therefore never fails: a byte that starts no valid
+// character is shown as the private-use character kRawByteBase + byte, which
+// the encoder turns back into that byte, so bytes -> text -> bytes is exact
+// except for the few codes that share their character with another code
+// (DecodedText::ReEncodesExactly tells when a text holds one of those).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vaveze {
+
+// U+F700 + b stands for the raw byte b.
+inline constexpr char16_t kRawByteBase = 0xF700;
+
+// How single control bytes (00-1F and 7F) are decoded.
+enum class ControlBytes {
+    AsIs,       // as the control characters they are
+    AsRawByte,  // as raw-byte characters, so that no byte of a line can end it on screen
+};
+
+struct DecodedText {
+    std::u16string Text;  // one UTF-16 unit per character, never a surrogate
+    // False when some double-byte code in the input encodes back to another
+    // code (NEC row 13 and the NEC-selected IBM rows share characters).
+    bool ReEncodesExactly = true;
+};
+
+// Decodes bytes as code page 932; invalid bytes become raw-byte characters.
+[[nodiscard]] DecodedText DecodeCp932(std::string_view bytes, ControlBytes controls = ControlBytes::AsIs);
+
+// Byte length (1 or 2) of the character that starts at `pos` (< bytes.size()).
+// Two only when the two bytes form a valid double-byte code.
+[[nodiscard]] std::size_t Cp932CharLength(std::string_view bytes, std::size_t pos);
+
+struct EncodedText {
+    std::string Bytes;
+    // Characters code page 932 cannot hold, each once, in order of first
+    // appearance. Bytes holds the encoding of the rest.
+    std::u32string Unencodable;
+};
+
+// Encodes UTF-16 text as code page 932 the way the system code page does,
+// raw-byte characters included.
+[[nodiscard]] EncodedText EncodeCp932(std::u16string_view text);
+
+// Decodes Shift-JIS bytes to UTF-8; bytes that start no valid character
+// become U+FFFD. Control bytes stay as they are.
+[[nodiscard]] std::string Cp932ToUtf8(std::string_view sjisBytes);
+
+}  // namespace vaveze

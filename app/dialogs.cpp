@@ -1,0 +1,95 @@
+#include "app/dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace vaveze {
+namespace {
+
+QString CaseBlindPattern(const QString& pattern)
+{
+    // "*.*" means every file where these filters come from; here it would
+    // hide the files without a dot.
+    if (pattern == QLatin1String("*.*"))
+        return QStringLiteral("*");
+    QString out;
+    for (const QChar c : pattern) {
+        const QChar lower = c.toLower();
+        const QChar upper = c.toUpper();
+        if (c.isLetter() && lower != upper)
+            out += QLatin1Char('[') + lower + upper + QLatin1Char(']');
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Prepares a dialog of Qt's own kind with the folder, name and filters.
+void SetUp(QFileDialog& dialog, const FileDialogSetup& setup)
+{
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The descriptions already name the patterns; the case-blind forms would
+    // only clutter the list.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setSizeGripEnabled(true);
+    QStringList filters;
+    for (const FileFilter& filter : setup.Filters)
+        filters += QtNameFilter(filter);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters.front());
+    dialog.setDirectory(setup.Folder);
+    if (!setup.ProposedName.isEmpty())
+        dialog.selectFile(setup.ProposedName);
+}
+
+std::optional<QString> Run(QFileDialog& dialog)
+{
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty())
+        return std::nullopt;
+    return files.front();
+}
+
+}  // namespace
+
+QString QtNameFilter(const FileFilter& filter)
+{
+    QStringList patterns;
+    for (const QString& pattern : filter.Patterns)
+        patterns += CaseBlindPattern(pattern);
+    return filter.Description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+}
+
+std::optional<QString> QtDialogs::ChooseFileToOpen(QWidget* parent, const FileDialogSetup& setup)
+{
+    QFileDialog dialog(parent, setup.Title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    SetUp(dialog, setup);
+    return Run(dialog);
+}
+
+std::optional<QString> QtDialogs::ChooseFileToSave(QWidget* parent, const FileDialogSetup& setup)
+{
+    QFileDialog dialog(parent, setup.Title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(setup.DefaultSuffix);
+    SetUp(dialog, setup);
+    return Run(dialog);
+}
+
+void QtDialogs::ShowMessage(QWidget* parent, MessageKind kind, const QString& caption, const QString& text)
+{
+    const QMessageBox::Icon icon = kind == MessageKind::Warning ? QMessageBox::Warning : QMessageBox::Critical;
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void QtDialogs::Beep() { QApplication::beep(); }
+
+}  // namespace vaveze

@@ -1,0 +1,59 @@
+// The modal conversations of the window: file dialogs, message boxes and the
+// beep. The window talks to them only through Dialogs, so tests can answer
+// in place of a person and see what was asked.
+#pragma once
+
+#include <optional>
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace vaveze {
+
+// One entry of a dialog's file-type list.
+struct FileFilter {
+    QString Description;
+    QStringList Patterns;  // wildcards such as "*.zvw", matched regardless of case
+};
+
+struct FileDialogSetup {
+    QString Title;
+    QString Folder;        // starting folder
+    QString ProposedName;  // file name put in the name field; may be empty
+    QList<FileFilter> Filters;  // the first one is selected
+    QString DefaultSuffix;  // save dialog: added to a name typed without extension
+};
+
+enum class MessageKind { Warning, Error };
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // The full path of an existing file, or nothing when the user cancelled.
+    [[nodiscard]] virtual std::optional<QString> ChooseFileToOpen(QWidget* parent, const FileDialogSetup& setup) = 0;
+    // The full path to save to, or nothing when the user cancelled. The user
+    // has already agreed to replace an existing file.
+    [[nodiscard]] virtual std::optional<QString> ChooseFileToSave(QWidget* parent, const FileDialogSetup& setup) = 0;
+    // A modal box with one OK button.
+    virtual void ShowMessage(QWidget* parent, MessageKind kind, const QString& caption, const QString& text) = 0;
+    virtual void Beep() = 0;
+};
+
+// The real thing: Qt's own dialogs (never the desktop's, whose filters and
+// options differ between platforms) and message boxes.
+class QtDialogs final : public Dialogs {
+public:
+    [[nodiscard]] std::optional<QString> ChooseFileToOpen(QWidget* parent, const FileDialogSetup& setup) override;
+    [[nodiscard]] std::optional<QString> ChooseFileToSave(QWidget* parent, const FileDialogSetup& setup) override;
+    void ShowMessage(QWidget* parent, MessageKind kind, const QString& caption, const QString& text) override;
+    void Beep() override;
+};
+
+// A filter as a Qt dialog takes it: the description, then the patterns with
+// every letter made to match either case ("*.zvw" becomes "*.[zZ][vV][wW]").
+[[nodiscard]] QString QtNameFilter(const FileFilter& filter);
+
+}  // namespace vaveze

@@ -1,0 +1,185 @@
+#include "app/listingpane.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include "app/cp932.h"
+
+namespace vaveze {
+namespace {
+
+class OriginalBytes final : public QTextBlockUserData {
+public:
+    explicit OriginalBytes(std::string bytes) : Bytes(std::move(bytes)) {}
+    const std::string Bytes;
+};
+
+// The lines of the last listing whose shown text does not encode back to
+// their bytes, by shown text. Block user data follows a line only as long as
+// its block lives: a line moved to a new block (Enter typed before it, a
+// deletion undone) is found again here by its text.
+class KeptLines final : public QObject {
+public:
+    struct Line {
+        std::string Bytes;
+        bool Used = false;
+    };
+
+    explicit KeptLines(QTextDocument* document) : QObject(document) { setObjectName(kName); }
+
+    // Names, not types, find it: the class has no meta-object of its own.
+    static KeptLines* Of(const QTextDocument& document)
+    {
+        return static_cast<KeptLines*>(
+            document.findChild<QObject*>(QString::fromLatin1(kName), Qt::FindDirectChildrenOnly));
+    }
+
+    std::unordered_map<std::u16string, std::vector<Line>> ByText;
+
+    static constexpr const char* kName = "vaveze-kept-lines";
+};
+
+std::u16string_view View(const QString& s)
+{
+    return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size())};
+}
+
+std::u16string DecodeLine(std::string_view bytes)
+{
+    return DecodeCp932(bytes, ControlBytes::AsRawByte).Text;
+}
+
+// Encodes typed text; a line separator inside a block becomes a line end.
+void AppendTyped(PaneBytes& out, std::u16string_view text)
+{
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t sep = text.find(u'\u2028', start);
+        EncodedText part = EncodeCp932(text.substr(start, sep == std::u16string_view::npos ? sep : sep - start));
+        out.Bytes += part.Bytes;
+        for (char32_t c : part.Unencodable)
+            if (out.Unencodable.find(c) == std::u32string::npos)
+                out.Unencodable += c;
+        if (sep == std::u16string_view::npos)
+            return;
+        out.Bytes += "\r\n";
+        start = sep + 1;
+    }
+}
+
+// An edited line that kept its original bytes: the unchanged beginning and
+// end are written as they were, only the changed middle is encoded. Every
+// shown character stands for one or two bytes, so character positions map
+// straight onto byte positions.
+void AppendEdited(PaneBytes& out, std::u16string_view text, const std::string& original)
+{
+    const std::u16string shown = DecodeLine(original);
+    const std::size_t common = std::min(shown.size(), text.size());
+    std::size_t prefix = 0;
+    while (prefix < common && shown[prefix] == text[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < common - prefix && shown[shown.size() - 1 - suffix] == text[text.size() - 1 - suffix])
+        ++suffix;
+
+    std::vector<std::size_t> offsets;  // byte offset of each shown character, then the end
+    offsets.reserve(shown.size() + 1);
+    for (std::size_t pos = 0; pos < original.size(); pos += Cp932CharLength(original, pos))
+        offsets.push_back(pos);
+    offsets.push_back(original.size());
+
+    out.Bytes.append(original, 0, offsets[prefix]);
+    AppendTyped(out, text.substr(prefix, text.size() - prefix - suffix));
+    out.Bytes.append(original, offsets[shown.size() - suffix], std::string::npos);
+}
+
+}  // namespace
+
+void PaneListing::Clear()
+{
+    used_ = 0;
+    lines_ = 0;
+    text_.clear();
+    keptBytes_.clear();
+}
+
+bool PaneListing::Append(std::string_view line)
+{
+    const DecodedText decoded = DecodeCp932(line, ControlBytes::AsRawByte);
+    const std::size_t cost = decoded.Text.size() + 1;
+    if (cost > limit_ - used_)
+        return false;
+    if (lines_ != 0)
+        text_ += QLatin1Char('\n');
+    text_.append(reinterpret_cast<const QChar*>(decoded.Text.data()), static_cast<qsizetype>(decoded.Text.size()));
+    if (!decoded.ReEncodesExactly)
+        keptBytes_.emplace_back(static_cast<int>(lines_), std::string(line));
+    used_ += cost;
+    ++lines_;
+    return true;
+}
+
+void PaneListing::ShowIn(QPlainTextEdit& pane)
+{
+    pane.setPlainText(text_);
+    QTextDocument* document = pane.document();
+    delete KeptLines::Of(*document);
+    if (!keptBytes_.empty()) {
+        auto* kept = new KeptLines(document);
+        for (auto& [number, bytes] : keptBytes_) {
+            document->findBlockByNumber(number).setUserData(new OriginalBytes(bytes));
+            kept->ByText[DecodeLine(bytes)].push_back({std::move(bytes)});
+        }
+    }
+    keptBytes_.clear();
+}
+
+PaneBytes PaneContentBytes(const QTextDocument& document)
+{
+    std::unordered_map<std::u16string, std::vector<KeptLines::Line>> kept;
+    if (const KeptLines* lines = KeptLines::Of(document))
+        kept = lines->ByText;
+    // Takes the first unused kept line with this text and these bytes (any
+    // bytes when `bytes` is null).
+    auto take = [&kept](const std::u16string& text, const std::string* bytes) -> const std::string* {
+        if (kept.empty())
+            return nullptr;
+        const auto found = kept.find(text);
+        if (found == kept.end())
+            return nullptr;
+        for (KeptLines::Line& line : found->second) {
+            if (!line.Used && (bytes == nullptr || line.Bytes == *bytes)) {
+                line.Used = true;
+                return &line.Bytes;
+            }
+        }
+        return nullptr;
+    };
+
+    PaneBytes out;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        if (text.isEmpty() && !block.next().isValid())
+            break;
+        const std::u16string shown(View(text));
+        const auto* original = static_cast<const OriginalBytes*>(block.userData());
+        if (original != nullptr && shown == DecodeLine(original->Bytes)) {
+            (void)take(shown, &original->Bytes);
+            out.Bytes += original->Bytes;
+        } else if (const std::string* moved = take(shown, nullptr)) {
+            out.Bytes += *moved;
+        } else if (original != nullptr) {
+            AppendEdited(out, shown, original->Bytes);
+        } else {
+            AppendTyped(out, shown);
+        }
+        out.Bytes += "\r\n";
+    }
+    return out;
+}
+
+}  // namespace vaveze

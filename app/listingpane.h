@@ -1,0 +1,68 @@
+// The listing pane's side of the listing: collecting lines within the pane's
+// character limit, showing them decoded, and getting bytes back for saving.
+//
+// The pane shows text, but the listing is Shift-JIS bytes that need not be
+// valid Shift-JIS. Every line is shown through the code page 932 decoder,
+// with invalid and control bytes as raw-byte characters, which encode back
+// exactly. The only lines whose shown text does not encode back to their
+// bytes are those holding a code that shares its character with another
+// code; those lines keep their original bytes with their text block, and
+// saving writes the kept bytes for every part of the line the user did not
+// change.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include <QString>
+
+#include "app/listing.h"
+
+class QPlainTextEdit;
+class QTextDocument;
+
+namespace vaveze {
+
+// Most characters the pane holds; a line end counts as one character.
+inline constexpr std::size_t kPaneCharacterLimit = 8'200'000;
+
+// Collects a listing for the pane. The pane is filled in one go afterwards:
+// appending line by line to a text document is far too slow for big files.
+class PaneListing final : public LineSink {
+public:
+    explicit PaneListing(std::size_t characterLimit = kPaneCharacterLimit) : limit_(characterLimit) {}
+
+    void Clear() override;
+    // Refuses a line whose characters and line end would pass the limit.
+    [[nodiscard]] bool Append(std::string_view line) override;
+
+    [[nodiscard]] std::size_t LineCount() const { return lines_; }
+    [[nodiscard]] std::size_t CharacterCount() const { return used_; }
+
+    // Replaces the pane's content with the collected lines; the pane's undo
+    // history starts afresh.
+    void ShowIn(QPlainTextEdit& pane);
+
+private:
+    std::size_t limit_;
+    std::size_t used_ = 0;
+    std::size_t lines_ = 0;
+    QString text_;
+    std::vector<std::pair<int, std::string>> keptBytes_;  // line number, original bytes
+};
+
+struct PaneBytes {
+    std::string Bytes;          // every line followed by CR LF
+    std::u32string Unencodable;  // characters typed that code page 932 lacks
+};
+
+// The pane's lines as they are to be saved: untouched lines byte for byte,
+// edited ones encoded as code page 932. A last line that is empty is only
+// the end of the line before it. A line separator typed into a line (Shift
+// and Enter) ends a line too.
+[[nodiscard]] PaneBytes PaneContentBytes(const QTextDocument& document);
+
+}  // namespace vaveze

@@ -1,0 +1,130 @@
+#include "app/dialogs.h"
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "testfiles.h"
+
+namespace vaveze {
+namespace {
+
+// Runs `inspect` on the modal dialog as soon as it is open.
+template <typename Dialog>
+void WhenOpen(std::function<void(Dialog&)> inspect)
+{
+    QTimer::singleShot(0, [inspect] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "no dialog open";
+            QApplication::activeModalWidget()->close();
+            return;
+        }
+        inspect(*dialog);
+    });
+}
+
+FileDialogSetup MakeSetup(const QString& folder, const QString& name)
+{
+    FileDialogSetup setup;
+    setup.Title = QStringLiteral("開く");
+    setup.Folder = folder;
+    setup.ProposedName = name;
+    setup.Filters = {{QStringLiteral("ZVWデータ"), {QStringLiteral("*.zvw"), QStringLiteral("*.zvs")}},
+                     {QStringLiteral("全てのファイル(*.*)"), {QStringLiteral("*.*")}}};
+    return setup;
+}
+
+TEST(QtNameFilter, MakesPatternsMatchEitherCase)
+{
+    EXPECT_EQ(QtNameFilter({QStringLiteral("BAKファイル"),
+                            {QStringLiteral("*.bak"), QStringLiteral("*.bk?"), QStringLiteral("*.zv$")}}),
+              QStringLiteral("BAKファイル (*.[bB][aA][kK] *.[bB][kK]? *.[zZ][vV]$)"));
+    EXPECT_EQ(QtNameFilter({QStringLiteral("全てのファイル(*.*)"), {QStringLiteral("*.*")}}),
+              QStringLiteral("全てのファイル(*.*) (*)"));
+
+    QTemporaryDir dir;
+    for (const char* name : {"a.ZVW", "b.zvw", "c.Bk1", "d.zv$", "e.txt", "f"})
+        testing::WriteFile(dir.filePath(QString::fromLatin1(name)), "x");
+    auto matching = [&dir](const QString& filter) {
+        const QString patterns = filter.mid(filter.lastIndexOf(QLatin1Char('(')) + 1).chopped(1);
+        return QDir(dir.path()).entryList(patterns.split(QLatin1Char(' ')), QDir::Files | QDir::CaseSensitive,
+                                          QDir::Name);
+    };
+    EXPECT_EQ(matching(QtNameFilter({{}, {QStringLiteral("*.zvw")}})), QStringList({"a.ZVW", "b.zvw"}));
+    EXPECT_EQ(matching(QtNameFilter({{}, {QStringLiteral("*.bk?"), QStringLiteral("*.zv$")}})),
+              QStringList({"c.Bk1", "d.zv$"}));
+    EXPECT_EQ(matching(QtNameFilter({{}, {QStringLiteral("*.*")}})).size(), 6);
+}
+
+TEST(QtDialogs, OpenDialogStartsWhereAskedAndReturnsTheChosenFile)
+{
+    QTemporaryDir dir;
+    testing::WriteFile(dir.filePath(QStringLiteral("plan.ZVW")), "x");
+    QtDialogs dialogs;
+
+    WhenOpen<QFileDialog>([&dir](QFileDialog& d) {
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("開く"));
+        EXPECT_TRUE(d.testOption(QFileDialog::DontUseNativeDialog));
+        EXPECT_EQ(d.fileMode(), QFileDialog::ExistingFile);
+        EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptOpen);
+        EXPECT_EQ(d.directory().absolutePath(), QDir(dir.path()).absolutePath());
+        EXPECT_EQ(d.nameFilters().size(), 2);
+        EXPECT_EQ(d.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))->currentIndex(), 0);
+        EXPECT_EQ(d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QStringLiteral("plan.ZVW"));
+        static_cast<QDialog&>(d).accept();
+    });
+    EXPECT_EQ(dialogs.ChooseFileToOpen(nullptr, MakeSetup(dir.path() + QLatin1Char('/'), QStringLiteral("plan.ZVW"))),
+              dir.filePath(QStringLiteral("plan.ZVW")));
+
+    WhenOpen<QFileDialog>([](QFileDialog& d) { d.reject(); });
+    EXPECT_EQ(dialogs.ChooseFileToOpen(nullptr, MakeSetup(dir.path() + QLatin1Char('/'), {})), std::nullopt);
+}
+
+TEST(QtDialogs, SaveDialogAddsTheDefaultExtensionAndAsksBeforeOverwriting)
+{
+    QTemporaryDir dir;
+    QtDialogs dialogs;
+    FileDialogSetup setup = MakeSetup(dir.path() + QLatin1Char('/'), QStringLiteral("plan.txt"));
+    setup.Title = QStringLiteral("名前を付けて保存");
+    setup.DefaultSuffix = QStringLiteral("txt");
+
+    WhenOpen<QFileDialog>([](QFileDialog& d) {
+        EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(d.defaultSuffix(), QStringLiteral("txt"));
+        EXPECT_FALSE(d.testOption(QFileDialog::DontConfirmOverwrite));
+        d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("listing"));
+        static_cast<QDialog&>(d).accept();
+    });
+    EXPECT_EQ(dialogs.ChooseFileToSave(nullptr, setup), dir.filePath(QStringLiteral("listing.txt")));
+}
+
+TEST(QtDialogs, MessageBoxHasTheKindCaptionTextAndOneOkButton)
+{
+    QtDialogs dialogs;
+    for (const MessageKind kind : {MessageKind::Warning, MessageKind::Error}) {
+        WhenOpen<QMessageBox>([kind](QMessageBox& box) {
+            EXPECT_EQ(box.icon(), kind == MessageKind::Warning ? QMessageBox::Warning : QMessageBox::Critical);
+            EXPECT_EQ(box.windowTitle(), QStringLiteral("警告"));
+            EXPECT_EQ(box.text(), QStringLiteral("本文"));
+            ASSERT_EQ(box.buttons().size(), 1);
+            EXPECT_EQ(box.standardButton(box.buttons().front()), QMessageBox::Ok);
+            EXPECT_EQ(box.buttons().front()->text(), QStringLiteral("OK"));
+            box.buttons().front()->click();
+        });
+        dialogs.ShowMessage(nullptr, kind, QStringLiteral("警告"), QStringLiteral("本文"));
+    }
+}
+
+}  // namespace
+}  // namespace vaveze

@@ -1,0 +1,64 @@
+// Answers the window's dialogs in place of a person and remembers what the
+// window asked and showed.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/dialogs.h"
+
+namespace vaveze::testing {
+
+class ScriptedDialogs final : public Dialogs {
+public:
+    struct Message {
+        MessageKind Kind;
+        QString Caption;
+        QString Text;
+    };
+
+    // Answers, used in order; nothing queued means a dialog nobody expected.
+    std::deque<std::optional<QString>> OpenAnswers;
+    std::deque<std::optional<QString>> SaveAnswers;
+
+    std::vector<FileDialogSetup> OpenSetups;
+    std::vector<FileDialogSetup> SaveSetups;
+    std::vector<Message> Messages;
+    int Beeps = 0;
+
+    std::optional<QString> ChooseFileToOpen(QWidget*, const FileDialogSetup& setup) override
+    {
+        OpenSetups.push_back(setup);
+        return Next(OpenAnswers, "open");
+    }
+
+    std::optional<QString> ChooseFileToSave(QWidget*, const FileDialogSetup& setup) override
+    {
+        SaveSetups.push_back(setup);
+        return Next(SaveAnswers, "save");
+    }
+
+    void ShowMessage(QWidget*, MessageKind kind, const QString& caption, const QString& text) override
+    {
+        Messages.push_back({kind, caption, text});
+    }
+
+    void Beep() override { ++Beeps; }
+
+private:
+    static std::optional<QString> Next(std::deque<std::optional<QString>>& answers, const char* which)
+    {
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected " << which << " dialog";
+            return std::nullopt;
+        }
+        std::optional<QString> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+}  // namespace vaveze::testing

@@ -1,0 +1,559 @@
+#include "app/Unit1.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QUrl>
+
+#include "app/cp932.h"
+#include "scripted_dialogs.h"
+#include "testfiles.h"
+
+namespace vaveze {
+namespace {
+
+using testing::CoreLines;
+using testing::CoreListing;
+using testing::MagicOnly;
+using testing::MakeZvk;
+using testing::ReadFile;
+using testing::ScriptedDialogs;
+
+const QString kEarlierListing = QStringLiteral("an earlier listing");
+
+QString Shown(const std::vector<std::string>& lines)
+{
+    QStringList shown;
+    for (const std::string& line : lines) {
+        const std::u16string text = DecodeCp932(line, ControlBytes::AsRawByte).Text;
+        shown += QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+    }
+    return shown.join(QLatin1Char('\n'));
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        Start(kPaneCharacterLimit);
+    }
+
+    void Start(std::size_t limit)
+    {
+        form_ = std::make_unique<TForm1>(dialogs_, limit);
+        form_->show();
+    }
+
+    QString Write(const QString& name, std::string_view bytes) const
+    {
+        const QString path = dir_.filePath(name);
+        testing::WriteFile(path, bytes);
+        return path;
+    }
+
+    void Open(const QString& path)
+    {
+        dialogs_.OpenAnswers.push_back(path);
+        form_->Button1Click();
+    }
+
+    void Save(const QString& path)
+    {
+        dialogs_.SaveAnswers.push_back(path);
+        form_->Button2Click();
+    }
+
+    [[nodiscard]] QString Pane() const { return form_->RichEdit1->toPlainText(); }
+
+    QTemporaryDir dir_;
+    ScriptedDialogs dialogs_;
+    std::unique_ptr<TForm1> form_;
+};
+
+TEST_F(WindowTest, StartsAsDesigned)
+{
+    TForm1& f = *form_;
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("VAveze Ver.1.01"));
+    QApplication::processEvents();
+    EXPECT_EQ(f.frameGeometry(), QRect(192, 107, 568, 506));
+    EXPECT_FALSE(f.windowIcon().pixmap(32, 32).isNull());
+
+    EXPECT_EQ(f.Panel1->height(), 105);
+    EXPECT_EQ(f.Panel1->geometry().top(), 0);
+    struct Control {
+        QWidget* Widget;
+        QRect Geometry;
+        QString Caption;
+    };
+    const Control controls[] = {
+        {f.Button1, {8, 8, 89, 25}, QStringLiteral("ファイル名")},
+        {f.Edit1, {104, 8, 441, 24}, {}},
+        {f.CheckBox1, {104, 40, 329, 17}, QStringLiteral("ヘッダ情報を含む（※ZVSの場合は無関係）")},
+        {f.CheckBox2, {104, 60, 409, 17}, QStringLiteral("寸法図形の文字を含む（※ZVC/ZVKの場合は無関係）")},
+        {f.CheckBox3, {104, 80, 417, 17}, QStringLiteral("ブロック情報を含む　（※ZVC/ZVKの場合は無関係）")},
+        {f.Button2, {440, 32, 105, 25}, QStringLiteral("テキスト出力")},
+    };
+    for (const Control& c : controls) {
+        EXPECT_EQ(c.Widget->parentWidget(), f.Panel1);
+        EXPECT_EQ(c.Widget->geometry(), c.Geometry) << c.Caption.toStdString();
+        if (auto* button = qobject_cast<QAbstractButton*>(c.Widget)) {
+            EXPECT_EQ(button->text(), c.Caption);
+            EXPECT_FALSE(button->isChecked());
+        }
+    }
+    EXPECT_TRUE(f.Edit1->isReadOnly());
+    EXPECT_TRUE(f.Edit1->text().isEmpty());
+    EXPECT_EQ(f.Panel2->text(), QStringLiteral("文字抽出情報"));
+    EXPECT_EQ(f.Panel2->height(), 24);
+    EXPECT_EQ(f.Panel2->geometry().top(), 105);
+    EXPECT_EQ(f.RichEdit1->geometry().top(), 129);
+    EXPECT_FALSE(f.RichEdit1->isReadOnly());
+    EXPECT_EQ(f.RichEdit1->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_EQ(f.RichEdit1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(f.RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_TRUE(Pane().isEmpty());
+    EXPECT_GT(f.StatusLine->geometry().top(), f.RichEdit1->geometry().bottom());
+
+    // One fixed-pitch Japanese font, 16 pixels high, for every control.
+    const QFontInfo font(f.RichEdit1->font());
+    EXPECT_EQ(font.pixelSize(), 16);
+    EXPECT_TRUE(QStringList({"ＭＳ ゴシック", "MS Gothic", "IPAGothic", "IPAゴシック"}).contains(font.family()))
+        << font.family().toStdString();
+    const QFontMetrics metrics(f.RichEdit1->font());
+    EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('i')), metrics.horizontalAdvance(QLatin1Char('W')));
+    EXPECT_EQ(metrics.horizontalAdvance(QChar(0x3042)), 2 * metrics.horizontalAdvance(QLatin1Char('W')));
+    EXPECT_EQ(QFontInfo(f.CheckBox2->font()).family(), font.family());
+
+    // Tab order: the panel's controls, then the pane.
+    std::vector<QWidget*> order;
+    for (QWidget* w = f.Button1; order.size() < 7; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&f))
+            order.push_back(w);
+    EXPECT_EQ(order, (std::vector<QWidget*>{f.Button1, f.Edit1, f.CheckBox1, f.CheckBox2, f.CheckBox3, f.Button2,
+                                            f.RichEdit1}));
+    EXPECT_TRUE(f.RichEdit1->tabChangesFocus());
+
+    EXPECT_EQ(f.ExecutableFolder(), QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+}
+
+TEST_F(WindowTest, OpenDialogStartsInTheExecutableFolderThenAtTheLastFile)
+{
+    const QString missing = dir_.filePath(QStringLiteral("plan.zvw"));
+    Open(missing);
+    Open(missing);
+    ASSERT_EQ(dialogs_.OpenSetups.size(), 2U);
+    const FileDialogSetup& first = dialogs_.OpenSetups[0];
+    EXPECT_EQ(first.Folder, form_->ExecutableFolder());
+    EXPECT_TRUE(first.ProposedName.isEmpty());
+    ASSERT_EQ(first.Filters.size(), 5);
+    const std::pair<QString, QStringList> filters[] = {
+        {QStringLiteral("Zv_cadデータ(*.zvc,*.zvk,*.zvw,*.zvs)"), {"*.zvc", "*.zvk", "*.zvw", "*.zvs"}},
+        {QStringLiteral("ZV_CAD(MS-DOS)データ"), {"*.zvc", "*.zvk"}},
+        {QStringLiteral("ZVWデータ"), {"*.zvw", "*.zvs"}},
+        {QStringLiteral("BAKファイル"), {"*.bak", "*.bk?", "*.zv$"}},
+        {QStringLiteral("全てのファイル(*.*)"), {"*.*"}},
+    };
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(first.Filters[i].Description, filters[i].first);
+        EXPECT_EQ(first.Filters[i].Patterns, filters[i].second);
+    }
+    EXPECT_EQ(dialogs_.OpenSetups[1].Folder, dir_.path() + QLatin1Char('/'));
+    EXPECT_EQ(dialogs_.OpenSetups[1].ProposedName, QStringLiteral("plan.zvw"));
+}
+
+TEST_F(WindowTest, CancellingChangesNothing)
+{
+    const QString path = Write(QStringLiteral("a.zvk"), MakeZvk({"one"}));
+    Open(path);
+    const QString pane = Pane();
+    const QString status = form_->StatusLine->text();
+    dialogs_.OpenAnswers.push_back(std::nullopt);
+    form_->Button1Click();
+    EXPECT_EQ(form_->Edit1->text(), path);
+    EXPECT_EQ(Pane(), pane);
+    EXPECT_EQ(form_->StatusLine->text(), status);
+    EXPECT_TRUE(dialogs_.Messages.empty());
+}
+
+enum class Content { Zvw, Zvs, Zvc, Zvk, Other };
+enum class Outcome { Listed, ZvwWarning, ZvsWarning, Silent };
+
+struct Row {
+    const char* Name;
+    Content Holds;
+    Outcome Expected;
+    const char* Kind;  // the status line's start when listed
+};
+
+std::string Bytes(Content content)
+{
+    switch (content) {
+    case Content::Zvw:
+        return MagicOnly(kZvwMagic);
+    case Content::Zvs:
+        return MagicOnly(kZvsMagic);
+    case Content::Zvc:
+        return MagicOnly(kZvcMagic);
+    case Content::Zvk:
+        return MakeZvk({"\x82\xA0", "text"});
+    case Content::Other:
+        break;
+    }
+    return "plain text, no drawing";
+}
+
+class DecisionTest : public WindowTest, public ::testing::WithParamInterface<Row> {};
+
+TEST_P(DecisionTest, RecognisesByExtensionThenMagic)
+{
+    const Row& row = GetParam();
+    form_->RichEdit1->setPlainText(kEarlierListing);
+    const QString path = Write(QString::fromUtf8(row.Name), Bytes(row.Holds));
+    Open(path);
+
+    EXPECT_EQ(form_->Edit1->text(), path);
+    if (row.Expected == Outcome::Listed) {
+        EXPECT_EQ(Pane(), Shown(CoreLines(path)));
+        EXPECT_TRUE(form_->StatusLine->text().startsWith(QString::fromUtf8(row.Kind)))
+            << form_->StatusLine->text().toStdString();
+    } else {
+        EXPECT_EQ(Pane(), kEarlierListing);
+        EXPECT_TRUE(form_->StatusLine->text().isEmpty());
+    }
+    if (row.Expected == Outcome::ZvwWarning || row.Expected == Outcome::ZvsWarning) {
+        ASSERT_EQ(dialogs_.Messages.size(), 1U);
+        const auto& message = dialogs_.Messages.front();
+        EXPECT_EQ(message.Kind, MessageKind::Warning);
+        EXPECT_EQ(message.Caption, QStringLiteral("警告"));
+        EXPECT_EQ(message.Text, row.Expected == Outcome::ZvwWarning
+                                    ? QStringLiteral("このファイルは、Zv_cad for Windows(Ver2.20～)図面ファイルではありません。")
+                                    : QStringLiteral("このファイルは、Zv_cad for Windows 図形ファイルではありません。"));
+    } else {
+        EXPECT_TRUE(dialogs_.Messages.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DecisionTest,
+    ::testing::Values(Row{"plan.zvw", Content::Zvw, Outcome::Listed, "ZVW"},
+                      Row{"PLAN.ZvW", Content::Zvw, Outcome::Listed, "ZVW"},
+                      Row{"plan.zvw", Content::Zvk, Outcome::ZvwWarning, ""},
+                      Row{"plan.zvw", Content::Other, Outcome::ZvwWarning, ""},
+                      Row{"plan.zvs", Content::Zvs, Outcome::Listed, "ZVS"},
+                      Row{"plan.ZVS", Content::Zvw, Outcome::ZvsWarning, ""},
+                      Row{"plan.zvc", Content::Zvc, Outcome::Listed, "ZVC"},
+                      Row{"plan.zvc", Content::Zvk, Outcome::Silent, ""},
+                      Row{"plan.ZVK", Content::Zvk, Outcome::Listed, "ZVK"},
+                      Row{"plan.zvk", Content::Zvc, Outcome::Silent, ""},
+                      Row{"plan.bak", Content::Zvw, Outcome::Listed, "ZVW"},
+                      Row{"plan.BK1", Content::Zvs, Outcome::Listed, "ZVS"},
+                      Row{"plan.bkup", Content::Zvc, Outcome::Listed, "ZVC"},
+                      Row{"plan.bk", Content::Zvk, Outcome::Listed, "ZVK"},
+                      Row{"plan.zv$", Content::Zvk, Outcome::Listed, "ZVK"},
+                      Row{"plan.bak", Content::Other, Outcome::Silent, ""},
+                      Row{"plan.ba", Content::Zvk, Outcome::Silent, ""},
+                      Row{"plan", Content::Zvw, Outcome::Silent, ""},
+                      Row{"plan.txt", Content::Zvk, Outcome::Silent, ""},
+                      Row{"plan.zvw.txt", Content::Zvw, Outcome::Silent, ""}));
+
+TEST_F(WindowTest, AFileThatIsGoneIsPassedOverSilently)
+{
+    form_->RichEdit1->setPlainText(kEarlierListing);
+    const QString path = dir_.filePath(QStringLiteral("gone.zvw"));
+    Open(path);
+    EXPECT_EQ(form_->Edit1->text(), path);
+    EXPECT_EQ(Pane(), kEarlierListing);
+    EXPECT_TRUE(dialogs_.Messages.empty());
+}
+
+TEST_F(WindowTest, StatusLineTellsWhatWasListedAndWhetherTheFileWasReadToItsEnd)
+{
+    Open(Write(QStringLiteral("whole.zvk"), MakeZvk({"a", "b"})));
+    const QString whole = form_->StatusLine->text();
+    EXPECT_TRUE(whole.contains(QStringLiteral("ZVK"))) << whole.toStdString();
+    EXPECT_TRUE(whole.contains(QStringLiteral(" 3 行"))) << whole.toStdString();
+    EXPECT_FALSE(whole.contains(QStringLiteral("最後まで読めなかった"))) << whole.toStdString();
+
+    std::string cut = MakeZvk({"a", "b"});
+    cut.pop_back();  // the string pool ends early
+    Open(Write(QStringLiteral("cut.zvk"), cut));
+    const QString partial = form_->StatusLine->text();
+    EXPECT_TRUE(partial.contains(QStringLiteral("最後まで読めなかった"))) << partial.toStdString();
+
+    // Not recognised: the status still describes the listing in the pane.
+    Open(Write(QStringLiteral("other.zvk"), "nothing"));
+    EXPECT_EQ(form_->StatusLine->text(), partial);
+}
+
+TEST_F(WindowTest, OptionsAreReadWhenTheListingIsBuilt)
+{
+    const QString path = Write(QStringLiteral("sym.zvk"), MakeZvk({"text"}, "first", "second"));
+    Open(path);
+    EXPECT_EQ(Pane(), Shown(CoreLines(path)));
+
+    form_->CheckBox1->setChecked(true);
+    EXPECT_EQ(Pane(), Shown(CoreLines(path)));  // nothing changes until the next extraction
+    Open(path);
+    EXPECT_EQ(Pane(), Shown(CoreLines(path, true)));
+    EXPECT_NE(Pane(), Shown(CoreLines(path)));
+}
+
+TEST_F(WindowTest, PaneShowsEveryByteAndAnUntouchedListingSavesByteForByte)
+{
+    const std::vector<std::string> texts = {
+        "\x82\xA0\x82\xA2 \x90\x7D\x96\xCA",  // kana and kanji
+        "\xB1\xB2\xB3",                       // half-width katakana
+        "\x87\x40\x87\x90\xED\x40\xEE\xEF\xFA\x5C",  // extension rows, codes sharing characters
+        "A\x80\xA0\xFD\xFE\xFFZ",            // bytes that are not Shift-JIS
+        "\x82\x0A\x41\x81\x0D",               // control bytes kept after lead bytes
+        "\x7F\x41\x81",                       // DEL, a lead byte at the end
+    };
+    const QString path = Write(QStringLiteral("bytes.zvk"), MakeZvk(texts, "\x83\x65\x83\x58\x83\x67"));
+    form_->CheckBox1->setChecked(true);
+    Open(path);
+
+    const std::vector<std::string> lines = CoreLines(path, true);
+    EXPECT_EQ(form_->RichEdit1->document()->blockCount(), static_cast<int>(lines.size()));
+    EXPECT_EQ(Pane(), Shown(lines));
+    EXPECT_TRUE(Pane().contains(QStringLiteral("あい 図面")));
+
+    const QString saved = dir_.filePath(QStringLiteral("bytes.txt"));
+    Save(saved);
+    EXPECT_EQ(ReadFile(saved), CoreListing(path, true));
+    EXPECT_TRUE(dialogs_.Messages.empty());
+}
+
+TEST_F(WindowTest, EditedLinesAreEncodedAndTheOthersKeepTheirBytes)
+{
+    const QString path = Write(QStringLiteral("edit.zvk"), MakeZvk({"\xED\x40 one", "two", "\xED\x40 three"}));
+    Open(path);
+    QTextCursor cursor(form_->RichEdit1->document()->findBlockByNumber(2));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.insertText(QStringLiteral("\u6F22"));  // typed after "two"
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("\n\uFF71\u2460"));  // a new last line
+
+    const QString saved = dir_.filePath(QStringLiteral("edit.txt"));
+    Save(saved);
+    const std::vector<std::string> lines = CoreLines(path);
+    EXPECT_EQ(ReadFile(saved), lines[0] + "\r\n\xED\x40 one\r\ntwo\x8A\xBF\r\n\xED\x40 three\r\n\xB1\x87\x40\r\n");
+}
+
+TEST_F(WindowTest, TextThatShiftJisCannotHoldIsNotSaved)
+{
+    Open(Write(QStringLiteral("plan.zvk"), MakeZvk({"text"})));
+    form_->RichEdit1->appendPlainText(QStringLiteral("\U0001F600 and \u00E9"));
+    const QString saved = Write(QStringLiteral("plan.txt"), "kept");
+    Save(saved);
+    EXPECT_EQ(ReadFile(saved), "kept");
+    ASSERT_EQ(dialogs_.Messages.size(), 1U);
+    EXPECT_EQ(dialogs_.Messages[0].Kind, MessageKind::Warning);
+    EXPECT_EQ(dialogs_.Messages[0].Caption, QStringLiteral("警告"));
+    EXPECT_TRUE(dialogs_.Messages[0].Text.contains(QStringLiteral("U+1F600")));
+    EXPECT_TRUE(dialogs_.Messages[0].Text.contains(QStringLiteral("「\u00E9」(U+00E9)")));
+}
+
+TEST_F(WindowTest, SavingBeforeAnyFileWasChosenBeepsAndFocusesTheFileButton)
+{
+    form_->Button2->setFocus();
+    form_->Button2Click();
+    EXPECT_EQ(dialogs_.Beeps, 1);
+    EXPECT_TRUE(dialogs_.SaveSetups.empty());
+    EXPECT_EQ(form_->focusWidget(), form_->Button1);
+}
+
+struct Proposal {
+    const char* Source;
+    const char* Name;
+};
+
+class ProposalTest : public WindowTest, public ::testing::WithParamInterface<Proposal> {};
+
+TEST_P(ProposalTest, SaveDialogProposesTheSourceNameAsText)
+{
+    Open(dir_.filePath(QString::fromUtf8(GetParam().Source)));  // need not exist
+    dialogs_.SaveAnswers.push_back(std::nullopt);
+    form_->Button2Click();
+    ASSERT_EQ(dialogs_.SaveSetups.size(), 1U);
+    const FileDialogSetup& setup = dialogs_.SaveSetups[0];
+    EXPECT_EQ(setup.Folder, dir_.path() + QLatin1Char('/'));
+    EXPECT_EQ(setup.ProposedName, QString::fromUtf8(GetParam().Name));
+    EXPECT_EQ(setup.DefaultSuffix, QStringLiteral("txt"));
+    ASSERT_EQ(setup.Filters.size(), 1);
+    EXPECT_EQ(setup.Filters[0].Description, QStringLiteral("テキストファイル(*.txt)"));
+    EXPECT_EQ(setup.Filters[0].Patterns, QStringList{QStringLiteral("*.txt")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ProposalTest,
+                         ::testing::Values(Proposal{"plan.zvw", "plan.txt"}, Proposal{"plan.old.zvw", "plan.old.txt"},
+                                           Proposal{"plan", "plan.txt"}, Proposal{"図面.ZVK", "図面.txt"}));
+
+TEST_F(WindowTest, AnEmptyPaneSavesAnEmptyFile)
+{
+    Open(dir_.filePath(QStringLiteral("gone.zvw")));
+    const QString saved = Write(QStringLiteral("gone.txt"), "old content");
+    Save(saved);
+    EXPECT_EQ(ReadFile(saved), "");
+}
+
+TEST_F(WindowTest, AfterAnUnrecognisedFileSavingKeepsTheEarlierListing)
+{
+    const QString listed = Write(QStringLiteral("first.zvk"), MakeZvk({"kept"}));
+    Open(listed);
+    Open(Write(QStringLiteral("second.zvw"), "not a drawing"));
+    ASSERT_EQ(dialogs_.SaveAnswers.size(), 0U);
+    dialogs_.SaveAnswers.push_back(dir_.filePath(QStringLiteral("second.txt")));
+    form_->Button2Click();
+    EXPECT_EQ(dialogs_.SaveSetups[0].ProposedName, QStringLiteral("second.txt"));
+    EXPECT_EQ(ReadFile(dir_.filePath(QStringLiteral("second.txt"))), CoreListing(listed));
+}
+
+TEST_F(WindowTest, AFailedSaveIsReportedAndLeavesNoFile)
+{
+    Open(Write(QStringLiteral("plan.zvk"), MakeZvk({"text"})));
+    const QString target = dir_.filePath(QStringLiteral("no such folder/plan.txt"));
+    Save(target);
+    ASSERT_EQ(dialogs_.Messages.size(), 1U);
+    EXPECT_EQ(dialogs_.Messages[0].Kind, MessageKind::Error);
+    EXPECT_EQ(dialogs_.Messages[0].Caption, QStringLiteral("VAveze"));
+    EXPECT_TRUE(dialogs_.Messages[0].Text.contains(target));
+    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_EQ(Pane(), Shown(CoreLines(dir_.filePath(QStringLiteral("plan.zvk")))));
+}
+
+TEST_F(WindowTest, AWriteThatFailsHalfwayLeavesTheExistingFileAsItWas)
+{
+    std::vector<std::string> texts(200, std::string(100, 'x'));
+    Open(Write(QStringLiteral("big.zvk"), MakeZvk(texts)));
+    const QString target = Write(QStringLiteral("big.txt"), "the file the user chose to replace");
+
+    // Files may grow to 4 KiB only, so the listing (about 20 KiB) cannot be
+    // written; the signal that would end the process is ignored.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    Save(target);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(ReadFile(target), "the file the user chose to replace");
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files, QDir::Name), QStringList({"big.txt", "big.zvk"}));
+    ASSERT_EQ(dialogs_.Messages.size(), 1U);
+    EXPECT_EQ(dialogs_.Messages[0].Kind, MessageKind::Error);
+    EXPECT_TRUE(dialogs_.Messages[0].Text.contains(target));
+}
+
+TEST_F(WindowTest, AFolderThatCannotBeWrittenKeepsItsFile)
+{
+    Open(Write(QStringLiteral("plan.zvk"), MakeZvk({"text"})));
+    const QString folder = dir_.filePath(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString target = folder + QStringLiteral("/plan.txt");
+    testing::WriteFile(target, "old");
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    if (::access(QFile::encodeName(folder).constData(), W_OK) == 0) {
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        GTEST_SKIP() << "permissions do not bind this user";
+    }
+    Save(target);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(ReadFile(target), "old");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("plan.txt")});
+    ASSERT_EQ(dialogs_.Messages.size(), 1U);
+    EXPECT_EQ(dialogs_.Messages[0].Kind, MessageKind::Error);
+}
+
+TEST_F(WindowTest, AFullPaneStopsTheListingWithAnErrorAndKeepsTheLinesBefore)
+{
+    // The heading, "12345" and the three kana fill 16 characters exactly:
+    // 5 + 5 + 3 characters and three line ends.
+    Start(16);
+    const QString path = Write(QStringLiteral("many.zvk"), MakeZvk({"12345", "\x82\xA0\x82\xA0\x82\xA0", "x"}));
+    Open(path);
+    EXPECT_EQ(Pane(), Shown({std::string(kHeadingText), "12345"}) + QStringLiteral("\n\u3042\u3042\u3042"));
+    ASSERT_EQ(dialogs_.Messages.size(), 1U);
+    EXPECT_EQ(dialogs_.Messages[0].Kind, MessageKind::Error);
+    EXPECT_EQ(dialogs_.Messages[0].Caption, QStringLiteral("VAveze"));
+    EXPECT_EQ(dialogs_.Messages[0].Text, QStringLiteral("RichEdit での行の挿入エラー."));
+    EXPECT_TRUE(form_->StatusLine->text().contains(QStringLiteral("上限"))) << form_->StatusLine->text().toStdString();
+
+    // The next file is listed from an empty pane again.
+    Open(Write(QStringLiteral("few.zvk"), MakeZvk({"ok"})));
+    EXPECT_EQ(Pane(), Shown(CoreLines(dir_.filePath(QStringLiteral("few.zvk")))));
+    EXPECT_EQ(dialogs_.Messages.size(), 1U);
+}
+
+// Sends a drag carrying `urls` over `target` and drops it there.
+bool DragAndDrop(QWidget* target, const QList<QUrl>& urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at(10, 10);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    QApplication::processEvents();
+    return drop.isAccepted();
+}
+
+TEST_F(WindowTest, DroppingOneFileExtractsIt)
+{
+    const QString first = Write(QStringLiteral("dropped.zvk"), MakeZvk({"dropped"}));
+    EXPECT_TRUE(DragAndDrop(form_.get(), {QUrl::fromLocalFile(first)}));
+    EXPECT_EQ(form_->Edit1->text(), first);
+    EXPECT_EQ(Pane(), Shown(CoreLines(first)));
+
+    // On the pane too, where the file's name is not pasted as text.
+    const QString second = Write(QStringLiteral("second.zvw"), "no drawing");
+    EXPECT_TRUE(DragAndDrop(form_->RichEdit1->viewport(), {QUrl::fromLocalFile(second)}));
+    EXPECT_EQ(form_->Edit1->text(), second);
+    EXPECT_EQ(Pane(), Shown(CoreLines(first)));
+    ASSERT_EQ(dialogs_.Messages.size(), 1U);
+    EXPECT_EQ(dialogs_.Messages[0].Caption, QStringLiteral("警告"));
+}
+
+TEST_F(WindowTest, DroppingSeveralFilesOrAFolderDoesNothing)
+{
+    const QString a = Write(QStringLiteral("a.zvk"), MakeZvk({"a"}));
+    const QString b = Write(QStringLiteral("b.zvk"), MakeZvk({"b"}));
+    form_->RichEdit1->setPlainText(kEarlierListing);
+    for (QWidget* target : {static_cast<QWidget*>(form_.get()), form_->RichEdit1->viewport()}) {
+        EXPECT_FALSE(DragAndDrop(target, {QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)}));
+        EXPECT_FALSE(DragAndDrop(target, {QUrl::fromLocalFile(dir_.path())}));
+        EXPECT_FALSE(DragAndDrop(target, {QUrl(QStringLiteral("https://example.com/a.zvk"))}));
+    }
+    EXPECT_TRUE(form_->Edit1->text().isEmpty());
+    EXPECT_EQ(Pane(), kEarlierListing);
+}
+
+}  // namespace
+}  // namespace vaveze
