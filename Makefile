@@ -3,6 +3,7 @@ BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
+FUZZ_RUNS ?= -1
 
 .PHONY: all deps configure build run test test-asan fuzz clean
 
@@ -32,9 +33,11 @@ test-asan: deps
 	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-# Each fuzz target for FUZZ_SECONDS, one after the other (needs clang).
+# Each fuzz target for FUZZ_SECONDS (or FUZZ_RUNS executions, if sooner),
+# one after the other (needs clang); FUZZ_TARGETS picks some of them.
 fuzz: build
-	@FUZZ_SECONDS=$(FUZZ_SECONDS) SEED_DIR=$(BUILD_DIR)/fuzz/seeds fuzz/run-fuzzers.sh
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) SEED_DIR=$(BUILD_DIR)/fuzz/seeds \
+	  fuzz/run-fuzzers.sh $(FUZZ_TARGETS)
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) build-fuzz
