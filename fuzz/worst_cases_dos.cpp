@@ -1,4 +1,5 @@
 // Worst cases of the MS-DOS edition's drawing and symbol files.
+#include <algorithm>
 #include <cstdint>
 
 #include "fuzz/worst_cases.h"
@@ -53,14 +54,18 @@ std::string ZvkLargestCounts(std::size_t size)
     return WriteZvk(doc);
 }
 
-// Texts filling the drawing, and a point count as large as the file: the
-// points follow the pool, so only the file's size bounds their table.
+// Texts filling the drawing (as many as the pool's addresses reach, lines
+// after that), and a point count as large as the file: the points follow
+// the pool, so only the file's size bounds their table.
 std::string ZvcLargestCounts(std::size_t size)
 {
     ZvcDocument doc = NewZvc(true);
     const std::size_t room = size - ZvcEntityOffset(true);
-    for (std::size_t i = 0; i < room / 32; ++i)
+    constexpr std::size_t kLastAddress = 0xFFFF * 16 + 0xFFFF;
+    const std::size_t texts = std::min(room / 32, (kLastAddress - doc.PoolBase) / 2);
+    for (std::size_t i = 0; i < texts; ++i)
         AddZvcText(doc, "T");  // 24 bytes of record and 2 of pool
+    doc.Lines.resize((room - 26 * texts) / 22);
     SyncZvcHeader(doc);
     // The header lines have a fixed width, so the count does not change the size.
     SetField(doc.Line2, 3, IntField(static_cast<std::int64_t>(WriteZvc(doc).size())));
