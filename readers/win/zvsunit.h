@@ -22,6 +22,8 @@ struct TZvsHeader {
     std::array<double, 10> Reals3{};    // header reals 3 to 12
     std::int32_t EntityCount = 0;       // declared count of the figure list
     std::int32_t BlockDefCount = 0;     // mirrors BlockDefs.Count
+
+    bool operator==(const TZvsHeader&) const = default;
 };
 
 struct ZvsReader {

@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "readers/InputStream.h"
@@ -20,6 +22,8 @@ struct TEntAttr {
     std::uint16_t AttrE = 0;
     std::uint16_t AttrF = 0;
     std::uint16_t AttrG = 0;
+
+    bool operator==(const TEntAttr&) const = default;
 };
 
 // Entity kinds as selected by the serialized class names.
@@ -34,15 +38,38 @@ enum EntityKind : std::int32_t {
     kKindBlock = 7,   // CDataBlock: block insertion
 };
 
+inline constexpr std::int32_t kEntityKindCount = 7;
+
+// Serialized class name of each kind, index 1..7 (index 0 is no class).
+inline constexpr std::array<std::string_view, 8> kClassNames = {
+    "", "CDataSen", "CDataEnko", "CDataTen", "CDataMoji", "CDataSunpou", "CDataSolid", "CDataBlock",
+};
+
+// Layout thresholds of the file version.
+inline constexpr std::int32_t kVersionAttrD = 351;          // attribute block grows to 15 bytes
+inline constexpr std::int32_t kVersionSunpoExtension = 420; // dimensions carry lines and points
+
+// Attribute values that switch on optional record fields.
+inline constexpr std::uint8_t kPointExtensionMark = 100;  // TEntAttr::AttrB of a point
+inline constexpr std::uint16_t kSolidExtraMark = 10;      // TEntAttr::AttrC of a solid
+
+// Read buffers for class names: a longer name is an input error.
+inline constexpr std::size_t kZvwNameBufferSize = 2048;
+inline constexpr std::size_t kZvsNameBufferSize = 200;
+
 struct TEntSen {
     TEntAttr Attr;
     std::array<double, 4> D{};
+
+    bool operator==(const TEntSen&) const = default;
 };
 
 struct TEntEnko {
     TEntAttr Attr;
     std::array<double, 7> D{};
     std::int32_t I = 0;
+
+    bool operator==(const TEntEnko&) const = default;
 };
 
 struct TEntTen {
@@ -52,6 +79,8 @@ struct TEntTen {
     // Extension, present in the file only when Attr.AttrB is 100.
     std::int32_t ExtI = 0;
     std::array<double, 2> ExtD{};
+
+    bool operator==(const TEntTen&) const = default;
 };
 
 struct TEntMoji {
@@ -61,34 +90,45 @@ struct TEntMoji {
     std::array<double, 4> D2{};
     std::string FirstString;
     std::string Text;  // the displayed text; the one that is listed
+
+    bool operator==(const TEntMoji&) const = default;
 };
 
 struct TEntSunpo {
     TEntAttr Attr;
     TEntSen Line;
     TEntMoji Moji;  // the dimension text
+    // Present in the file from version 420; older files get them in memory.
     std::uint16_t W = 0;
     TEntSen Line2;
     TEntSen Line3;
     std::array<TEntTen, 4> Points{};
+
+    bool operator==(const TEntSunpo&) const = default;
 };
 
 struct TEntSolid {
     TEntAttr Attr;
     std::array<double, 8> D{};
     std::int32_t Extra = 0;  // present only when Attr.AttrC is 10
+
+    bool operator==(const TEntSolid&) const = default;
 };
 
 struct TEntBlock {
     TEntAttr Attr;
     std::array<double, 5> D{};
     std::int32_t I = 0;
+
+    bool operator==(const TEntBlock&) const = default;
 };
 
 // One entry of an entity order list: kind 1..7 and the index in that kind's table.
 struct TOrderEntry {
     std::int32_t Kind = 0;
     std::int32_t Index = 0;
+
+    bool operator==(const TOrderEntry&) const = default;
 };
 
 // The seven per-kind tables of one entity list, with its order list.
@@ -102,6 +142,8 @@ struct TEntityTables {
     std::vector<TEntSunpo> Sunpo;
     std::vector<TEntSolid> Solid;
     std::vector<TEntBlock> Block;
+
+    bool operator==(const TEntityTables&) const = default;
 };
 
 struct TEntBlockDef {
@@ -112,6 +154,8 @@ struct TEntBlockDef {
     std::string Name;
     std::int32_t EntityCount = 0;  // declared
     TEntityTables Entities;
+
+    bool operator==(const TEntBlockDef&) const = default;
 };
 
 // Block definition table. The table is sized to the declared count, but
@@ -125,23 +169,72 @@ struct TBlockDefTable {
 };
 
 // Class-tag decoder: object counter and seven class slots, one per parse.
+// Lives for one parse and carries across every list of that parse, so a
+// class defined in one list can be referenced in a later one.
 struct TClassTagDecoder {
     std::int32_t ObjectCounter = 1;
     std::array<std::int32_t, 8> Slots{};  // index 1..7 used
+};
+
+// What record reading needs to know about the file being parsed.
+struct TArchiveFormat {
+    std::int32_t FileVersion = 0;
+    std::size_t NameBufferSize = kZvwNameBufferSize;
+    // Bytes in the whole file: no declared count may exceed it.
+    std::size_t FileSize = 0;
 };
 
 // --- Serialized primitives ---------------------------------------------------
 
 // Length-prefixed string: 1 byte n; n == 255 escapes to a 16-bit length
 // read as 256-byte chunks and a remainder.
-std::string ReadLpString(InputStream& in);
+[[nodiscard]] std::string ReadLpString(InputStream& in);
 
 // Reads one common attribute block; AttrD is present from version 351.
-TEntAttr ReadAttr(InputStream& in, std::int32_t fileVersion);
+[[nodiscard]] TEntAttr ReadAttr(InputStream& in, std::int32_t fileVersion);
 
 void CopyAttr(const TEntAttr& source, TEntAttr& destination);
 
 // Object count: 16-bit, 0xFFFF escapes to a signed 32-bit value.
-std::int32_t ReadObjectCount(InputStream& in);
+[[nodiscard]] std::int32_t ReadObjectCount(InputStream& in);
+
+// Number of entries a table declared with `count` may be sized to. A
+// negative count, or one above the file's size in bytes (no file can hold
+// that many records), throws InputError like a failed read.
+[[nodiscard]] std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize);
+
+// Kind selected by an exact class name; kKindNone for any other name.
+[[nodiscard]] EntityKind ClassKindOfName(std::string_view name);
+
+// Reads one class tag in front of an entity and decides its kind.
+[[nodiscard]] EntityKind ReadClassTag(InputStream& in, TClassTagDecoder& decoder, std::size_t nameBufferSize);
+
+// Reads the tag in front of a block definition: consumed and counted, never
+// compared with anything.
+void ReadBlockDefTag(InputStream& in, TClassTagDecoder& decoder, std::size_t nameBufferSize);
+
+// One record of each kind, as laid out in a file of the given version.
+[[nodiscard]] TEntSen ReadSen(InputStream& in, std::int32_t fileVersion);
+[[nodiscard]] TEntEnko ReadEnko(InputStream& in, std::int32_t fileVersion);
+[[nodiscard]] TEntTen ReadTen(InputStream& in, std::int32_t fileVersion);
+[[nodiscard]] TEntSolid ReadSolid(InputStream& in, std::int32_t fileVersion);
+[[nodiscard]] TEntBlock ReadBlock(InputStream& in, std::int32_t fileVersion);
+// Text records keep their numbers when a string is cut off, so the record
+// is read into its (already appended) table entry in two steps.
+void ReadMojiInto(InputStream& in, std::int32_t fileVersion, TEntMoji& entry);
+// A dimension is assembled whole, strings included, before it is stored.
+[[nodiscard]] TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion);
+
+// Sizes an order list to its declared count (all entries (0, 0)).
+void SizeOrderList(TEntityTables& tables, std::int32_t count, std::size_t fileSize);
+
+// Reads `count` recognised entities into `tables`, whose order list has
+// been sized to `count`. Objects of unknown class are passed over.
+void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder, std::int32_t count,
+                  TEntityTables& tables);
+
+// Reads the block definition list, count included, into `table`.
+void ReadBlockDefinitions(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder,
+                          TBlockDefTable& table);
 
 }  // namespace vaveze

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,12 +20,16 @@ struct TLayerGroup {
     double D = 0.0;
     std::int32_t V3 = 0;
     std::string Name;
+
+    bool operator==(const TLayerGroup&) const = default;
 };
 
 struct TLayer {
     std::int32_t V1 = 0;
     std::int32_t V2 = 0;
     std::string Name;
+
+    bool operator==(const TLayer&) const = default;
 };
 
 struct TColorExNo {
@@ -34,6 +39,8 @@ struct TColorExNo {
     std::int32_t V3 = 0;
     std::int32_t V4 = 0;
     double D = 0.0;
+
+    bool operator==(const TColorExNo&) const = default;
 };
 
 struct TLineTypeExNo {
@@ -41,20 +48,98 @@ struct TLineTypeExNo {
     std::string Name;
     std::int32_t V5 = 0;
     std::array<double, 10> D{};
+
+    bool operator==(const TLineTypeExNo&) const = default;
 };
 
 // Header record. Only Magic, FileVersion, Memo and the two counts are
-// consumed elsewhere; the numeric blocks are kept as read (see zvwunit.cpp
-// for the layout of each block).
+// consumed elsewhere; the numeric blocks are kept as read, named after
+// their place in the header (block n is the n-th item of the header, the
+// magic being block 1). The member initialisers are the reset defaults.
 struct TZvwHeader {
-    std::string Magic;
+    std::string Magic;  // the first 8 bytes as read
     std::int32_t FileVersion = 0;
     std::string Memo;
-    std::vector<std::int32_t> Ints;   // every 32-bit header value, file order
-    std::vector<double> Doubles;      // every double header value, file order
+    std::int32_t Value4 = 0;  // the two values after the memo
+    std::int32_t Value5 = 0;
+
+    std::array<std::int32_t, 14> Block7{};
+    std::array<std::int32_t, 7> Block8{};
+
+    std::array<double, 3> Block9D1{0.0, 0.0, 1.0};
+    std::array<std::int32_t, 2> Block9I{};
+    std::array<double, 5> Block9D2{1.0, 1.0, 1.0, 0.0, 0.0};
+
+    std::array<double, 2> Block12D1{};
+    std::int32_t Block12I = 0;
+    double Block12D2 = 0.0;
+    std::array<double, 2> Block12D3{};  // kept from version 300
+
+    std::int32_t Block13I = 0;
+    std::array<double, 6> Block13D{1.0, 0.0, 0.0, 1.0, 0.0, 0.0};
+
+    // Four parallel arrays of eight. Files up to version 230 fill entries 0
+    // to 3 of the double arrays only; the rest keeps these defaults.
+    std::array<double, 8> Block14A{1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
+    std::array<double, 8> Block14B{};
+    std::array<double, 8> Block14C{};
+    std::array<std::int32_t, 8> Block14I{-1, -1, -1, -1, -1, -1, -1, -1};
+    std::array<double, 3> Block14TailD1{};  // the tail is present after version 230
+    std::int32_t Block14TailI1 = 0;
+    std::array<double, 3> Block14TailD2{};
+    std::int32_t Block14TailI2 = 0;
+
+    std::array<double, 10> Block15D{};
+    double Block15E = 0.0;
+
+    std::array<std::int32_t, 11> Block19I{};   // version 220 and from 223
+    std::array<std::int32_t, 5> Block19I2{};   // from 223
+    std::array<double, 5> Block19D{};          // from 223
+    std::array<double, 4> Block19D2{};         // from 225
+    std::array<std::int32_t, 2> Block19I3{};   // from 230
+
+    std::array<double, 3> Block22D1{};
+    std::array<std::int32_t, 2> Block22I1{};
+    std::array<double, 2> Block22D2{};
+    std::int32_t Block22I2 = 0;
+    std::array<double, 6> Block22D3{};
+
     std::int32_t EntityCount = 0;     // declared count of the top-level list
     std::int32_t BlockDefCount = 0;   // declared number of block definitions
+
+    bool operator==(const TZvwHeader&) const = default;
 };
+
+// Fixed numeric tables of the header, kept as read.
+struct TZvwTable10Entry {  // ten entries; filled by two header blocks
+    std::array<std::int32_t, 4> V{};
+    double D = 0.0;
+
+    bool operator==(const TZvwTable10Entry&) const = default;
+};
+
+struct TZvwLastTableEntry {  // ten entries of three doubles and a value
+    std::array<double, 3> D{};
+    std::int32_t V = 0;
+
+    bool operator==(const TZvwLastTableEntry&) const = default;
+};
+
+// Table sizes every parse allocates before it reads anything.
+inline constexpr std::size_t kZvwLayerGroupCount = 16;
+inline constexpr std::size_t kZvwLayersPerGroup = 16;
+inline constexpr std::size_t kZvwLayerCount = kZvwLayerGroupCount * kZvwLayersPerGroup;
+inline constexpr std::size_t kZvwColorCount = 257;
+inline constexpr std::size_t kZvwLineTypeCount = 33;
+inline constexpr std::size_t kZvwTable10Count = 10;
+inline constexpr std::size_t kZvwTable8Count = 8;
+inline constexpr std::size_t kZvwTable5Count = 5;
+inline constexpr std::size_t kZvwTable4Count = 4;
+inline constexpr std::size_t kZvwLastTableCount = 10;
+
+// Layout thresholds of the drawing file's version.
+inline constexpr std::int32_t kZvwOldestVersion = 220;
+inline constexpr std::int32_t kZvwVersionExtendedTables = 420;  // named colours and line types
 
 // Everything one parse of a ZVW file leaves behind.
 struct ZvwReader {
@@ -63,6 +148,11 @@ struct ZvwReader {
     std::vector<TLayer> Layers;             // 256, group-major
     std::vector<TColorExNo> Colors;         // 257
     std::vector<TLineTypeExNo> LineTypes;   // 33
+    std::vector<TZvwTable10Entry> Table10;                // 10
+    std::vector<std::array<std::int32_t, 4>> Table8;      // 8
+    std::vector<std::array<std::int32_t, 5>> Table5;      // 5
+    std::vector<std::array<std::int32_t, 4>> Table4;      // 4
+    std::vector<TZvwLastTableEntry> LastTable;            // 10
     TEntityTables Entities;                 // top-level entity list
     TBlockDefTable BlockDefs;
 };

@@ -1,0 +1,78 @@
+#include "readers/win/zvsunit.h"
+
+#include <exception>
+
+namespace vaveze {
+namespace {
+
+constexpr std::size_t kZvsSkippedBytes = 193;  // the rest of the first 200 bytes
+constexpr std::size_t kZvsLayerGroupCount = 16;
+
+// Header after the magic: version, reals, one double per layer group,
+// integers and more reals, 452 bytes in all with the first 200.
+void ReadHeader(InputStream& in, ZvsReader& reader)
+{
+    TZvsHeader& h = reader.Header;
+    h.Magic = std::string(in.readBytes(kZvsMagic.size()));
+    in.skip(kZvsSkippedBytes);
+    h.FileVersion = in.readI32();
+    for (double& d : h.Reals1)
+        d = in.readDouble();
+    for (TLayerGroup& group : reader.LayerGroups)
+        group.D = in.readDouble();
+    for (std::int32_t& value : h.Ints)
+        value = in.readI32();
+    for (double& d : h.Reals3)
+        d = in.readDouble();
+}
+
+// The figure and its block definitions; input errors pass through.
+void ReadSymbol(InputStream& in, ZvsReader& reader)
+{
+    ReadHeader(in, reader);
+
+    // The version is not checked: it only selects the record layouts.
+    const TArchiveFormat format{reader.Header.FileVersion, kZvsNameBufferSize, in.size()};
+    TClassTagDecoder decoder;  // shared by the figure and every block definition
+    reader.Header.EntityCount = ReadObjectCount(in);
+    SizeOrderList(reader.Entities, reader.Header.EntityCount, format.FileSize);
+    ReadEntities(in, format, decoder, reader.Header.EntityCount, reader.Entities);
+
+    ReadBlockDefinitions(in, format, decoder, reader.BlockDefs);
+}
+
+}  // namespace
+
+bool IsZvsFile(const std::string& path) { return FileStartsWith(path, kZvsMagic); }
+
+void ResetZvs(ZvsReader& reader) { reader = ZvsReader{}; }
+
+bool ParseZvs(ZvsReader& reader, const std::string& path)
+{
+    ResetZvs(reader);
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes))
+        return false;
+    return ParseZvsBytes(reader, bytes);
+}
+
+bool ParseZvsBytes(ZvsReader& reader, std::string_view bytes)
+{
+    ResetZvs(reader);
+    reader.LayerGroups.resize(kZvsLayerGroupCount);
+    InputStream in(bytes);
+    bool complete = false;
+    try {
+        ReadSymbol(in, reader);
+        complete = true;
+    } catch (const std::exception&) {
+        // Input errors, and tables that cannot be allocated, end the parse;
+        // everything read so far stays for the listing.
+    }
+    reader.Header.BlockDefCount = reader.BlockDefs.Count;
+    return complete;
+}
+
+void ClearZvs(ZvsReader& reader) { ResetZvs(reader); }
+
+}  // namespace vaveze

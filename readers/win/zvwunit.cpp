@@ -1,0 +1,308 @@
+#include "readers/win/zvwunit.h"
+
+#include <exception>
+#include <type_traits>
+
+namespace vaveze {
+namespace {
+
+// Thresholds of the drawing file's header layout.
+constexpr std::int32_t kVersionLongBlock12 = 231;      // 44 bytes instead of 28
+constexpr std::int32_t kVersionKeepBlock12Extra = 300; // the two extra doubles are kept
+constexpr std::int32_t kVersionLongBlock14 = 231;      // 280 bytes instead of 96
+constexpr std::int32_t kVersionBlock19Short = 220;
+constexpr std::int32_t kVersionBlock19Mid = 223;
+constexpr std::int32_t kVersionBlock19Long = 225;
+constexpr std::int32_t kVersionBlock19Full = 230;
+
+// Fixed blocks are read whole and then taken apart, so a block cut off by
+// the end of the file stores none of its fields.
+InputStream TakeBlock(InputStream& in, std::size_t size) { return InputStream(in.readBytes(size)); }
+
+template <typename T, std::size_t N>
+void ReadArray(InputStream& in, std::array<T, N>& out)
+{
+    for (T& value : out) {
+        if constexpr (std::is_same_v<T, double>)
+            value = in.readDouble();
+        else
+            value = in.readI32();
+    }
+}
+
+void ReadGroupsAndLayerNumbers(InputStream& in, ZvwReader& reader)
+{
+    for (std::size_t g = 0; g < kZvwLayerGroupCount; ++g) {
+        InputStream group = TakeBlock(in, 20);
+        TLayerGroup& lg = reader.LayerGroups[g];
+        lg.V1 = group.readI32();
+        lg.V2 = group.readI32();
+        lg.D = group.readDouble();
+        lg.V3 = group.readI32();
+
+        InputStream layers = TakeBlock(in, 16 * 8);
+        for (std::size_t l = 0; l < kZvwLayersPerGroup; ++l) {
+            TLayer& layer = reader.Layers[g * kZvwLayersPerGroup + l];
+            layer.V1 = layers.readI32();
+            layer.V2 = layers.readI32();
+        }
+    }
+}
+
+void ReadBlock9(InputStream& in, TZvwHeader& h)
+{
+    InputStream b = TakeBlock(in, 72);
+    ReadArray(b, h.Block9D1);
+    ReadArray(b, h.Block9I);
+    ReadArray(b, h.Block9D2);
+}
+
+void ReadNames(InputStream& in, ZvwReader& reader)
+{
+    for (TLayer& layer : reader.Layers)  // group-major, as the table is laid out
+        layer.Name = ReadLpString(in);
+    for (TLayerGroup& group : reader.LayerGroups)
+        group.Name = ReadLpString(in);
+}
+
+void ReadBlock12(InputStream& in, TZvwHeader& h, std::int32_t version)
+{
+    const bool longForm = version >= kVersionLongBlock12;
+    InputStream b = TakeBlock(in, longForm ? 44 : 28);
+    h.Block12D1[0] = b.readDouble();
+    h.Block12D1[1] = b.readDouble();
+    h.Block12I = b.readI32();
+    h.Block12D2 = b.readDouble();
+    if (longForm && version >= kVersionKeepBlock12Extra)
+        ReadArray(b, h.Block12D3);
+}
+
+void ReadBlock13(InputStream& in, TZvwHeader& h)
+{
+    InputStream b = TakeBlock(in, 52);
+    h.Block13I = b.readI32();
+    ReadArray(b, h.Block13D);
+}
+
+void ReadBlock14(InputStream& in, TZvwHeader& h, std::int32_t version)
+{
+    if (version < kVersionLongBlock14) {
+        InputStream b = TakeBlock(in, 4 * 24);
+        for (std::size_t i = 0; i < 4; ++i) {
+            h.Block14A[i] = b.readDouble();
+            h.Block14B[i] = b.readDouble();
+            h.Block14C[i] = b.readDouble();
+        }
+        return;
+    }
+    InputStream b = TakeBlock(in, 280);
+    for (std::size_t i = 0; i < 8; ++i) {
+        h.Block14A[i] = b.readDouble();
+        h.Block14B[i] = b.readDouble();
+        h.Block14C[i] = b.readDouble();
+        h.Block14I[i] = b.readI32();
+    }
+    ReadArray(b, h.Block14TailD1);
+    h.Block14TailI1 = b.readI32();
+    ReadArray(b, h.Block14TailD2);
+    h.Block14TailI2 = b.readI32();
+}
+
+void ReadBlocks15To18(InputStream& in, ZvwReader& reader)
+{
+    InputStream b15 = TakeBlock(in, 168);
+    ReadArray(b15, reader.Header.Block15D);
+    reader.Header.Block15E = b15.readDouble();
+    for (TZvwTable10Entry& entry : reader.Table10) {
+        entry.V[0] = b15.readI32();
+        entry.V[1] = b15.readI32();
+    }
+
+    InputStream b16 = TakeBlock(in, 160);
+    for (TZvwTable10Entry& entry : reader.Table10) {
+        entry.V[2] = b16.readI32();
+        entry.V[3] = b16.readI32();
+        entry.D = b16.readDouble();
+    }
+
+    InputStream b17 = TakeBlock(in, 128);
+    for (auto& entry : reader.Table8)
+        ReadArray(b17, entry);
+
+    InputStream b18 = TakeBlock(in, 164);
+    for (auto& entry : reader.Table5)
+        ReadArray(b18, entry);
+    for (auto& entry : reader.Table4)
+        ReadArray(b18, entry);
+}
+
+// The block grows with the version; versions between the known steps below
+// 230 carry none of it.
+void ReadBlock19(InputStream& in, TZvwHeader& h, std::int32_t version)
+{
+    std::size_t size = 0;
+    if (version == kVersionBlock19Short)
+        size = 44;
+    else if (version == kVersionBlock19Mid)
+        size = 104;
+    else if (version == kVersionBlock19Long)
+        size = 136;
+    else if (version >= kVersionBlock19Full)
+        size = 144;
+    if (size == 0)
+        return;
+
+    InputStream b = TakeBlock(in, size);
+    ReadArray(b, h.Block19I);
+    if (size >= 104) {
+        ReadArray(b, h.Block19I2);
+        ReadArray(b, h.Block19D);
+    }
+    if (size >= 136)
+        ReadArray(b, h.Block19D2);
+    if (size >= 144)
+        ReadArray(b, h.Block19I3);
+}
+
+void ReadExtendedTables(InputStream& in, ZvwReader& reader)
+{
+    for (TColorExNo& color : reader.Colors) {
+        color.V1 = in.readI32();
+        color.V2 = in.readI32();
+    }
+    for (TColorExNo& color : reader.Colors) {
+        color.Name = ReadLpString(in);
+        color.V3 = in.readI32();
+        color.V4 = in.readI32();
+        color.D = in.readDouble();
+    }
+    for (TLineTypeExNo& lineType : reader.LineTypes)
+        ReadArray(in, lineType.V);
+    for (TLineTypeExNo& lineType : reader.LineTypes) {
+        lineType.Name = ReadLpString(in);
+        lineType.V5 = in.readI32();
+        ReadArray(in, lineType.D);
+    }
+}
+
+void ReadBlock21(InputStream& in, ZvwReader& reader)
+{
+    InputStream b = TakeBlock(in, 280);
+    for (TZvwLastTableEntry& entry : reader.LastTable) {
+        ReadArray(b, entry.D);
+        entry.V = b.readI32();
+    }
+}
+
+void ReadBlock22(InputStream& in, TZvwHeader& h)
+{
+    InputStream b = TakeBlock(in, 100);
+    ReadArray(b, h.Block22D1);
+    ReadArray(b, h.Block22I1);
+    ReadArray(b, h.Block22D2);
+    h.Block22I2 = b.readI32();
+    ReadArray(b, h.Block22D3);
+}
+
+// Everything after the version, up to the top-level object count.
+void ReadHeaderBody(InputStream& in, ZvwReader& reader)
+{
+    TZvwHeader& h = reader.Header;
+    const std::int32_t version = h.FileVersion;
+
+    h.Memo = ReadLpString(in);
+    h.Value4 = in.readI32();
+    h.Value5 = in.readI32();
+    ReadGroupsAndLayerNumbers(in, reader);
+    {
+        InputStream b = TakeBlock(in, 56);
+        ReadArray(b, h.Block7);
+    }
+    {
+        InputStream b = TakeBlock(in, 28);
+        ReadArray(b, h.Block8);
+    }
+    ReadBlock9(in, h);
+    ReadNames(in, reader);
+    ReadBlock12(in, h, version);
+    ReadBlock13(in, h);
+    ReadBlock14(in, h, version);
+    ReadBlocks15To18(in, reader);
+    ReadBlock19(in, h, version);
+    if (version >= kZvwVersionExtendedTables)
+        ReadExtendedTables(in, reader);
+    ReadBlock21(in, reader);
+    ReadBlock22(in, h);
+}
+
+void SizeFixedTables(ZvwReader& reader)
+{
+    reader.LayerGroups.resize(kZvwLayerGroupCount);
+    reader.Layers.resize(kZvwLayerCount);
+    reader.Table10.resize(kZvwTable10Count);
+    reader.Table8.resize(kZvwTable8Count);
+    reader.Table5.resize(kZvwTable5Count);
+    reader.Table4.resize(kZvwTable4Count);
+    reader.LastTable.resize(kZvwLastTableCount);
+    reader.Colors.resize(kZvwColorCount);
+    reader.LineTypes.resize(kZvwLineTypeCount);
+}
+
+// The whole file after the magic; false only for a version too old to read.
+// Input errors pass through to the caller.
+bool ReadDrawing(InputStream& in, ZvwReader& reader)
+{
+    reader.Header.Magic = std::string(in.readBytes(kZvwMagic.size()));
+    reader.Header.FileVersion = in.readI32();
+    if (reader.Header.FileVersion < kZvwOldestVersion)
+        return false;
+
+    ReadHeaderBody(in, reader);
+
+    const TArchiveFormat format{reader.Header.FileVersion, kZvwNameBufferSize, in.size()};
+    TClassTagDecoder decoder;  // one per parse: block definitions reference classes of the top level
+    reader.Header.EntityCount = ReadObjectCount(in);
+    SizeOrderList(reader.Entities, reader.Header.EntityCount, format.FileSize);
+    ReadEntities(in, format, decoder, reader.Header.EntityCount, reader.Entities);
+
+    ReadBlockDefinitions(in, format, decoder, reader.BlockDefs);
+    // Whatever follows (the embedded files of version 700 and later, or
+    // anything else) is not needed for the texts and is never looked at.
+    return true;
+}
+
+}  // namespace
+
+bool IsZvwFile(const std::string& path) { return FileStartsWith(path, kZvwMagic); }
+
+void ResetZvw(ZvwReader& reader) { reader = ZvwReader{}; }
+
+bool ParseZvw(ZvwReader& reader, const std::string& path)
+{
+    ResetZvw(reader);
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes))
+        return false;
+    return ParseZvwBytes(reader, bytes);
+}
+
+bool ParseZvwBytes(ZvwReader& reader, std::string_view bytes)
+{
+    ResetZvw(reader);
+    SizeFixedTables(reader);
+    InputStream in(bytes);
+    bool complete = false;
+    try {
+        complete = ReadDrawing(in, reader);
+    } catch (const std::exception&) {
+        // Input errors, and tables that cannot be allocated, end the parse;
+        // everything read so far stays for the listing.
+        complete = false;
+    }
+    reader.Header.BlockDefCount = reader.BlockDefs.Count;
+    return complete;
+}
+
+void ClearZvw(ZvwReader& reader) { ResetZvw(reader); }
+
+}  // namespace vaveze
