@@ -154,8 +154,8 @@ QByteArray ListingOf(const QString& path)
 
 TEST_F(EndToEndTest, ChooseASampleAndSaveItsListing)
 {
-    const QString sample = dir_.filePath(QStringLiteral("symbol.zvk"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(VAVEZE_SAMPLES_DIR "/symbol.zvk"), sample));
+    const QString sample = dir_.filePath(QStringLiteral("plan.zvw"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VAVEZE_SAMPLES_DIR "/plan.zvw"), sample));
     const QString saved = dir_.filePath(QStringLiteral("listing.txt"));
 
     program_.setProcessEnvironment(env_);
