@@ -184,4 +184,29 @@ TEST_F(EndToEndTest, ChooseASampleAndSaveItsListing)
     EXPECT_EQ(QByteArray::fromStdString(vaveze::testing::ReadFile(saved)), expected);
 }
 
+// The desktop hands a file to the program when the user opens it with VAveze.
+TEST_F(EndToEndTest, ListsAFileNamedOnTheCommandLine)
+{
+    const QString sample = dir_.filePath(QStringLiteral("symbol.zvs"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VAVEZE_SAMPLES_DIR "/symbol.zvs"), sample));
+    const QString saved = dir_.filePath(QStringLiteral("symbol.txt"));
+
+    program_.setProcessEnvironment(env_);
+    program_.start(QStringLiteral(VAVEZE_GUI_PATH), {sample});
+    ASSERT_TRUE(program_.waitForStarted(kPatienceMs));
+    const QString window = WaitForWindow(QStringLiteral("VAveze Ver.1.01"));
+    ASSERT_FALSE(window.isEmpty()) << "the window did not appear";
+
+    const QString save = ClickForDialog(window, 490, 44, QStringLiteral("名前を付けて保存"));  // "テキスト出力"
+    ASSERT_FALSE(save.isEmpty()) << "the save dialog did not appear";
+    ASSERT_TRUE(WaitForFocus(save));
+    Xdo({QStringLiteral("key"), QStringLiteral("Return")});  // the proposed name, beside the source
+
+    const QDeadlineTimer written(kPatienceMs);
+    while (!QFileInfo::exists(saved) && !written.hasExpired())
+        QThread::msleep(100);
+    ASSERT_TRUE(QFileInfo::exists(saved)) << "nothing was saved";
+    EXPECT_EQ(QByteArray::fromStdString(vaveze::testing::ReadFile(saved)), ListingOf(sample));
+}
+
 }  // namespace
