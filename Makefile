@@ -36,7 +36,7 @@ test-asan: deps
 # Each fuzz target for FUZZ_SECONDS (or FUZZ_RUNS executions, if sooner),
 # one after the other (needs clang); FUZZ_TARGETS picks some of them.
 fuzz: build
-	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) SEED_DIR=$(BUILD_DIR)/fuzz/seeds \
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) FUZZ_MAX_LEN=$(FUZZ_MAX_LEN) SEED_DIR=$(BUILD_DIR)/fuzz/seeds \
 	  fuzz/run-fuzzers.sh $(FUZZ_TARGETS)
 
 clean:

@@ -3,7 +3,8 @@
 # per target, the executions and the findings. Usage (from the top folder):
 #   fuzz/run-fuzzers.sh [TARGET...]        targets: zvw zvs zvc zvk text
 # Environment: FUZZ_SECONDS, FUZZ_RUNS (stop after that many executions
-# instead, if sooner), FUZZ_BUILD_DIR (build-fuzz), SEED_DIR (the normal
+# instead, if sooner), FUZZ_MAX_LEN (largest input, instead of the target's
+# default below), FUZZ_BUILD_DIR (build-fuzz), SEED_DIR (the normal
 # build's generated seeds, build/fuzz/seeds). Exit status 1 when anything
 # was found; the inputs that failed are left in FUZZ_BUILD_DIR/findings/.
 set -u
@@ -17,6 +18,7 @@ TARGETS=${*:-zvw zvs zvc zvk text}
 # Largest input per target: the Windows headers and the drawing file layout
 # need a few kilobytes before the first entity.
 max_len() {
+    [ -n "${FUZZ_MAX_LEN:-}" ] && { echo "$FUZZ_MAX_LEN"; return; }
     case $1 in
         zvw) echo 32768 ;;
         zvs) echo 16384 ;;
