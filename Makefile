@@ -22,7 +22,9 @@ run: build
 	@$(BUILD_DIR)/app/vaveze
 
 # The whole suite, then the whole suite again under AddressSanitizer,
-# LeakSanitizer and UndefinedBehaviorSanitizer.
+# LeakSanitizer and UndefinedBehaviorSanitizer. (No strict_string_checks:
+# uninstrumented system libraries under the window pass unterminated
+# strings with their lengths, which it reports as overflows.)
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-asan
@@ -30,7 +32,7 @@ test: build
 test-asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
-	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 # Each fuzz target for FUZZ_SECONDS (or FUZZ_RUNS executions, if sooner),
