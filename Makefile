@@ -1,8 +1,9 @@
 # The two commands a new user needs: `make run` and `make test`.
 BUILD_DIR ?= build
+BENCH_DIR ?= build-bench
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test bench clean
 
 all: build
 
@@ -21,5 +22,13 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# Release build of the benchmarks, their files, every benchmark and
+# comparison; the summary lands in $(BENCH_DIR)/bench-results/summary.md.
+bench:
+	@sh scripts/install-deps.sh bench
+	@cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVAVEZE_BUILD_BENCH=ON >/dev/null
+	@cmake --build $(BENCH_DIR) -j $(JOBS) --target benchmarks
+	@sh bench/run-bench.sh $(BENCH_DIR)
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(BENCH_DIR)
