@@ -53,7 +53,8 @@ public:
 };
 
 // A filter as a Qt dialog takes it: the description, then the patterns with
-// every letter made to match either case ("*.zvw" becomes "*.[zZ][vV][wW]").
+// every letter made to match either case ("*.zvw" becomes "*.[zZ][vV][wW]"),
+// and "*.*" as "*" so that it also shows files without an extension.
 [[nodiscard]] QString QtNameFilter(const FileFilter& filter);
 
 }  // namespace vaveze

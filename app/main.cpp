@@ -35,7 +35,7 @@ int main(int argc, char* argv[])
     // A file handed over by the desktop (opening a drawing with this
     // program) is extracted as if it had been dropped on the window.
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() == 2) {
+    if (arguments.size() == 2 && QFileInfo(arguments.at(1)).isFile()) {
         const QString path = QFileInfo(arguments.at(1)).absoluteFilePath();
         QTimer::singleShot(0, &form, [&form, path] { form.ExtractFile(path); });
     }

@@ -31,6 +31,9 @@ struct IntCase {
     std::int32_t value;
 };
 
+// Readable test names in CTest, stable from build to build.
+void PrintTo(const IntCase& c, std::ostream* os) { *os << testing::PrintToString(c.text); }
+
 class TextToIntTest : public testing::TestWithParam<IntCase> {};
 
 TEST_P(TextToIntTest, Converts) { EXPECT_EQ(TextToInt(GetParam().text), GetParam().value) << GetParam().text; }
@@ -94,6 +97,8 @@ struct FilterCase {
     std::string input;
     std::string output;
 };
+
+void PrintTo(const FilterCase& c, std::ostream* os) { *os << testing::PrintToString(c.input); }
 
 class FilterSjisLineTest : public testing::TestWithParam<FilterCase> {};
 

@@ -13,6 +13,8 @@
 #include "app/listing.h"
 #include "readers/dos/zvkunit.h"
 #include "readers/win/zvwunit.h"
+#include "tests/dos/dos_writer.h"
+#include "tests/win/zvw_writer.h"
 
 extern char** environ;
 
@@ -171,6 +173,102 @@ TEST_F(CliTest, SaveIntoAnUnwritableFolderKeepsTheExistingFile)
     fs::permissions(dir_, fs::perms::owner_all);
     EXPECT_EQ(run.status, 4);
     EXPECT_EQ(Slurp(dir_ / "plan.txt"), "keep me");
+}
+
+TEST_F(CliTest, FailedSaveLeavesNoTemporaryFileBehind)
+{
+    // A folder where the listing should go cannot be replaced, even by root.
+    const std::string path = Write("plan.zvw", std::string(kZvwMagic));
+    fs::create_directories(dir_ / "plan.txt");
+    const Outcome run = Execute({"--save", path});
+    EXPECT_EQ(run.status, 4);
+    EXPECT_TRUE(fs::is_directory(dir_ / "plan.txt"));
+    for (const auto& entry : fs::directory_iterator(dir_))
+        EXPECT_EQ(entry.path().filename().string().find("plan.txt."), std::string::npos) << entry.path();
+}
+
+// The drawing of the worked example: empty memo, group 0 named G0 with layers
+// L0 and L1, texts T1 and T2, one dimension 100, one block B holding BT.
+std::string WorkedExampleDrawing(std::int32_t version)
+{
+    using namespace winwriter;
+    ZvwDocument doc;
+    doc.Version = version;
+    doc.Group(0).Name = "G0";
+    doc.Layer(0, 0).Name = "L0";
+    doc.Layer(0, 1).Name = "L1";
+    doc.Entities.Add(MakeSen(0, 0, 1, 1)).Add(MakeMoji("T1", "first")).Add(MakeSunpo("100")).Add(MakeMoji("T2"));
+    EntityList block;
+    block.Add(MakeMoji("BT"));
+    doc.BlockDefs.Defs.push_back(MakeBlockDef("B", block));
+    return WriteZvw(doc);
+}
+
+std::string CrLf(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (const auto& line : lines)
+        out += line + "\r\n";
+    return out;
+}
+
+TEST_F(CliTest, WorkedExampleUnderEveryCombinationOfOptions)
+{
+    const std::string h(kHeadingHeader), t(kHeadingText), b(kHeadingBlock), mark(kBlockMark);
+    for (const std::int32_t version : {220, 419, 420, 700}) {
+        const std::string path = Write("example.zvw", WorkedExampleDrawing(version));
+        const auto list = [&](std::vector<std::string> args) {
+            args.push_back(path);
+            const Outcome run = Execute(args);
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_TRUE(run.err.empty()) << run.err;
+            return run.out;
+        };
+        SCOPED_TRACE(version);
+        EXPECT_EQ(list({"--header", "--dimensions", "--blocks"}),
+                  CrLf({h, "G0", "L0,L1", t, "T1", "T2", "100", b, mark + "B", "BT"}));
+        EXPECT_EQ(list({}), CrLf({t, "T1", "T2"}));
+        EXPECT_EQ(list({"--blocks"}), CrLf({t, "T1", "T2", b, mark + "B", "BT"}));
+        EXPECT_EQ(list({"--dimensions"}), CrLf({t, "T1", "T2", "100"}));
+        EXPECT_EQ(list({"--header"}), CrLf({h, "G0", "L0,L1", t, "T1", "T2"}));
+        EXPECT_EQ(list({"--blocks", "--header"}), CrLf({h, "G0", "L0,L1", t, "T1", "T2", b, mark + "B", "BT"}));
+        EXPECT_EQ(list({"--utf8", "--blocks"}), "■文字情報\nT1\nT2\n■ブロック内文字情報\n◆B\nBT\n");
+    }
+}
+
+TEST_F(CliTest, ListsEveryFormatAndItsBackups)
+{
+    using namespace winwriter;
+    ZvsDocument zvs;
+    zvs.Entities.Add(MakeMoji("S")).Add(MakeSunpo("D"));
+    const std::string zvsBytes = WriteZvs(zvs);
+
+    doswriter::ZvcDocument zvc = doswriter::NewZvc(false);
+    doswriter::AddZvcText(zvc, "C1");
+    doswriter::AddZvcText(zvc, "\x93\xFA\x96\x7B");
+    zvc.GroupNames[1] = "grp";
+    zvc.LayerNames[16] = "lay";
+    doswriter::SyncZvcHeader(zvc);
+    const std::string zvcBytes = doswriter::WriteZvc(zvc);
+
+    doswriter::ZvkDocument zvk = doswriter::NewZvk();
+    doswriter::AddZvkText(zvk, "K1");
+    doswriter::SyncZvkHeader(zvk);
+    const std::string zvkBytes = doswriter::WriteZvk(zvk);
+
+    const std::string t(kHeadingText);
+    for (const char* ext : {".zvs", ".bak"})
+        EXPECT_EQ(Execute({"--dimensions", "--header", Write(std::string("s") + ext, zvsBytes)}).out,
+                  CrLf({t, "S", "D"}));
+    for (const char* ext : {".zvc", ".zv$"}) {
+        const Outcome run = Execute({"--header", Write(std::string("c") + ext, zvcBytes)});
+        EXPECT_EQ(run.status, 0);
+        const std::string out = run.out;
+        EXPECT_NE(out.find(CrLf({"grp", "lay", t, "C1", "\x93\xFA\x96\x7B"})), std::string::npos) << ext;
+        EXPECT_EQ(out.find(kHeadingHeader), 0u);
+    }
+    for (const char* ext : {".zvk", ".Bk2"})
+        EXPECT_EQ(Execute({Write(std::string("k") + ext, zvkBytes)}).out, CrLf({t, "K1"}));
 }
 
 }  // namespace

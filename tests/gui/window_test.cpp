@@ -509,6 +509,43 @@ TEST_F(WindowTest, AFullPaneStopsTheListingWithAnErrorAndKeepsTheLinesBefore)
     EXPECT_EQ(dialogs_.Messages.size(), 1U);
 }
 
+// Each box gates what its caption says: the second the dimension texts, the
+// third the block section. Every sample, every combination of options, saved
+// untouched, gives the bytes of the core's listing.
+TEST_F(WindowTest, SamplesListedUnderEveryOptionSaveAsTheCoreListsThem)
+{
+    const QDir samples(QStringLiteral(VAVEZE_SAMPLES_DIR));
+    const QStringList names = samples.entryList(QDir::Files, QDir::Name);
+    ASSERT_FALSE(names.isEmpty());
+    for (const QString& name : names) {
+        const QString path = samples.filePath(name);
+        for (int options = 0; options < 8; ++options) {
+            const bool header = options & 1;
+            const bool dimensions = options & 2;
+            const bool blocks = options & 4;
+            form_->CheckBox1->setChecked(header);
+            form_->CheckBox2->setChecked(dimensions);
+            form_->CheckBox3->setChecked(blocks);
+            Open(path);
+            const QString saved = dir_.filePath(QStringLiteral("saved.txt"));
+            Save(saved);
+            EXPECT_EQ(ReadFile(saved), CoreListing(path, header, dimensions, blocks))
+                << name.toStdString() << " options " << options;
+        }
+    }
+    EXPECT_TRUE(dialogs_.Messages.empty());
+
+    // The drawing sample has both dimensions and blocks, so the two boxes
+    // cannot be told apart by accident.
+    const QString plan = samples.filePath(QStringLiteral("plan.zvw"));
+    ASSERT_NE(CoreListing(plan, false, true, false), CoreListing(plan, false, false, true));
+    form_->CheckBox1->setChecked(false);
+    form_->CheckBox2->setChecked(true);
+    form_->CheckBox3->setChecked(false);
+    Open(plan);
+    EXPECT_EQ(Pane(), Shown(CoreLines(plan, false, true, false)));
+}
+
 // Sends a drag carrying `urls` over `target` and drops it there.
 bool DragAndDrop(QWidget* target, const QList<QUrl>& urls)
 {

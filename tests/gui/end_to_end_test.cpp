@@ -1,0 +1,212 @@
+// The real program in a real X server: choose a sample in the open dialog,
+// save the listing through the save dialog, compare with vaveze-list.
+//
+// There is no window manager under Xvfb, so windows are never activated
+// from here: the test waits for them by name and for the keyboard focus to
+// arrive, and types only ASCII paths.
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "testfiles.h"
+
+namespace {
+
+constexpr int kPatienceMs = 30000;
+
+class EndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            GTEST_SKIP() << "Xvfb or xdotool is not installed";
+        ASSERT_TRUE(dir_.isValid());
+
+        // -displayfd 1: the server picks a free display and writes its number.
+        xvfb_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                             QStringLiteral("0"), QStringLiteral("1024x768x24"),
+                                             QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        ASSERT_TRUE(xvfb_.waitForStarted(kPatienceMs));
+        QByteArray number;
+        const QDeadlineTimer deadline(kPatienceMs);
+        while (!number.contains('\n') && !deadline.hasExpired() && xvfb_.state() == QProcess::Running) {
+            xvfb_.waitForReadyRead(200);
+            number += xvfb_.readAllStandardOutput();
+        }
+        ASSERT_TRUE(number.contains('\n')) << "Xvfb did not start: " << xvfb_.readAllStandardError().toStdString();
+
+        env_ = QProcessEnvironment::systemEnvironment();
+        env_.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(number.trimmed()));
+        env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env_.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        // Keep the dialogs' remembered folders out of the user's settings.
+        env_.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("config")));
+        env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_.path());
+    }
+
+    void TearDown() override
+    {
+        for (QProcess* process : {&program_, &xvfb_}) {
+            if (process->state() != QProcess::NotRunning) {
+                process->terminate();
+                if (!process->waitForFinished(5000)) {
+                    process->kill();
+                    process->waitForFinished();
+                }
+            }
+        }
+    }
+
+    // Runs xdotool; its output, or nothing when it did not finish in time.
+    QString Xdo(const QStringList& arguments) const
+    {
+        QProcess xdo;
+        xdo.setProcessEnvironment(env_);
+        xdo.start(QStringLiteral("xdotool"), arguments);
+        if (!xdo.waitForFinished(kPatienceMs)) {
+            xdo.kill();
+            xdo.waitForFinished();
+            return {};
+        }
+        return QString::fromUtf8(xdo.readAllStandardOutput()).trimmed();
+    }
+
+    // The first visible window whose name is exactly `name`, or nothing.
+    QString FindWindow(const QString& name) const
+    {
+        return Xdo({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                    QStringLiteral("^") + QRegularExpression::escape(name) + QLatin1Char('$')})
+            .section(QLatin1Char('\n'), 0, 0);
+    }
+
+    QString WaitForWindow(const QString& name) const
+    {
+        const QDeadlineTimer deadline(kPatienceMs);
+        QString window;
+        while ((window = FindWindow(name)).isEmpty() && !deadline.hasExpired())
+            QThread::msleep(100);
+        return window;
+    }
+
+    // Clicks a button until the dialog it opens is there: a click that
+    // arrives while the window is still busy with a closing dialog is lost.
+    QString ClickForDialog(const QString& window, int x, int y, const QString& dialog) const
+    {
+        const QDeadlineTimer deadline(kPatienceMs);
+        while (!deadline.hasExpired()) {
+            Click(window, x, y);
+            const QDeadlineTimer shortly(3000);
+            while (!shortly.hasExpired()) {
+                if (const QString found = FindWindow(dialog); !found.isEmpty())
+                    return found;
+                QThread::msleep(100);
+            }
+        }
+        return {};
+    }
+
+    bool WaitForFocus(const QString& window) const
+    {
+        const QDeadlineTimer deadline(kPatienceMs);
+        while (!deadline.hasExpired()) {
+            if (Xdo({QStringLiteral("getwindowfocus")}) == window)
+                return true;
+            QThread::msleep(100);
+        }
+        return false;
+    }
+
+    void Click(const QString& window, int x, int y) const
+    {
+        Xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x), QString::number(y),
+             QStringLiteral("click"), QStringLiteral("1")});
+    }
+
+    void TypePathAndEnter(const QString& path) const
+    {
+        Xdo({QStringLiteral("key"), QStringLiteral("ctrl+a")});
+        Xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("10"), path});
+        Xdo({QStringLiteral("key"), QStringLiteral("Return")});
+    }
+
+    QTemporaryDir dir_;
+    QProcess xvfb_;
+    QProcess program_;
+    QProcessEnvironment env_;
+};
+
+QByteArray ListingOf(const QString& path)
+{
+    QProcess list;
+    list.start(QStringLiteral(VAVEZE_LIST_PATH), {path});
+    list.waitForFinished(kPatienceMs);
+    return list.readAllStandardOutput();
+}
+
+TEST_F(EndToEndTest, ChooseASampleAndSaveItsListing)
+{
+    const QString sample = dir_.filePath(QStringLiteral("plan.zvw"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VAVEZE_SAMPLES_DIR "/plan.zvw"), sample));
+    const QString saved = dir_.filePath(QStringLiteral("listing.txt"));
+
+    program_.setProcessEnvironment(env_);
+    program_.start(QStringLiteral(VAVEZE_GUI_PATH), {});
+    ASSERT_TRUE(program_.waitForStarted(kPatienceMs));
+    const QString window = WaitForWindow(QStringLiteral("VAveze Ver.1.01"));
+    ASSERT_FALSE(window.isEmpty()) << "the window did not appear";
+
+    const QString open = ClickForDialog(window, 50, 20, QStringLiteral("開く"));  // "ファイル名"
+    ASSERT_FALSE(open.isEmpty()) << "the open dialog did not appear";
+    ASSERT_TRUE(WaitForFocus(open));
+    TypePathAndEnter(sample);
+
+    const QString save = ClickForDialog(window, 490, 44, QStringLiteral("名前を付けて保存"));  // "テキスト出力"
+    ASSERT_FALSE(save.isEmpty()) << "the save dialog did not appear";
+    ASSERT_TRUE(WaitForFocus(save));
+    TypePathAndEnter(saved);
+
+    const QDeadlineTimer written(kPatienceMs);
+    while (!QFileInfo::exists(saved) && !written.hasExpired())
+        QThread::msleep(100);
+    ASSERT_TRUE(QFileInfo::exists(saved)) << "nothing was saved";
+
+    const QByteArray expected = ListingOf(sample);
+    EXPECT_FALSE(expected.isEmpty());
+    EXPECT_EQ(QByteArray::fromStdString(vaveze::testing::ReadFile(saved)), expected);
+}
+
+// The desktop hands a file to the program when the user opens it with VAveze.
+TEST_F(EndToEndTest, ListsAFileNamedOnTheCommandLine)
+{
+    const QString sample = dir_.filePath(QStringLiteral("symbol.zvs"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VAVEZE_SAMPLES_DIR "/symbol.zvs"), sample));
+    const QString saved = dir_.filePath(QStringLiteral("symbol.txt"));
+
+    program_.setProcessEnvironment(env_);
+    program_.start(QStringLiteral(VAVEZE_GUI_PATH), {sample});
+    ASSERT_TRUE(program_.waitForStarted(kPatienceMs));
+    const QString window = WaitForWindow(QStringLiteral("VAveze Ver.1.01"));
+    ASSERT_FALSE(window.isEmpty()) << "the window did not appear";
+
+    const QString save = ClickForDialog(window, 490, 44, QStringLiteral("名前を付けて保存"));  // "テキスト出力"
+    ASSERT_FALSE(save.isEmpty()) << "the save dialog did not appear";
+    ASSERT_TRUE(WaitForFocus(save));
+    Xdo({QStringLiteral("key"), QStringLiteral("Return")});  // the proposed name, beside the source
+
+    const QDeadlineTimer written(kPatienceMs);
+    while (!QFileInfo::exists(saved) && !written.hasExpired())
+        QThread::msleep(100);
+    ASSERT_TRUE(QFileInfo::exists(saved)) << "nothing was saved";
+    EXPECT_EQ(QByteArray::fromStdString(vaveze::testing::ReadFile(saved)), ListingOf(sample));
+}
+
+}  // namespace
