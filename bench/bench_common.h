@@ -17,7 +17,7 @@ namespace vaveze::bench {
 // The whole file; throws when it cannot be read.
 [[nodiscard]] std::string LoadFile(const std::string& path);
 
-// The listing's bytes as the tool streams them to its output: each line and
+// The listing's bytes as output streamed to a file or a pipe: each line and
 // CR LF go into a buffer, which is handed on whenever it is full. Here it is
 // handed to nobody; the bytes are made all the same.
 class StreamedBytesSink final : public LineSink {

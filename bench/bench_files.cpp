@@ -24,7 +24,7 @@ namespace {
 using namespace vaveze::winwriter;
 namespace dw = vaveze::doswriter;
 
-// Small, fully specified generator, so the files are the same on every
+// Small generator defined to the bit, so the files are the same on every
 // platform (the standard distributions are not).
 class Random {
 public:
@@ -144,7 +144,7 @@ std::string DimensionValue(Random& rng)
 }
 
 // A text's string: mostly short names and codes, some notes, now and then a
-// long specification of several lines.
+// long finish schedule of several lines.
 std::string TextString(Random& rng)
 {
     const Vocabulary& w = Words();
@@ -168,15 +168,15 @@ std::string TextString(Random& rng)
             joined += w.Comma + rng.Pick(w.Notes);
         return joined;
     }
-    // A long specification; about a third of them keep the line breaks they
-    // were typed with, which the listing removes.
-    std::string spec = rng.Pick(w.Headings) + w.Colon;
+    // A long finish schedule; about a third of them keep the line breaks
+    // they were typed with, which the listing removes.
+    std::string schedule = rng.Pick(w.Headings) + w.Colon;
     const bool lineBreaks = rng.Chance(33);
     for (int n = rng.Between(8, 40); n > 0; --n) {
-        spec += rng.Pick(w.Notes);
-        spec += lineBreaks ? "\r\n" : "  ";
+        schedule += rng.Pick(w.Notes);
+        schedule += lineBreaks ? "\r\n" : "  ";
     }
-    return spec;
+    return schedule;
 }
 
 TEntAttr OnLayer(Random& rng)
