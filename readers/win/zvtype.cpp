@@ -1,6 +1,7 @@
 #include "readers/win/zvtype.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 namespace vaveze {
@@ -82,8 +83,8 @@ struct ListProgress {
 // records: growing by doubling copies every table several times and touches
 // twice the memory it keeps. Once a list has shown its mix of kinds, a table
 // that must grow is given this kind's share of the whole declared list at
-// once (with some slack), never more than the rest of the list and of the
-// file can hold, and never less than doubling.
+// once (with some slack), or doubled if that is more; but never more room
+// than the rest of the list and of the file could fill.
 template <typename Record>
 void MakeRoomForOne(std::vector<Record>& table, EntityKind kind, const ListProgress& progress)
 {
@@ -99,7 +100,12 @@ void MakeRoomForOne(std::vector<Record>& table, EntityKind kind, const ListProgr
     }
     const std::size_t fits = progress.BytesLeft / kFewestRecordBytes[static_cast<std::size_t>(kind)];
     const std::size_t most = size + std::max<std::size_t>(1, std::min(declared > read ? declared - read : 1, fits));
-    table.reserve(std::min(target, most));
+    try {
+        table.reserve(std::min(target, most));
+    } catch (const std::bad_alloc&) {
+        // Room for the projection is not to be had: plain doubling decides
+        // when the record is appended, as it would have without it.
+    }
 }
 
 // Appends a zero-filled entry before the record is read, so that a record
