@@ -5,17 +5,21 @@ set -eu
 OUT=$1
 SMALL=$2
 
-# Google Benchmark CSV: "name_median" rows; prints name, real ms, cpu ms,
-# bytes per second for every median.
+# Google Benchmark CSV: prints name, real ms, cpu ms and bytes per second of
+# every item, from its median row (its only row when run once).
 medians() {
     [ -f "$1" ] || return 0
     awk -F, '
         /^name,/ { for (i = 1; i <= NF; i++) col[$i] = i; next }
         /^"/ {
             name = $1; gsub(/"/, "", name)
-            if (name !~ /_median$/) next
-            sub(/_median$/, "", name)
-            print name, $col["real_time"], $col["cpu_time"], ($col["bytes_per_second"] == "" ? 0 : $col["bytes_per_second"])
+            if (name ~ /_(mean|stddev|cv)$/) next
+            row = $col["real_time"] " " $col["cpu_time"] " " ($col["bytes_per_second"] == "" ? 0 : $col["bytes_per_second"])
+            if (name ~ /_median$/) { sub(/_median$/, "", name); median[name] = row } else single[name] = row
+        }
+        END {
+            for (name in median) print name, median[name]
+            for (name in single) if (!(name in median)) print name, single[name]
         }' "$1"
 }
 
