@@ -1,9 +1,12 @@
 # The two commands a new user needs: `make run` and `make test`.
 BUILD_DIR ?= build
 BENCH_DIR ?= build-bench
+ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 600
+FUZZ_RUNS ?= -1
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test test-asan fuzz bench clean
 
 all: build
 
@@ -19,8 +22,23 @@ build: configure
 run: build
 	@$(BUILD_DIR)/app/vaveze
 
+# The whole suite, then the whole suite again under AddressSanitizer,
+# LeakSanitizer and UndefinedBehaviorSanitizer.
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-asan
+
+test-asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build $(ASAN_DIR) -j $(JOBS)
+	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS (or FUZZ_RUNS executions, if sooner),
+# one after the other (needs clang); FUZZ_TARGETS picks some of them.
+fuzz: build
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) FUZZ_MAX_LEN=$(FUZZ_MAX_LEN) SEED_DIR=$(BUILD_DIR)/fuzz/seeds \
+	  fuzz/run-fuzzers.sh $(FUZZ_TARGETS)
 
 # Release build of the benchmarks, their files, every benchmark and
 # comparison; the summary lands in $(BENCH_DIR)/bench-results/summary.md.
@@ -31,4 +49,4 @@ bench:
 	@sh bench/run-bench.sh $(BENCH_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(BENCH_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(BENCH_DIR) build-fuzz

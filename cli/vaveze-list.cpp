@@ -49,45 +49,18 @@ struct Options {
     std::vector<std::string> Files;
 };
 
-// Collects the listing as the bytes of the output file.
-class EncodedSink final : public LineSink {
-public:
-    explicit EncodedSink(bool utf8) : utf8_(utf8) {}
-
-    void Clear() override
-    {
-        bytes_.clear();
-        lines_ = 0;
-    }
-
-    [[nodiscard]] bool Append(std::string_view line) override
-    {
-        if (utf8_) {
-            bytes_ += Cp932ToUtf8(line);
-            bytes_ += '\n';
-        } else {
-            bytes_ += line;
-            bytes_ += "\r\n";
-        }
-        ++lines_;
-        return true;
-    }
-
-    [[nodiscard]] const std::string& Bytes() const { return bytes_; }
-    [[nodiscard]] std::size_t Lines() const { return lines_; }
-
-private:
-    bool utf8_;
-    std::string bytes_;
-    std::size_t lines_ = 0;
-};
-
 void Complain(std::string_view message)
 {
     std::string line = "vaveze-list: ";
     line += message;
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+void Report(const std::string& line)
+{
+    const std::string out = line + '\n';
+    std::fwrite(out.data(), 1, out.size(), stderr);
 }
 
 bool WriteAll(int fd, std::string_view bytes)
@@ -104,41 +77,69 @@ bool WriteAll(int fd, std::string_view bytes)
     return true;
 }
 
+// Encodes the listing as the bytes of the output file and streams them to a
+// descriptor. Many texts of a file may share one long pooled string, so a
+// listing can be far larger than its file: holding only a buffer keeps the
+// tool's memory independent of the listing's size.
+class EncodedSink final : public LineSink {
+public:
+    EncodedSink(int fd, bool utf8) : fd_(fd), utf8_(utf8) {}
+
+    // The listing calls this once, before its first line, when nothing has
+    // been written yet.
+    void Clear() override
+    {
+        buffer_.clear();
+        lines_ = 0;
+    }
+
+    // False once writing has failed, which ends the listing early.
+    [[nodiscard]] bool Append(std::string_view line) override
+    {
+        if (utf8_) {
+            buffer_ += Cp932ToUtf8(line);
+            buffer_ += '\n';
+        } else {
+            buffer_ += line;
+            buffer_ += "\r\n";
+        }
+        ++lines_;
+        if (buffer_.size() >= kFlushSize)
+            Flush();
+        return error_ == 0;
+    }
+
+    // Writes out what is buffered; 0 when everything was written, else errno.
+    [[nodiscard]] int Finish()
+    {
+        Flush();
+        return error_;
+    }
+
+    [[nodiscard]] std::size_t Lines() const { return lines_; }
+
+private:
+    static constexpr std::size_t kFlushSize = std::size_t{1} << 16;
+
+    void Flush()
+    {
+        if (error_ == 0 && !WriteAll(fd_, buffer_))
+            error_ = errno != 0 ? errno : EIO;
+        buffer_.clear();
+    }
+
+    int fd_;
+    bool utf8_;
+    std::string buffer_;
+    std::size_t lines_ = 0;
+    int error_ = 0;
+};
+
 mode_t CurrentUmask()
 {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
-}
-
-// Writes through a temporary file in the same folder that replaces the target
-// only when complete, so a failed write never destroys an existing file.
-bool SaveAtomically(const std::string& target, std::string_view bytes, std::string& error)
-{
-    std::string temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    // mkstemp creates the file private; give it the mode an ordinary new
-    // file gets, or keep the mode of the file it replaces.
-    struct stat existing {};
-    const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
-    bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0;
-    if (!ok)
-        error = std::strerror(errno);
-    if (::close(fd) != 0 && ok) {
-        error = std::strerror(errno);
-        ok = false;
-    }
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
-        error = std::strerror(errno);
-        ok = false;
-    }
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
 }
 
 std::string FolderPart(const std::string& path)
@@ -155,48 +156,80 @@ struct FileResult {
 
 constexpr std::string_view kPartialNote = "the file could not be read to its end; only what was read is listed";
 
-// Detects, parses and lists one file into `sink`.
-FileResult ListOne(const std::string& path, const ListingOptions& listing, EncodedSink& sink)
+// Detects the format of one file and parses it into `readers`; the status
+// is kExitNotRecognised, kExitPartial or kExitOk.
+FileResult DetectOne(const std::string& path, Readers& readers, FormatKind& kind)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return {kExitNotRecognised, path + ": " + std::strerror(errno)};
 
-    Readers readers;
     const Detection detection = DetectAndParse(readers, path);
+    kind = detection.Kind;
     if (detection.Kind == FormatKind::None) {
         // The window's warning, word for word, where it gives one.
         if (!detection.Warning.empty())
             return {kExitNotRecognised, std::string(detection.Warning), true};
         return {kExitNotRecognised, path + ": not a recognised drawing or symbol file"};
     }
-    (void)ListFormat(detection.Kind, readers, listing, sink);  // this sink never refuses a line
     if (!detection.ParsedToEnd)
         return {kExitPartial, path + ": " + std::string(kPartialNote)};
     return {};
 }
 
-void Report(const std::string& line)
+// Lists the parsed tables into `sink` and writes out the rest; the errno of
+// a failed write, else 0.
+int ListInto(FormatKind kind, const Readers& readers, const ListingOptions& listing, EncodedSink& sink)
 {
-    const std::string out = line + '\n';
-    std::fwrite(out.data(), 1, out.size(), stderr);
+    (void)ListFormat(kind, readers, listing, sink);  // refuses a line only once writing failed
+    return sink.Finish();
 }
 
 int ListToStdout(const Options& options)
 {
-    EncodedSink sink(options.Utf8);
-    const FileResult result = ListOne(options.Files.front(), options.Listing, sink);
+    Readers readers;
+    FormatKind kind = FormatKind::None;
+    const FileResult result = DetectOne(options.Files.front(), readers, kind);
     if (result.Warning)
         Report(result.Problem);
     else if (!result.Problem.empty())
         Complain(result.Problem);
     if (result.Status == kExitNotRecognised)
         return result.Status;
-    if (!WriteAll(STDOUT_FILENO, sink.Bytes())) {
-        Complain(std::string("standard output: ") + std::strerror(errno));
+    EncodedSink sink(STDOUT_FILENO, options.Utf8);
+    if (const int error = ListInto(kind, readers, options.Listing, sink); error != 0) {
+        Complain(std::string("standard output: ") + std::strerror(error));
         return kExitWriteError;
     }
     return result.Status;
+}
+
+// Streams the listing into a temporary file in the target's folder that
+// replaces the target only when complete, so a failed write never destroys
+// an existing file. The errno of a failure, else 0.
+int SaveAtomically(const std::string& target, FormatKind kind, const Readers& readers, const Options& options,
+                   std::size_t& lines)
+{
+    std::string temp = target + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return errno;
+    EncodedSink sink(fd, options.Utf8);
+    int error = ListInto(kind, readers, options.Listing, sink);
+    lines = sink.Lines();
+    // mkstemp creates the file private; give it the mode an ordinary new
+    // file gets, or keep the mode of the file it replaces.
+    struct stat existing {};
+    const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
+    if (error == 0 && ::fchmod(fd, mode) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0)
+        error = errno;
+    if (error != 0)
+        ::unlink(temp.c_str());
+    return error;
 }
 
 // Saves each listing beside its source and reports one line per file.
@@ -204,20 +237,21 @@ int SaveEach(const Options& options)
 {
     int worst = kExitOk;
     for (const std::string& path : options.Files) {
-        EncodedSink sink(options.Utf8);
-        FileResult result = ListOne(path, options.Listing, sink);
+        Readers readers;
+        FormatKind kind = FormatKind::None;
+        FileResult result = DetectOne(path, readers, kind);
         std::string line;
         if (result.Status == kExitNotRecognised) {
             line = result.Warning ? path + ": " + result.Problem : result.Problem;
         } else {
             const std::string target = FolderPart(path) + ProposedTextName(path);
-            std::string error;
-            if (SaveAtomically(target, sink.Bytes(), error)) {
-                line = path + " -> " + target + " (" + std::to_string(sink.Lines()) + " lines)";
+            std::size_t lines = 0;
+            if (const int error = SaveAtomically(target, kind, readers, options, lines); error == 0) {
+                line = path + " -> " + target + " (" + std::to_string(lines) + " lines)";
                 if (result.Status == kExitPartial)
                     line += "; " + std::string(kPartialNote);
             } else {
-                line = target + ": " + error;
+                line = target + ": " + std::strerror(error);
                 result.Status = kExitWriteError;
             }
         }

@@ -143,7 +143,9 @@ void GiveTextsTheirStrings(std::vector<TMoji2>& texts, std::string_view pool, st
 
 std::size_t DosTextByteBudget(std::size_t fileSize)
 {
-    constexpr std::size_t kFloor = std::size_t{64} << 20;
+    // The whole process must stay within 64 MiB + 32 bytes per byte of file;
+    // the file, its pool, the records and the program itself take the rest.
+    constexpr std::size_t kFloor = std::size_t{32} << 20;
     constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
     if (fileSize > (kMax - kFloor) / 16)
         return kMax;

@@ -1,0 +1,15 @@
+// Fuzz target: arbitrary bytes parsed as a ZVW file and listed with every option on.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "fuzz/fuzz_listing_check.h"
+#include "readers/win/zvwunit.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace vaveze;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    fuzz::ParseAndList<ZvwReader>(bytes, ParseZvwBytes, ListZvw, ClearZvw);
+    return 0;
+}

@@ -1,0 +1,92 @@
+// vaveze-list on inputs aimed at the worst case of each reader: whatever a
+// file declares, the tool's peak resident memory stays within
+// 64 MiB + 32 bytes per byte of the file. (Sanitizer builds shadow every
+// byte they allocate, so the figure means nothing there.)
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "fuzz/worst_cases.h"
+
+extern char** environ;
+
+namespace vaveze {
+namespace {
+
+namespace fs = std::filesystem;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+struct Measured {
+    int Status = -1;
+    long PeakKiB = 0;
+};
+
+// Lists `file` with every option on into /dev/null.
+Measured ListEverything(const fs::path& file)
+{
+    std::string tool = VAVEZE_LIST_PATH;
+    std::string header = "--header", dimensions = "--dimensions", blocks = "--blocks", path = file.string();
+    char* argv[] = {tool.data(), header.data(), dimensions.data(), blocks.data(), path.data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    Measured m;
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv, environ) == 0) {
+        int wstatus = 0;
+        struct rusage usage {};
+        if (::wait4(pid, &wstatus, 0, &usage) == pid) {
+            m.Status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+            m.PeakKiB = usage.ru_maxrss;
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return m;
+}
+
+class MemoryBound : public testing::TestWithParam<std::size_t> {};
+
+TEST_P(MemoryBound, HoldsOnEveryWorstCase)
+{
+    if (kSanitized)
+        GTEST_SKIP() << "peak memory is not comparable under a sanitizer";
+    const fs::path dir = fs::temp_directory_path() / ("vaveze-bounds-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::vector<fuzz::WorstCase> cases;
+    fuzz::AddWinWorstCases(cases, GetParam());
+    fuzz::AddDosWorstCases(cases, GetParam());
+    for (const fuzz::WorstCase& c : cases) {
+        const fs::path file = dir / c.Name;
+        std::ofstream(file, std::ios::binary).write(c.Bytes.data(), static_cast<std::streamsize>(c.Bytes.size()));
+        const Measured m = ListEverything(file);
+        EXPECT_TRUE(m.Status == 0 || m.Status == 3) << c.Name << " exit " << m.Status;
+        const long boundKiB = 64 * 1024 + static_cast<long>(32 * c.Bytes.size() / 1024);
+        EXPECT_LE(m.PeakKiB, boundKiB) << c.Name << " of " << c.Bytes.size() << " bytes";
+        fs::remove(file);
+    }
+    fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, MemoryBound, testing::Values(std::size_t{100} << 10, std::size_t{1} << 20));
+
+}  // namespace
+}  // namespace vaveze
