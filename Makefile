@@ -31,7 +31,7 @@ test: build
 test-asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
-	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 # Each fuzz target for FUZZ_SECONDS (or FUZZ_RUNS executions, if sooner),
