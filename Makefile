@@ -1,11 +1,12 @@
 # The two commands a new user needs: `make run` and `make test`.
 BUILD_DIR ?= build
+BENCH_DIR ?= build-bench
 ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 FUZZ_RUNS ?= -1
 
-.PHONY: all deps configure build run test test-asan fuzz clean
+.PHONY: all deps configure build run test test-asan fuzz bench clean
 
 all: build
 
@@ -41,5 +42,13 @@ fuzz: build
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) FUZZ_MAX_LEN=$(FUZZ_MAX_LEN) SEED_DIR=$(BUILD_DIR)/fuzz/seeds \
 	  fuzz/run-fuzzers.sh $(FUZZ_TARGETS)
 
+# Release build of the benchmarks, their files, every benchmark and
+# comparison; the summary lands in $(BENCH_DIR)/bench-results/summary.md.
+bench:
+	@sh scripts/install-deps.sh bench
+	@cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVAVEZE_BUILD_BENCH=ON >/dev/null
+	@cmake --build $(BENCH_DIR) -j $(JOBS) --target benchmarks
+	@sh bench/run-bench.sh $(BENCH_DIR)
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) build-fuzz
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(BENCH_DIR) build-fuzz

@@ -2,9 +2,11 @@
 
 #include <locale.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace vaveze {
 namespace {
@@ -168,24 +170,52 @@ float TextToSingle(std::string_view text)
     return result;
 }
 
+bool SjisLineNeedsFilter(std::string_view text) noexcept
+{
+    // Eight bytes at a time: a byte below 0x20 is one that borrows when
+    // 0x20 is taken from it while its top bit is clear. Lines are short and
+    // nearly all of them are clean, so this runs over every listed byte.
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kTops = 0x8080808080808080u;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if (((word - 0x20 * kOnes) & ~word & kTops) != 0)
+            return true;
+    }
+    for (; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) < 0x20)
+            return true;
+    return false;
+}
+
 std::string FilterSjisLine(std::string_view text)
 {
+    // Only control bytes are ever dropped, and a lead byte takes its second
+    // byte along whatever it is: without a control byte nothing changes.
+    if (!SjisLineNeedsFilter(text))
+        return std::string(text);
+    // Walk the characters and copy the runs between dropped bytes whole.
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
+    std::size_t runStart = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
         const auto b = static_cast<unsigned char>(text[i]);
         if ((b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD)) {
-            // Lead byte: the pair is copied whole, whatever its second byte.
-            const std::size_t n = i + 1 < text.size() ? 2 : 1;
-            out.append(text.substr(i, n));
-            i += n;
-        } else if (b < 0x20) {
-            ++i;
-        } else {
-            out.push_back(static_cast<char>(b));
-            ++i;
+            // Lead byte: the pair is copied whole, whatever its second byte
+            // (a lead byte at the very end is copied alone).
+            i += 2;
+            continue;
         }
+        if (b < 0x20) {
+            out.append(text.substr(runStart, i - runStart));
+            runStart = i + 1;
+        }
+        ++i;
     }
+    out.append(text.substr(runStart, std::min(i, text.size()) - runStart));
     return out;
 }
 

@@ -32,4 +32,8 @@ public:
 // Drops control bytes (below 0x20) and keeps double-byte characters whole.
 [[nodiscard]] std::string FilterSjisLine(std::string_view text);
 
+// False when FilterSjisLine would return the text unchanged: it holds no
+// byte below 0x20.
+[[nodiscard]] bool SjisLineNeedsFilter(std::string_view text) noexcept;
+
 }  // namespace vaveze

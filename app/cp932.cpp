@@ -186,16 +186,22 @@ DecodedText DecodeCp932(std::string_view bytes, ControlBytes controls)
 {
     const Tables& t = TheTables();
     DecodedText result;
-    result.Text.reserve(bytes.size());
+    // Never more characters than bytes: written in place, then cut to size.
+    // Every listed line of a full pane comes through here.
+    result.Text.resize(bytes.size());
+    char16_t* out = result.Text.data();
+    bool exact = true;
     for (std::size_t pos = 0; pos < bytes.size();) {
         const Char c = CharAt(t, bytes, pos);
         if (controls == ControlBytes::AsRawByte && c.Length == 1 && IsControl(c.Ch))
-            result.Text += static_cast<char16_t>(kRawByteBase + c.Ch);
+            *out++ = static_cast<char16_t>(kRawByteBase + c.Ch);
         else
-            result.Text += c.Ch;
-        result.ReEncodesExactly = result.ReEncodesExactly && c.Exact;
+            *out++ = c.Ch;
+        exact = exact && c.Exact;
         pos += c.Length;
     }
+    result.Text.resize(static_cast<std::size_t>(out - result.Text.data()));
+    result.ReEncodesExactly = exact;
     return result;
 }
 

@@ -114,10 +114,15 @@ bool RunListing(LineSink& sink, Body body)
 
 bool AddLine(LineSink& sink, std::string_view line)
 {
-    const std::string filtered = FilterSjisLine(line);
-    if (filtered.empty() || filtered == " ")
-        return true;
-    return sink.Append(filtered);
+    auto append = [&sink](std::string_view filtered) {
+        if (filtered.empty() || filtered == " ")
+            return true;
+        return sink.Append(filtered);
+    };
+    // Nearly every line is clean, and the filter would only copy it.
+    if (!SjisLineNeedsFilter(line))
+        return append(line);
+    return append(FilterSjisLine(line));
 }
 
 bool ListZvw(const ZvwReader& reader, const ListingOptions& options, LineSink& sink)

@@ -6,6 +6,11 @@ set -eu
 PACKAGES="cmake ninja-build make g++ libgtest-dev libbenchmark-dev qt6-base-dev
 fonts-ipafont-gothic xvfb xdotool x11-utils clang libclang-rt-14-dev"
 
+# `install-deps.sh bench` adds what the benchmarks compare and measure with.
+if [ "${1:-}" = "bench" ]; then
+    PACKAGES="$PACKAGES hyperfine time binutils"
+fi
+
 missing=""
 for p in $PACKAGES; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -1,5 +1,7 @@
 #include "readers/win/zvtype.h"
 
+#include <algorithm>
+#include <new>
 #include <utility>
 
 namespace vaveze {
@@ -51,35 +53,93 @@ void CompleteOldSunpo(TEntSunpo& dim)
     }
 }
 
+// Fewest bytes a record of each kind (tag included) takes in any file: the
+// rest of a file cannot hold more records of a kind than this allows.
+constexpr std::size_t kTagBytes = 2;
+constexpr std::size_t kAttrBytes = 13;
+constexpr std::size_t kMojiBytes = kAttrBytes + 4 * 8 + 4 + 4 * 8 + 1 + 1;
+constexpr std::array<std::size_t, 8> kFewestRecordBytes = {
+    1,
+    kTagBytes + kAttrBytes + 4 * 8,                                   // line
+    kTagBytes + kAttrBytes + 7 * 8 + 4,                               // arc
+    kTagBytes + kAttrBytes + 2 * 8 + 4,                               // point
+    kTagBytes + kMojiBytes,                                           // text
+    kTagBytes + kAttrBytes + (kAttrBytes + 4 * 8) + kMojiBytes,       // dimension
+    kTagBytes + kAttrBytes + 8 * 8,                                   // solid
+    kTagBytes + kAttrBytes + 5 * 8 + 4,                               // insertion
+};
+
+// Entities read before the mix of kinds in a list is taken as known.
+constexpr std::int32_t kProjectionSample = 1024;
+
+// Where a list's reading stands, for sizing its tables.
+struct ListProgress {
+    std::int32_t Read;      // entities read so far
+    std::int32_t Declared;  // the list's declared count
+    std::size_t BytesLeft;  // bytes of the file not yet read
+};
+
+// Makes room for one more record. Large lists hold hundreds of thousands of
+// records: growing by doubling copies every table several times and touches
+// twice the memory it keeps. Once a list has shown its mix of kinds, a table
+// that must grow is given this kind's share of the whole declared list at
+// once (with some slack), or doubled if that is more; but never more room
+// than the rest of the list and of the file could fill.
+template <typename Record>
+void MakeRoomForOne(std::vector<Record>& table, EntityKind kind, const ListProgress& progress)
+{
+    const std::size_t size = table.size();
+    if (size < table.capacity())
+        return;
+    std::size_t target = size == 0 ? 1 : 2 * size;
+    const auto read = static_cast<std::size_t>(progress.Read);
+    const auto declared = static_cast<std::size_t>(progress.Declared);
+    if (progress.Read >= kProjectionSample && declared > read) {
+        const std::size_t projected = size * declared / read + size / 8;
+        target = std::max(target, projected);
+    }
+    const std::size_t fits = progress.BytesLeft / kFewestRecordBytes[static_cast<std::size_t>(kind)];
+    const std::size_t most = size + std::max<std::size_t>(1, std::min(declared > read ? declared - read : 1, fits));
+    try {
+        table.reserve(std::min(target, most));
+    } catch (const std::bad_alloc&) {
+        // Room for the projection is not to be had: plain doubling decides
+        // when the record is appended, as it would have without it.
+    }
+}
+
 // Appends a zero-filled entry before the record is read, so that a record
 // cut off by the end of the file still leaves its (empty) entry.
 template <typename Record, typename Reader>
-std::int32_t AppendRecord(std::vector<Record>& table, Reader&& read)
+std::int32_t AppendRecord(std::vector<Record>& table, EntityKind kind, const ListProgress& progress, Reader&& read)
 {
+    MakeRoomForOne(table, kind, progress);
     table.emplace_back();
     table.back() = read();
     return static_cast<std::int32_t>(table.size() - 1);
 }
 
-std::int32_t ReadEntityRecord(InputStream& in, std::int32_t version, EntityKind kind, TEntityTables& tables)
+std::int32_t ReadEntityRecord(InputStream& in, std::int32_t version, EntityKind kind, const ListProgress& progress,
+                              TEntityTables& tables)
 {
     switch (kind) {
     case kKindSen:
-        return AppendRecord(tables.Sen, [&] { return ReadSen(in, version); });
+        return AppendRecord(tables.Sen, kind, progress, [&] { return ReadSen(in, version); });
     case kKindEnko:
-        return AppendRecord(tables.Enko, [&] { return ReadEnko(in, version); });
+        return AppendRecord(tables.Enko, kind, progress, [&] { return ReadEnko(in, version); });
     case kKindTen:
-        return AppendRecord(tables.Ten, [&] { return ReadTen(in, version); });
+        return AppendRecord(tables.Ten, kind, progress, [&] { return ReadTen(in, version); });
     case kKindMoji:
+        MakeRoomForOne(tables.Moji, kind, progress);
         tables.Moji.emplace_back();
         ReadMojiInto(in, version, tables.Moji.back());
         return static_cast<std::int32_t>(tables.Moji.size() - 1);
     case kKindSunpou:
-        return AppendRecord(tables.Sunpo, [&] { return ReadSunpo(in, version); });
+        return AppendRecord(tables.Sunpo, kind, progress, [&] { return ReadSunpo(in, version); });
     case kKindSolid:
-        return AppendRecord(tables.Solid, [&] { return ReadSolid(in, version); });
+        return AppendRecord(tables.Solid, kind, progress, [&] { return ReadSolid(in, version); });
     case kKindBlock:
-        return AppendRecord(tables.Block, [&] { return ReadBlock(in, version); });
+        return AppendRecord(tables.Block, kind, progress, [&] { return ReadBlock(in, version); });
     case kKindNone:
         break;
     }
@@ -128,15 +188,17 @@ std::string ReadLpString(InputStream& in)
 
 TEntAttr ReadAttr(InputStream& in, std::int32_t fileVersion)
 {
+    const bool hasAttrD = fileVersion >= kVersionAttrD;
+    InputStream block(in.readBytes(hasAttrD ? kAttrBytes + 2 : kAttrBytes));
     TEntAttr attr;
-    attr.AttrA = in.readU32();
-    attr.AttrB = in.readU8();
-    attr.AttrC = in.readU16();
-    if (fileVersion >= kVersionAttrD)
-        attr.AttrD = in.readU16();
-    attr.AttrE = in.readU16();
-    attr.AttrF = in.readU16();
-    attr.AttrG = in.readU16();
+    attr.AttrA = block.readU32();
+    attr.AttrB = block.readU8();
+    attr.AttrC = block.readU16();
+    if (hasAttrD)
+        attr.AttrD = block.readU16();
+    attr.AttrE = block.readU16();
+    attr.AttrF = block.readU16();
+    attr.AttrG = block.readU16();
     return attr;
 }
 
@@ -267,12 +329,14 @@ TEntBlock ReadBlock(InputStream& in, std::int32_t fileVersion)
 
 void ReadMojiInto(InputStream& in, std::int32_t fileVersion, TEntMoji& entry)
 {
-    TEntMoji numbers;
-    numbers.Attr = ReadAttr(in, fileVersion);
-    ReadDoubles(in, numbers.D1);
-    numbers.I = in.readI32();
-    ReadDoubles(in, numbers.D2);
-    entry = std::move(numbers);
+    // The numbers form one fixed-size run, taken whole: a text cut off among
+    // them leaves the entry empty, one cut off in its strings keeps them.
+    const std::size_t attrBytes = fileVersion >= kVersionAttrD ? kAttrBytes + 2 : kAttrBytes;
+    InputStream numbers(in.readBytes(attrBytes + 4 * 8 + 4 + 4 * 8));
+    entry.Attr = ReadAttr(numbers, fileVersion);
+    ReadDoubles(numbers, entry.D1);
+    entry.I = numbers.readI32();
+    ReadDoubles(numbers, entry.D2);
     entry.FirstString = ReadLpString(in);
     entry.Text = ReadLpString(in);
 }
@@ -308,7 +372,8 @@ void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecode
         const EntityKind kind = ReadClassTag(in, decoder, format.NameBufferSize);
         if (kind == kKindNone)
             continue;  // nothing is known of the object's size: its bytes are read as the next tag
-        const std::int32_t index = ReadEntityRecord(in, format.FileVersion, kind, tables);
+        const ListProgress progress{read, count, in.remaining()};
+        const std::int32_t index = ReadEntityRecord(in, format.FileVersion, kind, progress, tables);
         const auto slot = static_cast<std::size_t>(read);
         if (slot < tables.Order.size())
             tables.Order[slot] = TOrderEntry{kind, index};
