@@ -60,6 +60,13 @@ enum class DosPoolAddressing {
 };
 
 // The three text fields of the first header line.
+// Empties a header's field list however its decoding ends (an overflowing
+// real leaves by exception).
+struct FieldListReset {
+    std::vector<std::string>& Fields;
+    ~FieldListReset() { Fields = {}; }
+};
+
 struct DosTitleTexts {
     std::string TitleBlock;
     std::string Text1;

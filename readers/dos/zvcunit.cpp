@@ -22,36 +22,36 @@ constexpr std::int32_t kOldSheetZeroValue = 518;
 
 enum class FieldKind : std::uint8_t { Int, Real, PoolAddress };
 
-struct FieldSpec {
+struct FieldLayout {
     FieldKind Kind;
     float Default;  // exact for every integer default used here
 };
 
-constexpr FieldSpec I(float d = 0) { return {FieldKind::Int, d}; }
-constexpr FieldSpec R(float d = 0) { return {FieldKind::Real, d}; }
-constexpr FieldSpec P() { return {FieldKind::PoolAddress, 393216}; }  // segment 6000, offset 0000
+constexpr FieldLayout I(float d = 0) { return {FieldKind::Int, d}; }
+constexpr FieldLayout R(float d = 0) { return {FieldKind::Real, d}; }
+constexpr FieldLayout P() { return {FieldKind::PoolAddress, 393216}; }  // segment 6000, offset 0000
 
 // Kinds and defaults of the numeric header lines, field by field.
-constexpr std::array<FieldSpec, 32> kLine2 = {
+constexpr std::array<FieldLayout, 32> kLine2 = {
     I(),  I(),  I(),  I(),  I(),  I(1), I(1),    I(1),    I(1),  R(1),   I(),
     I(3), I(2), I(1), R(),  R(),  R(5), R(10),   I(),     I(),   I(),    I(),
     I(),  I(),  I(),  R(5), R(5), R(),  R(),     R(),     I(kOldSheetZeroValue), I()};
-constexpr std::array<FieldSpec, 28> kLine3 = {
+constexpr std::array<FieldLayout, 28> kLine3 = {
     R(),  R(),  R(3), R(15), I(),     I(),     I(),     I(),     I(),     I(1),
     R(),  R(),  R(),  R(),   R(),     R(),     I(),     I(),     I(),     R(100),
     R(100), R(100), R(100), R(100), R(100), R(), R(), R(1)};
-constexpr std::array<FieldSpec, 22> kLine4 = {P(), P(), R(), R(), R(), R(), R(), R(), R(), R(), R(),
+constexpr std::array<FieldLayout, 22> kLine4 = {P(), P(), R(), R(), R(), R(), R(), R(), R(), R(), R(),
                                               R(), R(), R(), R(), R(), R(), R(), R(), R(), I(), I()};
 
 template <std::size_t N>
-std::array<TDosField, N> Defaults(const std::array<FieldSpec, N>& spec)
+std::array<TDosField, N> Defaults(const std::array<FieldLayout, N>& layout)
 {
     std::array<TDosField, N> out{};
     for (std::size_t i = 0; i < N; ++i) {
-        if (spec[i].Kind == FieldKind::Real)
-            out[i].F = spec[i].Default;
+        if (layout[i].Kind == FieldKind::Real)
+            out[i].F = layout[i].Default;
         else
-            out[i].I = static_cast<std::int32_t>(spec[i].Default);
+            out[i].I = static_cast<std::int32_t>(layout[i].Default);
     }
     return out;
 }
@@ -60,12 +60,12 @@ std::array<TDosField, N> Defaults(const std::array<FieldSpec, N>& spec)
 // storing each at once: an overflowing real ends the parse with the fields
 // before it kept.
 template <std::size_t N>
-void DecodeLine(std::vector<std::string>& fields, std::string_view line, const std::array<FieldSpec, N>& spec,
+void DecodeLine(std::vector<std::string>& fields, std::string_view line, const std::array<FieldLayout, N>& layout,
                 std::array<TDosField, N>& out)
 {
     fields = SplitFields(line, N);
     for (std::size_t i = 0; i < N; ++i) {
-        switch (spec[i].Kind) {
+        switch (layout[i].Kind) {
         case FieldKind::Int: out[i].I = TextToInt(fields[i]); break;
         case FieldKind::Real: out[i].F = TextToSingle(fields[i]); break;
         case FieldKind::PoolAddress: out[i].I = ZvcPoolAddress(fields[i]); break;
@@ -75,12 +75,6 @@ void DecodeLine(std::vector<std::string>& fields, std::string_view line, const s
 
 // A name slot's bytes up to the first NUL.
 std::string SlotName(std::string_view slot) { return std::string(slot.substr(0, slot.find('\0'))); }
-
-// Empties the field list however the decoding ends.
-struct FieldListReset {
-    std::vector<std::string>& Fields;
-    ~FieldListReset() { Fields = {}; }
-};
 
 void ReadFixedBlocks(ZvcReader& r, InputStream& in)
 {

@@ -11,12 +11,6 @@ constexpr std::size_t kHeaderLineCount = 2;
 constexpr std::size_t kHeaderBytes = kHeaderLineCount * kDosHeaderLineSize;
 constexpr std::size_t kHeaderFieldCount = 9;
 
-// Empties the field list however the decoding ends.
-struct FieldListReset {
-    std::vector<std::string>& Fields;
-    ~FieldListReset() { Fields = {}; }
-};
-
 void ReadZvk(ZvkReader& r, std::string_view bytes)
 {
     InputStream in(bytes);
