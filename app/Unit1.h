@@ -8,7 +8,7 @@
 #include <QWidget>
 
 #include "app/dialogs.h"
-#include "app/extraction.h"
+#include "core/listing/extraction.h"
 #include "app/listingpane.h"
 
 class QCheckBox;

@@ -7,7 +7,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
-#include "app/cp932.h"
+#include "core/text/cp932.h"
 
 namespace vaveze {
 namespace {

@@ -19,7 +19,7 @@
 
 #include <QString>
 
-#include "app/listing.h"
+#include "core/listing/listing.h"
 
 class QPlainTextEdit;
 class QTextDocument;

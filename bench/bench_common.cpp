@@ -7,7 +7,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "readers/InputStream.h"
+#include "core/readers/InputStream.h"
 
 namespace vaveze::bench {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/listing.h"
+#include "core/listing/listing.h"
 
 namespace vaveze::bench {
 

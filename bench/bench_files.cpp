@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/Func_.h"
-#include "app/cp932.h"
+#include "core/text/Func_.h"
+#include "core/text/cp932.h"
 #include "tests/dos/dos_writer.h"
 #include "tests/win/zvw_writer.h"
 

@@ -22,13 +22,13 @@
 #include <QTemporaryDir>
 
 #include "app/Unit1.h"
-#include "app/cp932.h"
+#include "core/text/cp932.h"
 #include "app/dialogs.h"
-#include "app/listing.h"
+#include "core/listing/listing.h"
 #include "app/listingpane.h"
 #include "bench/bench_common.h"
 #include "bench/bench_files.h"
-#include "readers/win/zvwunit.h"
+#include "core/readers/win/zvwunit.h"
 
 namespace {
 

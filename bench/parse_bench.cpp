@@ -12,13 +12,13 @@
 #include <memory>
 #include <string>
 
-#include "app/listing.h"
+#include "core/listing/listing.h"
 #include "bench/bench_common.h"
 #include "bench/bench_files.h"
-#include "readers/dos/zvcunit.h"
-#include "readers/dos/zvkunit.h"
-#include "readers/win/zvsunit.h"
-#include "readers/win/zvwunit.h"
+#include "core/readers/dos/zvcunit.h"
+#include "core/readers/dos/zvkunit.h"
+#include "core/readers/win/zvsunit.h"
+#include "core/readers/win/zvwunit.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/cp932.h"
-#include "app/extraction.h"
-#include "app/listing.h"
+#include "core/text/cp932.h"
+#include "core/listing/extraction.h"
+#include "core/listing/listing.h"
 
 namespace {
 

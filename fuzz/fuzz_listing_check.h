@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/listing.h"
+#include "core/listing/listing.h"
 
 namespace vaveze::fuzz {
 

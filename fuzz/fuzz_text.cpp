@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/Func_.h"
-#include "readers/dos/dosrecords.h"
+#include "core/text/Func_.h"
+#include "core/readers/dos/dosrecords.h"
 
 namespace {
 

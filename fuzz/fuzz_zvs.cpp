@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_listing_check.h"
-#include "readers/win/zvsunit.h"
+#include "core/readers/win/zvsunit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

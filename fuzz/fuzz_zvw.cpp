@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_listing_check.h"
-#include "readers/win/zvwunit.h"
+#include "core/readers/win/zvwunit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/cp932.h"
-#include "app/listing.h"
+#include "core/text/cp932.h"
+#include "core/listing/listing.h"
 #include "bench/bench_files.h"
-#include "readers/dos/zvcunit.h"
-#include "readers/dos/zvkunit.h"
-#include "readers/win/zvsunit.h"
-#include "readers/win/zvwunit.h"
+#include "core/readers/dos/zvcunit.h"
+#include "core/readers/dos/zvkunit.h"
+#include "core/readers/win/zvsunit.h"
+#include "core/readers/win/zvwunit.h"
 
 namespace vaveze::bench {
 namespace {

@@ -10,9 +10,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/listing.h"
-#include "readers/dos/zvkunit.h"
-#include "readers/win/zvwunit.h"
+#include "core/listing/listing.h"
+#include "core/readers/dos/zvkunit.h"
+#include "core/readers/win/zvwunit.h"
 #include "tests/dos/dos_writer.h"
 #include "tests/win/zvw_writer.h"
 

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "readers/dos/zvcunit.h"
-#include "readers/dos/zvkunit.h"
+#include "core/readers/dos/zvcunit.h"
+#include "core/readers/dos/zvkunit.h"
 
 namespace vaveze::doswriter {
 namespace {

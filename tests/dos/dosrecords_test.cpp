@@ -1,8 +1,8 @@
-#include "readers/dos/dosrecords.h"
+#include "core/readers/dos/dosrecords.h"
 
 #include <gtest/gtest.h>
 
-#include "app/Func_.h"
+#include "core/text/Func_.h"
 #include "tests/dos/dos_writer.h"
 
 namespace vaveze {

@@ -1,8 +1,8 @@
 // The committed MS-DOS format samples parse completely.
 #include <gtest/gtest.h>
 
-#include "readers/dos/zvcunit.h"
-#include "readers/dos/zvkunit.h"
+#include "core/readers/dos/zvcunit.h"
+#include "core/readers/dos/zvkunit.h"
 
 namespace vaveze {
 namespace {

@@ -1,4 +1,4 @@
-#include "readers/dos/zvcunit.h"
+#include "core/readers/dos/zvcunit.h"
 
 #include <gtest/gtest.h>
 

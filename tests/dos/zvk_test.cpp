@@ -1,4 +1,4 @@
-#include "readers/dos/zvkunit.h"
+#include "core/readers/dos/zvkunit.h"
 
 #include <gtest/gtest.h>
 

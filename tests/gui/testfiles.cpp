@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "app/extraction.h"
+#include "core/listing/extraction.h"
 
 namespace vaveze::testing {
 namespace {

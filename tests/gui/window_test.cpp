@@ -27,7 +27,7 @@
 #include <QTextCursor>
 #include <QUrl>
 
-#include "app/cp932.h"
+#include "core/text/cp932.h"
 #include "scripted_dialogs.h"
 #include "testfiles.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "readers/win/zvsunit.h"
-#include "readers/win/zvwunit.h"
+#include "core/readers/win/zvsunit.h"
+#include "core/readers/win/zvwunit.h"
 #include "tests/win/zvw_writer.h"
 
 namespace vaveze {

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "readers/win/zvsunit.h"
-#include "readers/win/zvwunit.h"
+#include "core/readers/win/zvsunit.h"
+#include "core/readers/win/zvwunit.h"
 #include "tests/win/win_samples.h"
 
 namespace vaveze {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "readers/win/zvsunit.h"
+#include "core/readers/win/zvsunit.h"
 #include "tests/win/zvw_writer.h"
 
 namespace vaveze {

@@ -2,7 +2,7 @@
 // Windows-format readers.
 #include <gtest/gtest.h>
 
-#include "readers/win/zvtype.h"
+#include "core/readers/win/zvtype.h"
 #include "tests/win/zvw_writer.h"
 
 namespace vaveze {

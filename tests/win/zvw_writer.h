@@ -18,9 +18,9 @@
 #include <variant>
 #include <vector>
 
-#include "readers/win/zvsunit.h"
-#include "readers/win/zvtype.h"
-#include "readers/win/zvwunit.h"
+#include "core/readers/win/zvsunit.h"
+#include "core/readers/win/zvtype.h"
+#include "core/readers/win/zvwunit.h"
 
 namespace vaveze::winwriter {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "readers/win/zvwunit.h"
+#include "core/readers/win/zvwunit.h"
 #include "tests/win/zvw_writer.h"
 
 namespace vaveze {

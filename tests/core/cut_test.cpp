@@ -9,11 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/listing.h"
-#include "readers/dos/zvcunit.h"
-#include "readers/dos/zvkunit.h"
-#include "readers/win/zvsunit.h"
-#include "readers/win/zvwunit.h"
+#include "core/listing/listing.h"
+#include "core/readers/dos/zvcunit.h"
+#include "core/readers/dos/zvkunit.h"
+#include "core/readers/win/zvsunit.h"
+#include "core/readers/win/zvwunit.h"
 #include "tests/dos/dos_writer.h"
 #include "tests/win/zvw_writer.h"
 

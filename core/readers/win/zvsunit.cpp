@@ -1,4 +1,4 @@
-#include "readers/win/zvsunit.h"
+#include "core/readers/win/zvsunit.h"
 
 #include <exception>
 

@@ -1,12 +1,12 @@
-#include "app/listing.h"
+#include "core/listing/listing.h"
 
 #include <algorithm>
 
-#include "app/Func_.h"
-#include "readers/dos/zvcunit.h"
-#include "readers/dos/zvkunit.h"
-#include "readers/win/zvsunit.h"
-#include "readers/win/zvwunit.h"
+#include "core/text/Func_.h"
+#include "core/readers/dos/zvcunit.h"
+#include "core/readers/dos/zvkunit.h"
+#include "core/readers/win/zvsunit.h"
+#include "core/readers/win/zvwunit.h"
 
 namespace vaveze {
 namespace {

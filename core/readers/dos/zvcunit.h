@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "readers/dos/dosrecords.h"
+#include "core/readers/dos/dosrecords.h"
 
 namespace vaveze {
 

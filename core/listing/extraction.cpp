@@ -1,8 +1,8 @@
-#include "app/extraction.h"
+#include "core/listing/extraction.h"
 
 #include <sys/stat.h>
 
-#include "app/Func_.h"
+#include "core/text/Func_.h"
 
 namespace vaveze {
 namespace {

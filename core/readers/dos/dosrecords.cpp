@@ -1,4 +1,4 @@
-#include "readers/dos/dosrecords.h"
+#include "core/readers/dos/dosrecords.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "app/extraction.h"
+#include "core/listing/extraction.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "readers/dos/zvkunit.h"
+#include "core/readers/dos/zvkunit.h"
 
 #include <exception>
 
-#include "app/Func_.h"
+#include "core/text/Func_.h"
 
 namespace vaveze {
 namespace {

@@ -1,4 +1,4 @@
-#include "readers/win/zvtype.h"
+#include "core/readers/win/zvtype.h"
 
 #include <algorithm>
 #include <new>

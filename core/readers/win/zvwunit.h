@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "readers/win/zvtype.h"
+#include "core/readers/win/zvtype.h"
 
 namespace vaveze {
 

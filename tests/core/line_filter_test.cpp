@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Func_.h"
-#include "app/listing.h"
+#include "core/text/Func_.h"
+#include "core/listing/listing.h"
 
 namespace vaveze {
 namespace {

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "readers/win/zvtype.h"
-#include "readers/win/zvwunit.h"
+#include "core/readers/win/zvtype.h"
+#include "core/readers/win/zvwunit.h"
 
 namespace vaveze {
 

@@ -1,4 +1,4 @@
-#include "readers/InputStream.h"
+#include "core/readers/InputStream.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

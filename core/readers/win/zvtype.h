@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "readers/InputStream.h"
+#include "core/readers/InputStream.h"
 
 namespace vaveze {
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/listing.h"
-#include "readers/dos/zvcunit.h"
-#include "readers/dos/zvkunit.h"
-#include "readers/win/zvsunit.h"
-#include "readers/win/zvwunit.h"
+#include "core/listing/listing.h"
+#include "core/readers/dos/zvcunit.h"
+#include "core/readers/dos/zvkunit.h"
+#include "core/readers/win/zvsunit.h"
+#include "core/readers/win/zvwunit.h"
 
 namespace vaveze {
 

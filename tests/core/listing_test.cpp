@@ -1,11 +1,11 @@
-#include "app/listing.h"
+#include "core/listing/listing.h"
 
 #include <gtest/gtest.h>
 
-#include "readers/dos/zvcunit.h"
-#include "readers/dos/zvkunit.h"
-#include "readers/win/zvsunit.h"
-#include "readers/win/zvwunit.h"
+#include "core/readers/dos/zvcunit.h"
+#include "core/readers/dos/zvkunit.h"
+#include "core/readers/win/zvsunit.h"
+#include "core/readers/win/zvwunit.h"
 
 namespace vaveze {
 namespace {

@@ -1,4 +1,4 @@
-#include "readers/win/zvwunit.h"
+#include "core/readers/win/zvwunit.h"
 
 #include <exception>
 #include <type_traits>

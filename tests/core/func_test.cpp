@@ -1,4 +1,4 @@
-#include "app/Func_.h"
+#include "core/text/Func_.h"
 
 #include <gtest/gtest.h>
 
