@@ -11,7 +11,7 @@ FUZZ_RUNS ?= -1
 all: build
 
 deps:
-	@sh scripts/install-deps.sh
+	@sh scripts/install-deps.sh test
 
 configure: deps
 	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release

@@ -1,15 +1,25 @@
 #!/bin/sh
 # Installs the Debian packages this project builds and tests with.
 # Idempotent and non-interactive: it only calls apt-get when something is missing.
+#   install-deps.sh        what `make run` needs: the window and the tool
+#   install-deps.sh test   everything `make test` needs: the Windows build and
+#                          wine, WebAssembly, the browser, Python, translations
+#   install-deps.sh bench  what the benchmarks compare and measure with
 set -eu
 
-PACKAGES="cmake ninja-build make g++ libgtest-dev libbenchmark-dev qt6-base-dev
-fonts-ipafont-gothic xvfb xdotool x11-utils clang libclang-rt-14-dev"
+PACKAGES="cmake ninja-build make g++ qt6-base-dev qt6-translations-l10n gettext
+fonts-ipafont-gothic"
 
-# `install-deps.sh bench` adds what the benchmarks compare and measure with.
-if [ "${1:-}" = "bench" ]; then
-    PACKAGES="$PACKAGES hyperfine time binutils"
-fi
+case "${1:-}" in
+test)
+    PACKAGES="$PACKAGES libgtest-dev xvfb xdotool x11-utils clang libclang-rt-14-dev
+g++-mingw-w64-x86-64-posix wine64 emscripten chromium python3 pkg-config"
+    command -v npm >/dev/null 2>&1 || PACKAGES="$PACKAGES nodejs npm"
+    ;;
+bench)
+    PACKAGES="$PACKAGES libgtest-dev libbenchmark-dev hyperfine time binutils"
+    ;;
+esac
 
 missing=""
 for p in $PACKAGES; do
