@@ -84,7 +84,7 @@ void ParseAndList(benchmark::State& state, std::string_view name, Memory memory,
     std::size_t listed = 0;
     for (auto _ : state) {
         auto reader = std::make_unique<Reader>();
-        const bool complete = parse(*reader, bytes);
+        const bool complete = parse(*reader, bytes).Complete();
         StreamedBytesSink sink;
         (void)list(*reader, kEveryOption, sink);
         reader.reset();

@@ -40,13 +40,13 @@ void AddJoinedNames(LineSink& sink, const Range& entries, std::size_t first, std
         Add(sink, joined);
 }
 
-void AddTexts(LineSink& sink, const std::vector<TEntMoji>& texts)
+void AddTexts(LineSink& sink, const Table<TEntMoji>& texts)
 {
     for (const TEntMoji& moji : texts)
         Add(sink, moji.Text);
 }
 
-void AddDimensionTexts(LineSink& sink, const std::vector<TEntSunpo>& dimensions)
+void AddDimensionTexts(LineSink& sink, const Table<TEntSunpo>& dimensions)
 {
     for (const TEntSunpo& sunpo : dimensions)
         Add(sink, sunpo.Moji.Text);
@@ -92,7 +92,7 @@ void AddGroupsAndLayers(LineSink& sink, const Groups& groups, const Layers& laye
     }
 }
 
-void AddDosTexts(LineSink& sink, const std::vector<TMoji2>& texts)
+void AddDosTexts(LineSink& sink, const Table<TMoji2>& texts)
 {
     for (const TMoji2& moji : texts)
         Add(sink, moji.Text);

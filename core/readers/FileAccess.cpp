@@ -70,16 +70,15 @@ FileRead ReadFileBytes(const fs::path& path, std::size_t limit)
         return Failed(FileProblem::TooLarge);
     const std::size_t want = std::min(static_cast<std::size_t>(fileSize), limit);
 
-    std::unique_ptr<char[]> buffer;
+    PageBuffer buffer;
     try {
-        // Default-initialised, not zero-filled: every byte is read over.
-        // (make_unique_for_overwrite is missing from some standard libraries.)
-        buffer.reset(new char[want]);
+        // Not cleared: every byte is read over, in one read.
+        buffer = PageBuffer(want);
     } catch (const std::bad_alloc&) {
         return Failed(FileProblem::TooLarge);
     }
     errno = 0;
-    file.read(buffer.get(), static_cast<std::streamsize>(want));
+    file.read(buffer.data(), static_cast<std::streamsize>(want));
     if (file.bad())
         return FailedWith(LastSystemError(EIO));
     // A file that shrank meanwhile gives the bytes that were there.

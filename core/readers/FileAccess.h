@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/readers/PageMemory.h"
+
 namespace vaveze {
 
 enum class FileProblem : std::uint8_t {
@@ -24,18 +26,18 @@ enum class FileProblem : std::uint8_t {
     ReadError,       // any other failure of the system; see the message
 };
 
-// Bytes read from a file, in a buffer of exactly their size.
+// Bytes read from a file, in a buffer of the file's size.
 class FileBytes {
 public:
     FileBytes() = default;
-    FileBytes(std::unique_ptr<char[]> data, std::size_t size) noexcept : data_(std::move(data)), size_(size) {}
+    FileBytes(PageBuffer buffer, std::size_t size) noexcept : buffer_(std::move(buffer)), size_(size) {}
 
-    [[nodiscard]] std::string_view view() const noexcept { return {data_.get(), size_}; }
+    [[nodiscard]] std::string_view view() const noexcept { return {buffer_.data(), size_}; }
     [[nodiscard]] std::size_t size() const noexcept { return size_; }
 
 private:
-    std::unique_ptr<char[]> data_;
-    std::size_t size_ = 0;
+    PageBuffer buffer_;
+    std::size_t size_ = 0;  // bytes read: at most the buffer's size
 };
 
 struct FileRead {

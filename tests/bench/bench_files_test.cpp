@@ -67,7 +67,7 @@ TEST(BenchFiles, LargeDrawingPiecesDifferAndNameTheirBlocksApart)
 {
     ZvwReader reader;
     ASSERT_TRUE(ParseZvwBytes(reader, MakeDrawing(2, true)));
-    const std::vector<TEntMoji>& texts = reader.Entities.Moji;
+    const Table<TEntMoji>& texts = reader.Entities.Moji;
     ASSERT_EQ(texts.size() % 2, 0u);
     const std::size_t half = texts.size() / 2;
     std::size_t same = 0;

@@ -108,8 +108,8 @@ bool PartialRecord(const T& cut, const T&)
 
 // A growing table holds the whole file's first entries; the last of them
 // may be the record the cut ended in.
-template <typename T>
-void ExpectGrowingTablePrefix(const std::vector<T>& cut, const std::vector<T>& full, const char* what)
+template <typename T, typename A>
+void ExpectGrowingTablePrefix(const std::vector<T, A>& cut, const std::vector<T, A>& full, const char* what)
 {
     ASSERT_LE(cut.size(), full.size()) << what;
     for (std::size_t i = 0; i < cut.size(); ++i) {
@@ -155,8 +155,8 @@ void ExpectBlockDefsPrefix(const TBlockDefTable& cut, const TBlockDefTable& full
     }
 }
 
-template <typename T>
-void ExpectNamesPrefix(const std::vector<T>& cut, const std::vector<T>& full, const char* what)
+template <typename T, typename A>
+void ExpectNamesPrefix(const std::vector<T, A>& cut, const std::vector<T, A>& full, const char* what)
 {
     if (cut.empty())
         return;  // the parse ended before it sized the table
@@ -288,8 +288,8 @@ bool SamePoint(const TTen2& a, const TTen2& b)
 // A record table is empty (never sized) or has the whole file's length, each
 // entry read in full or still empty. A text's string comes from the pool
 // after its record, so a text may also hold its record without its string.
-template <typename T, typename Same>
-void ExpectTablePrefix(const std::vector<T>& cut, const std::vector<T>& full, Same same, const char* what)
+template <typename T, typename A, typename Same>
+void ExpectTablePrefix(const std::vector<T, A>& cut, const std::vector<T, A>& full, Same same, const char* what)
 {
     if (cut.empty())
         return;

@@ -225,15 +225,15 @@ TEST(StringPool, LargerThanTheRestIsAnErrorBeforeReading)
     EXPECT_EQ(in.remaining(), 3u);
 }
 
-std::vector<TMoji2> TextsAt(std::initializer_list<std::int32_t> positions)
+Table<TMoji2> TextsAt(std::initializer_list<std::int32_t> positions)
 {
-    std::vector<TMoji2> texts;
+    Table<TMoji2> texts;
     for (auto p : positions)
         texts.emplace_back().PoolPosition = p;
     return texts;
 }
 
-std::vector<std::string> TextsOf(const std::vector<TMoji2>& texts)
+std::vector<std::string> TextsOf(const Table<TMoji2>& texts)
 {
     std::vector<std::string> out;
     for (const auto& t : texts)

@@ -84,7 +84,7 @@ TEntMoji StoredMoji(TEntMoji text, std::int32_t version)
 }
 
 template <typename T>
-void AppendTo(std::vector<T>& table, const Entity& stored, std::vector<TOrderEntry>& order, EntityKind kind)
+void AppendTo(Table<T>& table, const Entity& stored, Table<TOrderEntry>& order, EntityKind kind)
 {
     table.push_back(std::get<T>(stored));
     order.push_back(TOrderEntry{kind, static_cast<std::int32_t>(table.size() - 1)});

@@ -377,7 +377,7 @@ TEST(ZvwEntities, OrderListAndTagForms)
     ZvwReader r;
     ASSERT_TRUE(ParseZvwBytes(r, WriteZvw(doc)));
     EXPECT_EQ(r.Entities.Order,
-              (std::vector<TOrderEntry>{{1, 0}, {4, 0}, {1, 1}, {4, 1}, {4, 2}}));
+              (Table<TOrderEntry>{{1, 0}, {4, 0}, {1, 1}, {4, 1}, {4, 2}}));
     EXPECT_EQ(Texts(r.Entities), (std::vector<std::string>{"a", "b", "c"}));
 }
 

@@ -123,7 +123,7 @@ std::string ReadStringPool(InputStream& in, std::int32_t size)
     return pool;
 }
 
-void GiveTextsTheirStrings(std::vector<TMoji2>& texts, std::string_view pool, std::int64_t poolBase,
+void GiveTextsTheirStrings(Table<TMoji2>& texts, std::string_view pool, std::int64_t poolBase,
                            std::size_t byteBudget)
 {
     // The buffer's final NUL is not part of the pool.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/readers/InputStream.h"
+#include "core/readers/PageMemory.h"
 
 namespace vaveze {
 
@@ -107,7 +108,7 @@ struct DosTitleTexts {
 // Copies are bounded by `byteBudget`: texts that would take the total past it
 // count as an allocation failure (InputError), so many records pointing at
 // one long string cannot exhaust memory. Texts before that keep their strings.
-void GiveTextsTheirStrings(std::vector<TMoji2>& texts, std::string_view pool, std::int64_t poolBase,
+void GiveTextsTheirStrings(Table<TMoji2>& texts, std::string_view pool, std::int64_t poolBase,
                            std::size_t byteBudget);
 
 // The budget GiveTextsTheirStrings is given by the readers for a file of

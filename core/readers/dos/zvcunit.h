@@ -77,10 +77,10 @@ struct ZvcReader {
     std::vector<std::array<std::uint16_t, 4>> Words;  // 12 entries
     std::vector<TLayerGroup2> LayerGroups;  // 16
     std::vector<TLayer2> Layers;            // 256, group-major
-    std::vector<TSen2> Lines;
-    std::vector<TEnko2> Arcs;
-    std::vector<TMoji2> Texts;
-    std::vector<TTen2> Points;
+    Table<TSen2> Lines;
+    Table<TEnko2> Arcs;
+    Table<TMoji2> Texts;
+    Table<TTen2> Points;
 };
 
 [[nodiscard]] bool IsZvcFile(const std::filesystem::path& path);

@@ -32,10 +32,10 @@ struct TZvkHeader {
 struct ZvkReader {
     std::vector<std::string> HeaderLines;  // 2 lines of 200 bytes
     TZvkHeader Header;
-    std::vector<TSen2> Lines;
-    std::vector<TEnko2> Arcs;
-    std::vector<TTen2> Points;
-    std::vector<TMoji2> Texts;
+    Table<TSen2> Lines;
+    Table<TEnko2> Arcs;
+    Table<TTen2> Points;
+    Table<TMoji2> Texts;
 };
 
 [[nodiscard]] bool IsZvkFile(const std::filesystem::path& path);

@@ -93,7 +93,7 @@ struct ListProgress {
 // once (with some slack), or doubled if that is more; but never more room
 // than the rest of the list and of the file could fill.
 template <typename Record>
-void MakeRoomForOne(std::vector<Record>& table, EntityKind kind, const ListProgress& progress)
+void MakeRoomForOne(Table<Record>& table, EntityKind kind, const ListProgress& progress)
 {
     const std::size_t size = table.size();
     if (size < table.capacity())
@@ -124,7 +124,7 @@ void MakeRoomForOne(std::vector<Record>& table, EntityKind kind, const ListProgr
 // Appends a zero-filled entry before the record is read, so that a record
 // cut off by the end of the file still leaves its (empty) entry.
 template <typename Record, typename Reader>
-std::int32_t AppendRecord(std::vector<Record>& table, EntityKind kind, const ListProgress& progress, Reader&& read)
+std::int32_t AppendRecord(Table<Record>& table, EntityKind kind, const ListProgress& progress, Reader&& read)
 {
     MakeRoomForOne(table, kind, progress);
     table.emplace_back();

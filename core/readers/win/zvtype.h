@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/readers/InputStream.h"
+#include "core/readers/PageMemory.h"
 
 namespace vaveze {
 
@@ -134,14 +135,14 @@ struct TOrderEntry {
 // The seven per-kind tables of one entity list, with its order list.
 // Each table's count is its size().
 struct TEntityTables {
-    std::vector<TOrderEntry> Order;  // sized to the declared count
-    std::vector<TEntSen> Sen;
-    std::vector<TEntEnko> Enko;
-    std::vector<TEntTen> Ten;
-    std::vector<TEntMoji> Moji;
-    std::vector<TEntSunpo> Sunpo;
-    std::vector<TEntSolid> Solid;
-    std::vector<TEntBlock> Block;
+    Table<TOrderEntry> Order;  // sized to the declared count
+    Table<TEntSen> Sen;
+    Table<TEntEnko> Enko;
+    Table<TEntTen> Ten;
+    Table<TEntMoji> Moji;
+    Table<TEntSunpo> Sunpo;
+    Table<TEntSolid> Solid;
+    Table<TEntBlock> Block;
 
     bool operator==(const TEntityTables&) const = default;
 };
@@ -165,7 +166,7 @@ struct TEntBlockDef {
 struct TBlockDefTable {
     std::int32_t Count = 0;      // the block definition count as stored
     std::int32_t TableSize = 0;  // entries allocated (0 when sizing failed)
-    std::vector<TEntBlockDef> Defs;
+    Table<TEntBlockDef> Defs;
 };
 
 // Class-tag decoder: object counter and seven class slots, one per parse.

@@ -1,0 +1,103 @@
+// Memory for what a parse writes once: the file's bytes and the readers'
+// large tables. Large pieces are taken from the system in whole pages (huge
+// pages where the system offers them) and given back at once when freed; a
+// fresh 4 KiB page per first touch is most of what filling a large table
+// would otherwise cost. Small pieces, and every piece on systems without
+// such pages, come from the ordinary heap. The system calls stay in
+// PageMemory.cpp.
+#pragma once
+
+#include <cstddef>
+#include <limits>
+#include <memory>
+#include <new>
+#include <utility>
+#include <vector>
+
+namespace vaveze {
+
+// Pieces of at least this size come from the system in whole pages.
+inline constexpr std::size_t kLargePieceBytes = std::size_t{1} << 20;
+
+// Throws std::bad_alloc when the memory cannot be had. The memory is not
+// cleared by the program (pages from the system are zero anyway).
+[[nodiscard]] void* AllocateLarge(std::size_t bytes);
+// `bytes` must be the size given to AllocateLarge.
+void FreeLarge(void* piece, std::size_t bytes) noexcept;
+
+// A piece of any size: from the system when large, from the heap when small.
+[[nodiscard]] inline void* AllocatePiece(std::size_t bytes)
+{
+    return bytes < kLargePieceBytes ? ::operator new(bytes) : AllocateLarge(bytes);
+}
+
+inline void FreePiece(void* piece, std::size_t bytes) noexcept
+{
+    if (bytes < kLargePieceBytes)
+        ::operator delete(piece);
+    else
+        FreeLarge(piece, bytes);
+}
+
+// A buffer of raw bytes, not cleared, freed with its owner.
+class PageBuffer {
+public:
+    PageBuffer() = default;
+    explicit PageBuffer(std::size_t bytes) : data_(static_cast<char*>(AllocatePiece(bytes))), size_(bytes) {}
+    PageBuffer(PageBuffer&& other) noexcept : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+    PageBuffer& operator=(PageBuffer&& other) noexcept
+    {
+        PageBuffer moved(std::move(other));
+        std::swap(data_, moved.data_);
+        std::swap(size_, moved.size_);
+        return *this;
+    }
+    PageBuffer(const PageBuffer&) = delete;
+    PageBuffer& operator=(const PageBuffer&) = delete;
+    ~PageBuffer()
+    {
+        if (data_ != nullptr)
+            FreePiece(data_, size_);
+    }
+
+    [[nodiscard]] char* data() const noexcept { return data_; }
+    [[nodiscard]] std::size_t size() const noexcept { return size_; }
+
+private:
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+// The allocator of the readers' tables: a table of a million records comes
+// from the system in one piece; one of eight records from the heap.
+template <typename T>
+struct TableAllocator {
+    using value_type = T;
+
+    TableAllocator() noexcept = default;
+    template <typename U>
+    TableAllocator(const TableAllocator<U>&) noexcept  // NOLINT: rebinding, as every allocator does
+    {
+    }
+
+    [[nodiscard]] T* allocate(std::size_t n)
+    {
+        if (n > std::numeric_limits<std::size_t>::max() / sizeof(T))
+            throw std::bad_array_new_length();
+        return static_cast<T*>(AllocatePiece(n * sizeof(T)));
+    }
+
+    void deallocate(T* p, std::size_t n) noexcept { FreePiece(p, n * sizeof(T)); }
+
+    template <typename U>
+    bool operator==(const TableAllocator<U>&) const noexcept
+    {
+        return true;
+    }
+};
+
+// A reader's table of records.
+template <typename T>
+using Table = std::vector<T, TableAllocator<T>>;
+
+}  // namespace vaveze
