@@ -29,6 +29,8 @@ void* AllocateLarge(std::size_t bytes) { return ::operator new(bytes == 0 ? 1 : 
 
 void FreeLarge(void* piece, std::size_t) noexcept { ::operator delete(piece); }
 
+bool LargePiecesTakeMemoryWhenWritten() noexcept { return false; }
+
 #else
 
 namespace {
@@ -36,6 +38,11 @@ namespace {
 // A huge page maps only a range aligned to its size, so a piece large
 // enough to hold one starts on such a boundary.
 constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
+// Huge pages are asked for only from this size on: a piece is charged a
+// whole huge page for its first written byte, and tables set aside far more
+// room than they may use. A hostile file that makes many small lists touch
+// one record each of large room thus costs small pages.
+constexpr std::size_t kHugePiecesFrom = std::size_t{8} << 20;
 
 std::size_t RoundedToPages(std::size_t bytes)
 {
@@ -71,7 +78,8 @@ void* AllocateLarge(std::size_t bytes)
     if (kHugePageBytes - lead != 0)
         ::munmap(piece + size, kHugePageBytes - lead);
 #ifdef MADV_HUGEPAGE
-    (void)::madvise(piece, size, MADV_HUGEPAGE);  // a hint: without it the pages are small
+    if (size >= kHugePiecesFrom)
+        (void)::madvise(piece, size, MADV_HUGEPAGE);  // a hint: without it the pages are small
 #endif
     return piece;
 }
@@ -81,6 +89,8 @@ void FreeLarge(void* piece, std::size_t bytes) noexcept
     if (piece != nullptr)
         ::munmap(piece, RoundedToPages(bytes == 0 ? 1 : bytes));
 }
+
+bool LargePiecesTakeMemoryWhenWritten() noexcept { return true; }
 
 #endif
 

@@ -25,6 +25,11 @@ inline constexpr std::size_t kLargePieceBytes = std::size_t{1} << 20;
 // `bytes` must be the size given to AllocateLarge.
 void FreeLarge(void* piece, std::size_t bytes) noexcept;
 
+// True where a large piece takes memory only as its pages are first written
+// (so room set aside and never used costs none), false where it is taken
+// whole at once (the heap of Windows and WebAssembly builds).
+[[nodiscard]] bool LargePiecesTakeMemoryWhenWritten() noexcept;
+
 // A piece of any size: from the system when large, from the heap when small.
 [[nodiscard]] inline void* AllocatePiece(std::size_t bytes)
 {

@@ -110,14 +110,20 @@ void MakeRoomForOne(Table<Record>& table, EntityKind kind, const ListProgress& p
     }
     const std::uint64_t fits = progress.BytesLeft / kFewestRecordBytes[static_cast<std::size_t>(kind)];
     const std::uint64_t most = size64 + std::max<std::uint64_t>(1, std::min(declared > read ? declared - read : 1, fits));
-    const std::uint64_t room = std::min(target, most);
-    if (room > table.max_size())
-        return;  // left to the append, which reports it
-    try {
-        table.reserve(static_cast<std::size_t>(room));
-    } catch (const std::bad_alloc&) {
-        // Room for the projection is not to be had: plain doubling decides
-        // when the record is appended, as it would have without it.
+    // Where a large piece takes memory only as it is written, the table is
+    // given all the room the rest of the list and of the file could fill:
+    // unwritten room costs nothing, and the table is never copied to grow.
+    const bool whole = LargePiecesTakeMemoryWhenWritten() && most * sizeof(Record) >= kLargePieceBytes;
+    for (const std::uint64_t room : {whole ? most : 0, std::min(target, most)}) {
+        if (room == 0 || room > table.max_size())
+            continue;  // beyond what a table can hold: left to the append, which reports it
+        try {
+            table.reserve(static_cast<std::size_t>(room));
+            return;
+        } catch (const std::bad_alloc&) {
+            // Not to be had: less room, or in the end plain doubling when
+            // the record is appended.
+        }
     }
 }
 
