@@ -58,8 +58,18 @@ std::string UpperExtension(const fs::path& path)
     return ext;
 }
 
-Detection DetectAndParseBytes(Readers& readers, const fs::path& name, std::string_view bytes)
+namespace {
+
+// The rules of DetectAndParseBytes; the Windows readers take a file's buffer,
+// where there is one, as their own (they give back its memory as they pass it).
+Detection DetectAndParseIn(Readers& readers, const fs::path& name, std::string_view bytes, FileBytes* buffer)
 {
+    const auto ParseZvwBytes = [buffer](ZvwReader& reader, std::string_view view) {
+        return buffer != nullptr ? ParseZvwBuffer(reader, *buffer) : vaveze::ParseZvwBytes(reader, view);
+    };
+    const auto ParseZvsBytes = [buffer](ZvsReader& reader, std::string_view view) {
+        return buffer != nullptr ? ParseZvsBuffer(reader, *buffer) : vaveze::ParseZvsBytes(reader, view);
+    };
     const std::string ext = UpperExtension(name);
     const bool zvw = bytes.starts_with(kZvwMagic);
     const bool zvs = bytes.starts_with(kZvsMagic);
@@ -89,12 +99,19 @@ Detection DetectAndParseBytes(Readers& readers, const fs::path& name, std::strin
     return {};
 }
 
+}  // namespace
+
+Detection DetectAndParseBytes(Readers& readers, const fs::path& name, std::string_view bytes)
+{
+    return DetectAndParseIn(readers, name, bytes, nullptr);
+}
+
 Detection DetectAndParse(Readers& readers, const fs::path& path)
 {
     FileRead file = ReadFileBytes(path);
     Detection detection;
     if (file.Problem != FileProblem::NotFound)
-        detection = DetectAndParseBytes(readers, path, file.Bytes.view());
+        detection = DetectAndParseIn(readers, path, file.Bytes.view(), &file.Bytes);
     detection.Problem = file.Problem;
     detection.SystemMessage = std::move(file.SystemMessage);
     return detection;

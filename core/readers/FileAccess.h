@@ -35,9 +35,15 @@ public:
     [[nodiscard]] std::string_view view() const noexcept { return {buffer_.data(), size_}; }
     [[nodiscard]] std::size_t size() const noexcept { return size_; }
 
+    // A parse that copies what it keeps gives back the memory of the bytes
+    // before `offset` as it passes them, where the system lets it: nothing
+    // may read them afterwards.
+    void GiveBackBefore(std::size_t offset) noexcept { givenBack_ = GiveBackPages(buffer_, givenBack_, offset); }
+
 private:
     PageBuffer buffer_;
     std::size_t size_ = 0;  // bytes read: at most the buffer's size
+    std::size_t givenBack_ = 0;
 };
 
 struct FileRead {

@@ -73,6 +73,21 @@ public:
     // whole and then taken apart.
     [[nodiscard]] InputStream take(std::size_t n) { return InputStream(readBytes(n)); }
 
+    // Lets the owner of the bytes reclaim those before the cursor: a reader
+    // calls passed() now and then where nothing it has read is still looked
+    // at. Cursors made by take() have none.
+    using PassedBytes = void (*)(void* owner, std::size_t offset) noexcept;
+    void onPassed(PassedBytes passed, void* owner) noexcept
+    {
+        passed_ = passed;
+        owner_ = owner;
+    }
+    void passed() const noexcept
+    {
+        if (passed_ != nullptr)
+            passed_(owner_, pos_);
+    }
+
     [[nodiscard]] std::size_t tell() const noexcept { return pos_; }
     [[nodiscard]] std::size_t size() const noexcept { return data_.size(); }
     [[nodiscard]] std::size_t remaining() const noexcept { return data_.size() - pos_; }
@@ -156,6 +171,8 @@ private:
     std::string_view data_;
     std::size_t pos_ = 0;
     std::string_view record_;
+    PassedBytes passed_ = nullptr;
+    void* owner_ = nullptr;
 };
 
 }  // namespace vaveze

@@ -1,5 +1,6 @@
 #include "core/readers/PageMemory.h"
 
+#include <algorithm>
 #include <cstdint>
 
 // Whole pages straight from the system on Linux, with huge pages asked for
@@ -30,6 +31,8 @@ void* AllocateLarge(std::size_t bytes) { return ::operator new(bytes == 0 ? 1 : 
 void FreeLarge(void* piece, std::size_t) noexcept { ::operator delete(piece); }
 
 bool LargePiecesTakeMemoryWhenWritten() noexcept { return false; }
+
+std::size_t GiveBackPages(const PageBuffer&, std::size_t from, std::size_t) noexcept { return from; }
 
 #else
 
@@ -91,6 +94,18 @@ void FreeLarge(void* piece, std::size_t bytes) noexcept
 }
 
 bool LargePiecesTakeMemoryWhenWritten() noexcept { return true; }
+
+std::size_t GiveBackPages(const PageBuffer& buffer, std::size_t from, std::size_t to) noexcept
+{
+    // Only pieces of their own pages, which start on a huge page's boundary.
+    if (buffer.size() < kLargePieceBytes || buffer.size() < kHugePageBytes)
+        return from;
+    const std::size_t end = std::min(to, buffer.size()) / kHugePageBytes * kHugePageBytes;
+    if (end <= from)
+        return from;
+    (void)::madvise(buffer.data() + from, end - from, MADV_DONTNEED);
+    return end;
+}
 
 #endif
 

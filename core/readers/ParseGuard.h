@@ -39,18 +39,29 @@ template <typename Body>
     }
 }
 
+// A cursor over a file's buffer that gives back the memory of the bytes it
+// has passed, for readers that copy all they keep.
+[[nodiscard]] inline InputStream GivingBackCursor(FileBytes& bytes) noexcept
+{
+    InputStream in(bytes.view());
+    in.onPassed([](void* owner, std::size_t offset) noexcept { static_cast<FileBytes*>(owner)->GiveBackBefore(offset); },
+                &bytes);
+    return in;
+}
+
 // The readers' entry points for a file on disk: its bytes, read once, go to
-// `parse`. A file that cannot be read leaves the reader reset and ends at
-// byte 0 (DetectAndParse says why it could not be read).
+// `parse` (which takes them as FileBytes&). A file that cannot be read leaves
+// the reader reset and ends at byte 0 (DetectAndParse says why it could not
+// be read).
 template <typename Reader, typename Parse, typename Reset>
 [[nodiscard]] ParseOutcome ParseFile(Reader& reader, const std::filesystem::path& path, Parse parse, Reset reset)
 {
-    const FileRead file = ReadFileBytes(path);
+    FileRead file = ReadFileBytes(path);
     if (file.Problem != FileProblem::None && file.Problem != FileProblem::Empty) {
         reset(reader);
         return {StopReason::EndsEarly, 0, {}};
     }
-    return parse(reader, file.Bytes.view());
+    return parse(reader, file.Bytes);
 }
 
 }  // namespace vaveze

@@ -238,7 +238,8 @@ ParseOutcome ParseZvcBytes(ZvcReader& reader, std::string_view bytes)
 
 ParseOutcome ParseZvc(ZvcReader& reader, const std::filesystem::path& path)
 {
-    return ParseFile(reader, path, ParseZvcBytes, ResetZvc);
+    return ParseFile(
+        reader, path, [](ZvcReader& r, FileBytes& bytes) { return ParseZvcBytes(r, bytes.view()); }, ResetZvc);
 }
 
 }  // namespace vaveze

@@ -110,7 +110,8 @@ ParseOutcome ParseZvkBytes(ZvkReader& reader, std::string_view bytes)
 
 ParseOutcome ParseZvk(ZvkReader& reader, const std::filesystem::path& path)
 {
-    return ParseFile(reader, path, ParseZvkBytes, ResetZvk);
+    return ParseFile(
+        reader, path, [](ZvkReader& r, FileBytes& bytes) { return ParseZvkBytes(r, bytes.view()); }, ResetZvk);
 }
 
 }  // namespace vaveze

@@ -56,13 +56,14 @@ void ResetZvs(ZvsReader& reader) { reader = ZvsReader{}; }
 
 ParseOutcome ParseZvs(ZvsReader& reader, const std::filesystem::path& path)
 {
-    return ParseFile(reader, path, ParseZvsBytes, ResetZvs);
+    return ParseFile(reader, path, ParseZvsBuffer, ResetZvs);
 }
 
-ParseOutcome ParseZvsBytes(ZvsReader& reader, std::string_view bytes)
+namespace {
+
+ParseOutcome ParseFrom(InputStream& in, ZvsReader& reader)
 {
     ResetZvs(reader);
-    InputStream in(bytes);
     // Everything read before a stop stays for the listing.
     const ParseOutcome outcome = GuardParse(in, [&] {
         reader.LayerGroups.resize(kZvsLayerGroupCount);
@@ -70,6 +71,20 @@ ParseOutcome ParseZvsBytes(ZvsReader& reader, std::string_view bytes)
     });
     reader.Header.BlockDefCount = reader.BlockDefs.Count;
     return outcome;
+}
+
+}  // namespace
+
+ParseOutcome ParseZvsBytes(ZvsReader& reader, std::string_view bytes)
+{
+    InputStream in(bytes);
+    return ParseFrom(in, reader);
+}
+
+ParseOutcome ParseZvsBuffer(ZvsReader& reader, FileBytes& bytes)
+{
+    InputStream in = GivingBackCursor(bytes);
+    return ParseFrom(in, reader);
 }
 
 void ClearZvs(ZvsReader& reader) { ResetZvs(reader); }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/readers/FileAccess.h"
 #include "core/readers/win/zvtype.h"
 #include "core/readers/win/zvwunit.h"
 
@@ -38,6 +39,7 @@ struct ZvsReader {
 void ResetZvs(ZvsReader& reader);
 // As ParseZvwBytes and ParseZvw.
 [[nodiscard]] ParseOutcome ParseZvsBytes(ZvsReader& reader, std::string_view bytes);
+[[nodiscard]] ParseOutcome ParseZvsBuffer(ZvsReader& reader, FileBytes& bytes);
 [[nodiscard]] ParseOutcome ParseZvs(ZvsReader& reader, const std::filesystem::path& path);
 void ClearZvs(ZvsReader& reader);
 

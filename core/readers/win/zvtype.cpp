@@ -76,6 +76,9 @@ constexpr std::array<std::string_view, 8> kRecordNames = {
     "text record",   "dimension record", "solid record", "block insertion record",
 };
 
+// Entities read between offers to give back the memory of the bytes passed.
+constexpr std::int32_t kEntitiesBetweenGiveBacks = 4096;
+
 // Entities read before the mix of kinds in a list is taken as known.
 constexpr std::int32_t kProjectionSample = 1024;
 
@@ -402,6 +405,8 @@ void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecode
             tables.Order[slot] = TOrderEntry{kind, index};
         ++read;
         CountObject(decoder);
+        if (read % kEntitiesBetweenGiveBacks == 0)
+            in.passed();  // every record before the cursor has been copied
     }
 }
 

@@ -293,13 +293,14 @@ void ResetZvw(ZvwReader& reader) { reader = ZvwReader{}; }
 
 ParseOutcome ParseZvw(ZvwReader& reader, const std::filesystem::path& path)
 {
-    return ParseFile(reader, path, ParseZvwBytes, ResetZvw);
+    return ParseFile(reader, path, ParseZvwBuffer, ResetZvw);
 }
 
-ParseOutcome ParseZvwBytes(ZvwReader& reader, std::string_view bytes)
+namespace {
+
+ParseOutcome ParseFrom(InputStream& in, ZvwReader& reader)
 {
     ResetZvw(reader);
-    InputStream in(bytes);
     // Everything read before a stop stays for the listing.
     const ParseOutcome outcome = GuardParse(in, [&] {
         SizeFixedTables(reader);
@@ -307,6 +308,20 @@ ParseOutcome ParseZvwBytes(ZvwReader& reader, std::string_view bytes)
     });
     reader.Header.BlockDefCount = reader.BlockDefs.Count;
     return outcome;
+}
+
+}  // namespace
+
+ParseOutcome ParseZvwBytes(ZvwReader& reader, std::string_view bytes)
+{
+    InputStream in(bytes);
+    return ParseFrom(in, reader);
+}
+
+ParseOutcome ParseZvwBuffer(ZvwReader& reader, FileBytes& bytes)
+{
+    InputStream in = GivingBackCursor(bytes);
+    return ParseFrom(in, reader);
 }
 
 void ClearZvw(ZvwReader& reader) { ResetZvw(reader); }
