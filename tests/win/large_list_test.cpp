@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "core/listing/extraction.h"
 #include "core/readers/win/zvsunit.h"
 #include "core/readers/win/zvwunit.h"
 #include "tests/win/zvw_writer.h"
@@ -167,6 +170,33 @@ TEST(LargeList, DeclaredCountBeyondTheFileDoesNotReserveBeyondIt)
         EXPECT_LE(got.Moji.capacity(), got.Moji.size() + bytes.size() / kFewestTextBytes + 1)
             << "declared " << declared;
         EXPECT_LE(got.Sen.capacity(), got.Sen.size() + bytes.size() / kFewestLineBytes + 1);
+    }
+}
+
+// A file read from disk is parsed while the memory of the bytes already
+// passed is given back: several megabytes of list, a block definition
+// behind it, and the same tables as from bytes that are kept whole.
+TEST(LargeList, FileGivenBackAsItIsPassedParsesAsItsBytes)
+{
+    ZvwDocument doc;
+    doc.Entities = Interleaved(40'000);
+    doc.BlockDefs.Defs.push_back(MakeBlockDef("after", Interleaved(9'000)));
+    const std::string bytes = WriteZvw(doc);
+    ASSERT_GT(bytes.size(), std::size_t{4} << 20);
+    const auto path = std::filesystem::temp_directory_path() / "vaveze_large_list_test.zvw";
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+
+    ZvwReader kept;
+    ASSERT_TRUE(ParseZvwBytes(kept, bytes));
+    ZvwReader fromFile;
+    EXPECT_TRUE(ParseZvw(fromFile, path));
+    Readers readers;
+    EXPECT_EQ(DetectAndParse(readers, path).Kind, FormatKind::Zvw);
+    std::filesystem::remove(path);
+    for (const ZvwReader* got : {&fromFile, &readers.Zvw}) {
+        EXPECT_EQ(got->Entities, kept.Entities);
+        ASSERT_EQ(got->BlockDefs.Defs.size(), 1u);
+        EXPECT_EQ(got->BlockDefs.Defs[0].Entities, kept.BlockDefs.Defs[0].Entities);
     }
 }
 
