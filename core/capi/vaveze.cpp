@@ -28,8 +28,8 @@ struct vaveze_listing {
     std::string Message;
     std::string Sjis;
     std::string Utf8;
-    std::vector<std::size_t> SjisStarts;  // where each line starts, then the end
-    std::vector<std::size_t> Utf8Starts;
+    std::vector<std::size_t> SjisStarts{0};  // where each line starts, then the end
+    std::vector<std::size_t> Utf8Starts{0};
 };
 
 namespace {
@@ -41,7 +41,7 @@ constexpr unsigned int kKnownFlags = VAVEZE_HEADER | VAVEZE_DIMENSIONS | VAVEZE_
 // Collects the listing's lines straight into the listing's buffers.
 class ListingSink final : public LineSink {
 public:
-    explicit ListingSink(vaveze_listing& listing) : listing_(listing) { Clear(); }
+    explicit ListingSink(vaveze_listing& listing) : listing_(listing) {}
 
     void Clear() override
     {
@@ -106,7 +106,6 @@ std::unique_ptr<vaveze_listing> MakeListing(const CapiDetection& detected, const
     listing->Message = detected.Message;
     if (detected.Kind == FormatKind::None) {
         listing->Status = VAVEZE_NOT_RECOGNISED;
-        ListingSink empty(*listing);
         return listing;
     }
     listing->Status = detected.Reason == VAVEZE_REASON_NONE ? VAVEZE_OK : VAVEZE_PARTIAL;
@@ -137,24 +136,26 @@ int Run(unsigned int flags, vaveze_listing** out, Detect detect) noexcept
     }
 }
 
-// A UTF-8 name as a path; nullopt-like empty result is never produced for a
-// non-empty name. Throws on a name the platform cannot represent.
-std::filesystem::path PathOfUtf8(const char* utf8)
+// A UTF-8 name as a path; false when the platform cannot hold it (a name
+// that is not UTF-8, on Windows).
+bool PathOfUtf8(const char* utf8, std::filesystem::path& path) noexcept
 {
-    const std::string_view name(utf8);
-    return std::filesystem::path(std::u8string(name.begin(), name.end()));
+    try {
+        const std::string_view name(utf8);
+        path = std::filesystem::path(std::u8string(name.begin(), name.end()));
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 
-const vaveze_listing* Checked(const vaveze_listing* listing, std::size_t index, const char** text)
+// Hands out line `index` of one of the listing's buffers.
+int Line(const vaveze_listing* listing, bool utf8, std::size_t index, const char** text, std::size_t* length)
 {
-    if (listing == nullptr || text == nullptr || index + 1 >= listing->SjisStarts.size())
-        return nullptr;
-    return listing;
-}
-
-int Line(const std::string& buffer, const std::vector<std::size_t>& starts, std::size_t index, const char** text,
-         std::size_t* length)
-{
+    if (listing == nullptr || text == nullptr || index >= listing->SjisStarts.size() - 1)
+        return VAVEZE_ERROR_ARGUMENT;
+    const std::string& buffer = utf8 ? listing->Utf8 : listing->Sjis;
+    const std::vector<std::size_t>& starts = utf8 ? listing->Utf8Starts : listing->SjisStarts;
     *text = buffer.data() + starts[index];
     if (length != nullptr)
         *length = starts[index + 1] - starts[index] - 1;
@@ -172,9 +173,10 @@ int vaveze_list_file(const char* path, unsigned int flags, vaveze_listing** list
     if (listing == nullptr)
         return VAVEZE_ERROR_ARGUMENT;
     *listing = nullptr;
-    if (path == nullptr || (flags & ~kKnownFlags) != 0)
+    std::filesystem::path file;
+    if (path == nullptr || (flags & ~kKnownFlags) != 0 || !PathOfUtf8(path, file))
         return VAVEZE_ERROR_ARGUMENT;
-    return Run(flags, listing, [&](Readers& readers) { return DetectFile(readers, PathOfUtf8(path)); });
+    return Run(flags, listing, [&](Readers& readers) { return DetectFile(readers, file); });
 }
 
 int vaveze_list_bytes(const void* bytes, size_t size, const char* name, unsigned int flags, vaveze_listing** listing)
@@ -182,10 +184,11 @@ int vaveze_list_bytes(const void* bytes, size_t size, const char* name, unsigned
     if (listing == nullptr)
         return VAVEZE_ERROR_ARGUMENT;
     *listing = nullptr;
-    if (name == nullptr || (bytes == nullptr && size != 0) || (flags & ~kKnownFlags) != 0)
+    std::filesystem::path file;
+    if (name == nullptr || (bytes == nullptr && size != 0) || (flags & ~kKnownFlags) != 0 || !PathOfUtf8(name, file))
         return VAVEZE_ERROR_ARGUMENT;
     const std::string_view content(size == 0 ? "" : static_cast<const char*>(bytes), size);
-    return Run(flags, listing, [&](Readers& readers) { return DetectBytes(readers, PathOfUtf8(name), content); });
+    return Run(flags, listing, [&](Readers& readers) { return DetectBytes(readers, file, content); });
 }
 
 void vaveze_free(vaveze_listing* listing) { delete listing; }
@@ -224,16 +227,12 @@ size_t vaveze_listing_count(const vaveze_listing* listing)
 
 int vaveze_listing_line(const vaveze_listing* listing, size_t index, const char** bytes, size_t* length)
 {
-    if (Checked(listing, index, bytes) == nullptr)
-        return VAVEZE_ERROR_ARGUMENT;
-    return Line(listing->Sjis, listing->SjisStarts, index, bytes, length);
+    return Line(listing, false, index, bytes, length);
 }
 
 int vaveze_listing_line_utf8(const vaveze_listing* listing, size_t index, const char** text, size_t* length)
 {
-    if (Checked(listing, index, text) == nullptr)
-        return VAVEZE_ERROR_ARGUMENT;
-    return Line(listing->Utf8, listing->Utf8Starts, index, text, length);
+    return Line(listing, true, index, text, length);
 }
 
 const char* vaveze_status_text(int status)
