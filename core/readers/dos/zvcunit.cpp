@@ -170,9 +170,12 @@ std::array<TDosField, 22> DefaultZvcLine4() { return Defaults(kLine4); }
 std::int32_t ZvcPoolAddress(std::string_view field)
 {
     // At most four hexadecimal digits each, so the sum cannot overflow.
-    const std::int32_t segment = TextToInt("$" + CopyClamped(field, 1, 4));
-    const std::int32_t offset = TextToInt("$" + CopyClamped(field, 6, 4));
-    return segment * 16 + offset;
+    auto hexadecimal = [field](std::int32_t start) {
+        std::string text = "$";
+        text += CopyClamped(field, start, 4);
+        return TextToInt(text);
+    };
+    return hexadecimal(1) * 16 + hexadecimal(6);
 }
 
 bool IsZvcFile(const std::string& path) { return FileStartsWith(path, kZvcMagic); }
