@@ -2,14 +2,20 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "core/text/Func_.h"
 
 namespace vaveze {
 namespace {
 
+// Windows takes either slash between folders.
+constexpr std::string_view kPathSeparators =
+    std::filesystem::path::preferred_separator == '/' ? std::string_view("/") : std::string_view("/\\");
+
 std::string_view FileNamePart(std::string_view path)
 {
-    const auto slash = path.find_last_of('/');
+    const auto slash = path.find_last_of(kPathSeparators);
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
