@@ -48,8 +48,7 @@ windows: deps
 # byte and every exit status, Japanese names, CR LF. The wine prefix is made
 # in $(WINDOWS_DIR) on first use.
 test-windows: build windows
-	@sh tests/windows/run-wine-tests.sh $(BUILD_DIR)/cli/vaveze-list $(WINDOWS_DIR)/cli/vaveze-list.exe \
-	  $(WINDOWS_DIR)/wine-tests $(BUILD_DIR)/fuzz/seeds
+	@sh tests/windows/run-wine-tests.sh $(BUILD_DIR)/cli/vaveze-list $(WINDOWS_DIR) $(BUILD_DIR)/fuzz/seeds
 
 # Each fuzz target for FUZZ_SECONDS (or FUZZ_RUNS executions, if sooner),
 # one after the other (needs clang); FUZZ_TARGETS picks some of them.

@@ -2,15 +2,18 @@
 # Runs the Windows vaveze-list.exe under wine and holds it to the Linux build:
 # the same listing, byte for byte, and the same exit status on every sample,
 # every generated seed and a few detection cases, with every option; then
-# Japanese file and folder names, --save over an existing listing, CR LF.
-#   run-wine-tests.sh NATIVE_TOOL WINDOWS_TOOL WORK_FOLDER [SEED_FOLDER]
-# The wine prefix lives in WORK_FOLDER/../wineprefix, made on first use.
+# Japanese file and folder names, --save over an existing listing, CR LF;
+# and the C library's example program against the DLL.
+#   run-wine-tests.sh NATIVE_TOOL WINDOWS_BUILD_FOLDER [SEED_FOLDER]
+# The wine prefix is made in WINDOWS_BUILD_FOLDER/wineprefix on first use.
 set -u
 
 native=$(realpath "$1")
-exe=$(realpath "$2")
-work=$3
-seeds=${4:-}
+build=$(realpath "$2")
+seeds=${3:-}
+exe=$build/cli/vaveze-list.exe
+dll=$build/core/capi/vaveze.dll
+work=$build/wine-tests
 root=$(cd "$(dirname "$0")/../.." && pwd)
 
 for w in "${WINE:-}" "$(command -v wine64 2>/dev/null)" /usr/lib/wine/wine64 "$(command -v wine 2>/dev/null)"; do
@@ -21,8 +24,7 @@ wineserver=$(dirname "$wine")/wineserver
 [ -x "$wineserver" ] || wineserver=wineserver
 
 mkdir -p "$work"
-work=$(realpath "$work")
-WINEPREFIX=$(dirname "$work")/wineprefix
+WINEPREFIX=$build/wineprefix
 export WINEPREFIX WINEDEBUG=-all LC_ALL=C.UTF-8
 # No window, no menu entries in the home folder, no downloads of .NET or Gecko.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
@@ -132,6 +134,30 @@ check "--save outside both code pages" cmp -s symbol.sjis "도면/평면도.txt"
 check "--save leaves no temporary file" test "$(ls 図面 도면 | grep -c "\\.")" -eq 4
 "$wine" "$exe" "図面\\無い.zvw" >/dev/null 2>&1 </dev/null
 check "missing Japanese name: exit status 1" test $? -eq 1
+
+# The C library: its example program, built against the DLL's import
+# library, lists as the tool does.
+if [ -f "$dll" ]; then
+    cd "$work" || exit 1
+    cp "$dll" .
+    if x86_64-w64-mingw32-gcc-posix -std=c89 -pedantic-errors -Wall -Wextra -Werror -static-libgcc \
+        -I"$root/core/capi" "$root/examples/list-texts.c" "$dll.a" -o list-texts.exe; then
+        for name in plan.zvw symbol.zvs drawing.zvc symbol.zvk missing.zvw; do
+            for opts in "" "--header --dimensions --blocks --utf8"; do
+                # shellcheck disable=SC2086
+                "$native" $opts "$files/$name" >native.out 2>/dev/null </dev/null
+                want=$?
+                # shellcheck disable=SC2086
+                "$wine" list-texts.exe $opts "files/$name" >dll.out 2>/dev/null </dev/null
+                got=$?
+                check "vaveze.dll: $name $opts (status $got, Linux $want)" test "$got" = "$want"
+                check "vaveze.dll: $name $opts listing" cmp -s native.out dll.out
+            done
+        done
+    else
+        fail "the example program does not build against vaveze.dll"
+    fi
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
