@@ -27,6 +27,13 @@ void UseBinaryStandardStreams();
 // The path of a UTF-8 path string.
 [[nodiscard]] std::filesystem::path PathFromUtf8(std::string_view utf8);
 
+// The UTF-8 form of a path.
+[[nodiscard]] inline std::string Utf8FromPath(const std::filesystem::path& path)
+{
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
+
 // Writes all of `bytes` to a descriptor; 0, or the errno of the failure.
 [[nodiscard]] int WriteAll(int fd, std::string_view bytes);
 
