@@ -1,6 +1,7 @@
 #include "core/capi/detection_codes.h"
 
-#include <system_error>
+#include "core/readers/FileAccess.h"
+#include "core/readers/ParseOutcome.h"
 
 namespace vaveze {
 namespace {
@@ -14,45 +15,81 @@ int WarningCode(std::string_view warning)
     return VAVEZE_WARNING_NONE;
 }
 
-CapiDetection NotRecognised(int reason)
+int StopCode(StopReason reason)
+{
+    switch (reason) {
+    case StopReason::None:
+        return VAVEZE_REASON_NONE;
+    case StopReason::EndsEarly:
+        return VAVEZE_REASON_ENDS_EARLY;
+    case StopReason::UnsupportedVersion:
+        return VAVEZE_REASON_UNSUPPORTED_VERSION;
+    case StopReason::ImpossibleSize:
+        return VAVEZE_REASON_IMPOSSIBLE_SIZE;
+    case StopReason::NumberOverflow:
+        return VAVEZE_REASON_NUMBER_OVERFLOW;
+    case StopReason::OutOfMemory:
+        return VAVEZE_REASON_OUT_OF_MEMORY;
+    }
+    return VAVEZE_REASON_ENDS_EARLY;
+}
+
+// The extensions detection looks at: a file named otherwise is never examined.
+bool KnownExtension(const std::string& ext)
+{
+    return ext == ".ZVW" || ext == ".ZVS" || ext == ".ZVC" || ext == ".ZVK" || ext == ".BAK" || ext == ".ZV$" ||
+           ext.starts_with(".BK");
+}
+
+int NotRecognisedCode(const Detection& detection, const std::filesystem::path& name)
+{
+    switch (detection.Problem) {
+    case FileProblem::None:
+    case FileProblem::Empty:
+        break;
+    case FileProblem::NotFound:
+        return VAVEZE_REASON_NO_FILE;
+    case FileProblem::IsFolder:
+    case FileProblem::NotRegularFile:
+        return VAVEZE_REASON_NOT_A_FILE;
+    case FileProblem::NoPermission:
+    case FileProblem::TooLarge:
+    case FileProblem::ReadError:
+        return VAVEZE_REASON_UNREADABLE;
+    }
+    return KnownExtension(UpperExtension(name)) ? VAVEZE_REASON_WRONG_MAGIC : VAVEZE_REASON_UNKNOWN_EXTENSION;
+}
+
+CapiDetection Codes(const Detection& detection, const std::filesystem::path& name)
 {
     CapiDetection result;
-    result.Reason = reason;
-    result.Message = ReasonText(reason);
+    result.Kind = detection.Kind;
+    result.Warning = WarningCode(detection.Warning);
+    if (detection.Kind != FormatKind::None) {
+        result.Reason = StopCode(detection.Outcome.Reason);
+        if (result.Reason != VAVEZE_REASON_NONE) {
+            result.Offset = detection.Outcome.Offset;
+            result.Message = DescribeStop(detection.Outcome);
+        }
+        return result;
+    }
+    result.Reason = NotRecognisedCode(detection, name);
+    result.Message = detection.Problem == FileProblem::None ? ReasonText(result.Reason)
+                                                            : DescribeFileProblem(detection.Problem, detection.SystemMessage);
     return result;
 }
 
 }  // namespace
 
-// Interim: until detection reports its own outcome.
 CapiDetection DetectFile(Readers& readers, const std::filesystem::path& path)
 {
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status))
-        return NotRecognised(VAVEZE_REASON_NO_FILE);
-    if (!std::filesystem::is_regular_file(status))
-        return NotRecognised(VAVEZE_REASON_NOT_A_FILE);
-    const Detection detection = DetectAndParse(readers, path.string());
-    if (detection.Kind == FormatKind::None) {
-        CapiDetection result = NotRecognised(VAVEZE_REASON_WRONG_MAGIC);
-        result.Warning = WarningCode(detection.Warning);
-        return result;
-    }
-    CapiDetection result;
-    result.Kind = detection.Kind;
-    if (!detection.ParsedToEnd) {
-        result.Reason = VAVEZE_REASON_ENDS_EARLY;
-        result.Message = ReasonText(result.Reason);
-    }
-    return result;
+    return Codes(DetectAndParse(readers, path), path);
 }
 
-CapiDetection DetectBytes(Readers&, const std::filesystem::path&, std::string_view)
+CapiDetection DetectBytes(Readers& readers, const std::filesystem::path& name, std::string_view bytes)
 {
-    return NotRecognised(VAVEZE_REASON_UNREADABLE);
+    return Codes(DetectAndParseBytes(readers, name, bytes), name);
 }
-
 const char* ReasonText(int reason) noexcept
 {
     switch (reason) {

@@ -80,10 +80,10 @@ with tempfile.TemporaryDirectory() as folder:
 
 with open(os.path.join(samples, "plan.zvw"), "rb") as f:
     plan = f.read()
-cut = list_bytes(plan[:3000], "plan.zvw")
-assert (cut["status"], cut["format"], cut["reason"], cut["offset"]) == (1, 1, 1, 3000), cut
-assert "3,000" in cut["message"], cut["message"]
-assert cut["line"] == list_bytes(plan, "plan.zvw")["line"][:len(cut["line"])] and cut["line"]
+cut = list_bytes(plan[:17000], "plan.zvw", 0)
+assert (cut["status"], cut["format"], cut["reason"], cut["offset"]) == (1, 1, 1, 17000), cut
+assert "17,000" in cut["message"], cut["message"]
+assert cut["line"] and cut["line"] == list_bytes(plan, "plan.zvw", 0)["line"][:len(cut["line"])]
 
 missing = list_file(os.path.join(samples, "無い.zvw"))
 assert (missing["status"], missing["reason"], missing["line"]) == (2, 16, []), missing
