@@ -17,7 +17,7 @@ inline constexpr std::string_view kPathSeparators =
 
 // The arguments after the program name, as UTF-8. On Windows they are read
 // from the wide-character command line, so names the code page cannot hold
-// arrive intact.
+// arrive intact, and wildcards (`*.zvw`) are expanded, as a POSIX shell would.
 [[nodiscard]] std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
 // Standard output and error pass bytes through unchanged: no CR is added

@@ -10,6 +10,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -74,6 +75,34 @@ std::wstring TempSuffix(unsigned attempt)
     return suffix;
 }
 
+// The files a wildcard argument names, in the order of their names, for
+// `vaveze-list --save *.zvw`: the Windows shells leave wildcards to the
+// program. An argument without a wildcard or a match stays as it is, so it
+// gets its own "no such file".
+void AddMatches(const std::wstring& arg, std::vector<std::string>& args)
+{
+    std::vector<std::string> matches;
+    if (arg.find_first_of(L"*?") != std::wstring::npos && arg.front() != L'-') {
+        const std::wstring::size_type slash = arg.find_last_of(L"\\/:");
+        const std::wstring folder = slash == std::wstring::npos ? std::wstring() : arg.substr(0, slash + 1);
+        WIN32_FIND_DATAW found;
+        const HANDLE search = ::FindFirstFileExW(arg.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+                    matches.push_back(Narrow(folder + found.cFileName));
+            } while (::FindNextFileW(search, &found));
+            ::FindClose(search);
+        }
+    }
+    if (matches.empty()) {
+        args.push_back(Narrow(arg));
+        return;
+    }
+    std::sort(matches.begin(), matches.end());
+    args.insert(args.end(), matches.begin(), matches.end());
+}
+
 }  // namespace
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv)
@@ -84,7 +113,7 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv)
         return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
     std::vector<std::string> args;
     for (int i = 1; i < count; ++i)
-        args.push_back(Narrow(wide[i]));
+        AddMatches(wide[i], args);
     ::LocalFree(wide);
     return args;
 }

@@ -132,6 +132,9 @@ check "--save with Japanese and Korean names: exit status" test $? -eq 0
 check "--save replaces an existing listing" cmp -s plan.sjis "図面/平面図.txt"
 check "--save outside both code pages" cmp -s symbol.sjis "도면/평면도.txt"
 check "--save leaves no temporary file" test "$(ls 図面 도면 | grep -c "\\.")" -eq 4
+rm "図面/平面図.txt"
+"$wine" "$exe" --save "図面\\*.zv?" >/dev/null 2>&1 </dev/null
+check "--save with a wildcard, as the Windows shells leave it" cmp -s plan.sjis "図面/平面図.txt"
 "$wine" "$exe" "図面\\無い.zvw" >/dev/null 2>&1 </dev/null
 check "missing Japanese name: exit status 1" test $? -eq 1
 
