@@ -136,12 +136,15 @@ FileResult DetectOne(const std::string& path, Readers& readers, FormatKind& kind
     const Detection detection = DetectAndParse(readers, platform::PathFromUtf8(path));
     kind = detection.Kind;
     if (detection.Kind == FormatKind::None) {
-        // The window's warning, word for word, where it gives one.
+        // Why the file could not be read, where it could not; else the
+        // window's warning, word for word, where it gives one.
+        if (detection.Problem != FileProblem::None && detection.Problem != FileProblem::Empty)
+            return {kExitNotRecognised, path + ": " + DescribeFileProblem(detection.Problem, detection.SystemMessage),
+                    false, {}};
         if (!detection.Warning.empty())
             return {kExitNotRecognised, std::string(detection.Warning), true, {}};
         if (detection.Problem != FileProblem::None)
-            return {kExitNotRecognised, path + ": " + DescribeFileProblem(detection.Problem, detection.SystemMessage),
-                    false, {}};
+            return {kExitNotRecognised, path + ": " + DescribeFileProblem(detection.Problem), false, {}};
         return {kExitNotRecognised, path + ": not a recognised drawing or symbol file", false, {}};
     }
     if (!detection.Outcome.Complete()) {

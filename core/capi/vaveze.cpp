@@ -136,16 +136,18 @@ int Run(unsigned int flags, vaveze_listing** out, Detect detect) noexcept
     }
 }
 
-// A UTF-8 name as a path; false when the platform cannot hold it (a name
-// that is not UTF-8, on Windows).
-bool PathOfUtf8(const char* utf8, std::filesystem::path& path) noexcept
+// A UTF-8 name as a path: VAVEZE_OK, or VAVEZE_ERROR_ARGUMENT when the
+// platform cannot hold it (a name that is not UTF-8, on Windows).
+int PathOfUtf8(const char* utf8, std::filesystem::path& path) noexcept
 {
     try {
         const std::string_view name(utf8);
         path = std::filesystem::path(std::u8string(name.begin(), name.end()));
-        return true;
+        return VAVEZE_OK;
+    } catch (const std::bad_alloc&) {
+        return VAVEZE_ERROR_MEMORY;
     } catch (...) {
-        return false;
+        return VAVEZE_ERROR_ARGUMENT;
     }
 }
 
@@ -173,9 +175,11 @@ int vaveze_list_file(const char* path, unsigned int flags, vaveze_listing** list
     if (listing == nullptr)
         return VAVEZE_ERROR_ARGUMENT;
     *listing = nullptr;
-    std::filesystem::path file;
-    if (path == nullptr || (flags & ~kKnownFlags) != 0 || !PathOfUtf8(path, file))
+    if (path == nullptr || (flags & ~kKnownFlags) != 0)
         return VAVEZE_ERROR_ARGUMENT;
+    std::filesystem::path file;
+    if (const int status = PathOfUtf8(path, file); status != VAVEZE_OK)
+        return status;
     return Run(flags, listing, [&](Readers& readers) { return DetectFile(readers, file); });
 }
 
@@ -184,9 +188,11 @@ int vaveze_list_bytes(const void* bytes, size_t size, const char* name, unsigned
     if (listing == nullptr)
         return VAVEZE_ERROR_ARGUMENT;
     *listing = nullptr;
-    std::filesystem::path file;
-    if (name == nullptr || (bytes == nullptr && size != 0) || (flags & ~kKnownFlags) != 0 || !PathOfUtf8(name, file))
+    if (name == nullptr || (bytes == nullptr && size != 0) || (flags & ~kKnownFlags) != 0)
         return VAVEZE_ERROR_ARGUMENT;
+    std::filesystem::path file;
+    if (const int status = PathOfUtf8(name, file); status != VAVEZE_OK)
+        return status;
     const std::string_view content(size == 0 ? "" : static_cast<const char*>(bytes), size);
     return Run(flags, listing, [&](Readers& readers) { return DetectBytes(readers, file, content); });
 }

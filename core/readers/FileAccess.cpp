@@ -72,7 +72,9 @@ FileRead ReadFileBytes(const fs::path& path, std::size_t limit)
 
     std::unique_ptr<char[]> buffer;
     try {
-        buffer = std::make_unique_for_overwrite<char[]>(want);  // no zero-fill: every byte is read over
+        // Default-initialised, not zero-filled: every byte is read over.
+        // (make_unique_for_overwrite is missing from some standard libraries.)
+        buffer.reset(new char[want]);
     } catch (const std::bad_alloc&) {
         return Failed(FileProblem::TooLarge);
     }

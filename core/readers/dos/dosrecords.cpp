@@ -62,7 +62,7 @@ std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize, std::size
         throw InputError("record count larger than the file", StopReason::ImpossibleSize);
     // Below 2^31 records of at most a few dozen bytes: the product fits in 64 bits.
     if (recordBytes != 0 && n * recordBytes > room)
-        throw InputError("records cannot fit in the file", StopReason::ImpossibleSize);
+        throw InputError("records cannot fit in the file");  // ends early, or a count gone wrong: taken as the former
     return static_cast<std::size_t>(n);
 }
 

@@ -37,8 +37,9 @@ void ReadSymbol(InputStream& in, ZvsReader& reader)
     const TArchiveFormat format{reader.Header.FileVersion, kZvsNameBufferSize, in.size()};
     TClassTagDecoder decoder;  // shared by the figure and every block definition
     in.mark("entity list");
+    const std::size_t countAt = in.tell();
     reader.Header.EntityCount = ReadObjectCount(in);
-    SizeOrderList(reader.Entities, reader.Header.EntityCount, format.FileSize);
+    SizeOrderList(reader.Entities, reader.Header.EntityCount, format.FileSize, countAt);
     ReadEntities(in, format, decoder, reader.Header.EntityCount, reader.Entities);
 
     ReadBlockDefinitions(in, format, decoder, reader.BlockDefs);

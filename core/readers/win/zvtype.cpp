@@ -180,8 +180,9 @@ void ReadOneBlockDefinition(InputStream& in, const TArchiveFormat& format, TClas
     table.Defs.push_back(std::move(scratch));
     TEntBlockDef& def = table.Defs.back();
     def.Name = ReadLpString(in);
+    const std::size_t countAt = in.tell();
     def.EntityCount = ReadObjectCount(in);
-    SizeOrderList(def.Entities, def.EntityCount, format.FileSize);
+    SizeOrderList(def.Entities, def.EntityCount, format.FileSize, countAt);
     CountObject(decoder);  // the definition itself takes the next object index
     ReadEntities(in, format, decoder, def.EntityCount, def.Entities);
 }
@@ -236,13 +237,13 @@ std::int32_t ReadObjectCount(InputStream& in)
     return in.readI32();
 }
 
-std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize)
+std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize, std::uint64_t countAt)
 {
     if (count < 0)
-        throw InputError("negative count", StopReason::ImpossibleSize);
+        throw InputError("negative count", StopReason::ImpossibleSize, countAt);
     const auto size = static_cast<std::uint64_t>(count);
     if (size > fileSize)
-        throw InputError("count larger than the file", StopReason::ImpossibleSize);
+        throw InputError("count larger than the file", StopReason::ImpossibleSize, countAt);
     return static_cast<std::size_t>(size);
 }
 
@@ -374,9 +375,9 @@ TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion)
     return dim;
 }
 
-void SizeOrderList(TEntityTables& tables, std::int32_t count, std::size_t fileSize)
+void SizeOrderList(TEntityTables& tables, std::int32_t count, std::size_t fileSize, std::uint64_t countAt)
 {
-    tables.Order.assign(CheckedTableSize(count, fileSize), TOrderEntry{});
+    tables.Order.assign(CheckedTableSize(count, fileSize, countAt), TOrderEntry{});
 }
 
 void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder, std::int32_t count,
@@ -406,13 +407,14 @@ void ReadBlockDefinitions(InputStream& in, const TArchiveFormat& format, TClassT
     table.Defs.clear();
 
     in.mark("block definition list");
+    const std::size_t countAt = in.tell();
     const std::int32_t count = ReadObjectCount(in);
     if (count == 0)
         return;
     table.Count = count;
     // The entries themselves are made as each definition is started, so a
     // table that is declared large but cut short costs nothing.
-    table.TableSize = static_cast<std::int32_t>(CheckedTableSize(count, format.FileSize));
+    table.TableSize = static_cast<std::int32_t>(CheckedTableSize(count, format.FileSize, countAt));
 
     for (std::int32_t position = 1; position <= count; ++position)
         ReadOneBlockDefinition(in, format, decoder, position, table);

@@ -272,8 +272,9 @@ void ReadDrawing(InputStream& in, ZvwReader& reader)
     const TArchiveFormat format{reader.Header.FileVersion, kZvwNameBufferSize, in.size()};
     TClassTagDecoder decoder;  // one per parse: block definitions reference classes of the top level
     in.mark("entity list");
+    const std::size_t countAt = in.tell();
     reader.Header.EntityCount = ReadObjectCount(in);
-    SizeOrderList(reader.Entities, reader.Header.EntityCount, format.FileSize);
+    SizeOrderList(reader.Entities, reader.Header.EntityCount, format.FileSize, countAt);
     ReadEntities(in, format, decoder, reader.Header.EntityCount, reader.Entities);
 
     ReadBlockDefinitions(in, format, decoder, reader.BlockDefs);
