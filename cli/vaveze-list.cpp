@@ -1,20 +1,17 @@
 // vaveze-list: writes the text listing of drawing and symbol files, exactly
 // as the window saves it, for scripts and batch work.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/text/cp932.h"
+#include "cli/platform.h"
 #include "core/listing/extraction.h"
 #include "core/listing/listing.h"
+#include "core/text/cp932.h"
 
 namespace {
 
@@ -25,6 +22,8 @@ constexpr int kExitNotRecognised = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitPartial = 3;
 constexpr int kExitWriteError = 4;
+
+constexpr int kStandardOutput = 1;
 
 constexpr std::string_view kUsage =
     "Usage: vaveze-list [OPTION]... FILE\n"
@@ -54,28 +53,10 @@ void Complain(std::string_view message)
     std::string line = "vaveze-list: ";
     line += message;
     line += '\n';
-    std::fwrite(line.data(), 1, line.size(), stderr);
+    platform::WriteMessage(line);
 }
 
-void Report(const std::string& line)
-{
-    const std::string out = line + '\n';
-    std::fwrite(out.data(), 1, out.size(), stderr);
-}
-
-bool WriteAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
+void Report(const std::string& line) { platform::WriteMessage(line + '\n'); }
 
 // Encodes the listing as the bytes of the output file and streams them to a
 // descriptor. Many texts of a file may share one long pooled string, so a
@@ -123,8 +104,8 @@ private:
 
     void Flush()
     {
-        if (error_ == 0 && !WriteAll(fd_, buffer_))
-            error_ = errno != 0 ? errno : EIO;
+        if (error_ == 0)
+            error_ = platform::WriteAll(fd_, buffer_);
         buffer_.clear();
     }
 
@@ -135,16 +116,9 @@ private:
     int error_ = 0;
 };
 
-mode_t CurrentUmask()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
 std::string FolderPart(const std::string& path)
 {
-    const auto slash = path.find_last_of('/');
+    const auto slash = path.find_last_of(platform::kPathSeparators);
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
@@ -159,7 +133,7 @@ struct FileResult {
 // is kExitNotRecognised, kExitPartial or kExitOk.
 FileResult DetectOne(const std::string& path, Readers& readers, FormatKind& kind)
 {
-    const Detection detection = DetectAndParse(readers, path);
+    const Detection detection = DetectAndParse(readers, platform::PathFromUtf8(path));
     kind = detection.Kind;
     if (detection.Kind == FormatKind::None) {
         // Why the file could not be read, where it could not; else the
@@ -199,7 +173,7 @@ int ListToStdout(const Options& options)
         Complain(result.Problem);
     if (result.Status == kExitNotRecognised)
         return result.Status;
-    EncodedSink sink(STDOUT_FILENO, options.Utf8);
+    EncodedSink sink(kStandardOutput, options.Utf8);
     if (const int error = ListInto(kind, readers, options.Listing, sink); error != 0) {
         Complain(std::string("standard output: ") + std::strerror(error));
         return kExitWriteError;
@@ -213,26 +187,13 @@ int ListToStdout(const Options& options)
 int SaveAtomically(const std::string& target, FormatKind kind, const Readers& readers, const Options& options,
                    std::size_t& lines)
 {
-    std::string temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return errno;
-    EncodedSink sink(fd, options.Utf8);
-    int error = ListInto(kind, readers, options.Listing, sink);
+    platform::PendingFile file(target);
+    if (file.Error() != 0)
+        return file.Error();
+    EncodedSink sink(file.Descriptor(), options.Utf8);
+    const int error = ListInto(kind, readers, options.Listing, sink);
     lines = sink.Lines();
-    // mkstemp creates the file private; give it the mode an ordinary new
-    // file gets, or keep the mode of the file it replaces.
-    struct stat existing {};
-    const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
-    if (error == 0 && ::fchmod(fd, mode) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0)
-        error = errno;
-    if (error != 0)
-        ::unlink(temp.c_str());
-    return error;
+    return error != 0 ? error : file.Commit();
 }
 
 // Saves each listing beside its source and reports one line per file.
@@ -247,7 +208,7 @@ int SaveEach(const Options& options)
         if (result.Status == kExitNotRecognised) {
             line = result.Warning ? path + ": " + result.Problem : result.Problem;
         } else {
-            const std::string target = FolderPart(path) + ProposedTextName(path).string();
+            const std::string target = FolderPart(path) + platform::Utf8FromPath(ProposedTextName(platform::PathFromUtf8(path)));
             std::size_t lines = 0;
             if (const int error = SaveAtomically(target, kind, readers, options, lines); error == 0) {
                 line = path + " -> " + target + " (" + std::to_string(lines) + " lines)";
@@ -265,11 +226,10 @@ int SaveEach(const Options& options)
 }
 
 // Parses the arguments; returns -1 to go on, or an exit status.
-int ParseArguments(int argc, char** argv, Options& options)
+int ParseArguments(const std::vector<std::string>& args, Options& options)
 {
     bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
+    for (const std::string& arg : args) {
         if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
             options.Files.emplace_back(arg);
         } else if (arg == "--") {
@@ -308,8 +268,9 @@ int ParseArguments(int argc, char** argv, Options& options)
 
 int main(int argc, char** argv)
 {
+    platform::UseBinaryStandardStreams();
     Options options;
-    if (const int status = ParseArguments(argc, argv, options); status >= 0)
+    if (const int status = ParseArguments(platform::Utf8Arguments(argc, argv), options); status >= 0)
         return status;
     return options.Save ? SaveEach(options) : ListToStdout(options);
 }
