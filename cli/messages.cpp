@@ -3,6 +3,7 @@
 #include "cli/platform.h"
 
 #include <clocale>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -30,6 +31,28 @@ std::string CatalogueFolder()
     }
     return VAVEZE_LOCALEDIR;
 }
+
+// A Japanese locale asked for but not installed (common on servers and in
+// containers) still gets Japanese messages: the catalogue only needs the
+// language's name, which LANGUAGE carries under any locale but C.
+void AskForMissingLocale()
+{
+    const char* asked = nullptr;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        asked = std::getenv(name);
+        if (asked != nullptr && *asked != '\0')
+            break;
+    }
+    if (asked == nullptr || *asked == '\0' || std::string_view(asked) == "C" || std::string_view(asked) == "POSIX")
+        return;
+    if (std::setlocale(LC_MESSAGES, "C.UTF-8") == nullptr)
+        return;
+    const char* language = std::getenv("LANGUAGE");
+    if (language == nullptr || *language == '\0') {
+        const std::string_view name(asked);
+        ::setenv("LANGUAGE", std::string(name.substr(0, name.find_first_of(".@"))).c_str(), 1);
+    }
+}
 #endif
 
 }  // namespace
@@ -39,7 +62,8 @@ void InitMessages()
 #if VAVEZE_HAVE_GETTEXT
     // Only what the messages need: numbers keep their C form.
     std::setlocale(LC_CTYPE, "");
-    std::setlocale(LC_MESSAGES, "");
+    if (std::setlocale(LC_MESSAGES, "") == nullptr)
+        AskForMissingLocale();
     const std::string folder = CatalogueFolder();
     ::bindtextdomain(kDomain, folder.c_str());
     // Paths and the listing's texts on standard error are UTF-8 too.

@@ -122,7 +122,7 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
                     return kExitUsage;
                 options.OutputDir = platform::PathFromUtf8(dir);
             } else if (name == "--help") {
-                std::fputs(kHelp, stdout);
+                std::fputs(Tr(kHelp), stdout);
                 return kExitOk;
             } else if (name == "--version") {
                 std::puts("vaveze-list (VAveze) " VAVEZE_VERSION);
