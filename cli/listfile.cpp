@@ -155,7 +155,11 @@ int FinishFile(const Source& source, const Target* target, Prepared& prepared, c
 {
     try {
         const std::string name = Utf8(source.Path);
-        progress.Hide();
+        // A message takes the progress line's place; it comes back at the next redraw.
+        const auto SayAbout = [&progress](std::string_view file, std::string_view reason) {
+            progress.Hide();
+            cli::SayAbout(file, reason);
+        };
         if (target != nullptr) {
             if (prepared.Status == kExitNotRecognised)
                 SayAbout(name, prepared.Reason);
