@@ -16,25 +16,28 @@ constexpr int kStandardOutput = 1;
 
 std::string SystemText(int error) { return std::generic_category().message(error); }
 
-// Why a file cannot be read at all, or empty when it can.
-// TODO(read-once): take the reason from the core's detection.
-std::string Unreadable(const fs::path& path)
+// Why a file could not be read at all.
+std::string FileProblemText(const Detection& detection)
 {
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (ec == std::errc::no_such_file_or_directory)
+    switch (detection.Problem) {
+    case FileProblem::NotFound:
         return Tr("no such file");
-    if (ec == std::errc::permission_denied)
+    case FileProblem::NoPermission:
         return Tr("no permission to read it");
-    if (ec)
-        return Fill(Tr("cannot be read: %1"), {ec.message()});
-    if (fs::is_directory(status))
+    case FileProblem::IsFolder:
         return Tr("is a folder");
-    if (!fs::is_regular_file(status))
+    case FileProblem::NotRegularFile:
         return Tr("is not a regular file (a FIFO, device or socket), so it was not opened");
-    if (fs::file_size(path, ec) == 0 && !ec)
+    case FileProblem::Empty:
         return Tr("is empty");
-    return {};
+    case FileProblem::TooLarge:
+        return Tr("is too large to be read into memory");
+    case FileProblem::ReadError:
+    case FileProblem::None:
+        break;
+    }
+    return detection.SystemMessage.empty() ? std::string(Tr("could not be read"))
+                                           : Fill(Tr("could not be read: %1"), {detection.SystemMessage});
 }
 
 // Why a readable file is not listed, by what its name promised.
@@ -42,7 +45,7 @@ std::string NotRecognised(const fs::path& path, const Detection& detection)
 {
     if (!detection.Warning.empty())
         return std::string(detection.Warning);  // the window's warning, word for word
-    const std::string ext = UpperExtension(Utf8(path.filename()));
+    const std::string ext = UpperExtension(path);
     if (ext == ".ZVC")
         return Tr("not a ZVC drawing file: it does not start as one");
     if (ext == ".ZVK")
@@ -52,8 +55,36 @@ std::string NotRecognised(const fs::path& path, const Detection& detection)
     return Tr("not a drawing or symbol file: the name does not end in .zvw, .zvs, .zvc, .zvk or a backup's extension");
 }
 
-// Why the listing is partial.
-std::string Partial(const Detection&) { return Tr("the file could not be read to its end"); }
+// Where and why the parse stopped: the core's own sentence in English, the
+// catalogue's built from the same parts in another language.
+std::string Partial(const ParseOutcome& outcome)
+{
+    const char* pattern = nullptr;
+    switch (outcome.Reason) {
+    case StopReason::EndsEarly:
+        pattern = outcome.Record.empty() ? "the file ends at byte %1" : "the file ends at byte %1 inside the %2";
+        break;
+    case StopReason::UnsupportedVersion:
+        pattern = "version not supported, at byte %1 in the %2";
+        break;
+    case StopReason::ImpossibleSize:
+        pattern = "a declared count or size that cannot be right for this file, at byte %1 in the %2";
+        break;
+    case StopReason::NumberOverflow:
+        pattern = "a number beyond the single-precision range, at byte %1 in the %2";
+        break;
+    case StopReason::OutOfMemory:
+        pattern = "out of memory, at byte %1 in the %2";
+        break;
+    case StopReason::None:
+        return {};
+    }
+    const char* translated = Tr(pattern);
+    if (translated == pattern || (outcome.Record.empty() && outcome.Reason != StopReason::EndsEarly))
+        return DescribeStop(outcome);
+    const std::string record(outcome.Record);
+    return Fill(translated, {GroupThousands(outcome.Offset), Tr(record.c_str())});
+}
 
 // Detects and parses; the status is kExitOk, kExitPartial or kExitNotRecognised.
 void Parse(const Source& source, Prepared& prepared)
@@ -63,21 +94,17 @@ void Parse(const Source& source, Prepared& prepared)
         prepared.Reason = source.WalkProblem;
         return;
     }
-    if (std::string problem = Unreadable(source.Path); !problem.empty()) {
-        prepared.Status = kExitNotRecognised;
-        prepared.Reason = std::move(problem);
-        return;
-    }
     prepared.Tables = std::make_unique<Readers>();
-    const Detection detection = DetectAndParse(*prepared.Tables, source.Path.string());
+    const Detection detection = DetectAndParse(*prepared.Tables, source.Path);
     prepared.Kind = detection.Kind;
     if (detection.Kind == FormatKind::None) {
         prepared.Status = kExitNotRecognised;
-        prepared.Reason = NotRecognised(source.Path, detection);
+        prepared.Reason = detection.Problem != FileProblem::None ? FileProblemText(detection)
+                                                                 : NotRecognised(source.Path, detection);
         prepared.Tables.reset();
-    } else if (!detection.ParsedToEnd) {
+    } else if (!detection.Outcome.Complete()) {
         prepared.Status = kExitPartial;
-        prepared.Reason = Partial(detection);
+        prepared.Reason = Partial(detection.Outcome);
     }
 }
 

@@ -26,7 +26,7 @@ std::u8string Key(const fs::path& path)
 
 bool IsMainFormat(const fs::path& path)
 {
-    const std::string ext = UpperExtension(Utf8(path.filename()));
+    const std::string ext = UpperExtension(path);
     return ext == ".ZVW" || ext == ".ZVS" || ext == ".ZVC" || ext == ".ZVK";
 }
 
@@ -37,7 +37,7 @@ fs::path Folder(const Source& source, const std::optional<fs::path>& outputDir)
 
 fs::path PlainTarget(const Source& source, const std::optional<fs::path>& outputDir)
 {
-    return Folder(source, outputDir) / platform::PathFromUtf8(ProposedTextName(Utf8(source.Path.filename())));
+    return Folder(source, outputDir) / ProposedTextName(source.Path);
 }
 
 }  // namespace

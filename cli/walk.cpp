@@ -50,7 +50,7 @@ void Walk(const fs::path& folder, const fs::path& relative, std::vector<Source>&
 
 bool IsDrawingName(const fs::path& path)
 {
-    const std::string ext = UpperExtension(Utf8(path.filename()));
+    const std::string ext = UpperExtension(path);
     return ext == ".ZVW" || ext == ".ZVS" || ext == ".ZVC" || ext == ".ZVK" || ext == ".BAK" || ext == ".ZV$" ||
            ext.starts_with(".BK");
 }
