@@ -41,6 +41,11 @@ void UseBinaryStandardStreams();
 // wide characters, so it reads right whatever the console's code page.
 void WriteMessage(std::string_view utf8);
 
+enum class Stream { Output, Error };
+
+// Whether a standard stream is a terminal (on Windows: a console).
+[[nodiscard]] bool IsTerminal(Stream stream);
+
 // A new file beside `target` that replaces it only once complete, so a
 // failed write never destroys an existing listing. Removed unless committed.
 class PendingFile {

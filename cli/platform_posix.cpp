@@ -10,12 +10,13 @@
 namespace vaveze::platform {
 namespace {
 
-mode_t CurrentUmask()
-{
+// Read once, before main: files are saved from several threads, and the
+// mask's brief change to read it must not meet another thread's creation.
+const mode_t kUmask = [] {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
-}
+}();
 
 }  // namespace
 
@@ -25,6 +26,8 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv)
 }
 
 void UseBinaryStandardStreams() {}
+
+bool IsTerminal(Stream stream) { return ::isatty(stream == Stream::Output ? STDOUT_FILENO : STDERR_FILENO) == 1; }
 
 std::filesystem::path PathFromUtf8(std::string_view utf8) { return std::filesystem::path(utf8); }
 
@@ -68,7 +71,7 @@ int PendingFile::Commit()
     // file gets, or keep the mode of the file it replaces.
     struct stat existing {};
     const mode_t mode =
-        ::stat(target_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
+        ::stat(target_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~kUmask);
     int error = ::fchmod(fd_, mode) != 0 ? errno : 0;
     if (::close(fd_) != 0 && error == 0)
         error = errno;

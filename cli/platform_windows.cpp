@@ -126,6 +126,14 @@ void UseBinaryStandardStreams()
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
+// A console, not merely a character device (_isatty is also true of NUL).
+bool IsTerminal(Stream stream)
+{
+    const HANDLE handle = ::GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) != 0;
+}
+
 std::filesystem::path PathFromUtf8(std::string_view utf8) { return std::filesystem::path(Widen(utf8)); }
 
 int WriteAll(int fd, std::string_view bytes)
