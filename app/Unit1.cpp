@@ -104,10 +104,20 @@ QByteArray NativePath(const QUrl& url)
     return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
 }
 
+// The file system's path for its bytes; Windows names files in UTF-16.
+std::filesystem::path FsPath(const QByteArray& nativePath)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(QFile::decodeName(nativePath).toStdWString());
+#else
+    return std::filesystem::path(nativePath.toStdString());
+#endif
+}
+
 bool IsFolder(const QByteArray& nativePath)
 {
     std::error_code error;
-    return std::filesystem::is_directory(std::filesystem::path(nativePath.toStdString()), error);
+    return std::filesystem::is_directory(FsPath(nativePath), error);
 }
 
 // Lines written: every line ends with CR LF.
@@ -304,7 +314,7 @@ void TForm1::ExtractNativeFile(const QByteArray& nativePath, int othersNotOpened
     Detection detection;
     {
         const BusyCursor busy;
-        detection = DetectAndParse(readers_, nativePath.toStdString());
+        detection = DetectAndParse(readers_, FsPath(nativePath));
     }
     if (!detection.Warning.empty())
         dialogs_.ShowMessage(this, MessageKind::Warning, QString::fromUtf8(kWarningCaption), Utf8(detection.Warning));
@@ -314,7 +324,8 @@ void TForm1::ExtractNativeFile(const QByteArray& nativePath, int othersNotOpened
     } else {
         // The pane keeps what it shows (the user may have typed into it);
         // the status line says so, and a fill still running goes on.
-        Status->SetText(NotListedText(NamePart(path), detection, NamePart(listedPath_)) + others);
+        const std::string extension = UpperExtension(FsPath(nativePath));
+        Status->SetText(NotListedText(NamePart(path), extension, detection, NamePart(listedPath_)) + others);
         statusTaken_ = fill_->Running();
     }
     ClearReaders(readers_);
@@ -398,7 +409,7 @@ void TForm1::Button2Click()
     FileDialogSetup setup;
     setup.Title = QCoreApplication::translate("QFileDialog", "Save As");
     setup.Folder = FolderPart(source);
-    setup.ProposedName = QString::fromStdString(ProposedTextName(source.toStdString()));
+    setup.ProposedName = QString::fromStdU16String(ProposedTextName(source.toStdU16String()).u16string());
     setup.Filters = SaveFilters();
     setup.DefaultSuffix = QStringLiteral("txt");
     const std::optional<QString> target = dialogs_.ChooseFileToSave(this, setup);

@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QStringList>
 
+#include <utility>
+
 namespace vaveze {
 namespace {
 
@@ -25,12 +27,79 @@ QString KindDescription(FormatKind kind)
     return {};
 }
 
-// Why a file was not listed.
-QString Reason(const Detection& detection)
+// A file the system would not give, in Japanese, with the system's own
+// words where it gave any.
+QString FileProblemText(FileProblem problem, const std::string& systemMessage)
 {
-    if (!detection.Warning.empty())
-        return QStringLiteral("拡張子の示す形式のファイルではありません");
-    return QStringLiteral("対応する形式のファイルではありません");
+    QString text;
+    switch (problem) {
+    case FileProblem::NotFound:
+        text = QStringLiteral("ファイルが見つかりません");
+        break;
+    case FileProblem::NoPermission:
+        text = QStringLiteral("読み取りの権限がありません");
+        break;
+    case FileProblem::IsFolder:
+        text = QStringLiteral("フォルダーです");
+        break;
+    case FileProblem::NotRegularFile:
+        text = QStringLiteral("通常のファイルではありません");
+        break;
+    case FileProblem::Empty:
+        text = QStringLiteral("空のファイルです");
+        break;
+    case FileProblem::TooLarge:
+        text = QStringLiteral("大きすぎて読み込めません");
+        break;
+    case FileProblem::ReadError:
+    case FileProblem::None:
+        text = QStringLiteral("読み込みに失敗しました");
+        break;
+    }
+    if (!systemMessage.empty())
+        text += QStringLiteral(": ") + QString::fromStdString(systemMessage);
+    return text;
+}
+
+bool IsBackupExtension(const std::string& extension)
+{
+    return extension == ".BAK" || extension.starts_with(".BK") || extension == ".ZV$";
+}
+
+// Why a readable file was not listed: what its extension promised.
+QString NotThisFormatText(const std::string& extension)
+{
+    const std::pair<const char*, FormatKind> claims[] = {
+        {".ZVW", FormatKind::Zvw}, {".ZVS", FormatKind::Zvs}, {".ZVC", FormatKind::Zvc}, {".ZVK", FormatKind::Zvk}};
+    for (const auto& [claimed, kind] : claims)
+        if (extension == claimed)
+            return KindDescription(kind) + QStringLiteral("ではありません");
+    if (IsBackupExtension(extension))
+        return QStringLiteral("Zv_cad のどの形式のファイルでもありません");
+    if (extension.empty())
+        return QStringLiteral("拡張子がなく、形式がわかりません");
+    return QStringLiteral("拡張子「%1」の形式には対応していません").arg(QString::fromStdString(extension).toLower());
+}
+
+// Where and why a parse stopped before the file's end.
+QString StopText(const ParseOutcome& outcome)
+{
+    const QString at = Count(outcome.Offset);
+    switch (outcome.Reason) {
+    case StopReason::EndsEarly:
+        return QStringLiteral("ファイルが %1 バイトで途切れています").arg(at);
+    case StopReason::UnsupportedVersion:
+        return QStringLiteral("%1 バイト目に、読めない版の番号があります").arg(at);
+    case StopReason::ImpossibleSize:
+        return QStringLiteral("%1 バイト目の個数か大きさが、ファイルに合いません").arg(at);
+    case StopReason::NumberOverflow:
+        return QStringLiteral("%1 バイト目の数値が大きすぎます").arg(at);
+    case StopReason::OutOfMemory:
+        return QStringLiteral("%1 バイト目でメモリーが足りなくなりました").arg(at);
+    case StopReason::None:
+        break;
+    }
+    return {};
 }
 
 }  // namespace
@@ -41,16 +110,21 @@ QString ListedText(const QString& fileName, const Detection& detection, std::siz
 {
     QString text = QStringLiteral("%1「%2」から %3 行を抽出しました。")
                        .arg(KindDescription(detection.Kind), fileName, Count(lines));
-    if (!detection.ParsedToEnd)
-        text += QStringLiteral(" ファイルを最後まで読めなかったため、読めたところまでを表示しています。");
+    if (!detection.Outcome.Complete())
+        text += QStringLiteral(" ファイルを最後まで読めなかったため（%1）、読めたところまでを表示しています。")
+                    .arg(StopText(detection.Outcome));
     if (!complete)
         text += QStringLiteral(" 表示できる文字数の上限に達したため、途中で打ち切りました。");
     return text;
 }
 
-QString NotListedText(const QString& fileName, const Detection& detection, const QString& shownFileName)
+QString NotListedText(const QString& fileName, const std::string& upperExtension, const Detection& detection,
+                      const QString& shownFileName)
 {
-    QString text = QStringLiteral("「%1」は抽出できませんでした（%2）。").arg(fileName, Reason(detection));
+    const QString reason = detection.Problem != FileProblem::None
+                               ? FileProblemText(detection.Problem, detection.SystemMessage)
+                               : NotThisFormatText(upperExtension);
+    QString text = QStringLiteral("「%1」は抽出できませんでした（%2）。").arg(fileName, reason);
     if (!shownFileName.isEmpty())
         text += QStringLiteral(" 表示は前のファイル「%1」のままです。").arg(shownFileName);
     return text;

@@ -17,10 +17,11 @@ namespace vaveze {
 // end and fitted the pane.
 [[nodiscard]] QString ListedText(const QString& fileName, const Detection& detection, std::size_t lines,
                                  bool complete);
-// A file that could not be listed, and what the pane still shows (empty
-// `shownFileName`: nothing).
-[[nodiscard]] QString NotListedText(const QString& fileName, const Detection& detection,
-                                    const QString& shownFileName);
+// A file that could not be listed (its upper-cased extension says what it
+// claimed to be), and what the pane still shows (empty `shownFileName`:
+// nothing).
+[[nodiscard]] QString NotListedText(const QString& fileName, const std::string& upperExtension,
+                                    const Detection& detection, const QString& shownFileName);
 // While the pane is being filled.
 [[nodiscard]] QString FillingText(const QString& fileName, std::size_t shown, std::size_t total);
 [[nodiscard]] QString OthersNotOpenedText(int others);

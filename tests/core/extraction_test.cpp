@@ -52,7 +52,7 @@ TEST_F(ExtractionTest, OwnExtensionAndMagicSelectTheFormatWhateverTheCase)
     EXPECT_EQ(Detect("e.Zvk", zvk_).Kind, FormatKind::Zvk);
     // A cut-off file is still recognised; the parse says it was not read to its end.
     const Detection cut = Detect("f.zvw", zvw_);
-    EXPECT_FALSE(cut.ParsedToEnd);
+    EXPECT_FALSE(cut.Outcome.Complete());
     EXPECT_TRUE(cut.Warning.empty());
 }
 
