@@ -307,10 +307,43 @@ TEST_F(WindowTest, StatusLineTellsWhatWasListedAndWhetherTheFileWasReadToItsEnd)
     const QString partial = form_->Status->Text();
     EXPECT_TRUE(partial.contains(QStringLiteral("最後まで読めなかった"))) << partial.toStdString();
 
-    // Not recognised: the status says so, and what the pane still shows.
-    Open(Write(QStringLiteral("other.zvk"), "nothing"));
-    EXPECT_TRUE(form_->Status->Text().endsWith(QStringLiteral("表示は前のファイル「cut.zvk」のままです。")))
-        << form_->Status->Text().toStdString();
+    EXPECT_TRUE(partial.contains(QStringLiteral("ファイルが %1 バイトで途切れています").arg(cut.size())))
+        << partial.toStdString();
+}
+
+// A file that cannot be listed leaves the pane as it is; the status line says
+// which file, why, and which file the pane still shows.
+TEST_F(WindowTest, AFailedOpenSaysWhyAndKeepsTheEarlierListing)
+{
+    const QString listed = Write(QStringLiteral("first.zvk"), MakeZvk({"kept"}));
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("folder.zvw")));
+    const QString locked = Write(QStringLiteral("locked.zvk"), MakeZvk({"x"}));
+    QFile::setPermissions(locked, {});
+    const bool permissionsBind = ::access(QFile::encodeName(locked).constData(), R_OK) != 0;
+    const std::pair<QString, QString> rows[] = {
+        {dir_.filePath(QStringLiteral("gone.zvw")), "ファイルが見つかりません"},
+        {dir_.filePath(QStringLiteral("folder.zvw")), "フォルダーです"},
+        {Write(QStringLiteral("empty.zvc"), ""), "空のファイルです"},
+        {Write(QStringLiteral("fake.zvw"), "text"), "ZVW 図面ファイルではありません"},
+        {Write(QStringLiteral("fake.zvk"), "text"), "ZVK 図形ファイル（MS-DOS）ではありません"},
+        {Write(QStringLiteral("plan.bak"), "text"), "Zv_cad のどの形式のファイルでもありません"},
+        {Write(QStringLiteral("plan.txt"), "text"), "拡張子「.txt」の形式には対応していません"},
+        {permissionsBind ? locked : QString(), "読み取りの権限がありません: "},
+    };
+    Open(listed);
+    const QString pane = Pane();
+    for (const auto& [path, reason] : rows) {
+        if (path.isEmpty())
+            continue;
+        Open(path);
+        const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+        const QString status = form_->Status->Text();
+        EXPECT_TRUE(status.startsWith(QStringLiteral("「%1」は抽出できませんでした（%2").arg(name, reason)) &&
+                    status.endsWith(QStringLiteral("表示は前のファイル「first.zvk」のままです。")))
+            << status.toStdString();
+        EXPECT_EQ(Pane(), pane);
+    }
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 TEST_F(WindowTest, OptionsAreReadWhenTheListingIsBuilt)
