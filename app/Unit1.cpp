@@ -316,8 +316,6 @@ void TForm1::ExtractNativeFile(const QByteArray& nativePath, int othersNotOpened
         const BusyCursor busy;
         detection = DetectAndParse(readers_, FsPath(nativePath));
     }
-    if (!detection.Warning.empty())
-        dialogs_.ShowMessage(this, MessageKind::Warning, QString::fromUtf8(kWarningCaption), Utf8(detection.Warning));
     const QString others = othersNotOpened > 0 ? OthersNotOpenedText(othersNotOpened) : QString();
     if (detection.Kind != FormatKind::None) {
         ShowListing(path, detection, others);
@@ -328,6 +326,9 @@ void TForm1::ExtractNativeFile(const QByteArray& nativePath, int othersNotOpened
         Status->SetText(NotListedText(NamePart(path), extension, detection, NamePart(listedPath_)) + others);
         statusTaken_ = fill_->Running();
     }
+    // After the status line, so that it already says why while the box is up.
+    if (!detection.Warning.empty())
+        dialogs_.ShowMessage(this, MessageKind::Warning, QString::fromUtf8(kWarningCaption), Utf8(detection.Warning));
     ClearReaders(readers_);
 }
 

@@ -14,7 +14,7 @@ constexpr std::size_t kPieceLines = 2'000;
 constexpr qsizetype kPieceCharacters = 200'000;
 // A slice appends pieces for about this long before the event loop runs
 // again: well under the half second at which a window seems stuck.
-constexpr qint64 kSliceMilliseconds = 40;
+constexpr qint64 kSliceMilliseconds = 25;
 
 }  // namespace
 

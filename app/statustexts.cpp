@@ -126,7 +126,7 @@ QString NotListedText(const QString& fileName, const std::string& upperExtension
                                : NotThisFormatText(upperExtension);
     QString text = QStringLiteral("「%1」は抽出できませんでした（%2）。").arg(fileName, reason);
     if (!shownFileName.isEmpty())
-        text += QStringLiteral(" 表示は前のファイル「%1」のままです。").arg(shownFileName);
+        text += QStringLiteral(" 表示は「%1」のままです。").arg(shownFileName);
     return text;
 }
 
