@@ -1,6 +1,6 @@
 // The window's pane with a listing that fills it (8,200,000 characters):
-//  - from the end of the parse to the pane painted, the way the window fills
-//    it (the listing collected, then set in one go);
+//  - from the end of the parse to the pane painted, the listing collected,
+//    then set in one go (the window itself now fills in slices, below);
 //  - the same listing appended line by line with the pane's own append;
 //  - saving the full pane through the window's save button;
 //  - listings of many short lines (380,000 of 15 characters, 4.1 million of
@@ -91,8 +91,8 @@ void EmptyPane(TForm1& form)
     PaintNow(form);
 }
 
-// What the window does from the end of the parse: the listing is collected
-// within the pane's limit, then set in one go, then painted.
+// From the end of the parse: the listing is collected within the pane's
+// limit, then set in one go, then painted.
 void PaneAtOnce(benchmark::State& state)
 {
     TForm1& form = *gFixture->Form;

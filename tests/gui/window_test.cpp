@@ -339,7 +339,7 @@ TEST_F(WindowTest, AFailedOpenSaysWhyAndKeepsTheEarlierListing)
         const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
         const QString status = form_->Status->Text();
         EXPECT_TRUE(status.startsWith(QStringLiteral("「%1」は抽出できませんでした（%2").arg(name, reason)) &&
-                    status.endsWith(QStringLiteral("表示は前のファイル「first.zvk」のままです。")))
+                    status.endsWith(QStringLiteral("表示は「first.zvk」のままです。")))
             << status.toStdString();
         EXPECT_EQ(Pane(), pane);
     }
