@@ -2,11 +2,12 @@
 BUILD_DIR ?= build
 BENCH_DIR ?= build-bench
 ASAN_DIR ?= build-asan
+WEB_DIR ?= build-web
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 FUZZ_RUNS ?= -1
 
-.PHONY: all deps configure build run test test-asan fuzz bench clean
+.PHONY: all deps configure build run test test-asan test-web web fuzz bench clean
 
 all: build
 
@@ -28,6 +29,7 @@ run: build
 # strings with their lengths, which it reports as overflows.)
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-web
 	@$(MAKE) --no-print-directory test-asan
 
 test-asan: deps
@@ -35,6 +37,22 @@ test-asan: deps
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
 	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# The core as WebAssembly: the page $(WEB_DIR)/vaveze.html and the Node
+# package (vaveze-list.mjs, vaveze.mjs). Debian's emscripten runs its
+# JavaScript tools with the system's node, which finds their modules only
+# through NODE_PATH.
+EM_ENV = NODE_PATH=/usr/share/nodejs:/usr/lib/nodejs$${NODE_PATH:+:$$NODE_PATH}
+web: deps
+	@$(EM_ENV) emcmake cmake -S . -B $(WEB_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DVAVEZE_BUILD_GUI=OFF -DVAVEZE_BUILD_TESTS=OFF >/dev/null
+	@$(EM_ENV) cmake --build $(WEB_DIR) -j $(JOBS)
+
+# The Node tool against the native one on every sample and generated file,
+# and the page in headless Chromium (playwright-core from web/package-lock.json).
+test-web: web build
+	@cd web && npm ci --no-audit --no-fund --loglevel=error
+	@VAVEZE_BUILD=$(BUILD_DIR) VAVEZE_WEB=$(WEB_DIR) node --test --test-reporter=spec tests/web/
 
 # Each fuzz target for FUZZ_SECONDS (or FUZZ_RUNS executions, if sooner),
 # one after the other (needs clang); FUZZ_TARGETS picks some of them.
@@ -51,4 +69,4 @@ bench:
 	@sh bench/run-bench.sh $(BENCH_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(BENCH_DIR) build-fuzz
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(BENCH_DIR) $(WEB_DIR) build-fuzz
