@@ -1,6 +1,5 @@
 #include "bench/bench_files.h"
 
-#include <iconv.h>
 #include <sys/stat.h>
 
 #include <array>
@@ -56,20 +55,10 @@ private:
 // UTF-8 to Shift-JIS (code page 932); the texts below are written in UTF-8.
 std::string Sjis(std::string_view utf8)
 {
-    iconv_t cd = iconv_open("CP932", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        throw std::runtime_error("no UTF-8 to CP932 conversion");
-    std::string out(utf8.size() * 2 + 4, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    std::size_t inLeft = utf8.size();
-    char* to = out.data();
-    std::size_t toLeft = out.size();
-    const std::size_t result = iconv(cd, &in, &inLeft, &to, &toLeft);
-    iconv_close(cd);
-    if (result == static_cast<std::size_t>(-1))
+    EncodedText sjis = Utf8ToCp932(utf8);
+    if (!sjis.Unencodable.empty())
         throw std::runtime_error("text not representable in Shift-JIS");
-    out.resize(out.size() - toLeft);
-    return out;
+    return std::move(sjis.Bytes);
 }
 
 template <std::size_t N>

@@ -1,10 +1,10 @@
 #include "core/text/cp932.h"
 
-#include <iconv.h>
-
 #include <array>
 #include <cstdint>
 #include <vector>
+
+#include "core/text/cp932_tables.h"
 
 namespace vaveze {
 namespace {
@@ -13,46 +13,13 @@ constexpr std::uint16_t kNoCode = 0xFFFF;
 
 bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
-// Owns one iconv conversion descriptor.
-class Converter {
-public:
-    Converter(const char* to, const char* from) : cd_(::iconv_open(to, from)) {}
-    ~Converter()
-    {
-        if (ok())
-            ::iconv_close(cd_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
+// The NEC-selected IBM rows repeat characters of the IBM rows; the encoder
+// takes their codes only for characters no other code has.
+bool IsNecSelectedIbm(unsigned code) { return (code >> 8) == 0xED || (code >> 8) == 0xEE; }
 
-    [[nodiscard]] bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-    // Converts one whole input; the number of output bytes, or 0 when the
-    // input is not converted completely.
-    std::size_t Convert(const void* in, std::size_t inSize, unsigned char* out, std::size_t outSize)
-    {
-        ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        char* inPtr = static_cast<char*>(const_cast<void*>(in));
-        char* outPtr = reinterpret_cast<char*>(out);
-        std::size_t inLeft = inSize;
-        std::size_t outLeft = outSize;
-        if (::iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0)
-            return 0;
-        // Flush any shift state; code page 932 has none, but be exact.
-        if (::iconv(cd_, nullptr, nullptr, &outPtr, &outLeft) == static_cast<std::size_t>(-1))
-            return 0;
-        return outSize - outLeft;
-    }
-
-private:
-    iconv_t cd_;
-};
-
-// The decode and encode tables, built once from the C library's converter.
-// Single bytes 00-7F and the half-width katakana A1-DF are fixed here, since
-// some converters swap control bytes; everything double-byte comes from the
-// converter. Without a converter only the single bytes are known and every
-// other byte shows as a raw byte, which still saves back exactly.
+// The lookup arrays, expanded once from the compiled-in tables. Single
+// bytes 00-7F and the half-width katakana A1-DF are fixed here; everything
+// double-byte comes from the tables. Every other byte shows as a raw byte.
 struct Tables {
     std::array<bool, 256> SingleValid{};
     std::array<char16_t, 256> Single{};
@@ -66,7 +33,12 @@ struct Tables {
             SetSingle(b, static_cast<char16_t>(b));
         for (unsigned b = 0xA1; b <= 0xDF; ++b)
             SetSingle(b, static_cast<char16_t>(0xFF61 + (b - 0xA1)));
-        BuildDouble();
+        for (const cp932::DecodeRun& run : cp932::DecodeRuns())
+            for (unsigned i = 0; i < run.Count; ++i)
+                Double[run.FirstCode + i] = static_cast<char16_t>(run.FirstChar + i);
+        for (const cp932::DecodeRow& row : cp932::DecodeRows())
+            for (std::size_t i = 0; i < row.Chars.size(); ++i)
+                Double[row.FirstCode + i] = row.Chars[i];
         BuildEncode();
         for (unsigned b = 0; b < 0x100; ++b)
             Encode[kRawByteBase + b] = static_cast<std::uint16_t>(b);
@@ -83,53 +55,17 @@ private:
         Encode[ch] = static_cast<std::uint16_t>(b);
     }
 
-    void BuildDouble()
-    {
-        Converter toUtf16("UTF-16LE", "CP932");
-        if (!toUtf16.ok())
-            return;
-        for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
-            if (!IsLeadByte(static_cast<unsigned char>(lead)))
-                continue;
-            for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-                const unsigned char in[2] = {static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)};
-                unsigned char out[8];
-                if (toUtf16.Convert(in, 2, out, sizeof out) != 2)
-                    continue;
-                const auto ch = static_cast<char16_t>(out[0] | (out[1] << 8));
-                // A character in the raw-byte range could not be told apart
-                // from a raw byte; none of the converter's codes maps there.
-                if (ch == 0 || (ch >= kRawByteBase && ch <= kRawByteBase + 0xFF))
-                    continue;
-                Double[lead << 8 | trail] = ch;
-            }
-        }
-    }
-
-    // Every character the converter can write as one code, its preferred
-    // code for characters that several codes share; then the decoded
-    // characters it could not write (none are known), so decoding never
-    // yields a character the encoder refuses.
+    // Each decoded character's lowest code, a code of the NEC-selected IBM
+    // rows last; then the few characters the system encodes otherwise,
+    // those it encodes without decoding to them included.
     void BuildEncode()
     {
-        Converter toCp932("CP932", "UTF-16LE");
-        if (toCp932.ok()) {
-            for (unsigned ch = 0x80; ch < 0x10000; ++ch) {
-                if ((ch >= 0xD800 && ch <= 0xDFFF) || (ch >= kRawByteBase && ch <= kRawByteBase + 0xFF) ||
-                    Encode[ch] != kNoCode)
-                    continue;
-                const unsigned char in[2] = {static_cast<unsigned char>(ch & 0xFF), static_cast<unsigned char>(ch >> 8)};
-                unsigned char out[8];
-                const std::size_t n = toCp932.Convert(in, 2, out, sizeof out);
-                if (n == 1 && out[0] >= 0x80 && SingleValid[out[0]])
-                    Encode[ch] = out[0];
-                else if (n == 2 && Double[out[0] << 8 | out[1]] != 0)
-                    Encode[ch] = static_cast<std::uint16_t>(out[0] << 8 | out[1]);
-            }
-        }
-        for (unsigned code = 0; code < 0x10000; ++code)
-            if (Double[code] != 0 && Encode[Double[code]] == kNoCode)
-                Encode[Double[code]] = static_cast<std::uint16_t>(code);
+        for (bool necSelected : {false, true})
+            for (unsigned code = 0; code < 0x10000; ++code)
+                if (Double[code] != 0 && IsNecSelectedIbm(code) == necSelected && Encode[Double[code]] == kNoCode)
+                    Encode[Double[code]] = static_cast<std::uint16_t>(code);
+        for (const cp932::EncodeChoice& choice : cp932::EncodeChoices())
+            Encode[choice.Ch] = choice.Code;
     }
 };
 
@@ -178,6 +114,39 @@ void AppendUtf8(std::string& out, char32_t cp)
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
+}
+
+// The UTF-16 form of UTF-8 text; malformed sequences (overlong, surrogates,
+// beyond U+10FFFF, cut short) become U+FFFD, one per byte that starts none.
+std::u16string Utf8ToUtf16(std::string_view utf8)
+{
+    std::u16string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
+        char32_t cp = length == 4 ? b & 0x07u : length == 3 ? b & 0x0Fu : length == 2 ? b & 0x1Fu : b;
+        bool valid = length != 0 && b <= 0xF4 && i + length <= utf8.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto c = static_cast<unsigned char>(utf8[i + k]);
+            valid = (c & 0xC0) == 0x80;
+            cp = cp << 6 | (c & 0x3Fu);
+        }
+        constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (!valid || cp < kMinimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+        i += length;
+    }
+    return out;
 }
 
 }  // namespace
@@ -237,6 +206,11 @@ EncodedText EncodeCp932(std::u16string_view text)
         }
     }
     return result;
+}
+
+EncodedText Utf8ToCp932(std::string_view utf8)
+{
+    return EncodeCp932(Utf8ToUtf16(utf8));
 }
 
 std::string Cp932ToUtf8(std::string_view sjisBytes)

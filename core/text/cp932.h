@@ -49,6 +49,10 @@ struct EncodedText {
 // raw-byte characters included.
 [[nodiscard]] EncodedText EncodeCp932(std::u16string_view text);
 
+// Encodes UTF-8 text as EncodeCp932 does; a byte that starts no valid UTF-8
+// sequence counts as the unencodable U+FFFD.
+[[nodiscard]] EncodedText Utf8ToCp932(std::string_view utf8);
+
 // Decodes Shift-JIS bytes to UTF-8; bytes that start no valid character
 // become U+FFFD. Control bytes stay as they are.
 [[nodiscard]] std::string Cp932ToUtf8(std::string_view sjisBytes);

@@ -5,6 +5,10 @@
 #include <set>
 #include <string>
 
+#ifdef VAVEZE_HAVE_ICONV
+#include "tools/cp932/cp932_iconv.h"
+#endif
+
 namespace vaveze {
 namespace {
 
@@ -152,6 +156,40 @@ TEST(Cp932Encode, TypedTextAndWhatCannotBeEncoded)
     EXPECT_EQ(e.Unencodable, std::u32string(U"\U0001F600\u00A0") + char32_t{0xD800});
     EXPECT_TRUE(EncodeCp932(u"").Bytes.empty());
 }
+
+TEST(Cp932Encode, Utf8TextAndMalformedSequences)
+{
+    EXPECT_EQ(Utf8ToCp932("A\xE3\x81\x82\xEF\xBD\xB1").Bytes, Bytes({0x41, 0x82, 0xA0, 0xB1}));
+    // A stray continuation byte, an overlong slash, a cut-off sequence.
+    const EncodedText e = Utf8ToCp932("a\x80" "b\xC0\xAF" "c\xE3\x81");
+    EXPECT_EQ(e.Bytes, "abc");
+    EXPECT_EQ(e.Unencodable, U"\uFFFD");
+}
+
+#ifdef VAVEZE_HAVE_ICONV
+// The compiled-in tables are the C library's converter as the generator
+// read it: every double-byte code decodes, and every character encodes, alike.
+TEST(Cp932Tables, EqualTheCLibrarysConverter)
+{
+    const auto reference = cp932gen::BuildFromIconv();
+    if (!reference)
+        GTEST_SKIP() << "the C library has no CP932 converter";
+    for (unsigned code = 0x8000; code < 0x10000; ++code) {
+        const std::u16string text = DecodeCp932(Code(code)).Text;
+        if (const char16_t ch = reference->Double[code]; ch != 0)
+            ASSERT_EQ(text, std::u16string(1, ch)) << std::hex << code;
+        else
+            ASSERT_EQ(text.size(), 2U) << std::hex << code;
+    }
+    for (unsigned ch = 0; ch < 0x10000; ++ch) {
+        if (ch >= 0xD800 && ch <= 0xDFFF)
+            continue;
+        const unsigned code = reference->Encode[ch];
+        const std::string bytes = code == cp932gen::kNoCode ? "" : code < 0x100 ? Bytes({code}) : Code(code);
+        ASSERT_EQ(EncodeCp932(std::u16string(1, static_cast<char16_t>(ch))).Bytes, bytes) << std::hex << ch;
+    }
+}
+#endif
 
 TEST(Cp932CharLength, CountsOnlyValidPairsAsTwo)
 {

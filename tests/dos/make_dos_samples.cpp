@@ -1,14 +1,14 @@
 // Writes the sample drawing (drawing.zvc) and symbol file (symbol.zvk) into
 // the folder given as the only argument. Texts are written here in UTF-8 and
 // stored in the files in Shift-JIS, as the MS-DOS edition stores them.
-#include <iconv.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "core/text/cp932.h"
 #include "tests/dos/dos_writer.h"
 
 namespace dw = vaveze::doswriter;
@@ -18,30 +18,13 @@ namespace {
 // UTF-8 to Shift-JIS (code page 932).
 class ToSjis {
 public:
-    ToSjis() : cd_(iconv_open("CP932", "UTF-8"))
-    {
-        if (cd_ == reinterpret_cast<iconv_t>(-1))
-            throw std::runtime_error("no UTF-8 to CP932 conversion");
-    }
-    ~ToSjis() { iconv_close(cd_); }
-    ToSjis(const ToSjis&) = delete;
-    ToSjis& operator=(const ToSjis&) = delete;
-
     std::string operator()(std::string_view utf8) const
     {
-        std::string out(utf8.size() * 2 + 4, '\0');
-        char* in = const_cast<char*>(utf8.data());
-        std::size_t inLeft = utf8.size();
-        char* to = out.data();
-        std::size_t toLeft = out.size();
-        if (iconv(cd_, &in, &inLeft, &to, &toLeft) == static_cast<std::size_t>(-1))
+        vaveze::EncodedText sjis = vaveze::Utf8ToCp932(utf8);
+        if (!sjis.Unencodable.empty())
             throw std::runtime_error("text not representable in Shift-JIS");
-        out.resize(out.size() - toLeft);
-        return out;
+        return std::move(sjis.Bytes);
     }
-
-private:
-    iconv_t cd_;
 };
 
 std::int32_t Fixed(double v) { return static_cast<std::int32_t>(v * 65536.0); }
