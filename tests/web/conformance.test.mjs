@@ -1,0 +1,90 @@
+// The Node tool against the native vaveze-list: the same output bytes,
+// messages and exit statuses on every sample and fuzz seed, under each
+// extension that selects a reader, and on the usage errors.
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { cpSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join, resolve } from 'node:path';
+import { after, test } from 'node:test';
+
+import { listBytes } from '../../build-web/vaveze.mjs';
+
+const root = resolve(import.meta.dirname, '../..');
+const native = join(root, process.env.VAVEZE_BUILD ?? 'build', 'cli/vaveze-list');
+const nodeTool = join(root, process.env.VAVEZE_WEB ?? 'build-web', 'vaveze-list.mjs');
+const seeds = join(root, process.env.VAVEZE_BUILD ?? 'build', 'fuzz/seeds');
+const work = mkdtempSync(join(tmpdir(), 'vaveze-web-'));
+after(() => rmSync(work, { recursive: true, force: true }));
+
+const run = (command, args, cwd) => {
+  const [file, ...rest] = command === 'node' ? [process.execPath, nodeTool] : [native];
+  const result = spawnSync(file, [...rest, ...args], { cwd, maxBuffer: 1 << 30 });
+  return { status: result.status, stdout: result.stdout, stderr: result.stderr.toString('latin1') };
+};
+
+// Every input, as [name in the test folder, source path].
+function inputs() {
+  const list = readdirSync(join(root, 'samples')).map((name) => [name, join(root, 'samples', name)]);
+  const extensions = { zvw: ['.zvw', '.bak'], zvs: ['.zvs', '.bk1'], zvc: ['.zvc', '.zv$'], zvk: ['.zvk', '.BAK'], text: ['.zvw'] };
+  for (const [corpus, suffixes] of Object.entries(extensions)) {
+    for (const seed of readdirSync(join(seeds, corpus)))
+      for (const suffix of suffixes) list.push([`${corpus}-${seed}${suffix}`, join(seeds, corpus, seed)]);
+  }
+  return list;
+}
+
+test('--save on every sample and seed: same files, messages and status', () => {
+  const files = inputs();
+  assert.ok(files.length > 300, `only ${files.length} inputs: are the fuzz seeds built?`);
+  for (const options of [[], ['--header', '--dimensions', '--blocks'], ['--utf8', '--blocks']]) {
+    const results = {};
+    for (const tool of ['native', 'node']) {
+      const folder = join(work, `${tool}${options.join('')}`);
+      mkdirSync(folder);
+      for (const [name, source] of files) cpSync(source, join(folder, name));
+      const result = run(tool, ['--save', ...options, ...files.map(([name]) => name)], folder);
+      const texts = readdirSync(folder).filter((name) => name.endsWith('.txt')).sort();
+      results[tool] = { ...result, texts: texts.map((name) => [name, readFileSync(join(folder, name))]) };
+    }
+    assert.equal(results.node.status, results.native.status, `status with ${options}`);
+    assert.equal(results.node.stderr, results.native.stderr, `messages with ${options}`);
+    assert.deepEqual(results.node.texts, results.native.texts, `listings with ${options}`);
+  }
+});
+
+test('standard output, messages and status per file and on usage errors', () => {
+  const folder = join(work, 'single');
+  mkdirSync(folder);
+  mkdirSync(join(folder, 'folder.zvw'));
+  writeFileSync(join(folder, 'bad.zvs'), 'not a symbol file');
+  writeFileSync(join(folder, 'notes.txt'), 'hello');
+  const cases = [
+    [], ['--bogus', 'x.zvw'], ['a.zvw', 'b.zvw'], ['--help'], ['--version'], ['missing.zvw'],
+    ['folder.zvw'], ['bad.zvs'], ['notes.txt'], ['--save', 'bad.zvs', 'missing.zvc'],
+  ];
+  for (const name of readdirSync(join(root, 'samples'))) {
+    const sample = join(root, 'samples', name);
+    cases.push([sample], ['--header', sample], ['--dimensions', '--blocks', sample], ['--utf8', '--header', sample]);
+  }
+  for (const args of cases) {
+    const nodeResult = run('node', args, folder);
+    assert.deepEqual(nodeResult, run('native', args, folder), `vaveze-list ${args.join(' ')}`);
+  }
+});
+
+test('listBytes gives the lines, format and status of the tool', () => {
+  const sample = join(root, 'samples/plan.zvw');
+  const listed = listBytes(readFileSync(sample), 'plan.zvw', { header: true });
+  assert.equal(listed.format, 'ZVW');
+  assert.equal(listed.status, 0);
+  const joined = (field, end) => listed.lines.map((line) => Buffer.concat([Buffer.from(line[field]), Buffer.from(end)]));
+  assert.deepEqual(Buffer.concat(joined('bytes', '\r\n')), run('native', ['--header', sample]).stdout);
+  assert.equal(listed.lines.map((line) => `${line.text}\n`).join(''), run('native', ['--utf8', '--header', sample]).stdout.toString());
+
+  const cut = listBytes(readFileSync(sample).subarray(0, 300), 'plan.bak');
+  assert.deepEqual([cut.status, cut.format], [3, 'ZVW']);
+  const wrong = listBytes(new Uint8Array(10), 'plan.zvw');
+  assert.equal(wrong.status, 1);
+  assert.match(wrong.warning, /図面ファイルではありません/);
+});
