@@ -13,6 +13,7 @@ const kKindDescriptions = {
   ZVK: 'ZVK 図形ファイル（MS-DOS）',
 };
 
+const utf16 = new TextDecoder('utf-16le');
 const $ = (id) => document.getElementById(id);
 const ui = {
   chooser: $('chooser'),
@@ -110,7 +111,7 @@ function showListing(result) {
       : '対応していないファイルです（ZVW、ZVS、ZVC、ZVK とそのバックアップ）。';
     return;
   }
-  ui.pane.value = result.text;
+  ui.pane.value = utf16.decode(result.text);
   ui.pane.scrollTop = 0;
   state.listed = true;
   ui.status.textContent = statusText(result);
