@@ -88,11 +88,12 @@ QString KindDescription(FormatKind kind)
     return {};
 }
 
-QString StatusText(FormatKind kind, std::size_t lines, bool parsedToEnd, bool complete)
+QString StatusText(FormatKind kind, std::size_t lines, const ParseOutcome& outcome, bool complete)
 {
     QString text = QStringLiteral("%1: %2 行を抽出しました。").arg(KindDescription(kind)).arg(lines);
-    if (!parsedToEnd)
-        text += QStringLiteral(" ファイルを最後まで読めなかったため、読めたところまでを表示しています。");
+    if (!outcome.Complete())
+        text += QStringLiteral(" ファイルを最後まで読めなかったため、読めたところまでを表示しています(%1)。")
+                    .arg(QString::fromStdString(DescribeStop(outcome)));
     if (!complete)
         text += QStringLiteral(" 表示できる文字数の上限に達したため、途中で打ち切りました。");
     return text;
@@ -286,7 +287,7 @@ void TForm1::ShowListing(const Detection& detection)
         complete = ListFormat(detection.Kind, readers_, CurrentOptions(), listing);
         listing.ShowIn(*RichEdit1);
     }
-    StatusLine->setText(StatusText(detection.Kind, listing.LineCount(), detection.ParsedToEnd, complete));
+    StatusLine->setText(StatusText(detection.Kind, listing.LineCount(), detection.Outcome, complete));
     if (!complete)
         dialogs_.ShowMessage(this, MessageKind::Error, QString::fromUtf8(kApplicationTitle),
                              QString::fromUtf8(kPaneFullMessage));
@@ -312,7 +313,7 @@ void TForm1::Button2Click()
     FileDialogSetup setup;
     setup.Title = QStringLiteral("名前を付けて保存");
     setup.Folder = FolderPart(source);
-    setup.ProposedName = QString::fromStdString(ProposedTextName(source.toStdString()));
+    setup.ProposedName = QString::fromStdString(ProposedTextName(source.toStdString()).string());
     setup.Filters = SaveFilters();
     setup.DefaultSuffix = QStringLiteral("txt");
     const std::optional<QString> target = dialogs_.ChooseFileToSave(this, setup);

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "core/readers/InputStream.h"
+#include "core/readers/FileAccess.h"
 
 namespace vaveze::bench {
 
@@ -29,10 +29,10 @@ std::string TakeFolderArgument(int& argc, char** argv)
 
 std::string LoadFile(const std::string& path)
 {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes))
+    const FileRead file = ReadFileBytes(path);
+    if (file.Problem != FileProblem::None)
         throw std::runtime_error("cannot read " + path + " (run vaveze_make_bench_files first)");
-    return bytes;
+    return std::string(file.Bytes.view());
 }
 
 void StreamedBytesSink::HandOn()

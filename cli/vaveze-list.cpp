@@ -152,28 +152,31 @@ struct FileResult {
     int Status = kExitOk;
     std::string Problem;   // one line for standard error; empty when all went well
     bool Warning = false;  // Problem is the window's warning, shown word for word
+    std::string Stop;      // why a partial listing ends where it does
 };
-
-constexpr std::string_view kPartialNote = "the file could not be read to its end; only what was read is listed";
 
 // Detects the format of one file and parses it into `readers`; the status
 // is kExitNotRecognised, kExitPartial or kExitOk.
 FileResult DetectOne(const std::string& path, Readers& readers, FormatKind& kind)
 {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return {kExitNotRecognised, path + ": " + std::strerror(errno)};
-
     const Detection detection = DetectAndParse(readers, path);
     kind = detection.Kind;
     if (detection.Kind == FormatKind::None) {
-        // The window's warning, word for word, where it gives one.
+        // Why the file could not be read, where it could not; else the
+        // window's warning, word for word, where it gives one.
+        if (detection.Problem != FileProblem::None && detection.Problem != FileProblem::Empty)
+            return {kExitNotRecognised, path + ": " + DescribeFileProblem(detection.Problem, detection.SystemMessage),
+                    false, {}};
         if (!detection.Warning.empty())
-            return {kExitNotRecognised, std::string(detection.Warning), true};
-        return {kExitNotRecognised, path + ": not a recognised drawing or symbol file"};
+            return {kExitNotRecognised, std::string(detection.Warning), true, {}};
+        if (detection.Problem != FileProblem::None)
+            return {kExitNotRecognised, path + ": " + DescribeFileProblem(detection.Problem), false, {}};
+        return {kExitNotRecognised, path + ": not a recognised drawing or symbol file", false, {}};
     }
-    if (!detection.ParsedToEnd)
-        return {kExitPartial, path + ": " + std::string(kPartialNote)};
+    if (!detection.Outcome.Complete()) {
+        std::string stop = DescribeStop(detection.Outcome);
+        return {kExitPartial, path + ": " + stop, false, stop};
+    }
     return {};
 }
 
@@ -244,12 +247,12 @@ int SaveEach(const Options& options)
         if (result.Status == kExitNotRecognised) {
             line = result.Warning ? path + ": " + result.Problem : result.Problem;
         } else {
-            const std::string target = FolderPart(path) + ProposedTextName(path);
+            const std::string target = FolderPart(path) + ProposedTextName(path).string();
             std::size_t lines = 0;
             if (const int error = SaveAtomically(target, kind, readers, options, lines); error == 0) {
                 line = path + " -> " + target + " (" + std::to_string(lines) + " lines)";
                 if (result.Status == kExitPartial)
-                    line += "; " + std::string(kPartialNote);
+                    line += "; " + result.Stop;
             } else {
                 line = target + ": " + std::strerror(error);
                 result.Status = kExitWriteError;

@@ -1,79 +1,103 @@
 #include "core/listing/extraction.h"
 
-#include <sys/stat.h>
-
 #include "core/text/Func_.h"
 
 namespace vaveze {
 namespace {
 
-std::string_view FileNamePart(std::string_view path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-bool FileExists(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
+namespace fs = std::filesystem;
 
 bool IsBackupExtension(const std::string& ext)
 {
     return ext == ".BAK" || CopyClamped(ext, 1, 3) == ".BK" || ext == ".ZV$";
 }
 
-Detection Parsed(FormatKind kind, bool result) { return Detection{kind, result, {}}; }
+Detection Parsed(FormatKind kind, ParseOutcome outcome)
+{
+    Detection d;
+    d.Kind = kind;
+    d.Outcome = outcome;
+    return d;
+}
+
+Detection Warned(std::string_view warning)
+{
+    Detection d;
+    d.Warning = warning;
+    return d;
+}
+
+// The file name's characters, narrowed: a wide name's non-ASCII characters
+// become '?', which no extension compared with holds.
+std::string NarrowFileName(const fs::path& path)
+{
+    const fs::path::string_type name = path.filename().native();
+    std::string out;
+    out.reserve(name.size());
+    for (const auto c : name) {
+        if constexpr (sizeof(c) == 1)
+            out += c;
+        else
+            out += static_cast<std::uint32_t>(c) < 0x80 ? static_cast<char>(c) : '?';
+    }
+    return out;
+}
 
 }  // namespace
 
-std::string UpperExtension(std::string_view path)
+std::string UpperExtension(const fs::path& path)
 {
-    const std::string_view name = FileNamePart(path);
+    const std::string name = NarrowFileName(path);
     const auto dot = name.find_last_of('.');
-    if (dot == std::string_view::npos)
+    if (dot == std::string::npos)
         return {};
-    std::string ext(name.substr(dot));
+    std::string ext = name.substr(dot);
     for (char& c : ext)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     return ext;
 }
 
-Detection DetectAndParse(Readers& readers, const std::string& path)
+Detection DetectAndParseBytes(Readers& readers, const fs::path& name, std::string_view bytes)
 {
-    if (!FileExists(path))
-        return {};
-    const std::string ext = UpperExtension(path);
+    const std::string ext = UpperExtension(name);
+    const bool zvw = bytes.starts_with(kZvwMagic);
+    const bool zvs = bytes.starts_with(kZvsMagic);
+    const bool zvc = bytes.starts_with(kZvcMagic);
+    const bool zvk = bytes.starts_with(kZvkMagic);
 
-    if (ext == ".ZVW") {
-        if (IsZvwFile(path))
-            return Parsed(FormatKind::Zvw, ParseZvw(readers.Zvw, path));
-        return Detection{FormatKind::None, false, kZvwWarning};
-    }
-    if (ext == ".ZVS") {
-        if (IsZvsFile(path))
-            return Parsed(FormatKind::Zvs, ParseZvs(readers.Zvs, path));
-        return Detection{FormatKind::None, false, kZvsWarning};
-    }
+    if (ext == ".ZVW")
+        return zvw ? Parsed(FormatKind::Zvw, ParseZvwBytes(readers.Zvw, bytes)) : Warned(kZvwWarning);
+    if (ext == ".ZVS")
+        return zvs ? Parsed(FormatKind::Zvs, ParseZvsBytes(readers.Zvs, bytes)) : Warned(kZvsWarning);
     if (ext == ".ZVC")
-        return IsZvcFile(path) ? Parsed(FormatKind::Zvc, ParseZvc(readers.Zvc, path)) : Detection{};
+        return zvc ? Parsed(FormatKind::Zvc, ParseZvcBytes(readers.Zvc, bytes)) : Detection{};
     if (ext == ".ZVK")
-        return IsZvkFile(path) ? Parsed(FormatKind::Zvk, ParseZvk(readers.Zvk, path)) : Detection{};
+        return zvk ? Parsed(FormatKind::Zvk, ParseZvkBytes(readers.Zvk, bytes)) : Detection{};
 
     if (IsBackupExtension(ext)) {
-        // The first magic that matches wins; the later tests are not made.
-        if (IsZvwFile(path))
-            return Parsed(FormatKind::Zvw, ParseZvw(readers.Zvw, path));
-        if (IsZvsFile(path))
-            return Parsed(FormatKind::Zvs, ParseZvs(readers.Zvs, path));
-        if (IsZvcFile(path))
-            return Parsed(FormatKind::Zvc, ParseZvc(readers.Zvc, path));
-        if (IsZvkFile(path))
-            return Parsed(FormatKind::Zvk, ParseZvk(readers.Zvk, path));
+        // The first magic that matches wins.
+        if (zvw)
+            return Parsed(FormatKind::Zvw, ParseZvwBytes(readers.Zvw, bytes));
+        if (zvs)
+            return Parsed(FormatKind::Zvs, ParseZvsBytes(readers.Zvs, bytes));
+        if (zvc)
+            return Parsed(FormatKind::Zvc, ParseZvcBytes(readers.Zvc, bytes));
+        if (zvk)
+            return Parsed(FormatKind::Zvk, ParseZvkBytes(readers.Zvk, bytes));
     }
     return {};
+}
+
+Detection DetectAndParse(Readers& readers, const fs::path& path)
+{
+    FileRead file = ReadFileBytes(path);
+    Detection detection;
+    if (file.Problem != FileProblem::NotFound)
+        detection = DetectAndParseBytes(readers, path, file.Bytes.view());
+    detection.Problem = file.Problem;
+    detection.SystemMessage = std::move(file.SystemMessage);
+    return detection;
 }
 
 bool ListFormat(FormatKind kind, const Readers& readers, const ListingOptions& options, LineSink& sink)
@@ -126,11 +150,13 @@ std::string_view FormatName(FormatKind kind)
     return "none";
 }
 
-std::string ProposedTextName(std::string_view sourcePath)
+fs::path ProposedTextName(const fs::path& sourcePath)
 {
-    const std::string_view name = FileNamePart(sourcePath);
-    const auto dot = name.find_last_of('.');
-    std::string proposed(dot == std::string_view::npos ? name : name.substr(0, dot));
+    fs::path::string_type name = sourcePath.filename().native();
+    const auto dot = name.find_last_of(fs::path::value_type('.'));
+    if (dot != fs::path::string_type::npos)
+        name.erase(dot);
+    fs::path proposed(std::move(name));
     proposed += ".txt";
     return proposed;
 }

@@ -1,11 +1,14 @@
 // Format detection and the reader side of one extraction: from a chosen path
-// to filled reader tables, then to the listing.
+// (or a file's bytes and name) to filled reader tables, then to the listing.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "core/listing/listing.h"
+#include "core/readers/FileAccess.h"
+#include "core/readers/ParseOutcome.h"
 #include "core/readers/dos/zvcunit.h"
 #include "core/readers/dos/zvkunit.h"
 #include "core/readers/win/zvsunit.h"
@@ -31,16 +34,29 @@ inline constexpr std::string_view kZvsWarning = "このファイルは、Zv_cad 
 
 struct Detection {
     FormatKind Kind = FormatKind::None;
-    bool ParsedToEnd = false;  // the parse's result, meaningful when Kind != None
+    ParseOutcome Outcome;      // how the parse ended, when Kind != None
     std::string_view Warning;  // empty when nothing is to be said
+    // Why the file could not be read (Empty: it holds no byte), with the
+    // system's own words where it gave any. DescribeFileProblem says it.
+    FileProblem Problem = FileProblem::None;
+    std::string SystemMessage;
 };
 
-// Upper-cased extension of the path's file name, from its last dot.
-[[nodiscard]] std::string UpperExtension(std::string_view path);
+// Upper-cased extension of the path's file name, from its last dot ("" when
+// it has none). Characters outside ASCII of a wide file name become '?'.
+[[nodiscard]] std::string UpperExtension(const std::filesystem::path& path);
 
-// Decides the format of an existing file by extension and magic and runs the
-// matching parse into `readers`. A missing file gives kind None, silently.
-[[nodiscard]] Detection DetectAndParse(Readers& readers, const std::string& path);
+// Decides the format of a file's bytes by the extension of `name` and the
+// magic, and runs the matching parse into `readers`: the rules of
+// DetectAndParse, for bytes that are already in memory. Only the file name's
+// extension is used; nothing is read from disk.
+[[nodiscard]] Detection DetectAndParseBytes(Readers& readers, const std::filesystem::path& name,
+                                            std::string_view bytes);
+
+// Reads the file once and detects and parses its bytes. A missing file gives
+// kind None and no warning; any other file that cannot be read is examined
+// as holding no byte (so a .zvw or .zvs still warns) and says why in Problem.
+[[nodiscard]] Detection DetectAndParse(Readers& readers, const std::filesystem::path& path);
 
 // Lists the tables of the reader that `kind` selects; kind None lists
 // nothing and leaves the sink alone. False when the sink refused a line.
@@ -53,8 +69,8 @@ void ClearReaders(Readers& readers);
 
 [[nodiscard]] std::string_view FormatName(FormatKind kind);
 
-// The save dialog's proposal: the name part of `sourcePath` with its
+// The save dialog's proposal: the file name of `sourcePath` with its
 // extension replaced by ".txt" (".txt" appended when it has none).
-[[nodiscard]] std::string ProposedTextName(std::string_view sourcePath);
+[[nodiscard]] std::filesystem::path ProposedTextName(const std::filesystem::path& sourcePath);
 
 }  // namespace vaveze

@@ -6,20 +6,72 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "core/readers/ParseOutcome.h"
+
 namespace vaveze {
 
+// An error the file's bytes cause: by default the file ending inside a read.
+// Errors found by checks rather than reads carry their own reason, and the
+// offset of the field at fault where the check knows it.
 class InputError : public std::runtime_error {
 public:
-    explicit InputError(const char* what) : std::runtime_error(what) {}
+    static constexpr std::uint64_t kAtCursor = std::numeric_limits<std::uint64_t>::max();
+
+    explicit InputError(const char* what, StopReason reason = StopReason::EndsEarly,
+                        std::uint64_t offset = kAtCursor)
+        : std::runtime_error(what), reason_(reason), offset_(offset)
+    {
+    }
+
+    [[nodiscard]] StopReason reason() const noexcept { return reason_; }
+    // kAtCursor: where the parse's cursor stands.
+    [[nodiscard]] std::uint64_t offset() const noexcept { return offset_; }
+
+private:
+    StopReason reason_;
+    std::uint64_t offset_;
 };
+
+// Size arithmetic that cannot wrap, whatever the width of size_t (32 bits in
+// the WebAssembly build): a result beyond it is a size no file can declare.
+[[nodiscard]] inline std::size_t CheckedMul(std::size_t a, std::size_t b)
+{
+    if (b != 0 && a > std::numeric_limits<std::size_t>::max() / b)
+        throw InputError("size out of range", StopReason::ImpossibleSize);
+    return a * b;
+}
+
+[[nodiscard]] inline std::size_t CheckedAdd(std::size_t a, std::size_t b)
+{
+    if (a > std::numeric_limits<std::size_t>::max() - b)
+        throw InputError("size out of range", StopReason::ImpossibleSize);
+    return a + b;
+}
+
+[[nodiscard]] inline std::size_t CheckedSub(std::size_t a, std::size_t b)
+{
+    if (b > a)
+        throw InputError("size out of range", StopReason::ImpossibleSize);
+    return a - b;
+}
 
 class InputStream {
 public:
     explicit InputStream(std::string_view bytes) noexcept : data_(bytes) {}
+
+    // Names what is read next ("text record"), for the reason of an early
+    // end. The name must have static storage.
+    void mark(std::string_view record) noexcept { record_ = record; }
+    [[nodiscard]] std::string_view record() const noexcept { return record_; }
+
+    // The next n bytes as a cursor of their own, for blocks that are read
+    // whole and then taken apart.
+    [[nodiscard]] InputStream take(std::size_t n) { return InputStream(readBytes(n)); }
 
     [[nodiscard]] std::size_t tell() const noexcept { return pos_; }
     [[nodiscard]] std::size_t size() const noexcept { return data_.size(); }
@@ -103,16 +155,7 @@ private:
 
     std::string_view data_;
     std::size_t pos_ = 0;
+    std::string_view record_;
 };
-
-// Reads a whole file into `out`. False when it cannot be opened or read.
-[[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& out);
-
-// True when the file opens and its first magic.size() bytes equal `magic`.
-// Every failure is false; no file stays open.
-[[nodiscard]] bool FileStartsWith(const std::string& path, std::string_view magic);
-
-// Reads at most `n` leading bytes of a file; false when it cannot be opened.
-[[nodiscard]] bool ReadFilePrefix(const std::string& path, std::size_t n, std::string& out);
 
 }  // namespace vaveze

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace vaveze {
@@ -19,12 +20,26 @@ enum class StopReason : std::uint8_t {
 
 struct ParseOutcome {
     StopReason Reason = StopReason::None;
-    std::uint64_t Offset = 0;  // where the parse stopped, in bytes from the file's start
+    // Where the parse stopped, in bytes from the file's start. A file that
+    // ends early stops at its end, so this is the file's size then.
+    std::uint64_t Offset = 0;
     // What was being read when it stopped, as a short English noun phrase
     // with static storage ("text record", "layer table"); empty when unknown.
     std::string_view Record;
 
     [[nodiscard]] bool Complete() const noexcept { return Reason == StopReason::None; }
+    // True when read to the end, so a parse reads as a condition.
+    explicit operator bool() const noexcept { return Complete(); }
+
+    bool operator==(const ParseOutcome&) const = default;
 };
+
+// One English sentence for an early end, e.g. "the file ends at byte 3,000
+// inside a text record"; empty for a complete parse. Front ends in other
+// languages build their own from the fields.
+[[nodiscard]] std::string DescribeStop(const ParseOutcome& outcome);
+
+// The offset with thousands separators: 3000 -> "3,000".
+[[nodiscard]] std::string GroupThousands(std::uint64_t value);
 
 }  // namespace vaveze

@@ -79,7 +79,9 @@ void CheckEveryCut(const std::string& bytes, Parse parse, List list, CheckTables
     Reader cut;
     for (std::size_t size = 0; size < bytes.size(); ++size) {
         SCOPED_TRACE("cut at " + std::to_string(size) + " of " + std::to_string(bytes.size()));
-        ASSERT_FALSE(parse(cut, std::string_view(bytes).substr(0, size)));
+        const ParseOutcome outcome = parse(cut, std::string_view(bytes).substr(0, size));
+        ASSERT_EQ(outcome, (ParseOutcome{StopReason::EndsEarly, size, outcome.Record}));
+        ASSERT_FALSE(outcome.Record.empty());
         checkTables(cut, full);
         VectorSink cutListing;
         ASSERT_TRUE(list(cut, kEveryOption, cutListing));

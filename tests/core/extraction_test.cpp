@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -52,7 +53,7 @@ TEST_F(ExtractionTest, OwnExtensionAndMagicSelectTheFormatWhateverTheCase)
     EXPECT_EQ(Detect("e.Zvk", zvk_).Kind, FormatKind::Zvk);
     // A cut-off file is still recognised; the parse says it was not read to its end.
     const Detection cut = Detect("f.zvw", zvw_);
-    EXPECT_FALSE(cut.ParsedToEnd);
+    EXPECT_FALSE(cut.Outcome.Complete());
     EXPECT_TRUE(cut.Warning.empty());
 }
 
@@ -102,18 +103,49 @@ TEST_F(ExtractionTest, OtherNamesAreNotRecognised)
     }
 }
 
-TEST_F(ExtractionTest, MissingOrUnreadableFiles)
+TEST_F(ExtractionTest, FilesThatCannotBeReadSayWhy)
+{
+    fs::create_directories(dir_ / "folder.zvw");
+    fs::create_directories(dir_ / "folder.bak");
+    ASSERT_EQ(::mkfifo((dir_ / "pipe.zvw").c_str(), 0600), 0);  // opened for reading, it would wait for a writer
+    fs::create_symlink(dir_ / "pipe.zvw", dir_ / "pipe.bak");
+    Write("empty.zvs", "");
+    Write("locked.zvw", zvw_);
+    fs::permissions(dir_ / "locked.zvw", fs::perms::none);
+    const bool root = ::geteuid() == 0;  // reads whatever the permissions say
+
+    const struct {
+        const char* Name;
+        FileProblem Problem;
+        std::string_view Warning;  // a name that exists and claims a Windows format warns as before
+    } cases[] = {
+        {"gone.zvw", FileProblem::NotFound, {}},
+        {"gone.zvw/inner.zvw", FileProblem::NotFound, {}},
+        {"folder.zvw", FileProblem::IsFolder, kZvwWarning},
+        {"folder.bak", FileProblem::IsFolder, {}},
+        {"pipe.zvw", FileProblem::NotRegularFile, kZvwWarning},
+        {"pipe.bak", FileProblem::NotRegularFile, {}},
+        {"empty.zvs", FileProblem::Empty, kZvsWarning},
+        {"locked.zvw", root ? FileProblem::None : FileProblem::NoPermission, root ? "" : kZvwWarning},
+    };
+    for (const auto& c : cases) {
+        Readers readers;
+        const Detection d = DetectAndParse(readers, dir_ / c.Name);
+        EXPECT_EQ(d.Problem, c.Problem) << c.Name;
+        EXPECT_EQ(d.Warning, c.Warning) << c.Name;
+        EXPECT_EQ(d.Kind, root && c.Problem == FileProblem::None ? FormatKind::Zvw : FormatKind::None) << c.Name;
+    }
+    EXPECT_EQ(DescribeFileProblem(FileProblem::NotFound), "no such file");
+    EXPECT_EQ(DescribeFileProblem(FileProblem::ReadError, "Input/output error"),
+              "the file could not be read: Input/output error");
+}
+
+TEST_F(ExtractionTest, BytesInMemoryAreDetectedByTheirNameAlone)
 {
     Readers readers;
-    const Detection missing = DetectAndParse(readers, (dir_ / "gone.zvw").string());
-    EXPECT_EQ(missing.Kind, FormatKind::None);
-    EXPECT_TRUE(missing.Warning.empty());
-
-    // A folder that looks like a drawing cannot be read: like a wrong magic.
-    fs::create_directories(dir_ / "folder.zvw");
-    EXPECT_EQ(DetectAndParse(readers, (dir_ / "folder.zvw").string()).Warning, kZvwWarning);
-    fs::create_directories(dir_ / "folder.bak");
-    EXPECT_TRUE(DetectAndParse(readers, (dir_ / "folder.bak").string()).Warning.empty());
+    EXPECT_EQ(DetectAndParseBytes(readers, "no/such/folder/plan.BK3", zvc_).Kind, FormatKind::Zvc);
+    EXPECT_EQ(DetectAndParseBytes(readers, "plan.zvs", zvw_).Warning, kZvsWarning);
+    EXPECT_EQ(DetectAndParseBytes(readers, "plan.zvw", zvw_).Problem, FileProblem::None);
 }
 
 TEST(ExtractionNames, ExtensionsAndProposedNames)

@@ -56,12 +56,13 @@ std::vector<std::string> SplitFields(std::string_view line, std::size_t n)
 std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize, std::size_t recordBytes, std::size_t room)
 {
     if (count < 0)
-        throw InputError("negative record count");
+        throw InputError("negative record count", StopReason::ImpossibleSize);
     const auto n = static_cast<std::uint64_t>(count);
     if (n > fileSize)
-        throw InputError("record count larger than the file");
+        throw InputError("record count larger than the file", StopReason::ImpossibleSize);
+    // Below 2^31 records of at most a few dozen bytes: the product fits in 64 bits.
     if (recordBytes != 0 && n * recordBytes > room)
-        throw InputError("records cannot fit in the file");
+        throw InputError("records cannot fit in the file");  // ends early, or a count gone wrong: taken as the former
     return static_cast<std::size_t>(n);
 }
 
@@ -111,12 +112,12 @@ TMoji2 ReadMoji2(InputStream& in, DosPoolAddressing addressing)
 std::string ReadStringPool(InputStream& in, std::int32_t size)
 {
     if (size <= 0)
-        throw InputError("empty string pool");
+        throw InputError("empty string pool", StopReason::ImpossibleSize);
     const auto n = static_cast<std::size_t>(size);
     if (n > in.remaining())
         throw InputError("string pool runs past the end of the file");
     std::string pool;
-    pool.reserve(n + 1);
+    pool.reserve(CheckedAdd(n, 1));
     pool.append(in.readBytes(n));
     pool.push_back('\0');  // every string ends at the latest at the pool's end
     return pool;
@@ -135,7 +136,7 @@ void GiveTextsTheirStrings(std::vector<TMoji2>& texts, std::string_view pool, st
         const std::string_view from = pool.substr(static_cast<std::size_t>(index));
         const std::string_view str = from.substr(0, from.find('\0'));
         if (str.size() > byteBudget - spent)
-            throw InputError("texts exceed the memory budget");
+            throw InputError("texts exceed the memory budget", StopReason::OutOfMemory);
         spent += str.size();
         text.Text.assign(str);
     }

@@ -84,9 +84,9 @@ struct DosTitleTexts {
 [[nodiscard]] std::vector<std::string> SplitFields(std::string_view line, std::size_t n);
 
 // The element count for a table of `count` records, checked before anything
-// is sized: negative counts, counts above the file's size and (when
-// `recordBytes` is not 0) tables whose records cannot fit in `room` bytes are
-// input errors.
+// is sized: negative counts and counts above the file's size are impossible
+// sizes; tables whose records cannot fit in `room` bytes (when `recordBytes`
+// is not 0) make the file end early.
 [[nodiscard]] std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize, std::size_t recordBytes,
                                            std::size_t room);
 

@@ -1,7 +1,7 @@
 #include "core/readers/dos/zvcunit.h"
 
-#include <exception>
-
+#include "core/readers/FileAccess.h"
+#include "core/readers/ParseGuard.h"
 #include "core/text/Func_.h"
 
 namespace vaveze {
@@ -56,18 +56,25 @@ std::array<TDosField, N> Defaults(const std::array<FieldLayout, N>& layout)
     return out;
 }
 
-// Splits the line into the header's field list and converts field by field,
-// storing each at once: an overflowing real ends the parse with the fields
-// before it kept.
+// Splits header line `index` (0-based) into the header's field list and
+// converts field by field, storing each at once: an overflowing real ends the
+// parse at its line, with the fields before it kept.
 template <std::size_t N>
-void DecodeLine(std::vector<std::string>& fields, std::string_view line, const std::array<FieldLayout, N>& layout,
-                std::array<TDosField, N>& out)
+void DecodeLine(std::vector<std::string>& fields, std::size_t index, std::string_view line,
+                const std::array<FieldLayout, N>& layout, std::array<TDosField, N>& out)
 {
     fields = SplitFields(line, N);
     for (std::size_t i = 0; i < N; ++i) {
         switch (layout[i].Kind) {
         case FieldKind::Int: out[i].I = TextToInt(fields[i]); break;
-        case FieldKind::Real: out[i].F = TextToSingle(fields[i]); break;
+        case FieldKind::Real:
+            try {
+                out[i].F = TextToSingle(fields[i]);
+            } catch (const ConversionOverflow&) {
+                throw InputError("header number out of range", StopReason::NumberOverflow,
+                                 index * kDosHeaderLineSize);
+            }
+            break;
         case FieldKind::PoolAddress: out[i].I = ZvcPoolAddress(fields[i]); break;
         }
     }
@@ -108,32 +115,38 @@ void ReadGroupsAndLayers(ZvcReader& r, InputStream& in)
 
 void ReadEntities(ZvcReader& r, InputStream& in, std::size_t fileSize)
 {
+    in.mark("line record");
     for (auto& rec : r.Lines)
         rec = ReadSen2(in);
+    in.mark("arc record");
     for (auto& rec : r.Arcs)
         rec = ReadEnko2(in);
+    in.mark("text record");
     for (auto& rec : r.Texts)
         rec = ReadMoji2(in, DosPoolAddressing::SegmentOffset);
     // Without a pool nothing is skipped: the point records follow directly.
     if (r.Header.PoolSize() > 0) {
+        in.mark("string pool");
         const std::string pool = ReadStringPool(in, r.Header.PoolSize());
         GiveTextsTheirStrings(r.Texts, pool, r.Header.PoolStart(), DosTextByteBudget(fileSize));
     }
+    in.mark("point record");
     for (auto& rec : r.Points)
         rec = ReadTen2(in);
 }
 
 void ReadNames(ZvcReader& r, InputStream& in)
 {
+    in.mark("layer name table");
     for (auto& l : r.Layers)
         l.Name = SlotName(in.readBytes(kLayerNameSlot));
     for (auto& g : r.LayerGroups)
         g.Name = SlotName(in.readBytes(kGroupNameSlot));
 }
 
-void ReadZvc(ZvcReader& r, std::string_view bytes)
+void ReadZvc(ZvcReader& r, InputStream& in)
 {
-    InputStream in(bytes);
+    in.mark("header line");
     r.HeaderLines.resize(kHeaderLineCount);
     r.Table101.resize(kTable101Size);
     r.Words.resize(kWordTableSize);
@@ -147,15 +160,22 @@ void ReadZvc(ZvcReader& r, std::string_view bytes)
     // Every table is checked against the file before it is sized. Line, arc
     // and text records must fit behind the header; the point records follow
     // the pool, so a file cut among them still yields its texts.
-    const std::size_t fileSize = bytes.size();
-    const std::size_t room = fileSize - kHeaderBytes;
+    // The header lines have been read, so the file holds at least their bytes.
+    const std::size_t fileSize = in.size();
+    const std::size_t room = CheckedSub(fileSize, kHeaderBytes);
     const TZvcHeader& h = r.Header;
+    in.mark("line table");
     r.Lines.resize(CheckedTableSize(h.LineCount(), fileSize, kSen2FileSize, room));
+    in.mark("arc table");
     r.Arcs.resize(CheckedTableSize(h.ArcCount(), fileSize, kEnko2FileSize, room));
+    in.mark("text table");
     r.Texts.resize(CheckedTableSize(h.TextCount(), fileSize, kMoji2FileSize, room));
+    in.mark("point table");
     r.Points.resize(CheckedTableSize(h.PointCount(), fileSize, 0, 0));
 
+    in.mark("fixed table");
     ReadFixedBlocks(r, in);
+    in.mark("layer table");
     ReadGroupsAndLayers(r, in);
     ReadEntities(r, in, fileSize);
     ReadNames(r, in);
@@ -170,12 +190,18 @@ std::array<TDosField, 22> DefaultZvcLine4() { return Defaults(kLine4); }
 std::int32_t ZvcPoolAddress(std::string_view field)
 {
     // At most four hexadecimal digits each, so the sum cannot overflow.
-    const std::int32_t segment = TextToInt("$" + CopyClamped(field, 1, 4));
-    const std::int32_t offset = TextToInt("$" + CopyClamped(field, 6, 4));
-    return segment * 16 + offset;
+    const auto hex = [field](std::int32_t start) {
+        std::string digits(1, '$');  // appended, not "$" + ...: GCC 12 warns falsely (-Wrestrict) there
+        digits += CopyClamped(field, start, 4);
+        return TextToInt(digits);
+    };
+    return hex(1) * 16 + hex(6);
 }
 
-bool IsZvcFile(const std::string& path) { return FileStartsWith(path, kZvcMagic); }
+bool IsZvcFile(const std::filesystem::path& path)
+{
+    return ReadFileBytes(path, kZvcMagic.size()).Bytes.view() == kZvcMagic;
+}
 
 void ResetZvc(ZvcReader& reader) { reader = ZvcReader{}; }
 
@@ -195,37 +221,24 @@ void DecodeZvcHeader(ZvcReader& reader)
     h.Text2 = std::move(texts.Text2);
     h.RealScale = line(0).size() > kRealScaleFlagIndex && line(0)[kRealScaleFlagIndex] == 'f';
 
-    DecodeLine(h.Fields, line(1), kLine2, h.Line2);
+    DecodeLine(h.Fields, 1, line(1), kLine2, h.Line2);
     if (h.Line2[kOldSheetFieldIndex].I == 0)
         h.Line2[kOldSheetFieldIndex].I = kOldSheetZeroValue;
-    DecodeLine(h.Fields, line(2), kLine3, h.Line3);
-    DecodeLine(h.Fields, line(3), kLine4, h.Line4);
+    DecodeLine(h.Fields, 2, line(2), kLine3, h.Line3);
+    DecodeLine(h.Fields, 3, line(3), kLine4, h.Line4);
 }
 
-bool ParseZvcBytes(ZvcReader& reader, std::string_view bytes)
+ParseOutcome ParseZvcBytes(ZvcReader& reader, std::string_view bytes)
 {
     ResetZvc(reader);
-    try {
-        ReadZvc(reader, bytes);
-        return true;
-    } catch (const std::exception&) {
-        // Input errors, an overflowing header real and failed allocations
-        // all end the parse; what was stored before stays.
-        return false;
-    }
+    InputStream in(bytes);
+    // What was stored before a stop stays.
+    return GuardParse(in, [&] { ReadZvc(reader, in); });
 }
 
-bool ParseZvc(ZvcReader& reader, const std::string& path)
+ParseOutcome ParseZvc(ZvcReader& reader, const std::filesystem::path& path)
 {
-    ResetZvc(reader);
-    try {
-        std::string bytes;
-        if (!ReadWholeFile(path, bytes))
-            return false;
-        return ParseZvcBytes(reader, bytes);
-    } catch (const std::exception&) {
-        return false;
-    }
+    return ParseFile(reader, path, ParseZvcBytes, ResetZvc);
 }
 
 }  // namespace vaveze

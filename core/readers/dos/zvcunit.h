@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,11 +83,14 @@ struct ZvcReader {
     std::vector<TTen2> Points;
 };
 
-[[nodiscard]] bool IsZvcFile(const std::string& path);
+[[nodiscard]] bool IsZvcFile(const std::filesystem::path& path);
 void ResetZvc(ZvcReader& reader);
-[[nodiscard]] bool ParseZvc(ZvcReader& reader, const std::string& path);
-[[nodiscard]] bool ParseZvcBytes(ZvcReader& reader, std::string_view bytes);
+// As ParseZvwBytes and ParseZvw.
+[[nodiscard]] ParseOutcome ParseZvcBytes(ZvcReader& reader, std::string_view bytes);
+[[nodiscard]] ParseOutcome ParseZvc(ZvcReader& reader, const std::filesystem::path& path);
 void ClearZvc(ZvcReader& reader);
+// Decodes the header lines read; a real beyond range throws InputError
+// (NumberOverflow) at its line.
 void DecodeZvcHeader(ZvcReader& reader);
 
 }  // namespace vaveze

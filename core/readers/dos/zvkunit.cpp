@@ -1,7 +1,7 @@
 #include "core/readers/dos/zvkunit.h"
 
-#include <exception>
-
+#include "core/readers/FileAccess.h"
+#include "core/readers/ParseGuard.h"
 #include "core/text/Func_.h"
 
 namespace vaveze {
@@ -11,9 +11,9 @@ constexpr std::size_t kHeaderLineCount = 2;
 constexpr std::size_t kHeaderBytes = kHeaderLineCount * kDosHeaderLineSize;
 constexpr std::size_t kHeaderFieldCount = 9;
 
-void ReadZvk(ZvkReader& r, std::string_view bytes)
+void ReadZvk(ZvkReader& r, InputStream& in)
 {
-    InputStream in(bytes);
+    in.mark("header line");
     r.HeaderLines.resize(kHeaderLineCount);
     for (auto& line : r.HeaderLines)
         line = ReadHeaderLine(in);
@@ -21,24 +21,33 @@ void ReadZvk(ZvkReader& r, std::string_view bytes)
 
     // Every record table must fit in what follows the header lines; each is
     // checked just before it is sized, in file order.
-    const std::size_t fileSize = bytes.size();
-    const std::size_t room = fileSize - kHeaderBytes;
+    const std::size_t fileSize = in.size();
+    const std::size_t room = CheckedSub(fileSize, kHeaderBytes);
     const TZvkHeader& h = r.Header;
+    in.mark("line table");
     r.Lines.resize(CheckedTableSize(h.LineCount, fileSize, kSen2FileSize, room));
+    in.mark("arc table");
     r.Arcs.resize(CheckedTableSize(h.ArcCount, fileSize, kEnko2FileSize, room));
+    in.mark("point table");
     r.Points.resize(CheckedTableSize(h.PointCount, fileSize, kTen2FileSize, room));
+    in.mark("text table");
     r.Texts.resize(CheckedTableSize(h.TextCount, fileSize, kMoji2FileSize, room));
 
+    in.mark("line record");
     for (auto& rec : r.Lines)
         rec = ReadSen2(in);
+    in.mark("arc record");
     for (auto& rec : r.Arcs)
         rec = ReadEnko2(in);
+    in.mark("point record");
     for (auto& rec : r.Points)
         rec = ReadTen2(in);
+    in.mark("text record");
     for (auto& rec : r.Texts)
         rec = ReadMoji2(in, DosPoolAddressing::OffsetOnly);
 
     if (h.PoolSize > 0) {
+        in.mark("string pool");
         const std::string pool = ReadStringPool(in, h.PoolSize);
         GiveTextsTheirStrings(r.Texts, pool, 0, DosTextByteBudget(fileSize));
     }
@@ -46,7 +55,10 @@ void ReadZvk(ZvkReader& r, std::string_view bytes)
 
 }  // namespace
 
-bool IsZvkFile(const std::string& path) { return FileStartsWith(path, kZvkMagic); }
+bool IsZvkFile(const std::filesystem::path& path)
+{
+    return ReadFileBytes(path, kZvkMagic.size()).Bytes.view() == kZvkMagic;
+}
 
 void ResetZvk(ZvkReader& reader) { reader = ZvkReader{}; }
 
@@ -74,37 +86,31 @@ void DecodeZvkHeader(ZvkReader& reader)
     h.ArcCount = TextToInt(f[1]);
     h.PointCount = TextToInt(f[2]);
     h.TextCount = TextToInt(f[3]);
-    h.Real4 = TextToSingle(f[4]);
-    h.Real5 = TextToSingle(f[5]);
-    h.Real6 = TextToSingle(f[6]);
+    const auto real = [](const std::string& field) {
+        try {
+            return TextToSingle(field);
+        } catch (const ConversionOverflow&) {
+            throw InputError("header number out of range", StopReason::NumberOverflow, kDosHeaderLineSize);
+        }
+    };
+    h.Real4 = real(f[4]);
+    h.Real5 = real(f[5]);
+    h.Real6 = real(f[6]);
     h.PoolSize = TextToInt(f[7]);
-    h.Real8 = TextToSingle(f[8]);
+    h.Real8 = real(f[8]);
 }
 
-bool ParseZvkBytes(ZvkReader& reader, std::string_view bytes)
+ParseOutcome ParseZvkBytes(ZvkReader& reader, std::string_view bytes)
 {
     ResetZvk(reader);
-    try {
-        ReadZvk(reader, bytes);
-        return true;
-    } catch (const std::exception&) {
-        // Input errors, an overflowing header real and failed allocations
-        // all end the parse; what was stored before stays.
-        return false;
-    }
+    InputStream in(bytes);
+    // What was stored before a stop stays.
+    return GuardParse(in, [&] { ReadZvk(reader, in); });
 }
 
-bool ParseZvk(ZvkReader& reader, const std::string& path)
+ParseOutcome ParseZvk(ZvkReader& reader, const std::filesystem::path& path)
 {
-    ResetZvk(reader);
-    try {
-        std::string bytes;
-        if (!ReadWholeFile(path, bytes))
-            return false;
-        return ParseZvkBytes(reader, bytes);
-    } catch (const std::exception&) {
-        return false;
-    }
+    return ParseFile(reader, path, ParseZvkBytes, ResetZvk);
 }
 
 }  // namespace vaveze

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,11 +38,14 @@ struct ZvkReader {
     std::vector<TMoji2> Texts;
 };
 
-[[nodiscard]] bool IsZvkFile(const std::string& path);
+[[nodiscard]] bool IsZvkFile(const std::filesystem::path& path);
 void ResetZvk(ZvkReader& reader);
-[[nodiscard]] bool ParseZvk(ZvkReader& reader, const std::string& path);
-[[nodiscard]] bool ParseZvkBytes(ZvkReader& reader, std::string_view bytes);
+// As ParseZvwBytes and ParseZvw.
+[[nodiscard]] ParseOutcome ParseZvkBytes(ZvkReader& reader, std::string_view bytes);
+[[nodiscard]] ParseOutcome ParseZvk(ZvkReader& reader, const std::filesystem::path& path);
 void ClearZvk(ZvkReader& reader);
+// Decodes the header lines read; a real beyond range throws InputError
+// (NumberOverflow) at its line.
 void DecodeZvkHeader(ZvkReader& reader);
 
 }  // namespace vaveze

@@ -1,6 +1,7 @@
 #include "core/readers/win/zvsunit.h"
 
-#include <exception>
+#include "core/readers/FileAccess.h"
+#include "core/readers/ParseGuard.h"
 
 namespace vaveze {
 namespace {
@@ -13,6 +14,7 @@ constexpr std::size_t kZvsLayerGroupCount = 16;
 void ReadHeader(InputStream& in, ZvsReader& reader)
 {
     TZvsHeader& h = reader.Header;
+    in.mark("file header");
     h.Magic = std::string(in.readBytes(kZvsMagic.size()));
     in.skip(kZvsSkippedBytes);
     h.FileVersion = in.readI32();
@@ -34,8 +36,10 @@ void ReadSymbol(InputStream& in, ZvsReader& reader)
     // The version is not checked: it only selects the record layouts.
     const TArchiveFormat format{reader.Header.FileVersion, kZvsNameBufferSize, in.size()};
     TClassTagDecoder decoder;  // shared by the figure and every block definition
+    in.mark("entity list");
+    const std::size_t countAt = in.tell();
     reader.Header.EntityCount = ReadObjectCount(in);
-    SizeOrderList(reader.Entities, reader.Header.EntityCount, format.FileSize);
+    SizeOrderList(reader.Entities, reader.Header.EntityCount, format.FileSize, countAt);
     ReadEntities(in, format, decoder, reader.Header.EntityCount, reader.Entities);
 
     ReadBlockDefinitions(in, format, decoder, reader.BlockDefs);
@@ -43,34 +47,29 @@ void ReadSymbol(InputStream& in, ZvsReader& reader)
 
 }  // namespace
 
-bool IsZvsFile(const std::string& path) { return FileStartsWith(path, kZvsMagic); }
+bool IsZvsFile(const std::filesystem::path& path)
+{
+    return ReadFileBytes(path, kZvsMagic.size()).Bytes.view() == kZvsMagic;
+}
 
 void ResetZvs(ZvsReader& reader) { reader = ZvsReader{}; }
 
-bool ParseZvs(ZvsReader& reader, const std::string& path)
+ParseOutcome ParseZvs(ZvsReader& reader, const std::filesystem::path& path)
 {
-    ResetZvs(reader);
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes))
-        return false;
-    return ParseZvsBytes(reader, bytes);
+    return ParseFile(reader, path, ParseZvsBytes, ResetZvs);
 }
 
-bool ParseZvsBytes(ZvsReader& reader, std::string_view bytes)
+ParseOutcome ParseZvsBytes(ZvsReader& reader, std::string_view bytes)
 {
     ResetZvs(reader);
-    reader.LayerGroups.resize(kZvsLayerGroupCount);
     InputStream in(bytes);
-    bool complete = false;
-    try {
+    // Everything read before a stop stays for the listing.
+    const ParseOutcome outcome = GuardParse(in, [&] {
+        reader.LayerGroups.resize(kZvsLayerGroupCount);
         ReadSymbol(in, reader);
-        complete = true;
-    } catch (const std::exception&) {
-        // Input errors, and tables that cannot be allocated, end the parse;
-        // everything read so far stays for the listing.
-    }
+    });
     reader.Header.BlockDefCount = reader.BlockDefs.Count;
-    return complete;
+    return outcome;
 }
 
 void ClearZvs(ZvsReader& reader) { ResetZvs(reader); }

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,10 +34,11 @@ struct ZvsReader {
     TBlockDefTable BlockDefs;
 };
 
-[[nodiscard]] bool IsZvsFile(const std::string& path);
+[[nodiscard]] bool IsZvsFile(const std::filesystem::path& path);
 void ResetZvs(ZvsReader& reader);
-[[nodiscard]] bool ParseZvs(ZvsReader& reader, const std::string& path);
-[[nodiscard]] bool ParseZvsBytes(ZvsReader& reader, std::string_view bytes);
+// As ParseZvwBytes and ParseZvw.
+[[nodiscard]] ParseOutcome ParseZvsBytes(ZvsReader& reader, std::string_view bytes);
+[[nodiscard]] ParseOutcome ParseZvs(ZvsReader& reader, const std::filesystem::path& path);
 void ClearZvs(ZvsReader& reader);
 
 }  // namespace vaveze

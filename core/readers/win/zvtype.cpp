@@ -35,9 +35,10 @@ void ReadDoubles(InputStream& in, std::array<double, N>& out)
 std::string_view ReadClassName(InputStream& in, std::size_t nameBufferSize)
 {
     in.skip(2);  // class schema number
+    const std::size_t lengthAt = in.tell();
     const std::uint16_t length = in.readU16();
     if (length > nameBufferSize)
-        throw InputError("class name longer than the read buffer");
+        throw InputError("class name longer than the read buffer", StopReason::ImpossibleSize, lengthAt);
     return in.readBytes(length);
 }
 
@@ -69,6 +70,12 @@ constexpr std::array<std::size_t, 8> kFewestRecordBytes = {
     kTagBytes + kAttrBytes + 5 * 8 + 4,                               // insertion
 };
 
+// What each kind's record is called in the reason of an early end.
+constexpr std::array<std::string_view, 8> kRecordNames = {
+    "entity list",   "line record",  "arc record",   "point record",
+    "text record",   "dimension record", "solid record", "block insertion record",
+};
+
 // Entities read before the mix of kinds in a list is taken as known.
 constexpr std::int32_t kProjectionSample = 1024;
 
@@ -91,17 +98,23 @@ void MakeRoomForOne(std::vector<Record>& table, EntityKind kind, const ListProgr
     const std::size_t size = table.size();
     if (size < table.capacity())
         return;
-    std::size_t target = size == 0 ? 1 : 2 * size;
-    const auto read = static_cast<std::size_t>(progress.Read);
-    const auto declared = static_cast<std::size_t>(progress.Declared);
+    // In 64 bits: size * declared can pass a 32-bit size_t. The room finally
+    // asked for is at most `most`, which the file's size bounds.
+    const std::uint64_t size64 = size;
+    std::uint64_t target = size == 0 ? 1 : 2 * size64;
+    const auto read = static_cast<std::uint64_t>(progress.Read);
+    const auto declared = static_cast<std::uint64_t>(progress.Declared);
     if (progress.Read >= kProjectionSample && declared > read) {
-        const std::size_t projected = size * declared / read + size / 8;
+        const std::uint64_t projected = size64 * declared / read + size64 / 8;
         target = std::max(target, projected);
     }
-    const std::size_t fits = progress.BytesLeft / kFewestRecordBytes[static_cast<std::size_t>(kind)];
-    const std::size_t most = size + std::max<std::size_t>(1, std::min(declared > read ? declared - read : 1, fits));
+    const std::uint64_t fits = progress.BytesLeft / kFewestRecordBytes[static_cast<std::size_t>(kind)];
+    const std::uint64_t most = size64 + std::max<std::uint64_t>(1, std::min(declared > read ? declared - read : 1, fits));
+    const std::uint64_t room = std::min(target, most);
+    if (room > table.max_size())
+        return;  // left to the append, which reports it
     try {
-        table.reserve(std::min(target, most));
+        table.reserve(static_cast<std::size_t>(room));
     } catch (const std::bad_alloc&) {
         // Room for the projection is not to be had: plain doubling decides
         // when the record is appended, as it would have without it.
@@ -122,6 +135,7 @@ std::int32_t AppendRecord(std::vector<Record>& table, EntityKind kind, const Lis
 std::int32_t ReadEntityRecord(InputStream& in, std::int32_t version, EntityKind kind, const ListProgress& progress,
                               TEntityTables& tables)
 {
+    in.mark(kRecordNames[static_cast<std::size_t>(kind)]);
     switch (kind) {
     case kKindSen:
         return AppendRecord(tables.Sen, kind, progress, [&] { return ReadSen(in, version); });
@@ -149,6 +163,7 @@ std::int32_t ReadEntityRecord(InputStream& in, std::int32_t version, EntityKind 
 void ReadOneBlockDefinition(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder,
                             std::int32_t position, TBlockDefTable& table)
 {
+    in.mark("block definition");
     ReadBlockDefTag(in, decoder, format.NameBufferSize);
 
     TEntBlockDef scratch;
@@ -165,8 +180,9 @@ void ReadOneBlockDefinition(InputStream& in, const TArchiveFormat& format, TClas
     table.Defs.push_back(std::move(scratch));
     TEntBlockDef& def = table.Defs.back();
     def.Name = ReadLpString(in);
+    const std::size_t countAt = in.tell();
     def.EntityCount = ReadObjectCount(in);
-    SizeOrderList(def.Entities, def.EntityCount, format.FileSize);
+    SizeOrderList(def.Entities, def.EntityCount, format.FileSize, countAt);
     CountObject(decoder);  // the definition itself takes the next object index
     ReadEntities(in, format, decoder, def.EntityCount, def.Entities);
 }
@@ -221,14 +237,14 @@ std::int32_t ReadObjectCount(InputStream& in)
     return in.readI32();
 }
 
-std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize)
+std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize, std::uint64_t countAt)
 {
     if (count < 0)
-        throw InputError("negative count");
-    const auto size = static_cast<std::size_t>(count);
+        throw InputError("negative count", StopReason::ImpossibleSize, countAt);
+    const auto size = static_cast<std::uint64_t>(count);
     if (size > fileSize)
-        throw InputError("count larger than the file");
-    return size;
+        throw InputError("count larger than the file", StopReason::ImpossibleSize, countAt);
+    return static_cast<std::size_t>(size);
 }
 
 EntityKind ClassKindOfName(std::string_view name)
@@ -359,9 +375,9 @@ TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion)
     return dim;
 }
 
-void SizeOrderList(TEntityTables& tables, std::int32_t count, std::size_t fileSize)
+void SizeOrderList(TEntityTables& tables, std::int32_t count, std::size_t fileSize, std::uint64_t countAt)
 {
-    tables.Order.assign(CheckedTableSize(count, fileSize), TOrderEntry{});
+    tables.Order.assign(CheckedTableSize(count, fileSize, countAt), TOrderEntry{});
 }
 
 void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder, std::int32_t count,
@@ -369,6 +385,7 @@ void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecode
 {
     std::int32_t read = 0;
     while (read < count) {
+        in.mark("entity list");
         const EntityKind kind = ReadClassTag(in, decoder, format.NameBufferSize);
         if (kind == kKindNone)
             continue;  // nothing is known of the object's size: its bytes are read as the next tag
@@ -389,13 +406,15 @@ void ReadBlockDefinitions(InputStream& in, const TArchiveFormat& format, TClassT
     table.TableSize = 0;
     table.Defs.clear();
 
+    in.mark("block definition list");
+    const std::size_t countAt = in.tell();
     const std::int32_t count = ReadObjectCount(in);
     if (count == 0)
         return;
     table.Count = count;
     // The entries themselves are made as each definition is started, so a
     // table that is declared large but cut short costs nothing.
-    table.TableSize = static_cast<std::int32_t>(CheckedTableSize(count, format.FileSize));
+    table.TableSize = static_cast<std::int32_t>(CheckedTableSize(count, format.FileSize, countAt));
 
     for (std::int32_t position = 1; position <= count; ++position)
         ReadOneBlockDefinition(in, format, decoder, position, table);

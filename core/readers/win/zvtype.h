@@ -200,8 +200,10 @@ void CopyAttr(const TEntAttr& source, TEntAttr& destination);
 
 // Number of entries a table declared with `count` may be sized to. A
 // negative count, or one above the file's size in bytes (no file can hold
-// that many records), throws InputError like a failed read.
-[[nodiscard]] std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize);
+// that many records), throws InputError (ImpossibleSize) at `countAt`, the
+// count's offset.
+[[nodiscard]] std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize,
+                                           std::uint64_t countAt = InputError::kAtCursor);
 
 // Kind selected by an exact class name; kKindNone for any other name.
 [[nodiscard]] EntityKind ClassKindOfName(std::string_view name);
@@ -226,7 +228,7 @@ void ReadMojiInto(InputStream& in, std::int32_t fileVersion, TEntMoji& entry);
 [[nodiscard]] TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion);
 
 // Sizes an order list to its declared count (all entries (0, 0)).
-void SizeOrderList(TEntityTables& tables, std::int32_t count, std::size_t fileSize);
+void SizeOrderList(TEntityTables& tables, std::int32_t count, std::size_t fileSize, std::uint64_t countAt);
 
 // Reads `count` recognised entities into `tables`, whose order list has
 // been sized to `count`. Objects of unknown class are passed over.

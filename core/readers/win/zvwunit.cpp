@@ -1,7 +1,9 @@
 #include "core/readers/win/zvwunit.h"
 
-#include <exception>
 #include <type_traits>
+
+#include "core/readers/FileAccess.h"
+#include "core/readers/ParseGuard.h"
 
 namespace vaveze {
 namespace {
@@ -17,7 +19,7 @@ constexpr std::int32_t kVersionBlock19Full = 230;
 
 // Fixed blocks are read whole and then taken apart, so a block cut off by
 // the end of the file stores none of its fields.
-InputStream TakeBlock(InputStream& in, std::size_t size) { return InputStream(in.readBytes(size)); }
+InputStream TakeBlock(InputStream& in, std::size_t size) { return in.take(size); }
 
 template <typename T, std::size_t N>
 void ReadArray(InputStream& in, std::array<T, N>& out)
@@ -210,6 +212,7 @@ void ReadHeaderBody(InputStream& in, ZvwReader& reader)
     TZvwHeader& h = reader.Header;
     const std::int32_t version = h.FileVersion;
 
+    in.mark("file header");
     h.Memo = ReadLpString(in);
     h.Value4 = in.readI32();
     h.Value5 = in.readI32();
@@ -223,14 +226,19 @@ void ReadHeaderBody(InputStream& in, ZvwReader& reader)
         ReadArray(b, h.Block8);
     }
     ReadBlock9(in, h);
+    in.mark("layer name table");
     ReadNames(in, reader);
+    in.mark("file header");
     ReadBlock12(in, h, version);
     ReadBlock13(in, h);
     ReadBlock14(in, h, version);
     ReadBlocks15To18(in, reader);
     ReadBlock19(in, h, version);
-    if (version >= kZvwVersionExtendedTables)
+    if (version >= kZvwVersionExtendedTables) {
+        in.mark("colour and line type table");
         ReadExtendedTables(in, reader);
+        in.mark("file header");
+    }
     ReadBlock21(in, reader);
     ReadBlock22(in, h);
 }
@@ -248,59 +256,57 @@ void SizeFixedTables(ZvwReader& reader)
     reader.LineTypes.resize(kZvwLineTypeCount);
 }
 
-// The whole file after the magic; false only for a version too old to read.
-// Input errors pass through to the caller.
-bool ReadDrawing(InputStream& in, ZvwReader& reader)
+// The whole file; input errors, a version too old to read included, pass
+// through to the caller.
+void ReadDrawing(InputStream& in, ZvwReader& reader)
 {
+    in.mark("file header");
     reader.Header.Magic = std::string(in.readBytes(kZvwMagic.size()));
+    const std::size_t versionAt = in.tell();
     reader.Header.FileVersion = in.readI32();
     if (reader.Header.FileVersion < kZvwOldestVersion)
-        return false;
+        throw InputError("version not supported", StopReason::UnsupportedVersion, versionAt);
 
     ReadHeaderBody(in, reader);
 
     const TArchiveFormat format{reader.Header.FileVersion, kZvwNameBufferSize, in.size()};
     TClassTagDecoder decoder;  // one per parse: block definitions reference classes of the top level
+    in.mark("entity list");
+    const std::size_t countAt = in.tell();
     reader.Header.EntityCount = ReadObjectCount(in);
-    SizeOrderList(reader.Entities, reader.Header.EntityCount, format.FileSize);
+    SizeOrderList(reader.Entities, reader.Header.EntityCount, format.FileSize, countAt);
     ReadEntities(in, format, decoder, reader.Header.EntityCount, reader.Entities);
 
     ReadBlockDefinitions(in, format, decoder, reader.BlockDefs);
     // Whatever follows (the embedded files of version 700 and later, or
     // anything else) is not needed for the texts and is never looked at.
-    return true;
 }
 
 }  // namespace
 
-bool IsZvwFile(const std::string& path) { return FileStartsWith(path, kZvwMagic); }
+bool IsZvwFile(const std::filesystem::path& path)
+{
+    return ReadFileBytes(path, kZvwMagic.size()).Bytes.view() == kZvwMagic;
+}
 
 void ResetZvw(ZvwReader& reader) { reader = ZvwReader{}; }
 
-bool ParseZvw(ZvwReader& reader, const std::string& path)
+ParseOutcome ParseZvw(ZvwReader& reader, const std::filesystem::path& path)
 {
-    ResetZvw(reader);
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes))
-        return false;
-    return ParseZvwBytes(reader, bytes);
+    return ParseFile(reader, path, ParseZvwBytes, ResetZvw);
 }
 
-bool ParseZvwBytes(ZvwReader& reader, std::string_view bytes)
+ParseOutcome ParseZvwBytes(ZvwReader& reader, std::string_view bytes)
 {
     ResetZvw(reader);
-    SizeFixedTables(reader);
     InputStream in(bytes);
-    bool complete = false;
-    try {
-        complete = ReadDrawing(in, reader);
-    } catch (const std::exception&) {
-        // Input errors, and tables that cannot be allocated, end the parse;
-        // everything read so far stays for the listing.
-        complete = false;
-    }
+    // Everything read before a stop stays for the listing.
+    const ParseOutcome outcome = GuardParse(in, [&] {
+        SizeFixedTables(reader);
+        ReadDrawing(in, reader);
+    });
     reader.Header.BlockDefCount = reader.BlockDefs.Count;
-    return complete;
+    return outcome;
 }
 
 void ClearZvw(ZvwReader& reader) { ResetZvw(reader); }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -157,12 +158,15 @@ struct ZvwReader {
     TBlockDefTable BlockDefs;
 };
 
-[[nodiscard]] bool IsZvwFile(const std::string& path);
+// True when the file can be read and starts with the magic.
+[[nodiscard]] bool IsZvwFile(const std::filesystem::path& path);
 void ResetZvw(ZvwReader& reader);
-// Reads the whole file; true when every step was read. Whatever was read
-// before an error stays in the reader.
-[[nodiscard]] bool ParseZvw(ZvwReader& reader, const std::string& path);
-[[nodiscard]] bool ParseZvwBytes(ZvwReader& reader, std::string_view bytes);
+// Parses a whole file's bytes; the outcome is complete when every step was
+// read. Whatever was read before a stop stays in the reader.
+[[nodiscard]] ParseOutcome ParseZvwBytes(ZvwReader& reader, std::string_view bytes);
+// The same for a file on disk; a file that cannot be read parses as no bytes
+// (DetectAndParse says why it could not be read).
+[[nodiscard]] ParseOutcome ParseZvw(ZvwReader& reader, const std::filesystem::path& path);
 void ClearZvw(ZvwReader& reader);
 
 }  // namespace vaveze
