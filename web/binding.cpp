@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <string_view>
@@ -20,6 +20,8 @@
 
 #include "core/listing/extraction.h"
 #include "core/listing/listing.h"
+#include "core/readers/FileAccess.h"
+#include "core/readers/ParseOutcome.h"
 #include "core/text/cp932.h"
 
 // Hands a chunk of output to the JavaScript side, which copies it before
@@ -257,23 +259,7 @@ EMSCRIPTEN_KEEPALIVE int vz_parse(const char* name, const char* data, std::size_
         ResetReaders(session.Tables);
         session.Parsed = {};
         session.Kept.clear();
-        // The readers take a path: the bytes go into the in-memory file
-        // system under a name with the same extension.
-        std::string base(name);
-        std::replace(base.begin(), base.end(), '/', '_');
-        const std::string path = "/tmp/x" + base;
-        {
-            std::FILE* file = std::fopen(path.c_str(), "wb");
-            if (file == nullptr)
-                return -1;
-            const bool written = std::fwrite(data, 1, size, file) == size;
-            if (std::fclose(file) != 0 || !written) {
-                std::remove(path.c_str());
-                return -1;
-            }
-        }
-        session.Parsed = DetectAndParse(session.Tables, path);
-        std::remove(path.c_str());
+        session.Parsed = DetectAndParseBytes(session.Tables, std::filesystem::path(name), std::string_view(data, size));
     } catch (const std::bad_alloc&) {
         ClearReaders(session.Tables);
         session.Parsed = {};
@@ -282,7 +268,14 @@ EMSCRIPTEN_KEEPALIVE int vz_parse(const char* name, const char* data, std::size_
     return static_cast<int>(session.Parsed.Kind);
 }
 
-EMSCRIPTEN_KEEPALIVE int vz_parsed_to_end() { return Current().Parsed.ParsedToEnd ? 1 : 0; }
+// Why the last parse stopped early ("the file ends at byte 1,234 inside a
+// text record"), or an empty string when it read the file to its end.
+EMSCRIPTEN_KEEPALIVE const char* vz_stop()
+{
+    static std::string stop;
+    stop = DescribeStop(Current().Parsed.Outcome);
+    return stop.c_str();
+}
 
 // The window's warning for the last parse (UTF-8), or an empty string.
 EMSCRIPTEN_KEEPALIVE const char* vz_warning()
@@ -290,6 +283,15 @@ EMSCRIPTEN_KEEPALIVE const char* vz_warning()
     static std::string warning;
     warning = Current().Parsed.Warning;
     return warning.c_str();
+}
+
+// The core's words for why a file could not be read: `problem` is a
+// FileProblem, `systemMessage` the system's own words or empty.
+EMSCRIPTEN_KEEPALIVE const char* vz_file_problem(int problem, const char* systemMessage)
+{
+    static std::string text;
+    text = DescribeFileProblem(static_cast<FileProblem>(problem), systemMessage);
+    return text.c_str();
 }
 
 // Lists the last parse in `form` with the option bits; 1 when every line was

@@ -59,9 +59,12 @@ test('standard output, messages and status per file and on usage errors', () => 
   mkdirSync(join(folder, 'folder.zvw'));
   writeFileSync(join(folder, 'bad.zvs'), 'not a symbol file');
   writeFileSync(join(folder, 'notes.txt'), 'hello');
+  writeFileSync(join(folder, 'empty.zvw'), '');
+  writeFileSync(join(folder, 'empty.zvc'), '');
   const cases = [
     [], ['--bogus', 'x.zvw'], ['a.zvw', 'b.zvw'], ['--help'], ['--version'], ['missing.zvw'],
-    ['folder.zvw'], ['bad.zvs'], ['notes.txt'], ['--save', 'bad.zvs', 'missing.zvc'],
+    ['folder.zvw'], ['bad.zvs'], ['notes.txt'], ['empty.zvw'], ['empty.zvc'], ['/dev/null'],
+    ['--save', 'bad.zvs', 'missing.zvc', 'folder.zvw'],
   ];
   for (const name of readdirSync(join(root, 'samples'))) {
     const sample = join(root, 'samples', name);

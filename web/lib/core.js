@@ -6,6 +6,9 @@
 // What vz_list writes: the forms of binding.cpp.
 const VAVEZE_FORM = Object.freeze({ sjis: 0, utf8: 1, pane: 2, records: 3 });
 const VAVEZE_FORMATS = Object.freeze([null, 'ZVW', 'ZVS', 'ZVC', 'ZVK']);
+const VAVEZE_FILE_PROBLEM = Object.freeze({
+  none: 0, notFound: 1, noPermission: 2, isFolder: 3, notRegularFile: 4, empty: 5, tooLarge: 6, readError: 7,
+});
 
 // `module` is what createVavezeCore() resolved to.
 function makeVavezeBinding(module) {
@@ -28,9 +31,10 @@ function makeVavezeBinding(module) {
     version: module.UTF8ToString(module._vz_version()),
 
     // Parses a file of `size` bytes called `name`; `fill(view)` copies the
-    // bytes into the Uint8Array it is given. The result's kind is null when
-    // the file is not recognised; warning is the window's warning or ''.
-    // Throws RangeError when memory runs out.
+    // bytes into the Uint8Array it is given. The result's format is null
+    // when the file is not recognised; stop says why the parse ended early
+    // ('' when it read the file to its end); warning is the window's warning
+    // or ''. Throws RangeError when memory runs out.
     parse(name, size, fill) {
       const pointer = module._vz_alloc(size) >>> 0;
       if (pointer === 0) throw new RangeError('out of memory');
@@ -44,9 +48,15 @@ function makeVavezeBinding(module) {
       if (kind < 0) throw new RangeError('out of memory');
       return {
         format: VAVEZE_FORMATS[kind],
-        parsedToEnd: module._vz_parsed_to_end() === 1,
+        stop: module.UTF8ToString(module._vz_stop()),
         warning: module.UTF8ToString(module._vz_warning()),
       };
+    },
+
+    // The core's words for a file that cannot be read (the FileProblem
+    // numbers of core/readers/FileAccess.h).
+    describeFileProblem(problem, systemMessage = '') {
+      return withString(systemMessage, (pointer) => module.UTF8ToString(module._vz_file_problem(problem, pointer)));
     },
 
     // Lists the last parse; `onChunk(bytes)` receives the output in pieces
@@ -99,5 +109,5 @@ function vavezeProposedTextName(path) {
 }
 
 if (typeof module === 'object' && module.exports) {
-  module.exports = { makeVavezeBinding, vavezeProposedTextName, VAVEZE_FORM, VAVEZE_FORMATS };
+  module.exports = { makeVavezeBinding, vavezeProposedTextName, VAVEZE_FORM, VAVEZE_FORMATS, VAVEZE_FILE_PROBLEM };
 }

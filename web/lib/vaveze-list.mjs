@@ -3,7 +3,7 @@
 // exit statuses as the native tool, on the WebAssembly build of the core.
 import fs from 'node:fs';
 import { randomBytes } from 'node:crypto';
-import { binding, forms, proposedTextName, version } from './vaveze.mjs';
+import { binding, fileProblems as FILE_PROBLEM, forms, proposedTextName, version } from './vaveze.mjs';
 
 const kExitOk = 0;
 const kExitNotRecognised = 1;
@@ -26,8 +26,6 @@ const kUsage =
   '\n' +
   'Exit status: 0 listed, 3 listed but the file could not be read to its end,\n' +
   '1 not recognised, 2 usage error, 4 the listing could not be written.\n';
-
-const kPartialNote = 'the file could not be read to its end; only what was read is listed';
 
 // The C library's words for the errors a file or a write can meet, so that
 // messages read as the native tool's.
@@ -114,50 +112,55 @@ function parseArguments(args, options) {
   return -1;
 }
 
-// Reads the file straight into the module's memory. A file that exists but
-// cannot be read has no magic to show, as for the native tool: it is
-// detected as empty.
-function readInto(path, size) {
-  return (view) => {
-    let fd;
-    try {
-      fd = fs.openSync(path, 'r');
-      let at = 0;
-      while (at < size) {
-        const got = fs.readSync(fd, view, at, size - at, null);
-        if (got === 0) break;
-        at += got;
-      }
-      if (at < size) view.fill(0, at);
-    } catch {
-      view.fill(0);
-    } finally {
-      if (fd !== undefined) fs.closeSync(fd);
-    }
+// Reads a whole file as the core's file access does, saying why it could
+// not: { problem, message, bytes }.
+function readFile(path) {
+  const failedWith = (error) => {
+    if (error.code === 'ENOENT' || error.code === 'ENOTDIR') return { problem: FILE_PROBLEM.notFound };
+    if (error.code === 'EACCES' || error.code === 'EPERM') return { problem: FILE_PROBLEM.noPermission };
+    return { problem: FILE_PROBLEM.readError, message: errorText(error) };
   };
+  let status;
+  try {
+    status = fs.statSync(path);
+  } catch (error) {
+    return failedWith(error);
+  }
+  // A FIFO or a device is never opened: it could wait for ever.
+  if (status.isDirectory()) return { problem: FILE_PROBLEM.isFolder };
+  if (!status.isFile()) return { problem: FILE_PROBLEM.notRegularFile };
+  let bytes;
+  try {
+    bytes = fs.readFileSync(path);
+  } catch (error) {
+    if (error instanceof RangeError || error.code === 'ERR_FS_FILE_TOO_LARGE') return { problem: FILE_PROBLEM.tooLarge };
+    return failedWith(error);
+  }
+  return bytes.length === 0 ? { problem: FILE_PROBLEM.empty } : { problem: FILE_PROBLEM.none, bytes };
 }
 
 // Detects the format of one file and parses it into the binding; the status
-// is kExitNotRecognised, kExitPartial or kExitOk.
+// is kExitNotRecognised, kExitPartial or kExitOk. A file that cannot be read
+// is examined as holding no byte, so that its extension may still warn.
 function detectOne(path) {
-  let size;
-  try {
-    const st = fs.statSync(path);
-    size = st.isFile() ? st.size : 0;
-  } catch (error) {
-    return { status: kExitNotRecognised, problem: `${path}: ${errorText(error)}` };
-  }
+  const file = readFile(path);
+  const bytes = file.bytes ?? new Uint8Array(0);
   let parsed;
   try {
-    parsed = binding.parse(path.slice(path.lastIndexOf('/') + 1), size, readInto(path, size));
-  } catch (error) {
-    return { status: kExitNotRecognised, problem: `${path}: ${errorText(error)}` };
+    parsed = binding.parse(path.slice(path.lastIndexOf('/') + 1), bytes.length, (view) => view.set(bytes));
+  } catch {
+    file.problem = FILE_PROBLEM.tooLarge;
+    parsed = { format: null, warning: '' };
   }
   if (parsed.format === null) {
-    if (parsed.warning !== '') return { status: kExitNotRecognised, problem: parsed.warning, warning: true };
-    return { status: kExitNotRecognised, problem: `${path}: not a recognised drawing or symbol file` };
+    const notRecognised = (problem, warning = false) => ({ status: kExitNotRecognised, problem, warning });
+    if (file.problem !== FILE_PROBLEM.none && file.problem !== FILE_PROBLEM.empty)
+      return notRecognised(`${path}: ${binding.describeFileProblem(file.problem, file.message)}`);
+    if (parsed.warning !== '') return notRecognised(parsed.warning, true);
+    if (file.problem !== FILE_PROBLEM.none) return notRecognised(`${path}: ${binding.describeFileProblem(file.problem)}`);
+    return notRecognised(`${path}: not a recognised drawing or symbol file`);
   }
-  if (!parsed.parsedToEnd) return { status: kExitPartial, problem: `${path}: ${kPartialNote}` };
+  if (parsed.stop !== '') return { status: kExitPartial, problem: `${path}: ${parsed.stop}`, stop: parsed.stop };
   return { status: kExitOk, problem: '' };
 }
 
@@ -247,7 +250,7 @@ function saveEach(options) {
       const { failure, lines } = saveAtomically(target, options);
       if (failure === null) {
         line = `${path} -> ${target} (${lines} lines)`;
-        if (result.status === kExitPartial) line += `; ${kPartialNote}`;
+        if (result.status === kExitPartial) line += `; ${result.stop}`;
       } else {
         line = `${target}: ${errorText(failure)}`;
         result.status = kExitWriteError;

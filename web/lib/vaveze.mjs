@@ -9,7 +9,7 @@ import { createRequire } from 'node:module';
 
 const require = createRequire(import.meta.url);
 const createVavezeCore = require('./vaveze-core.cjs');
-const { makeVavezeBinding, vavezeProposedTextName, VAVEZE_FORM } = require('./vaveze-binding.cjs');
+const { makeVavezeBinding, vavezeProposedTextName, VAVEZE_FORM, VAVEZE_FILE_PROBLEM } = require('./vaveze-binding.cjs');
 
 // One module for the process; the binding holds one parse at a time, and
 // every call below finishes before it returns.
@@ -18,7 +18,7 @@ export const binding = makeVavezeBinding(
 );
 
 export const version = binding.version;
-export { VAVEZE_FORM as forms };
+export { VAVEZE_FORM as forms, VAVEZE_FILE_PROBLEM as fileProblems };
 
 // The statuses of vaveze-list.
 export const status = Object.freeze({ ok: 0, notRecognised: 1, partial: 3 });
@@ -27,15 +27,19 @@ const utf8 = new TextDecoder('utf-8');
 
 // Lists the file `fileName` (only its extension counts) whose content is
 // `bytes` (a Uint8Array). Options: header, dimensions, blocks, the window's
-// three check boxes. Returns { status, format, warning, lines }: status as
-// vaveze-list's exit status (0 listed, 3 listed but the file ends early,
-// 1 not recognised); format 'ZVW', 'ZVS', 'ZVC', 'ZVK' or null; warning the
+// three check boxes. Returns { status, format, stop, warning, lines }:
+// status as vaveze-list's exit status (0 listed, 3 listed but the file ends
+// early, 1 not recognised); format 'ZVW', 'ZVS', 'ZVC', 'ZVK' or null; stop
+// why the parse ended early ("the file ends at byte 1,234 inside a text
+// record"), '' when it read the file to its end; warning the
 // window's warning for a Windows-format extension on another file, or '';
 // each line { bytes: Shift-JIS Uint8Array, text: string } as the tool's
 // --utf8 output writes it. Throws RangeError when memory runs out.
 export function listBytes(bytes, fileName, options = {}) {
   const parsed = binding.parse(String(fileName), bytes.length, (view) => view.set(bytes));
-  if (parsed.format === null) return { status: status.notRecognised, format: null, warning: parsed.warning, lines: [] };
+  if (parsed.format === null) {
+    return { status: status.notRecognised, format: null, stop: '', warning: parsed.warning, lines: [] };
+  }
 
   const records = [];
   let total = 0;
@@ -59,7 +63,8 @@ export function listBytes(bytes, fileName, options = {}) {
     lines.push({ bytes: lineBytes, text: utf8.decode(all.subarray(pos + 4, pos + 4 + textSize)) });
     pos += 4 + textSize;
   }
-  return { status: parsed.parsedToEnd ? status.ok : status.partial, format: parsed.format, warning: '', lines };
+  const partial = parsed.stop !== '';
+  return { status: partial ? status.partial : status.ok, format: parsed.format, stop: parsed.stop, warning: '', lines };
 }
 
 // The name a listing is saved under: `plan.zvw` -> `plan.txt`.

@@ -93,7 +93,7 @@ function showProgress({ phase, done, total }) {
 
 function statusText(result) {
   let text = `${kKindDescriptions[result.format]}: ${result.lines} 行を抽出しました。`;
-  if (!result.parsedToEnd) text += ' ファイルを最後まで読めなかったため、読めたところまでを表示しています。';
+  if (result.stop) text += ` ファイルを最後まで読めなかったため、読めたところまでを表示しています(${result.stop})。`;
   if (!result.complete) text += ' 表示できる文字数の上限に達したため、途中で打ち切りました。';
   return text;
 }

@@ -13,7 +13,7 @@ function decodeBase64(text) {
 }
 
 const bindingReady = createVavezeCore({ wasmBinary: decodeBase64(VAVEZE_WASM_BASE64) }).then(makeVavezeBinding);
-let parsed = null;  // the last parse: { format, parsedToEnd, warning }
+let parsed = null;  // the last parse: { format, stop, warning }
 
 function progress(id, phase, done, total) {
   postMessage({ type: 'progress', id, phase, done, total });
