@@ -8,7 +8,7 @@ import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { after, test } from 'node:test';
 
-import { listBytes } from '../../build-web/vaveze.mjs';
+import { binding, forms, listBytes } from '../../build-web/vaveze.mjs';
 
 const root = resolve(import.meta.dirname, '../..');
 const native = join(root, process.env.VAVEZE_BUILD ?? 'build', 'cli/vaveze-list');
@@ -90,4 +90,19 @@ test('listBytes gives the lines, format and status of the tool', () => {
   const wrong = listBytes(new Uint8Array(10), 'plan.zvw');
   assert.equal(wrong.status, 1);
   assert.match(wrong.warning, /図面ファイルではありません/);
+});
+
+test('the page\'s pane saves back to the listing\'s bytes on every input', () => {
+  const utf16 = new TextDecoder('utf-16le');
+  const collect = (form) => {
+    const chunks = [];
+    binding.list({ header: true, dimensions: true, blocks: true }, form, (chunk) => chunks.push(Buffer.from(chunk)));
+    return Buffer.concat(chunks);
+  };
+  for (const [name, source] of inputs()) {
+    const bytes = readFileSync(source);
+    if (binding.parse(name, bytes.length, (view) => view.set(bytes)).format === null) continue;
+    const saved = binding.paneBytes(utf16.decode(collect(forms.pane)));
+    assert.deepEqual(Buffer.from(saved.bytes), collect(forms.sjis), name);
+  }
 });
