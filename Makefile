@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 FUZZ_RUNS ?= -1
 
-.PHONY: all deps configure build run test test-asan test-web web fuzz bench clean
+.PHONY: all deps configure build run test test-asan test-web web fuzz bench bench-web clean
 
 all: build
 
@@ -53,6 +53,13 @@ web: deps
 test-web: web build
 	@cd web && npm ci --no-audit --no-fund --loglevel=error
 	@VAVEZE_BUILD=$(BUILD_DIR) VAVEZE_WEB=$(WEB_DIR) node --test --test-reporter=spec tests/web/
+
+# The WebAssembly build on the large benchmark files: Node against the native
+# tool, and the page until a listing is shown (figures in BENCHMARKS.md).
+bench-web: web build
+	@cd web && npm ci --no-audit --no-fund --loglevel=error
+	@[ -f $(WEB_DIR)/bench-files/large.zvw ] || $(BUILD_DIR)/bench/vaveze_make_bench_files $(WEB_DIR)/bench-files
+	@node web/bench.mjs $(BUILD_DIR) $(WEB_DIR) $(WEB_DIR)/bench-files $(BENCH_RUNS)
 
 # Each fuzz target for FUZZ_SECONDS (or FUZZ_RUNS executions, if sooner),
 # one after the other (needs clang); FUZZ_TARGETS picks some of them.
