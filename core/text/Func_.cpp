@@ -1,12 +1,9 @@
 #include "core/text/Func_.h"
 
-#include <locale.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
 #include <cstring>
+
+#include "core/text/decimal_to_single.h"
 
 namespace vaveze {
 namespace {
@@ -46,12 +43,9 @@ std::size_t SkipSpacesAndSign(std::string_view s, bool& negative)
     return i;
 }
 
-// A "C" locale for strtold, so the decimal separator is always '.'.
-locale_t CLocale()
-{
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return c;
-}
+// Far beyond any exponent that leaves a finite nonzero single, however
+// many digits the mantissa has.
+constexpr std::int64_t kExponentLimit = 1'000'000'000'000'000;
 
 }  // namespace
 
@@ -118,18 +112,13 @@ float TextToSingle(std::string_view text)
     if (s.empty())
         return 0.0f;
     bool negative = false;
-    const std::size_t numberStart = [&] {
-        std::size_t i = 0;
-        while (i < s.size() && s[i] == ' ')
-            ++i;
-        return i;
-    }();
     std::size_t i = SkipSpacesAndSign(s, negative);
     if (i >= s.size())
         return 0.0f;
 
     // Grammar: digits ["." digits] [("E"|"e") [sign] digits], at least one
     // mantissa digit, running to the end of the text.
+    const std::size_t mantissaStart = i;
     std::size_t mantissaDigits = 0;
     while (i < s.size() && IsDigit(s[i])) {
         ++i;
@@ -144,30 +133,27 @@ float TextToSingle(std::string_view text)
     }
     if (mantissaDigits == 0)
         return 0.0f;
+    const std::string_view mantissa = s.substr(mantissaStart, i - mantissaStart);
+    std::int64_t exponent = 0;
     if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
         ++i;
+        bool negativeExponent = false;
         if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-            ++i;
+            negativeExponent = s[i++] == '-';
         std::size_t exponentDigits = 0;
         while (i < s.size() && IsDigit(s[i])) {
+            exponent = std::min(exponent * 10 + (s[i] - '0'), kExponentLimit);
             ++i;
             ++exponentDigits;
         }
         if (exponentDigits == 0)
             return 0.0f;
+        if (negativeExponent)
+            exponent = -exponent;
     }
     if (i != s.size())
         return 0.0f;
-
-    // Extended precision first, then rounded to single precision.
-    const std::string number(s.substr(numberStart));
-    errno = 0;
-    const long double value = strtold_l(number.c_str(), nullptr, CLocale());
-    // Overflow is what rounds to infinity in single precision.
-    const float result = static_cast<float>(value);
-    if (std::isinf(result))
-        throw ConversionOverflow();
-    return result;
+    return DecimalToSingle(negative, mantissa, exponent);
 }
 
 bool SjisLineNeedsFilter(std::string_view text) noexcept
