@@ -182,6 +182,8 @@ function save() {
     ui.chooser.focus();
     return;
   }
+  // The pane is about to be replaced: what it holds now is not the listing.
+  if (document.body.getAttribute('aria-busy') === 'true') return;
   setBusy(true);
   ui.status.textContent = '保存の準備中…';
   send({ type: 'save', text: ui.pane.value });
