@@ -1,5 +1,6 @@
 # The two commands a new user needs: `make run` and `make test`.
 BUILD_DIR ?= build
+RUN_DIR ?= build-run
 BENCH_DIR ?= build-bench
 ASAN_DIR ?= build-asan
 WEB_DIR ?= build-web
@@ -20,8 +21,13 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
-	@$(BUILD_DIR)/app/vaveze
+# Only the window and the tool, in a build folder of their own without the
+# tests, so neither GoogleTest nor the test-only packages are needed.
+run:
+	@sh scripts/install-deps.sh
+	@cmake -S . -B $(RUN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVAVEZE_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(RUN_DIR) -j $(JOBS) --target vaveze vaveze-list
+	@$(RUN_DIR)/app/vaveze
 
 # The whole suite, then the whole suite again under AddressSanitizer,
 # LeakSanitizer and UndefinedBehaviorSanitizer. (No strict_string_checks:
@@ -76,4 +82,4 @@ bench:
 	@sh bench/run-bench.sh $(BENCH_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(BENCH_DIR) $(WEB_DIR) build-fuzz
+	rm -rf $(BUILD_DIR) $(RUN_DIR) $(ASAN_DIR) $(BENCH_DIR) $(WEB_DIR) build-fuzz

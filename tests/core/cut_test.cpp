@@ -1,5 +1,5 @@
 // One file of each format, holding every kind of record, cut at every byte
-// offset: no cut may fault, every proper prefix parses to false, the tables
+// offset: no cut may fault, every proper prefix ends early at its own size, the tables
 // hold only what the prefix holds, and the listing shows no text the whole
 // file does not hold.
 #include <gtest/gtest.h>

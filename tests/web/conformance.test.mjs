@@ -6,14 +6,16 @@ import { spawnSync } from 'node:child_process';
 import { cpSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
+import { pathToFileURL } from 'node:url';
 import { after, test } from 'node:test';
 
-import { binding, forms, listBytes } from '../../build-web/vaveze.mjs';
-
 const root = resolve(import.meta.dirname, '../..');
-const native = join(root, process.env.VAVEZE_BUILD ?? 'build', 'cli/vaveze-list');
-const nodeTool = join(root, process.env.VAVEZE_WEB ?? 'build-web', 'vaveze-list.mjs');
-const seeds = join(root, process.env.VAVEZE_BUILD ?? 'build', 'fuzz/seeds');
+const nativeBuild = resolve(root, process.env.VAVEZE_BUILD ?? 'build');
+const webBuild = resolve(root, process.env.VAVEZE_WEB ?? 'build-web');
+const native = join(nativeBuild, 'cli/vaveze-list');
+const nodeTool = join(webBuild, 'vaveze-list.mjs');
+const seeds = join(nativeBuild, 'fuzz/seeds');
+const { binding, forms, listBytes } = await import(pathToFileURL(join(webBuild, 'vaveze.mjs')).href);
 const work = mkdtempSync(join(tmpdir(), 'vaveze-web-'));
 after(() => rmSync(work, { recursive: true, force: true }));
 

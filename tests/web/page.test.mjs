@@ -12,8 +12,8 @@ import { after, before, test } from 'node:test';
 
 const root = resolve(import.meta.dirname, '../..');
 const { chromium } = createRequire(join(root, 'web/package.json'))('playwright-core');
-const webDir = join(root, process.env.VAVEZE_WEB ?? 'build-web');
-const native = join(root, process.env.VAVEZE_BUILD ?? 'build', 'cli/vaveze-list');
+const webDir = resolve(root, process.env.VAVEZE_WEB ?? 'build-web');
+const native = join(resolve(root, process.env.VAVEZE_BUILD ?? 'build'), 'cli/vaveze-list');
 const sample = (name) => join(root, 'samples', name);
 const listing = (...args) => spawnSync(native, args).stdout;
 // The pane shows the --utf8 listing without its last line end.

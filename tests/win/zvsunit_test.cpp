@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "core/readers/win/zvsunit.h"
+#include "tests/temp_folder.h"
 #include "tests/win/zvw_writer.h"
 
 namespace vaveze {
@@ -23,11 +23,7 @@ std::vector<std::string> Texts(const TEntityTables& tables)
 std::string WriteTemp(std::string_view bytes)
 {
     static int counter = 0;
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("vaveze_zvs_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                       std::to_string(counter++) + ".zvs");
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path.string();
+    return ProcessTempFolder().Write(std::to_string(counter++) + ".zvs", bytes).string();
 }
 
 TEST(ZvsMagic, SevenBytes)

@@ -2,11 +2,10 @@
 // cut-off and hostile files.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "core/readers/win/zvwunit.h"
+#include "tests/temp_folder.h"
 #include "tests/win/zvw_writer.h"
 
 namespace vaveze {
@@ -79,11 +78,8 @@ ZvwDocument RichDrawing(std::int32_t version)
 class TempFile {
 public:
     explicit TempFile(std::string_view bytes)
-        : path_(std::filesystem::temp_directory_path() /
-                ("vaveze_zvw_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                 std::to_string(counter_++) + ".zvw"))
+        : path_(ProcessTempFolder().Write(std::to_string(counter_++) + ".zvw", bytes))
     {
-        std::ofstream(path_, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
     ~TempFile() { std::filesystem::remove(path_); }
     [[nodiscard]] std::string Path() const { return path_.string(); }
