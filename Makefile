@@ -58,7 +58,7 @@ web: deps
 # and the page in headless Chromium (playwright-core from web/package-lock.json).
 test-web: web build
 	@cd web && npm ci --no-audit --no-fund --loglevel=error
-	@VAVEZE_BUILD=$(BUILD_DIR) VAVEZE_WEB=$(WEB_DIR) node --test --test-reporter=spec tests/web/
+	@VAVEZE_BUILD=$(BUILD_DIR) VAVEZE_WEB=$(WEB_DIR) node --test tests/web/
 
 # The WebAssembly build on the large benchmark files: Node against the native
 # tool, and the page until a listing is shown (figures in BENCHMARKS.md).
