@@ -1,5 +1,8 @@
 #include "app/Unit1.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -16,10 +19,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include "app/panefill.h"
+#include "app/statusline.h"
+#include "app/statustexts.h"
 
 namespace vaveze {
 namespace {
@@ -27,7 +35,12 @@ namespace {
 constexpr QSize kOuterSize(568, 506);
 constexpr QPoint kPosition(192, 107);
 constexpr int kFontPixels = 16;
-constexpr qsizetype kMostCharactersNamed = 20;
+// Designed places of the controls that follow the window's width.
+constexpr QRect kEdit1(104, 8, 441, 24);
+constexpr QRect kButton2(440, 32, 105, 25);
+constexpr int kMargin = 8;
+// The pane keeps room for a few lines at the smallest size.
+constexpr int kPaneMinimumHeight = 96;
 
 QString Utf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -71,49 +84,6 @@ QFont WindowFont()
     return font;
 }
 
-QString KindDescription(FormatKind kind)
-{
-    switch (kind) {
-    case FormatKind::Zvw:
-        return QStringLiteral("ZVW 図面ファイル");
-    case FormatKind::Zvs:
-        return QStringLiteral("ZVS 図形ファイル");
-    case FormatKind::Zvc:
-        return QStringLiteral("ZVC 図面ファイル（MS-DOS）");
-    case FormatKind::Zvk:
-        return QStringLiteral("ZVK 図形ファイル（MS-DOS）");
-    case FormatKind::None:
-        break;
-    }
-    return {};
-}
-
-QString StatusText(FormatKind kind, std::size_t lines, const ParseOutcome& outcome, bool complete)
-{
-    QString text = QStringLiteral("%1: %2 行を抽出しました。").arg(KindDescription(kind)).arg(lines);
-    if (!outcome.Complete())
-        text += QStringLiteral(" ファイルを最後まで読めなかったため、読めたところまでを表示しています(%1)。")
-                    .arg(QString::fromStdString(DescribeStop(outcome)));
-    if (!complete)
-        text += QStringLiteral(" 表示できる文字数の上限に達したため、途中で打ち切りました。");
-    return text;
-}
-
-QString DescribeCharacters(const std::u32string& chars)
-{
-    QStringList names;
-    for (const char32_t c : chars) {
-        if (names.size() == kMostCharactersNamed) {
-            names += QStringLiteral("ほか %1 文字").arg(chars.size() - kMostCharactersNamed);
-            break;
-        }
-        const QString code = QStringLiteral("U+%1").arg(static_cast<uint>(c), 4, 16, QLatin1Char('0')).toUpper();
-        const bool printable = QChar::isPrint(c) && !QChar::isSurrogate(c);
-        names += printable ? QStringLiteral("「%1」(%2)").arg(QString::fromUcs4(&c, 1), code) : code;
-    }
-    return names.join(QStringLiteral("、"));
-}
-
 // Shows the wait cursor while an extraction keeps the window busy.
 class BusyCursor {
 public:
@@ -123,17 +93,57 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
+// The path of a local file URL as the file system's bytes. Qt decodes file
+// names as UTF-8 and replaces what is not; the URL still holds the bytes.
+QByteArray NativePath(const QUrl& url)
+{
+    if (!url.isLocalFile())
+        return {};
+    if (!url.host().isEmpty())
+        return QFile::encodeName(url.toLocalFile());
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+}
+
+// The file system's path for its bytes; Windows names files in UTF-16.
+std::filesystem::path FsPath(const QByteArray& nativePath)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(QFile::decodeName(nativePath).toStdWString());
+#else
+    return std::filesystem::path(nativePath.toStdString());
+#endif
+}
+
+bool IsFolder(const QByteArray& nativePath)
+{
+    std::error_code error;
+    return std::filesystem::is_directory(FsPath(nativePath), error);
+}
+
+// Lines written: every line ends with CR LF.
+std::size_t LineCount(const PaneBytes& content)
+{
+    std::size_t lines = 0;
+    for (std::size_t at = content.Bytes.find("\r\n"); at != std::string::npos; at = content.Bytes.find("\r\n", at + 2))
+        ++lines;
+    return lines;
+}
+
 }  // namespace
 
-QString SingleDroppedFile(const QMimeData* data)
+DroppedFiles FilesOfDrop(const QMimeData* data)
 {
+    DroppedFiles files;
     if (data == nullptr || !data->hasUrls())
-        return {};
-    const QList<QUrl> urls = data->urls();
-    if (urls.size() != 1 || !urls.front().isLocalFile())
-        return {};
-    const QString path = urls.front().toLocalFile();
-    return QFileInfo(path).isDir() ? QString() : path;
+        return files;
+    for (const QUrl& url : data->urls()) {
+        const QByteArray path = NativePath(url);
+        if (files.First.isEmpty() && !path.isEmpty() && !IsFolder(path))
+            files.First = path;
+        else
+            ++files.Others;
+    }
+    return files;
 }
 
 TForm1::TForm1(Dialogs& dialogs, std::size_t paneCharacterLimit, QWidget* parent)
@@ -159,11 +169,14 @@ void TForm1::CreateControls()
     Panel1 = new QFrame(this);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setFixedHeight(105);
+    // Nothing overlaps or is cut off down to this width: the save button
+    // keeps its place right of the first check box.
+    Panel1->setMinimumWidth(kButton2.right() + 1 + kMargin);
 
     Button1 = new QPushButton(QStringLiteral("ファイル名"), Panel1);
     Button1->setGeometry(8, 8, 89, 25);
     Edit1 = new QLineEdit(Panel1);
-    Edit1->setGeometry(104, 8, 441, 24);
+    Edit1->setGeometry(kEdit1);
     Edit1->setReadOnly(true);
     // Each box's caption says what that box does: the dimension texts for
     // the second, the block section for the third.
@@ -174,7 +187,7 @@ void TForm1::CreateControls()
     CheckBox3 = new QCheckBox(QStringLiteral("ブロック情報を含む　（※ZVC/ZVKの場合は無関係）"), Panel1);
     CheckBox3->setGeometry(104, 80, 417, 17);
     Button2 = new QPushButton(QStringLiteral("テキスト出力"), Panel1);
-    Button2->setGeometry(440, 32, 105, 25);
+    Button2->setGeometry(kButton2);
 
     Panel2 = new QLabel(QStringLiteral("文字抽出情報"), this);
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -186,13 +199,15 @@ void TForm1::CreateControls()
     RichEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setMinimumHeight(kPaneMinimumHeight);
     // Tab moves between the controls, as everywhere else in the window.
     RichEdit1->setTabChangesFocus(true);
     RichEdit1->viewport()->installEventFilter(this);
+    fill_ = new PaneFill(*RichEdit1, this);
+    connect(fill_, &PaneFill::Progress, this, &TForm1::ShowFillProgress);
+    connect(fill_, &PaneFill::Finished, this, &TForm1::FillFinished);
 
-    StatusLine = new QLabel(this);
-    StatusLine->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    StatusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Status = new StatusLine(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -200,7 +215,7 @@ void TForm1::CreateControls()
     layout->addWidget(Panel1);
     layout->addWidget(Panel2);
     layout->addWidget(RichEdit1, 1);
-    layout->addWidget(StatusLine);
+    layout->addWidget(Status);
 
     setTabOrder(Button1, Edit1);
     setTabOrder(Edit1, CheckBox1);
@@ -211,6 +226,22 @@ void TForm1::CreateControls()
 
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, &TForm1::Button1Click);
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, &TForm1::Button2Click);
+    Panel1->installEventFilter(this);
+}
+
+// The path field and the save button follow the window's width from their
+// designed places; narrower than designed, the field shrinks and the button
+// stays where it was designed.
+void TForm1::LayOutPanel1()
+{
+    const int frameWidth = frameGeometry().width() - geometry().width();
+    const int growth = Panel1->width() - (kOuterSize.width() - frameWidth);
+    const int buttonLeft = kButton2.left() + qMax(growth, 0);
+    const int right = qMin(kEdit1.right() + growth, buttonLeft + kButton2.width() - 1);
+    Edit1->setGeometry(kEdit1.left(), kEdit1.top(), right - kEdit1.left() + 1, kEdit1.height());
+    Button2->move(buttonLeft, kButton2.top());
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -229,6 +260,7 @@ void TForm1::FitOuterSize()
     const QSize frame = frameGeometry().size() - geometry().size();
     if (frame != QSize(0, 0))
         resize(kOuterSize - frame);
+    LayOutPanel1();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -243,12 +275,19 @@ void TForm1::FormShow()
     executableFolder_ = QCoreApplication::applicationDirPath() + QLatin1Char('/');
 }
 
-void TForm1::FormClose() { ClearReaders(readers_); }
+void TForm1::FormClose()
+{
+    fill_->Stop();
+    ClearReaders(readers_);
+}
+
+bool TForm1::Filling() const { return fill_->Running(); }
 
 void TForm1::Button1Click()
 {
     FileDialogSetup setup;
-    setup.Title = QStringLiteral("開く");
+    // Qt's own title for the dialog, in the language of its other texts.
+    setup.Title = QCoreApplication::translate("QFileDialog", "Open");
     setup.Filters = OpenFilters();
     const QString current = Edit1->text();
     if (current.isEmpty()) {
@@ -263,34 +302,75 @@ void TForm1::Button1Click()
         ClearReaders(readers_);
 }
 
-void TForm1::ExtractFile(const QString& path)
+void TForm1::ExtractFile(const QString& path, int othersNotOpened)
 {
+    ExtractNativeFile(QFile::encodeName(path), othersNotOpened);
+}
+
+void TForm1::ExtractNativeFile(const QByteArray& nativePath, int othersNotOpened)
+{
+    const QString path = QFile::decodeName(nativePath);
     Edit1->setText(path);
     Detection detection;
     {
         const BusyCursor busy;
-        detection = DetectAndParse(readers_, QFile::encodeName(path).toStdString());
+        detection = DetectAndParse(readers_, FsPath(nativePath));
     }
+    const QString others = othersNotOpened > 0 ? OthersNotOpenedText(othersNotOpened) : QString();
+    if (detection.Kind != FormatKind::None) {
+        ShowListing(path, detection, others);
+    } else {
+        // The pane keeps what it shows (the user may have typed into it);
+        // the status line says so, and a fill still running goes on.
+        const std::string extension = UpperExtension(FsPath(nativePath));
+        Status->SetText(NotListedText(NamePart(path), extension, detection, NamePart(listedPath_)) + others);
+        statusTaken_ = fill_->Running();
+    }
+    // After the status line, so that it already says why while the box is up.
     if (!detection.Warning.empty())
         dialogs_.ShowMessage(this, MessageKind::Warning, QString::fromUtf8(kWarningCaption), Utf8(detection.Warning));
-    if (detection.Kind != FormatKind::None)
-        ShowListing(detection);
     ClearReaders(readers_);
 }
 
-void TForm1::ShowListing(const Detection& detection)
+void TForm1::ShowListing(const QString& path, const Detection& detection, const QString& note)
 {
     PaneListing listing(paneCharacterLimit_);
     bool complete = false;
     {
         const BusyCursor busy;
         complete = ListFormat(detection.Kind, readers_, CurrentOptions(), listing);
-        listing.ShowIn(*RichEdit1);
     }
-    StatusLine->setText(StatusText(detection.Kind, listing.LineCount(), detection.Outcome, complete));
+    listedPath_ = path;
+    finalStatus_ = ListedText(NamePart(path), detection, listing.LineCount(), complete) + note;
+    statusTaken_ = false;
+    fill_->Start(listing.Take());
+    if (fill_->Running()) {
+        // The rest of the listing goes in from the event loop: the window
+        // answers meanwhile and shows that it is busy.
+        Button2->setEnabled(false);
+        setCursor(Qt::BusyCursor);
+        RichEdit1->viewport()->setCursor(Qt::BusyCursor);
+        ShowFillProgress();
+    }
     if (!complete)
         dialogs_.ShowMessage(this, MessageKind::Error, QString::fromUtf8(kApplicationTitle),
                              QString::fromUtf8(kPaneFullMessage));
+}
+
+void TForm1::ShowFillProgress()
+{
+    if (!statusTaken_)
+        Status->SetText(FillingText(NamePart(listedPath_), fill_->LinesShown(), fill_->LineCount()));
+}
+
+void TForm1::FillFinished()
+{
+    Button2->setEnabled(true);
+    unsetCursor();
+    RichEdit1->viewport()->setCursor(Qt::IBeamCursor);
+    if (!statusTaken_)
+        Status->SetText(finalStatus_);
+    statusTaken_ = false;
 }
 
 ListingOptions TForm1::CurrentOptions() const
@@ -304,30 +384,39 @@ ListingOptions TForm1::CurrentOptions() const
 
 void TForm1::Button2Click()
 {
-    const QString source = Edit1->text();
-    if (source.isEmpty()) {
+    if (Edit1->text().isEmpty()) {
         dialogs_.Beep();
         Button1->setFocus();
+        Status->SetText(NoFileToSaveText());
         return;
     }
+    if (fill_->Running()) {
+        dialogs_.Beep();
+        Status->SetText(StillFillingText());
+        statusTaken_ = true;
+        return;
+    }
+    // Characters that Shift-JIS lacks are found before the user is asked for
+    // a name.
+    const PaneBytes content = PaneContentBytes(*RichEdit1->document());
+    if (!content.Unencodable.empty()) {
+        dialogs_.ShowMessage(this, MessageKind::Warning, QString::fromUtf8(kWarningCaption),
+                             UnencodableText(content.Unencodable));
+        return;
+    }
+    // The proposal comes from the file whose listing the pane shows, not
+    // from a later file that could not be listed.
+    const QString source = listedPath_.isEmpty() ? Edit1->text() : listedPath_;
     FileDialogSetup setup;
-    setup.Title = QStringLiteral("名前を付けて保存");
+    setup.Title = QCoreApplication::translate("QFileDialog", "Save As");
     setup.Folder = FolderPart(source);
-    setup.ProposedName = QString::fromStdString(ProposedTextName(source.toStdString()).string());
+    setup.ProposedName = QString::fromStdU16String(ProposedTextName(source.toStdU16String()).u16string());
     setup.Filters = SaveFilters();
     setup.DefaultSuffix = QStringLiteral("txt");
     const std::optional<QString> target = dialogs_.ChooseFileToSave(this, setup);
     if (!target)
         return;
 
-    const PaneBytes content = PaneContentBytes(*RichEdit1->document());
-    if (!content.Unencodable.empty()) {
-        dialogs_.ShowMessage(this, MessageKind::Warning, QString::fromUtf8(kWarningCaption),
-                             QStringLiteral("次の文字は Shift-JIS にないため、保存できません。\n%1\n"
-                                            "これらの文字を書き換えてから、もう一度保存してください。")
-                                 .arg(DescribeCharacters(content.Unencodable)));
-        return;
-    }
     // The new file replaces an existing one only once it is complete, so a
     // failed save never destroys what the user chose to overwrite.
     QSaveFile file(*target);
@@ -335,10 +424,13 @@ void TForm1::Button2Click()
                        file.write(content.Bytes.data(), static_cast<qint64>(content.Bytes.size())) ==
                            static_cast<qint64>(content.Bytes.size()) &&
                        file.commit();
-    if (!saved)
+    if (!saved) {
         dialogs_.ShowMessage(this, MessageKind::Error, QString::fromUtf8(kApplicationTitle),
                              QStringLiteral("「%1」に保存できませんでした。\n%2")
                                  .arg(QDir::toNativeSeparators(*target), file.errorString()));
+        return;
+    }
+    Status->SetText(SavedText(QDir::toNativeSeparators(*target), LineCount(content)));
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) { (void)HandleFileDrag(event); }
@@ -349,6 +441,8 @@ void TForm1::dropEvent(QDropEvent* event) { (void)HandleFileDrag(event); }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == Panel1 && event->type() == QEvent::Resize)
+        LayOutPanel1();
     // Files dropped on the pane are extracted like files dropped anywhere
     // else on the window; dragging text inside the pane stays as it is.
     const QEvent::Type type = event->type();
@@ -362,8 +456,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 bool TForm1::HandleFileDrag(QEvent* event)
 {
     auto* drop = static_cast<QDropEvent*>(event);
-    const QString path = SingleDroppedFile(drop->mimeData());
-    if (path.isEmpty()) {
+    const DroppedFiles files = FilesOfDrop(drop->mimeData());
+    if (files.First.isEmpty()) {
         drop->ignore();
         return true;
     }
@@ -371,7 +465,7 @@ bool TForm1::HandleFileDrag(QEvent* event)
     if (event->type() == QEvent::Drop) {
         // Run after the drop has finished, so that the message boxes of the
         // extraction do not keep the dragging program waiting.
-        QTimer::singleShot(0, this, [this, path] { ExtractFile(path); });
+        QTimer::singleShot(0, this, [this, files] { ExtractNativeFile(files.First, files.Others); });
     }
     return true;
 }

@@ -4,12 +4,13 @@
 
 #include <cstddef>
 
+#include <QByteArray>
 #include <QString>
 #include <QWidget>
 
 #include "app/dialogs.h"
-#include "core/listing/extraction.h"
 #include "app/listingpane.h"
+#include "core/listing/extraction.h"
 
 class QCheckBox;
 class QFrame;
@@ -20,6 +21,9 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace vaveze {
+
+class PaneFill;
+class StatusLine;
 
 // Fixed texts of the window (UTF-8 in this source).
 inline constexpr char kApplicationTitle[] = "VAveze";
@@ -46,7 +50,7 @@ public:
     QPushButton* Button2;
     QLabel* Panel2;
     QPlainTextEdit* RichEdit1;
-    QLabel* StatusLine;  // what the last listing came from; outside the listing
+    StatusLine* Status;  // what the pane shows and what the last action did
 
     // Start-up: resets every reader and notes the executable's folder.
     void FormShow();
@@ -58,9 +62,15 @@ public:
     void Button2Click();
     // One extraction of a file chosen another way (dropped on the window,
     // named on the command line): everything after the file dialog.
-    void ExtractFile(const QString& path);
+    // `othersNotOpened` files came along and are mentioned as not opened.
+    void ExtractFile(const QString& path, int othersNotOpened = 0);
+    // The same for a path given as the file system's bytes, which need not
+    // be valid UTF-8 (names unpacked from Windows archives).
+    void ExtractNativeFile(const QByteArray& nativePath, int othersNotOpened = 0);
 
     [[nodiscard]] const QString& ExecutableFolder() const { return executableFolder_; }
+    // True while a big listing is still going into the pane.
+    [[nodiscard]] bool Filling() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -72,8 +82,11 @@ protected:
 
 private:
     void CreateControls();
+    void LayOutPanel1();
     [[nodiscard]] ListingOptions CurrentOptions() const;
-    void ShowListing(const Detection& detection);
+    void ShowListing(const QString& path, const Detection& detection, const QString& note);
+    void ShowFillProgress();
+    void FillFinished();
     [[nodiscard]] bool HandleFileDrag(QEvent* event);
     void FitOuterSize();
 
@@ -82,9 +95,19 @@ private:
     Readers readers_;
     QString executableFolder_;
     bool shown_ = false;
+    PaneFill* fill_ = nullptr;
+    QString listedPath_;  // the file whose listing the pane shows; empty before the first
+    QString finalStatus_;  // the status line's text once the fill is done
+    bool statusTaken_ = false;  // a later message replaced the fill's progress
 };
 
-// The one local file, not a folder, that a drag carries; empty otherwise.
-[[nodiscard]] QString SingleDroppedFile(const QMimeData* data);
+// The files a drag carries: the first local file that is not a folder, as
+// the file system's bytes (empty when there is none), and how many other
+// entries came with it.
+struct DroppedFiles {
+    QByteArray First;
+    int Others = 0;
+};
+[[nodiscard]] DroppedFiles FilesOfDrop(const QMimeData* data);
 
 }  // namespace vaveze

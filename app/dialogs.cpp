@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 
 namespace vaveze {
 namespace {
@@ -91,5 +93,15 @@ void QtDialogs::ShowMessage(QWidget* parent, MessageKind kind, const QString& ca
 }
 
 void QtDialogs::Beep() { QApplication::beep(); }
+
+bool InstallJapaneseQtTexts()
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translator))
+        return true;
+    delete translator;
+    return false;
+}
 
 }  // namespace vaveze

@@ -52,6 +52,11 @@ public:
     void Beep() override;
 };
 
+// Makes Qt's own texts (dialog labels and buttons, the overwrite question)
+// Japanese like the rest of the window, whatever the user's locale. False
+// when Qt's Japanese translation is not installed.
+bool InstallJapaneseQtTexts();
+
 // A filter as a Qt dialog takes it: the description, then the patterns with
 // every letter made to match either case ("*.zvw" becomes "*.[zZ][vV][wW]"),
 // and "*.*" as "*" so that it also shows files without an extension.

@@ -125,17 +125,28 @@ bool PaneListing::Append(std::string_view line)
 
 void PaneListing::ShowIn(QPlainTextEdit& pane)
 {
-    pane.setPlainText(text_);
-    QTextDocument* document = pane.document();
-    delete KeptLines::Of(*document);
-    if (!keptBytes_.empty()) {
-        auto* kept = new KeptLines(document);
-        for (auto& [number, bytes] : keptBytes_) {
-            document->findBlockByNumber(number).setUserData(new OriginalBytes(bytes));
-            kept->ByText[DecodeLine(bytes)].push_back({std::move(bytes)});
-        }
+    ShownListing listing = Take();
+    pane.setPlainText(listing.Text);
+    KeepOriginalBytes(*pane.document(), std::move(listing.Kept));
+}
+
+ShownListing PaneListing::Take()
+{
+    ShownListing listing{std::move(text_), lines_, std::move(keptBytes_)};
+    Clear();
+    return listing;
+}
+
+void KeepOriginalBytes(QTextDocument& document, KeptBytes kept)
+{
+    delete KeptLines::Of(document);
+    if (kept.empty())
+        return;
+    auto* lines = new KeptLines(&document);
+    for (auto& [number, bytes] : kept) {
+        document.findBlockByNumber(number).setUserData(new OriginalBytes(bytes));
+        lines->ByText[DecodeLine(bytes)].push_back({std::move(bytes)});
     }
-    keptBytes_.clear();
 }
 
 PaneBytes PaneContentBytes(const QTextDocument& document)

@@ -29,8 +29,20 @@ namespace vaveze {
 // Most characters the pane holds; a line end counts as one character.
 inline constexpr std::size_t kPaneCharacterLimit = 8'200'000;
 
-// Collects a listing for the pane. The pane is filled in one go afterwards:
-// appending line by line to a text document is far too slow for big files.
+// Lines whose shown text does not encode back to their bytes: line number,
+// original bytes.
+using KeptBytes = std::vector<std::pair<int, std::string>>;
+
+// A collected listing, ready to be put into the pane.
+struct ShownListing {
+    QString Text;  // the lines as shown, joined with '\n'
+    std::size_t Lines = 0;
+    KeptBytes Kept;
+};
+
+// Collects a listing for the pane. The pane is filled afterwards, in one go
+// or in slices (PaneFill): appending line by line to a text document is far
+// too slow for big files.
 class PaneListing final : public LineSink {
 public:
     explicit PaneListing(std::size_t characterLimit = kPaneCharacterLimit) : limit_(characterLimit) {}
@@ -42,17 +54,23 @@ public:
     [[nodiscard]] std::size_t LineCount() const { return lines_; }
     [[nodiscard]] std::size_t CharacterCount() const { return used_; }
 
-    // Replaces the pane's content with the collected lines; the pane's undo
-    // history starts afresh.
+    // Replaces the pane's content with the collected lines in one go; the
+    // pane's undo history starts afresh.
     void ShowIn(QPlainTextEdit& pane);
+    // Hands the collected lines over and starts afresh.
+    [[nodiscard]] ShownListing Take();
 
 private:
     std::size_t limit_;
     std::size_t used_ = 0;
     std::size_t lines_ = 0;
     QString text_;
-    std::vector<std::pair<int, std::string>> keptBytes_;  // line number, original bytes
+    KeptBytes keptBytes_;
 };
+
+// Gives the lines of `kept` their original bytes back, for saving; the
+// document must hold exactly the listing they came from.
+void KeepOriginalBytes(QTextDocument& document, KeptBytes kept);
 
 struct PaneBytes {
     std::string Bytes;          // every line followed by CR LF

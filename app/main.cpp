@@ -1,10 +1,8 @@
 // VAveze: lists every text of a Zv_cad drawing or symbol file.
 #include <QApplication>
-#include <QFileInfo>
-#include <QLibraryInfo>
-#include <QLocale>
+#include <QDir>
+#include <QFile>
 #include <QTimer>
-#include <QTranslator>
 
 #include "app/Unit1.h"
 
@@ -20,24 +18,21 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(VAVEZE_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("vaveze"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/vaveze/vaveze.png")));
-
-    // Qt's own texts (dialog buttons, the overwrite question) in the user's
-    // language when the translations are installed.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    vaveze::InstallJapaneseQtTexts();
 
     vaveze::QtDialogs dialogs;
     vaveze::TForm1 form(dialogs);
     form.show();
 
     // A file handed over by the desktop (opening a drawing with this
-    // program) is extracted as if it had been dropped on the window.
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() == 2 && QFileInfo(arguments.at(1)).isFile()) {
-        const QString path = QFileInfo(arguments.at(1)).absoluteFilePath();
-        QTimer::singleShot(0, &form, [&form, path] { form.ExtractFile(path); });
+    // program) is extracted as if it had been dropped on the window. The
+    // name is taken as bytes: it need not be valid UTF-8. (QApplication
+    // has taken its own options out of argv.)
+    if (argc == 2) {
+        QByteArray path(argv[1]);
+        if (!path.startsWith('/'))
+            path = QFile::encodeName(QDir::currentPath()) + '/' + path;
+        QTimer::singleShot(0, &form, [&form, path] { form.ExtractNativeFile(path); });
     }
     return QApplication::exec();
 }

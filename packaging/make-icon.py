@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws the program icon (32 x 32, 16 colours) and writes it as an indexed
-PNG and as an SVG of the same pixels. Run from this folder after changing the
-drawing; both outputs are kept in the repository."""
+PNG, as an SVG and as a Windows .ico of the same pixels. Run from this folder
+after changing the drawing; the outputs are kept in the repository."""
 import struct
 import zlib
 
@@ -95,6 +95,23 @@ def png():
             + chunk(b"IEND", b""))
 
 
+def ico():
+    """The same pixels as a 16-colour Windows icon (the Windows builds' .ico)."""
+    xor = b""
+    mask = b""
+    for row in reversed(px):  # bottom-up
+        indices = [0 if c == CLEAR else c for c in row]
+        xor += bytes((indices[x] << 4) | indices[x + 1] for x in range(0, SIZE, 2))
+        bits = 0
+        for c in row:
+            bits = (bits << 1) | (c == CLEAR)
+        mask += struct.pack(">I", bits)
+    palette = b"".join(bytes((b, g, r, 0)) for r, g, b in PALETTE)
+    header = struct.pack("<IiiHHIIiiII", 40, SIZE, 2 * SIZE, 1, 4, 0, len(xor) + len(mask), 0, 0, 16, 0)
+    image = header + palette + xor + mask
+    return struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", SIZE, SIZE, 16, 0, 1, 4, len(image), 22) + image
+
+
 def svg():
     out = ['<svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" viewBox="0 0 32 32" '
            'shape-rendering="crispEdges">']
@@ -118,5 +135,7 @@ if __name__ == "__main__":
         f.write(png())
     with open("vaveze.svg", "w") as f:
         f.write(svg())
+    with open("windows/vaveze.ico", "wb") as f:
+        f.write(ico())
     for row in px:
         print("".join(".0123456789ABC.EF"[0] if c == CLEAR else "0123456789ABCDEF"[c] for c in row))

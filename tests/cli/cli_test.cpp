@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,7 +54,7 @@ protected:
         return path.string();
     }
 
-    Outcome Execute(std::vector<std::string> args)
+    Outcome Execute(std::vector<std::string> args, std::vector<std::string> env = {})
     {
         args.insert(args.begin(), VAVEZE_LIST_PATH);
         std::vector<char*> argv;
@@ -69,7 +70,13 @@ protected:
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_t pid = 0;
         Outcome run;
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        std::vector<char*> envp;
+        for (char** e = environ; *e != nullptr; ++e)
+            envp.push_back(*e);
+        for (auto& e : env)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
             int wstatus = 0;
             ::waitpid(pid, &wstatus, 0);
             run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
@@ -86,11 +93,15 @@ protected:
 
 TEST_F(CliTest, UsageErrors)
 {
-    for (const auto& args : std::vector<std::vector<std::string>>{{}, {"--bogus", "x.zvw"}, {"a.zvw", "b.zvw"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {}, {"--bogus", "x.zvw"}, {"-j", "0", "x.zvw"}, {"--output-dir", "d", "x.zvw"}, {"x.zvw", "-j"}}) {
         const Outcome run = Execute(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.out.empty());
+        // The problem, one line of usage and where to look further.
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 3) << run.err;
         EXPECT_NE(run.err.find("Usage:"), std::string::npos);
+        EXPECT_NE(run.err.find("--help"), std::string::npos);
     }
     const Outcome help = Execute({"--help"});
     EXPECT_EQ(help.status, 0);
@@ -110,11 +121,12 @@ TEST_F(CliTest, UnrecognisedFilesWriteNothingToStandardOutput)
     const Outcome wrongZvw = Execute({Write("wrong.zvw", "not a drawing")});
     EXPECT_EQ(wrongZvw.status, 1);
     EXPECT_TRUE(wrongZvw.out.empty());
-    EXPECT_EQ(wrongZvw.err, "このファイルは、Zv_cad for Windows(Ver2.20～)図面ファイルではありません。\n");
+    EXPECT_EQ(wrongZvw.err, "vaveze-list: " + (dir_ / "wrong.zvw").string() +
+                                ": このファイルは、Zv_cad for Windows(Ver2.20～)図面ファイルではありません。\n");
 
     const Outcome wrongZvs = Execute({Write("wrong.zvs", "not a symbol")});
     EXPECT_EQ(wrongZvs.status, 1);
-    EXPECT_EQ(wrongZvs.err, "このファイルは、Zv_cad for Windows 図形ファイルではありません。\n");
+    EXPECT_NE(wrongZvs.err.find(": このファイルは、Zv_cad for Windows 図形ファイルではありません。\n"), std::string::npos);
 
     for (const char* name : {"wrong.zvc", "wrong.zvk", "plan.txt", "noext"}) {
         const Outcome run = Execute({Write(name, "ZvwData.")});
@@ -153,13 +165,13 @@ TEST_F(CliTest, SaveWritesBesideEachSourceAndReportsTheWorstStatus)
     // An existing listing is replaced.
     Write("plan.old.txt", "previous contents");
     const Outcome run = Execute({"--save", "--header", a, b, c});
-    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.status, 1);  // not recognised outweighs listed in part
     EXPECT_TRUE(run.out.empty());
     EXPECT_EQ(Slurp(dir_ / "plan.old.txt"), std::string(kHeadingHeader) + "\r\n" + heading_);
     EXPECT_EQ(Slurp(dir_ / "sym.txt"), std::string(kHeadingHeader) + "\r\n" + heading_);
     EXPECT_FALSE(fs::exists(dir_ / "plan.txt"));  // not recognised: nothing written
-    // One report line per file.
-    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 3);
+    // One report line per file, then the summary.
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 4);
 }
 
 TEST_F(CliTest, SaveIntoAnUnwritableFolderKeepsTheExistingFile)
@@ -269,6 +281,111 @@ TEST_F(CliTest, ListsEveryFormatAndItsBackups)
     }
     for (const char* ext : {".zvk", ".Bk2"})
         EXPECT_EQ(Execute({Write(std::string("k") + ext, zvkBytes)}).out, CrLf({t, "K1"}));
+}
+
+// A tree as archives hold them: nested folders, a drawing and its backup,
+// a symbol file in upper case, a drawing cut off, other files, a FIFO and a
+// link back up the tree. Returns the lines -r --utf8 lists, in walk order.
+std::string MakeTree(const fs::path& root, const std::string& drawing)
+{
+    fs::create_directories(root / "a" / "B");
+    const auto put = [&](const fs::path& rel, std::string_view bytes) {
+        std::ofstream(root / rel, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    };
+    put("a/plan.zvw", drawing);
+    put("a/plan.bak", drawing);
+    put("a/B/sym.ZVK", std::string(kZvkMagic));
+    put("a/notes.txt", "not a drawing");
+    put("cut.zvw", std::string(kZvwMagic) + "\xDC");
+    ::mkfifo((root / "a" / "pipe.zvw").c_str(), 0644);
+    fs::create_directory_symlink("..", root / "a" / "loop");
+    const std::string r = root.string() + "/";
+    return r + "a/B/sym.ZVK:■文字情報\n" + r + "a/plan.bak:■文字情報\n" + r + "a/plan.bak:T1\n" + r + "a/plan.bak:T2\n" +
+           r + "a/plan.zvw:■文字情報\n" + r + "a/plan.zvw:T1\n" + r + "a/plan.zvw:T2\n" + r + "cut.zvw:■文字情報\n";
+}
+
+TEST_F(CliTest, RecursiveListingInWalkOrderWithPathsAndTheSameBytesOnAnyNumberOfJobs)
+{
+    const fs::path root = dir_ / "tree";
+    const std::string expected = MakeTree(root, WorkedExampleDrawing(420));
+    const Outcome run = Execute({"-r", "--utf8", root.string() + "/"});
+    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(run.status, 1);  // the FIFO, not recognised, outweighs the files cut off
+    EXPECT_NE(run.err.find(root.string() + "/a/pipe.zvw: is not a regular file"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(root.string() + "/cut.zvw: the file ends at byte 9 inside a file header, what was read is listed"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("vaveze-list: 5 files: 2 complete, 2 partial, 1 not recognised, 0 failed to write\n"),
+              std::string::npos) << run.err;
+
+    const Outcome one = Execute({"-r", "-j", "1", root.string()});
+    const Outcome four = Execute({"-r", "-j4", root.string()});
+    EXPECT_EQ(one.out, four.out);
+    EXPECT_EQ(one.err, four.err);
+    EXPECT_NE(one.out.find(root.string() + "/a/plan.zvw:T1\r\n"), std::string::npos);
+    EXPECT_EQ(Execute({"-r", "-h", "-j3", "--utf8", root.string()}).out,
+              "■文字情報\n■文字情報\nT1\nT2\n■文字情報\nT1\nT2\n■文字情報\n");
+
+    // A single file gets its path only when asked; in Shift-JIS a character
+    // code page 932 lacks becomes "?".
+    fs::create_directories(dir_ / "図😀");
+    const std::string plan = (dir_ / "図😀" / "p.zvw").string();
+    fs::copy_file(root / "a" / "plan.zvw", plan);
+    EXPECT_EQ(Execute({plan}).out, CrLf({std::string(kHeadingText), "T1", "T2"}));
+    EXPECT_EQ(Execute({"-H", plan}).out.substr(0, dir_.string().size() + 13),
+              dir_.string() + "/\x90\x7D?/p.zvw:\x81\xA1");
+}
+
+TEST_F(CliTest, SaveUnderAnOutputFolderSettlesNamesAndLeavesSourcesAlone)
+{
+    const fs::path root = dir_ / "tree";
+    (void)MakeTree(root, WorkedExampleDrawing(420));
+    const std::string single = Write("single.zvs", "ZvsData");
+    const Outcome run = Execute({"--save", "-r", "--output-dir", (dir_ / "out").string(), root.string(), single});
+    EXPECT_EQ(run.status, 1);
+    const std::string listing = CrLf({std::string(kHeadingText), "T1", "T2"});
+    EXPECT_EQ(Slurp(dir_ / "out" / "a" / "plan.txt"), listing);
+    EXPECT_EQ(Slurp(dir_ / "out" / "a" / "plan.bak.txt"), listing);  // plan.txt went to the drawing
+    EXPECT_EQ(Slurp(dir_ / "out" / "a" / "B" / "sym.txt"), heading_);
+    EXPECT_EQ(Slurp(dir_ / "out" / "cut.txt"), heading_);
+    EXPECT_TRUE(fs::exists(dir_ / "out" / "single.txt"));
+    EXPECT_FALSE(fs::exists(root / "a" / "plan.txt"));
+    EXPECT_NE(run.err.find("plan.bak: listed in " + (dir_ / "out" / "a" / "plan.bak.txt").string() +
+                           " (3 lines); " + (dir_ / "out" / "a" / "plan.txt").string() + " is taken"),
+              std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("cut.txt (1 line); the file ends at byte 9"), std::string::npos) << run.err;
+
+    // Beside the sources, a backup never replaces its drawing's listing
+    // either, whatever order they come in; -q keeps only the problems.
+    const Outcome quiet = Execute({"--save", "-q", (root / "a" / "plan.bak").string(), (root / "a" / "plan.zvw").string()});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_TRUE(fs::exists(root / "a" / "plan.txt") && fs::exists(root / "a" / "plan.bak.txt"));
+    EXPECT_EQ(quiet.err, "vaveze-list: 2 files: 2 complete, 0 partial, 0 not recognised, 0 failed to write\n");
+}
+
+TEST_F(CliTest, BatchStatusBySeverityAndMessagesInJapanese)
+{
+    const std::string cut = Write("cut.zvw", std::string(kZvwMagic) + "\xDC");
+    const std::string missing = (dir_ / "missing.zvw").string();
+    const std::string folder = dir_.string();
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+    };
+    for (const Case& c : std::vector<Case>{{{cut, missing}, 1},
+                                           {{missing, cut}, 1},
+                                           {{cut, cut}, 3},
+                                           {{"--save", "--output-dir", cut, cut, missing}, 4}}) {
+        EXPECT_EQ(Execute(c.args).status, c.status) << c.args.back();
+    }
+
+    const std::vector<std::string> ja = {"LANGUAGE=ja", "LC_ALL=C.UTF-8"};
+    const Outcome run = Execute({missing, folder, cut}, ja);
+    EXPECT_NE(run.err.find("vaveze-list: " + missing + ": ファイルがありません\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("vaveze-list: " + folder + ": フォルダーです\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(cut + ": ファイルが 9 バイト目、ファイルヘッダの途中で終わっています。"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("3 ファイル: 完全 0、一部のみ 1、認識できず 2"), std::string::npos) << run.err;
+    EXPECT_NE(Execute({"--bogus"}, ja).err.find("使い方: vaveze-list"), std::string::npos);
+    EXPECT_NE(Execute({"--bogus"}, {"LC_ALL=C"}).err.find("Usage: vaveze-list"), std::string::npos);
 }
 
 }  // namespace

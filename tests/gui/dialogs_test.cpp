@@ -126,5 +126,23 @@ TEST(QtDialogs, MessageBoxHasTheKindCaptionTextAndOneOkButton)
     }
 }
 
+// Qt's own texts of the dialogs are Japanese whatever the locale.
+TEST(QtDialogs, QtsOwnTextsAreJapanese)
+{
+    ASSERT_TRUE(InstallJapaneseQtTexts());
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("開く"));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Save As"), QStringLiteral("名前を付けて保存"));
+    QTemporaryDir dir;
+    WhenOpen<QFileDialog>([](QFileDialog& d) {
+        QStringList texts;
+        for (const QAbstractButton* button : d.findChildren<QAbstractButton*>())
+            texts += button->text();
+        EXPECT_TRUE(texts.contains(QStringLiteral("キャンセル"))) << texts.join(QLatin1Char('|')).toStdString();
+        EXPECT_FALSE(texts.contains(QStringLiteral("Cancel")));
+        d.reject();
+    });
+    (void)QtDialogs().ChooseFileToSave(nullptr, MakeSetup(dir.path(), {}));
+}
+
 }  // namespace
 }  // namespace vaveze

@@ -209,4 +209,43 @@ TEST_F(EndToEndTest, ListsAFileNamedOnTheCommandLine)
     EXPECT_EQ(QByteArray::fromStdString(vaveze::testing::ReadFile(saved)), ListingOf(sample));
 }
 
+// After a file that is not a drawing, the warning box comes up and saving
+// proposes the name of the file whose listing the pane still shows. The
+// dialogs' titles are Qt's own Japanese texts: the locale here is C.
+TEST_F(EndToEndTest, AFailedOpenKeepsTheListingAndTheNameItIsSavedUnder)
+{
+    const QString sample = dir_.filePath(QStringLiteral("plan.zvw"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VAVEZE_SAMPLES_DIR "/plan.zvw"), sample));
+    const QString fake = dir_.filePath(QStringLiteral("fake.zvw"));
+    vaveze::testing::WriteFile(fake, "not a drawing");
+
+    program_.setProcessEnvironment(env_);
+    program_.start(QStringLiteral(VAVEZE_GUI_PATH), {sample});
+    ASSERT_TRUE(program_.waitForStarted(kPatienceMs));
+    const QString window = WaitForWindow(QStringLiteral("VAveze Ver.1.01"));
+    ASSERT_FALSE(window.isEmpty()) << "the window did not appear";
+
+    const QString open = ClickForDialog(window, 50, 20, QStringLiteral("開く"));
+    ASSERT_FALSE(open.isEmpty()) << "the open dialog did not appear in Japanese";
+    ASSERT_TRUE(WaitForFocus(open));
+    TypePathAndEnter(fake);
+    const QString warning = WaitForWindow(QStringLiteral("警告"));
+    ASSERT_FALSE(warning.isEmpty()) << "no warning for a file that is not a drawing";
+    ASSERT_TRUE(WaitForFocus(warning));
+    Xdo({QStringLiteral("key"), QStringLiteral("Return")});
+
+    const QString save = ClickForDialog(window, 490, 44, QStringLiteral("名前を付けて保存"));
+    ASSERT_FALSE(save.isEmpty()) << "the save dialog did not appear in Japanese";
+    ASSERT_TRUE(WaitForFocus(save));
+    Xdo({QStringLiteral("key"), QStringLiteral("Return")});  // the proposed name
+
+    const QString saved = dir_.filePath(QStringLiteral("plan.txt"));
+    const QDeadlineTimer written(kPatienceMs);
+    while (!QFileInfo::exists(saved) && !written.hasExpired())
+        QThread::msleep(100);
+    ASSERT_TRUE(QFileInfo::exists(saved)) << "the listing was not saved under the listed file's name";
+    EXPECT_FALSE(QFileInfo::exists(dir_.filePath(QStringLiteral("fake.txt"))));
+    EXPECT_EQ(QByteArray::fromStdString(vaveze::testing::ReadFile(saved)), ListingOf(sample));
+}
+
 }  // namespace

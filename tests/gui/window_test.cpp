@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <fstream>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -22,11 +23,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QUrl>
 
+#include "app/statusline.h"
 #include "core/text/cp932.h"
 #include "scripted_dialogs.h"
 #include "testfiles.h"
@@ -135,7 +138,7 @@ TEST_F(WindowTest, StartsAsDesigned)
     EXPECT_EQ(f.RichEdit1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_EQ(f.RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_TRUE(Pane().isEmpty());
-    EXPECT_GT(f.StatusLine->geometry().top(), f.RichEdit1->geometry().bottom());
+    EXPECT_GT(f.Status->geometry().top(), f.RichEdit1->geometry().bottom());
 
     // One fixed-pitch Japanese font, 16 pixels high, for every control.
     const QFontInfo font(f.RichEdit1->font());
@@ -189,12 +192,12 @@ TEST_F(WindowTest, CancellingChangesNothing)
     const QString path = Write(QStringLiteral("a.zvk"), MakeZvk({"one"}));
     Open(path);
     const QString pane = Pane();
-    const QString status = form_->StatusLine->text();
+    const QString status = form_->Status->Text();
     dialogs_.OpenAnswers.push_back(std::nullopt);
     form_->Button1Click();
     EXPECT_EQ(form_->Edit1->text(), path);
     EXPECT_EQ(Pane(), pane);
-    EXPECT_EQ(form_->StatusLine->text(), status);
+    EXPECT_EQ(form_->Status->Text(), status);
     EXPECT_TRUE(dialogs_.Messages.empty());
 }
 
@@ -237,11 +240,12 @@ TEST_P(DecisionTest, RecognisesByExtensionThenMagic)
     EXPECT_EQ(form_->Edit1->text(), path);
     if (row.Expected == Outcome::Listed) {
         EXPECT_EQ(Pane(), Shown(CoreLines(path)));
-        EXPECT_TRUE(form_->StatusLine->text().startsWith(QString::fromUtf8(row.Kind)))
-            << form_->StatusLine->text().toStdString();
+        EXPECT_TRUE(form_->Status->Text().startsWith(QString::fromUtf8(row.Kind)))
+            << form_->Status->Text().toStdString();
     } else {
         EXPECT_EQ(Pane(), kEarlierListing);
-        EXPECT_TRUE(form_->StatusLine->text().isEmpty());
+        EXPECT_TRUE(form_->Status->Text().startsWith(QStringLiteral("「%1」は抽出できませんでした").arg(row.Name)))
+            << form_->Status->Text().toStdString();
     }
     if (row.Expected == Outcome::ZvwWarning || row.Expected == Outcome::ZvsWarning) {
         ASSERT_EQ(dialogs_.Messages.size(), 1U);
@@ -292,7 +296,7 @@ TEST_F(WindowTest, AFileThatIsGoneIsPassedOverSilently)
 TEST_F(WindowTest, StatusLineTellsWhatWasListedAndWhetherTheFileWasReadToItsEnd)
 {
     Open(Write(QStringLiteral("whole.zvk"), MakeZvk({"a", "b"})));
-    const QString whole = form_->StatusLine->text();
+    const QString whole = form_->Status->Text();
     EXPECT_TRUE(whole.contains(QStringLiteral("ZVK"))) << whole.toStdString();
     EXPECT_TRUE(whole.contains(QStringLiteral(" 3 行"))) << whole.toStdString();
     EXPECT_FALSE(whole.contains(QStringLiteral("最後まで読めなかった"))) << whole.toStdString();
@@ -300,12 +304,46 @@ TEST_F(WindowTest, StatusLineTellsWhatWasListedAndWhetherTheFileWasReadToItsEnd)
     std::string cut = MakeZvk({"a", "b"});
     cut.pop_back();  // the string pool ends early
     Open(Write(QStringLiteral("cut.zvk"), cut));
-    const QString partial = form_->StatusLine->text();
+    const QString partial = form_->Status->Text();
     EXPECT_TRUE(partial.contains(QStringLiteral("最後まで読めなかった"))) << partial.toStdString();
 
-    // Not recognised: the status still describes the listing in the pane.
-    Open(Write(QStringLiteral("other.zvk"), "nothing"));
-    EXPECT_EQ(form_->StatusLine->text(), partial);
+    EXPECT_TRUE(partial.contains(QStringLiteral("ファイルが %1 バイトで途切れています").arg(cut.size())))
+        << partial.toStdString();
+}
+
+// A file that cannot be listed leaves the pane as it is; the status line says
+// which file, why, and which file the pane still shows.
+TEST_F(WindowTest, AFailedOpenSaysWhyAndKeepsTheEarlierListing)
+{
+    const QString listed = Write(QStringLiteral("first.zvk"), MakeZvk({"kept"}));
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("folder.zvw")));
+    const QString locked = Write(QStringLiteral("locked.zvk"), MakeZvk({"x"}));
+    QFile::setPermissions(locked, {});
+    const bool permissionsBind = ::access(QFile::encodeName(locked).constData(), R_OK) != 0;
+    const std::pair<QString, QString> rows[] = {
+        {dir_.filePath(QStringLiteral("gone.zvw")), "ファイルが見つかりません"},
+        {dir_.filePath(QStringLiteral("folder.zvw")), "フォルダーです"},
+        {Write(QStringLiteral("empty.zvc"), ""), "空のファイルです"},
+        {Write(QStringLiteral("fake.zvw"), "text"), "ZVW 図面ファイルではありません"},
+        {Write(QStringLiteral("fake.zvk"), "text"), "ZVK 図形ファイル（MS-DOS）ではありません"},
+        {Write(QStringLiteral("plan.bak"), "text"), "Zv_cad のどの形式のファイルでもありません"},
+        {Write(QStringLiteral("plan.txt"), "text"), "拡張子「.txt」の形式には対応していません"},
+        {permissionsBind ? locked : QString(), "読み取りの権限がありません: "},
+    };
+    Open(listed);
+    const QString pane = Pane();
+    for (const auto& [path, reason] : rows) {
+        if (path.isEmpty())
+            continue;
+        Open(path);
+        const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+        const QString status = form_->Status->Text();
+        EXPECT_TRUE(status.startsWith(QStringLiteral("「%1」は抽出できませんでした（%2").arg(name, reason)) &&
+                    status.endsWith(QStringLiteral("表示は「first.zvk」のままです。")))
+            << status.toStdString();
+        EXPECT_EQ(Pane(), pane);
+    }
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 TEST_F(WindowTest, OptionsAreReadWhenTheListingIsBuilt)
@@ -362,13 +400,12 @@ TEST_F(WindowTest, EditedLinesAreEncodedAndTheOthersKeepTheirBytes)
     EXPECT_EQ(ReadFile(saved), lines[0] + "\r\n\xED\x40 one\r\ntwo\x8A\xBF\r\n\xED\x40 three\r\n\xB1\x87\x40\r\n");
 }
 
-TEST_F(WindowTest, TextThatShiftJisCannotHoldIsNotSaved)
+TEST_F(WindowTest, TextThatShiftJisCannotHoldIsFoundBeforeTheSaveDialog)
 {
     Open(Write(QStringLiteral("plan.zvk"), MakeZvk({"text"})));
     form_->RichEdit1->appendPlainText(QStringLiteral("\U0001F600 and \u00E9"));
-    const QString saved = Write(QStringLiteral("plan.txt"), "kept");
-    Save(saved);
-    EXPECT_EQ(ReadFile(saved), "kept");
+    form_->Button2Click();
+    EXPECT_TRUE(dialogs_.SaveSetups.empty());
     ASSERT_EQ(dialogs_.Messages.size(), 1U);
     EXPECT_EQ(dialogs_.Messages[0].Kind, MessageKind::Warning);
     EXPECT_EQ(dialogs_.Messages[0].Caption, QStringLiteral("警告"));
@@ -376,13 +413,63 @@ TEST_F(WindowTest, TextThatShiftJisCannotHoldIsNotSaved)
     EXPECT_TRUE(dialogs_.Messages[0].Text.contains(QStringLiteral("「\u00E9」(U+00E9)")));
 }
 
-TEST_F(WindowTest, SavingBeforeAnyFileWasChosenBeepsAndFocusesTheFileButton)
+TEST_F(WindowTest, SavingBeforeAnyFileWasChosenBeepsFocusesTheFileButtonAndSaysWhy)
 {
     form_->Button2->setFocus();
     form_->Button2Click();
     EXPECT_EQ(dialogs_.Beeps, 1);
     EXPECT_TRUE(dialogs_.SaveSetups.empty());
     EXPECT_EQ(form_->focusWidget(), form_->Button1);
+    EXPECT_TRUE(form_->Status->Text().contains(QStringLiteral("保存しませんでした")));
+}
+
+TEST_F(WindowTest, CtrlOOpensAndCtrlSSaves)
+{
+    form_->Edit1->setText(dir_.filePath(QStringLiteral("plan.zvw")));
+    dialogs_.OpenAnswers.push_back(std::nullopt);
+    dialogs_.SaveAnswers.push_back(std::nullopt);
+    for (QShortcut* shortcut : form_->findChildren<QShortcut*>())
+        if (shortcut->key() == QKeySequence(QStringLiteral("Ctrl+O")) ||
+            shortcut->key() == QKeySequence(QStringLiteral("Ctrl+S")))
+            emit shortcut->activated();
+    EXPECT_EQ(dialogs_.OpenSetups.size(), 1U);
+    EXPECT_EQ(dialogs_.SaveSetups.size(), 1U);
+}
+
+TEST_F(WindowTest, FollowsTheWindowsWidthAndStopsAtASizeWhereNothingOverlaps)
+{
+    TForm1& f = *form_;
+    QApplication::processEvents();
+    const QRect edit = f.Edit1->geometry();
+    const QRect save = f.Button2->geometry();
+    f.resize(f.width() + 200, f.height() + 100);
+    QApplication::processEvents();
+    const int width = f.width();
+    EXPECT_EQ(f.Edit1->geometry(), edit.adjusted(0, 0, 200, 0));
+    EXPECT_EQ(f.Button2->geometry(), save.translated(200, 0));
+    EXPECT_EQ(f.RichEdit1->width(), f.width());
+
+    // A long status is shortened and never widens the window.
+    const QString longText = QStringLiteral("長い状態表示").repeated(100);
+    f.Status->SetText(longText);
+    QApplication::processEvents();
+    EXPECT_EQ(f.width(), width);
+    EXPECT_TRUE(f.Status->IsElided());
+    EXPECT_EQ(f.Status->toolTip(), longText);
+
+    f.resize(1, 1);
+    QApplication::processEvents();
+    EXPECT_EQ(f.size(), f.minimumSize());
+    const QList<QWidget*> controls = f.Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* a : controls) {
+        EXPECT_TRUE(f.Panel1->rect().contains(a->geometry())) << a->metaObject()->className();
+        for (QWidget* b : controls)
+            EXPECT_TRUE(a == b || !a->geometry().intersects(b->geometry()))
+                << a->metaObject()->className() << " " << b->metaObject()->className();
+    }
+    EXPECT_GT(f.Button2->geometry().left(), f.CheckBox1->geometry().right());
+    EXPECT_GE(f.RichEdit1->height(), 96);
+    EXPECT_LE(f.Status->geometry().bottom(), f.height());
 }
 
 struct Proposal {
@@ -419,16 +506,18 @@ TEST_F(WindowTest, AnEmptyPaneSavesAnEmptyFile)
     EXPECT_EQ(ReadFile(saved), "");
 }
 
-TEST_F(WindowTest, AfterAnUnrecognisedFileSavingKeepsTheEarlierListing)
+// The proposal follows the listing in the pane, not a later file that could
+// not be listed; after saving, the status line names the file and its lines.
+TEST_F(WindowTest, AfterAnUnrecognisedFileSavingProposesTheListedFile)
 {
     const QString listed = Write(QStringLiteral("first.zvk"), MakeZvk({"kept"}));
     Open(listed);
     Open(Write(QStringLiteral("second.zvw"), "not a drawing"));
-    ASSERT_EQ(dialogs_.SaveAnswers.size(), 0U);
-    dialogs_.SaveAnswers.push_back(dir_.filePath(QStringLiteral("second.txt")));
-    form_->Button2Click();
-    EXPECT_EQ(dialogs_.SaveSetups[0].ProposedName, QStringLiteral("second.txt"));
-    EXPECT_EQ(ReadFile(dir_.filePath(QStringLiteral("second.txt"))), CoreListing(listed));
+    const QString saved = dir_.filePath(QStringLiteral("first.txt"));
+    Save(saved);
+    EXPECT_EQ(dialogs_.SaveSetups[0].ProposedName, QStringLiteral("first.txt"));
+    EXPECT_EQ(ReadFile(saved), CoreListing(listed));
+    EXPECT_EQ(form_->Status->Text(), QStringLiteral("「%1」に 2 行を保存しました。").arg(saved));
 }
 
 TEST_F(WindowTest, AFailedSaveIsReportedAndLeavesNoFile)
@@ -501,7 +590,7 @@ TEST_F(WindowTest, AFullPaneStopsTheListingWithAnErrorAndKeepsTheLinesBefore)
     EXPECT_EQ(dialogs_.Messages[0].Kind, MessageKind::Error);
     EXPECT_EQ(dialogs_.Messages[0].Caption, QStringLiteral("VAveze"));
     EXPECT_EQ(dialogs_.Messages[0].Text, QStringLiteral("RichEdit での行の挿入エラー."));
-    EXPECT_TRUE(form_->StatusLine->text().contains(QStringLiteral("上限"))) << form_->StatusLine->text().toStdString();
+    EXPECT_TRUE(form_->Status->Text().contains(QStringLiteral("上限"))) << form_->Status->Text().toStdString();
 
     // The next file is listed from an empty pane again.
     Open(Write(QStringLiteral("few.zvk"), MakeZvk({"ok"})));
@@ -578,17 +667,58 @@ TEST_F(WindowTest, DroppingOneFileExtractsIt)
     EXPECT_EQ(dialogs_.Messages[0].Caption, QStringLiteral("警告"));
 }
 
-TEST_F(WindowTest, DroppingSeveralFilesOrAFolderDoesNothing)
+// A big listing goes into the pane from the event loop: the first lines at
+// once, saving refused (with a word) until the rest is in, and closing the
+// window stops the fill.
+TEST_F(WindowTest, ABigListingFillsThePaneInSlicesAndSavesWhole)
 {
-    const QString a = Write(QStringLiteral("a.zvk"), MakeZvk({"a"}));
+    const QString path = Write(QStringLiteral("big.zvk"), MakeZvk(std::vector<std::string>(20'000, "x")));
+    Open(path);
+    ASSERT_TRUE(form_->Filling());
+    EXPECT_GT(form_->RichEdit1->document()->blockCount(), 100);
+    EXPECT_TRUE(form_->RichEdit1->isReadOnly());
+    EXPECT_FALSE(form_->Button2->isEnabled());
+    EXPECT_TRUE(form_->Status->Text().contains(QStringLiteral("表示しています"))) << form_->Status->Text().toStdString();
+    form_->Button2Click();
+    EXPECT_EQ(dialogs_.Beeps, 1);
+    EXPECT_TRUE(form_->Status->Text().contains(QStringLiteral("表示の途中")));
+
+    while (form_->Filling())
+        QApplication::processEvents();
+    EXPECT_EQ(Pane(), Shown(CoreLines(path)));
+    EXPECT_FALSE(form_->RichEdit1->isReadOnly());
+    EXPECT_FALSE(form_->RichEdit1->document()->isUndoAvailable());
+    const QString saved = dir_.filePath(QStringLiteral("big.txt"));
+    Save(saved);
+    EXPECT_EQ(ReadFile(saved), CoreListing(path));
+
+    Open(path);
+    ASSERT_TRUE(form_->Filling());
+    form_->close();
+    EXPECT_FALSE(form_->Filling());
+    QApplication::processEvents();
+}
+
+// Of several files the first is listed and the others are named as not
+// opened; a name that is not UTF-8 is reached by its bytes.
+TEST_F(WindowTest, DroppingSeveralFilesListsTheFirstAndSaysSo)
+{
+    const QByteArray shiftJisName = QFile::encodeName(dir_.path()) + "/\x90\x7D\x96\xCA.zvk";  // 図面
+    {
+        std::ofstream out(shiftJisName.toStdString(), std::ios::binary);
+        out << MakeZvk({"sjis"});
+    }
+    const QUrl sjisUrl = QUrl::fromEncoded("file://" + shiftJisName.toPercentEncoding("/"));
     const QString b = Write(QStringLiteral("b.zvk"), MakeZvk({"b"}));
+    ASSERT_TRUE(DragAndDrop(form_.get(), {sjisUrl, QUrl::fromLocalFile(b), QUrl::fromLocalFile(dir_.path())}));
+    EXPECT_TRUE(Pane().endsWith(QStringLiteral("sjis"))) << Pane().toStdString();
+    EXPECT_TRUE(form_->Status->Text().contains(QStringLiteral("ほかの 2 個は開いていません"))) << form_->Status->Text().toStdString();
+
     form_->RichEdit1->setPlainText(kEarlierListing);
     for (QWidget* target : {static_cast<QWidget*>(form_.get()), form_->RichEdit1->viewport()}) {
-        EXPECT_FALSE(DragAndDrop(target, {QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)}));
         EXPECT_FALSE(DragAndDrop(target, {QUrl::fromLocalFile(dir_.path())}));
         EXPECT_FALSE(DragAndDrop(target, {QUrl(QStringLiteral("https://example.com/a.zvk"))}));
     }
-    EXPECT_TRUE(form_->Edit1->text().isEmpty());
     EXPECT_EQ(Pane(), kEarlierListing);
 }
 

@@ -1,0 +1,41 @@
+// One file of a run: read and parse it, then list it to standard output or
+// save its listing, and say what happened.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "cli/naming.h"
+#include "cli/progress.h"
+#include "cli/walk.h"
+#include "core/listing/extraction.h"
+
+namespace vaveze::cli {
+
+struct RunSettings {
+    ListingOptions Listing;
+    bool Utf8 = false;
+    bool PathPrefix = false;  // each line starts with "path:"
+    bool Quiet = false;       // no line per saved file
+};
+
+// What the parallel part of a file's work leaves for its turn to write.
+struct Prepared {
+    std::unique_ptr<Readers> Tables;  // held until listed to standard output
+    FormatKind Kind = FormatKind::None;
+    int Status = 0;       // kExitOk, kExitPartial, kExitNotRecognised or kExitWriteError
+    std::string Reason;   // why not recognised or listed in part; translated
+    std::size_t Lines = 0;
+    std::string WriteFailure;  // why the listing could not be saved; translated
+};
+
+// Reads and parses the file; with a target, also saves the listing there and
+// lets go of the tables.
+[[nodiscard]] Prepared PrepareFile(const Source& source, const Target* target, const RunSettings& settings) noexcept;
+
+// In the run's order: lists to standard output what was parsed (no target)
+// or reports the save, and counts the file. The file's exit status.
+int FinishFile(const Source& source, const Target* target, Prepared& prepared, const RunSettings& settings,
+               Tally& tally, ProgressLine& progress) noexcept;
+
+}  // namespace vaveze::cli

@@ -1,0 +1,77 @@
+// vaveze-list: writes the text listing of drawing and symbol files, exactly
+// as the window saves it, for scripts and batch work: one file, a list of
+// files, or whole folder trees, to standard output or saved as .txt files.
+#include <thread>
+#include <vector>
+
+#include "cli/batch.h"
+#include "cli/listfile.h"
+#include "cli/messages.h"
+#include "cli/naming.h"
+#include "cli/options.h"
+#include "cli/platform.h"
+#include "cli/progress.h"
+#include "cli/status.h"
+#include "cli/walk.h"
+
+namespace {
+
+using namespace vaveze::cli;
+
+unsigned JobCount(const Options& options)
+{
+    if (options.Jobs != 0)
+        return options.Jobs;
+    const unsigned processors = std::thread::hardware_concurrency();
+    return processors == 0 ? 1 : processors;
+}
+
+int Run(const Options& options)
+{
+    const std::vector<Source> sources = CollectSources(options.Files, options.Recursive);
+    const bool batch = options.Recursive || options.Files.size() > 1;
+
+    std::vector<Target> targets;
+    if (options.Save)
+        targets = SettleTargets(sources, options.OutputDir);
+
+    RunSettings settings;
+    settings.Listing = options.Listing;
+    settings.Utf8 = options.Output == Encoding::Utf8 ||
+                    (options.Output == Encoding::Auto && !options.Save && vaveze::platform::IsTerminal(vaveze::platform::Stream::Output));
+    settings.PathPrefix = !options.Save && (options.Prefix == FileNames::Always ||
+                                            (options.Prefix == FileNames::Auto && batch));
+    settings.Quiet = options.Quiet;
+
+    std::uint64_t bytes = 0;
+    for (const Source& source : sources)
+        bytes += source.Size;
+    const bool showProgress = !options.Quiet && sources.size() > 1 && vaveze::platform::IsTerminal(vaveze::platform::Stream::Error);
+    ProgressLine progress(showProgress, sources.size(), bytes);
+    Tally tally;
+    int status = kExitOk;
+    RunInOrder(
+        sources.size(), JobCount(options),
+        [&](std::size_t i) { return PrepareFile(sources[i], options.Save ? &targets[i] : nullptr, settings); },
+        [&](std::size_t i, Prepared& prepared) {
+            const int one = FinishFile(sources[i], options.Save ? &targets[i] : nullptr, prepared, settings, tally,
+                                       progress);
+            status = Worse(status, one);
+        });
+    progress.Hide();
+    if (batch)
+        Say(Summary(tally));
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    vaveze::platform::UseBinaryStandardStreams();
+    InitMessages();
+    Options options;
+    if (const int status = ParseArguments(vaveze::platform::Utf8Arguments(argc, argv), options); status >= 0)
+        return status;
+    return Run(options);
+}

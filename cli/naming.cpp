@@ -1,0 +1,81 @@
+#include "cli/naming.h"
+
+#include <set>
+#include <string>
+
+#include "cli/platform.h"
+#include "core/listing/extraction.h"
+
+namespace vaveze::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// How two paths compare as files: case matters on this system unless it is
+// Windows, whose file systems ignore the case of names.
+std::u8string Key(const fs::path& path)
+{
+    std::u8string key = path.lexically_normal().generic_u8string();
+#ifdef _WIN32
+    for (char8_t& c : key)
+        if (c >= u8'A' && c <= u8'Z')
+            c = static_cast<char8_t>(c - u8'A' + u8'a');
+#endif
+    return key;
+}
+
+bool IsMainFormat(const fs::path& path)
+{
+    const std::string ext = UpperExtension(path);
+    return ext == ".ZVW" || ext == ".ZVS" || ext == ".ZVC" || ext == ".ZVK";
+}
+
+fs::path Folder(const Source& source, const std::optional<fs::path>& outputDir)
+{
+    return outputDir ? *outputDir / source.Relative.parent_path() : source.Path.parent_path();
+}
+
+fs::path PlainTarget(const Source& source, const std::optional<fs::path>& outputDir)
+{
+    return Folder(source, outputDir) / ProposedTextName(source.Path);
+}
+
+}  // namespace
+
+std::vector<Target> SettleTargets(const std::vector<Source>& sources, const std::optional<fs::path>& outputDir)
+{
+    std::set<std::u8string> taken;
+    for (const Source& source : sources)
+        taken.insert(Key(source.Path));
+
+    std::vector<Target> targets(sources.size());
+    std::vector<bool> settled(sources.size(), false);
+    // First the plain names: the main formats in order, then the backups.
+    for (const bool mainPass : {true, false}) {
+        for (std::size_t i = 0; i < sources.size(); ++i) {
+            if (!sources[i].WalkProblem.empty() || IsMainFormat(sources[i].Path) != mainPass)
+                continue;
+            fs::path plain = PlainTarget(sources[i], outputDir);
+            if (taken.insert(Key(plain)).second) {
+                targets[i].Path = std::move(plain);
+                settled[i] = true;
+            }
+        }
+    }
+    // Then the whole names of those whose plain name was taken, numbered
+    // in the rare case that one is taken too.
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        if (settled[i] || !sources[i].WalkProblem.empty())
+            continue;
+        const fs::path folder = Folder(sources[i], outputDir);
+        const std::string whole = Utf8(sources[i].Path.filename());
+        fs::path candidate = folder / platform::PathFromUtf8(whole + ".txt");
+        for (int n = 2; !taken.insert(Key(candidate)).second; ++n)
+            candidate = folder / platform::PathFromUtf8(whole + "." + std::to_string(n) + ".txt");
+        targets[i].Path = std::move(candidate);
+        targets[i].TakenPlainName = PlainTarget(sources[i], outputDir);
+    }
+    return targets;
+}
+
+}  // namespace vaveze::cli

@@ -1,0 +1,162 @@
+#include "cli/options.h"
+
+#include <charconv>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "cli/messages.h"
+#include "cli/platform.h"
+#include "cli/status.h"
+
+namespace vaveze::cli {
+namespace {
+
+constexpr unsigned kMaxJobs = 256;
+
+// Kept short on purpose; the manual page has the rest.
+constexpr const char* kHelp =
+    "Usage: vaveze-list [OPTION]... FILE...\n"
+    "Lists every text of ZVW, ZVS, ZVC and ZVK files (and their backups), one per line.\n"
+    "\n"
+    "  --header             include the header section (ZVW, ZVC, ZVK)\n"
+    "  --dimensions         include the texts of dimensions (ZVW, ZVS)\n"
+    "  --blocks             include the block section (ZVW, ZVS)\n"
+    "  -r, --recursive      list the drawings in the folders named, and below\n"
+    "  -H, --with-filename  start each line with the file's path\n"
+    "  -h, --no-filename    never start lines with the file's path\n"
+    "  --save               write each listing to a .txt file beside its source\n"
+    "  --output-dir DIR     with --save: write the listings under DIR instead\n"
+    "  --utf8, --sjis       write UTF-8 with LF, or Shift-JIS with CR LF\n"
+    "  -j, --jobs N         read N files at once (default: one per processor)\n"
+    "  -q, --quiet          no progress line, no line per saved file\n"
+    "  --help, --version\n"
+    "\n"
+    "Exit status: 0 listed, 1 not recognised, 2 usage error, 3 listed in part,\n"
+    "4 a listing could not be written. See vaveze-list(1) for more.\n";
+
+int UsageError(const std::string& problem)
+{
+    Say(problem);
+    platform::WriteMessage(std::string(Tr("Usage: vaveze-list [OPTION]... FILE...")) + "\n" +
+                           Tr("Try 'vaveze-list --help' for more information.") + "\n");
+    return kExitUsage;
+}
+
+bool ParseJobs(std::string_view text, unsigned& jobs)
+{
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value == 0 || value > kMaxJobs)
+        return false;
+    jobs = value;
+    return true;
+}
+
+}  // namespace
+
+int ParseArguments(const std::vector<std::string>& args, Options& options)
+{
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        // The value of an option: glued on ("--jobs=4", "-j4") or the next argument.
+        const auto value = [&](std::string_view glued, std::string_view name, std::string& out) {
+            if (!glued.empty()) {
+                out = glued;
+                return true;
+            }
+            if (i + 1 < args.size()) {
+                out = args[++i];
+                return true;
+            }
+            (void)UsageError(Fill(Tr("option '%1' needs a value"), {name}));
+            return false;
+        };
+        std::string operand;
+        const auto jobs = [&](std::string_view glued, std::string_view name) {
+            if (!value(glued, name, operand))
+                return kExitUsage;
+            if (!ParseJobs(operand, options.Jobs))
+                return UsageError(Fill(Tr("'%1' is not a number of jobs from 1 to 256"), {operand}));
+            return -1;
+        };
+
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            options.Files.push_back(platform::PathFromUtf8(arg));
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg.starts_with("--")) {
+            const auto eq = arg.find('=');
+            const std::string name = arg.substr(0, eq);
+            const std::string glued = eq == std::string::npos ? std::string() : arg.substr(eq + 1);
+            const bool takesValue = name == "--jobs" || name == "--output-dir";
+            if (eq != std::string::npos && !takesValue)
+                return UsageError(Fill(Tr("option '%1' takes no value"), {name}));
+            if (name == "--header") {
+                options.Listing.CheckBox1 = true;
+            } else if (name == "--dimensions") {
+                options.Listing.CheckBox2 = true;
+            } else if (name == "--blocks") {
+                options.Listing.CheckBox3 = true;
+            } else if (name == "--save") {
+                options.Save = true;
+            } else if (name == "--utf8") {
+                options.Output = Encoding::Utf8;
+            } else if (name == "--sjis") {
+                options.Output = Encoding::ShiftJis;
+            } else if (name == "--recursive") {
+                options.Recursive = true;
+            } else if (name == "--with-filename") {
+                options.Prefix = FileNames::Always;
+            } else if (name == "--no-filename") {
+                options.Prefix = FileNames::Never;
+            } else if (name == "--quiet") {
+                options.Quiet = true;
+            } else if (name == "--jobs") {
+                if (const int status = jobs(glued, name); status >= 0)
+                    return status;
+            } else if (name == "--output-dir") {
+                std::string dir;
+                if (!value(glued, name, dir))
+                    return kExitUsage;
+                options.OutputDir = platform::PathFromUtf8(dir);
+            } else if (name == "--help") {
+                std::fputs(Tr(kHelp), stdout);
+                return kExitOk;
+            } else if (name == "--version") {
+                std::puts("vaveze-list (VAveze) " VAVEZE_VERSION);
+                return kExitOk;
+            } else {
+                return UsageError(Fill(Tr("unknown option '%1'"), {name}));
+            }
+        } else {
+            // One or more short options: "-rq", "-j4", "-j 4".
+            for (std::size_t k = 1; k < arg.size(); ++k) {
+                const char c = arg[k];
+                if (c == 'r') {
+                    options.Recursive = true;
+                } else if (c == 'H') {
+                    options.Prefix = FileNames::Always;
+                } else if (c == 'h') {
+                    options.Prefix = FileNames::Never;
+                } else if (c == 'q') {
+                    options.Quiet = true;
+                } else if (c == 'j') {
+                    if (const int status = jobs(std::string_view(arg).substr(k + 1), "-j"); status >= 0)
+                        return status;
+                    break;
+                } else {
+                    return UsageError(Fill(Tr("unknown option '%1'"), {std::string("-") + c}));
+                }
+            }
+        }
+    }
+    if (options.Files.empty())
+        return UsageError(Tr("no file given"));
+    if (options.OutputDir && !options.Save)
+        return UsageError(Tr("--output-dir needs --save"));
+    return -1;
+}
+
+}  // namespace vaveze::cli

@@ -1,0 +1,76 @@
+// What the command-line tool needs from the operating system, in one place:
+// its arguments, the standard streams and the files listings are saved to.
+// Paths are UTF-8 strings throughout the tool; only here do they meet the
+// system's own form (wide characters on Windows, whatever the code page).
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vaveze::platform {
+
+// Characters that end a folder part of a path: Windows takes both slashes.
+inline constexpr std::string_view kPathSeparators =
+    std::filesystem::path::preferred_separator == '/' ? std::string_view("/") : std::string_view("/\\");
+
+// The arguments after the program name, as UTF-8. On Windows they are read
+// from the wide-character command line, so names the code page cannot hold
+// arrive intact, and wildcards (`*.zvw`) are expanded, as a POSIX shell would.
+[[nodiscard]] std::vector<std::string> Utf8Arguments(int argc, char** argv);
+
+// Standard output and error pass bytes through unchanged: no CR is added
+// before LF, so a listing's CR LF stays CR LF.
+void UseBinaryStandardStreams();
+
+// The path of a UTF-8 path string.
+[[nodiscard]] std::filesystem::path PathFromUtf8(std::string_view utf8);
+
+// The UTF-8 form of a path.
+[[nodiscard]] inline std::string Utf8FromPath(const std::filesystem::path& path)
+{
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
+
+// Writes all of `bytes` to a descriptor; 0, or the errno of the failure.
+[[nodiscard]] int WriteAll(int fd, std::string_view bytes);
+
+// Writes a UTF-8 message to standard error. A Windows console gets it as
+// wide characters, so it reads right whatever the console's code page.
+void WriteMessage(std::string_view utf8);
+
+enum class Stream { Output, Error };
+
+// Whether a standard stream is a terminal (on Windows: a console).
+[[nodiscard]] bool IsTerminal(Stream stream);
+
+// A new file beside `target` that replaces it only once complete, so a
+// failed write never destroys an existing listing. Removed unless committed.
+class PendingFile {
+public:
+    explicit PendingFile(const std::string& target);
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    // The descriptor to write to, or -1 when the file could not be made.
+    [[nodiscard]] int Descriptor() const { return fd_; }
+    // The errno of a failed creation, else 0.
+    [[nodiscard]] int Error() const { return error_; }
+
+    // Closes the file, gives it the mode of the target it replaces (or that
+    // of an ordinary new file) and puts it in the target's place; 0, or the
+    // errno of the failure.
+    [[nodiscard]] int Commit();
+
+private:
+    std::filesystem::path target_;
+    std::filesystem::path temp_;
+    int fd_ = -1;
+    int error_ = 0;
+    bool committed_ = false;
+};
+
+}  // namespace vaveze::platform

@@ -1,0 +1,85 @@
+// The tool's system calls on Linux and other POSIX systems.
+#include "cli/platform.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace vaveze::platform {
+namespace {
+
+// Read once, before main: files are saved from several threads, and the
+// mask's brief change to read it must not meet another thread's creation.
+const mode_t kUmask = [] {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}();
+
+}  // namespace
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+void UseBinaryStandardStreams() {}
+
+bool IsTerminal(Stream stream) { return ::isatty(stream == Stream::Output ? STDOUT_FILENO : STDERR_FILENO) == 1; }
+
+std::filesystem::path PathFromUtf8(std::string_view utf8) { return std::filesystem::path(utf8); }
+
+int WriteAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno != 0 ? errno : EIO;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+void WriteMessage(std::string_view utf8) { (void)WriteAll(STDERR_FILENO, utf8); }
+
+PendingFile::PendingFile(const std::string& target) : target_(target)
+{
+    std::string temp = target + ".XXXXXX";
+    fd_ = ::mkstemp(temp.data());
+    if (fd_ < 0)
+        error_ = errno;
+    else
+        temp_ = temp;
+}
+
+PendingFile::~PendingFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!temp_.empty() && !committed_)
+        ::unlink(temp_.c_str());
+}
+
+int PendingFile::Commit()
+{
+    // mkstemp creates the file private; give it the mode an ordinary new
+    // file gets, or keep the mode of the file it replaces.
+    struct stat existing {};
+    const mode_t mode =
+        ::stat(target_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~kUmask);
+    int error = ::fchmod(fd_, mode) != 0 ? errno : 0;
+    if (::close(fd_) != 0 && error == 0)
+        error = errno;
+    fd_ = -1;
+    if (error == 0 && ::rename(temp_.c_str(), target_.c_str()) != 0)
+        error = errno;
+    committed_ = error == 0;
+    return error;
+}
+
+}  // namespace vaveze::platform

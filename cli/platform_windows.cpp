@@ -1,0 +1,200 @@
+// The tool's system calls on Windows. Every name goes through the wide
+// character functions, so Japanese file and folder names work whatever the
+// system's code page; messages reach a console as wide characters.
+#include "cli/platform.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+
+namespace vaveze::platform {
+namespace {
+
+std::wstring Widen(std::string_view utf8)
+{
+    if (utf8.empty() || utf8.size() > INT_MAX)
+        return {};
+    const int size = static_cast<int>(utf8.size());
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+    return wide;
+}
+
+std::string Narrow(std::wstring_view wide)
+{
+    if (wide.empty() || wide.size() > INT_MAX)
+        return {};
+    const int size = static_cast<int>(wide.size());
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
+// The errno closest to a Windows error, so messages read as on Linux.
+int ErrnoOf(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_WRITE_PROTECT:
+        return EROFS;
+    case ERROR_NOT_SAME_DEVICE:
+        return EXDEV;
+    default:
+        return EIO;
+    }
+}
+
+// A name for the temporary file that no other run picks at the same time.
+std::wstring TempSuffix(unsigned attempt)
+{
+    static constexpr wchar_t kDigits[] = L"0123456789abcdefghijklmnopqrstuvwxyz";
+    unsigned long long seed = ::GetTickCount64() * 0x9E3779B97F4A7C15ULL ^ ::GetCurrentProcessId() ^ attempt * 7919ULL;
+    std::wstring suffix = L".";
+    for (int i = 0; i < 6; ++i, seed /= 36)
+        suffix += kDigits[seed % 36];
+    return suffix;
+}
+
+// The files a wildcard argument names, in the order of their names, for
+// `vaveze-list --save *.zvw`: the Windows shells leave wildcards to the
+// program. An argument without a wildcard or a match stays as it is, so it
+// gets its own "no such file".
+void AddMatches(const std::wstring& arg, std::vector<std::string>& args)
+{
+    std::vector<std::string> matches;
+    if (arg.find_first_of(L"*?") != std::wstring::npos && arg.front() != L'-') {
+        const std::wstring::size_type slash = arg.find_last_of(L"\\/:");
+        const std::wstring folder = slash == std::wstring::npos ? std::wstring() : arg.substr(0, slash + 1);
+        WIN32_FIND_DATAW found;
+        const HANDLE search = ::FindFirstFileExW(arg.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+                    matches.push_back(Narrow(folder + found.cFileName));
+            } while (::FindNextFileW(search, &found));
+            ::FindClose(search);
+        }
+    }
+    if (matches.empty()) {
+        args.push_back(Narrow(arg));
+        return;
+    }
+    std::sort(matches.begin(), matches.end());
+    args.insert(args.end(), matches.begin(), matches.end());
+}
+
+}  // namespace
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv)
+{
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (wide == nullptr)  // out of memory: the narrow arguments are better than none
+        return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i)
+        AddMatches(wide[i], args);
+    ::LocalFree(wide);
+    return args;
+}
+
+void UseBinaryStandardStreams()
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
+
+// A console, not merely a character device (_isatty is also true of NUL).
+bool IsTerminal(Stream stream)
+{
+    const HANDLE handle = ::GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) != 0;
+}
+
+std::filesystem::path PathFromUtf8(std::string_view utf8) { return std::filesystem::path(Widen(utf8)); }
+
+int WriteAll(int fd, std::string_view bytes)
+{
+    constexpr std::size_t kChunk = std::size_t{1} << 30;
+    while (!bytes.empty()) {
+        const unsigned size = static_cast<unsigned>(bytes.size() < kChunk ? bytes.size() : kChunk);
+        const int n = _write(fd, bytes.data(), size);
+        if (n < 0)
+            return errno != 0 ? errno : EIO;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+void WriteMessage(std::string_view utf8)
+{
+    const HANDLE handle = ::GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode)) {
+        const std::wstring wide = Widen(utf8);
+        DWORD written = 0;
+        ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    (void)WriteAll(_fileno(stderr), utf8);
+}
+
+PendingFile::PendingFile(const std::string& target) : target_(PathFromUtf8(target))
+{
+    error_ = EEXIST;
+    for (unsigned attempt = 0; attempt < 100 && error_ == EEXIST; ++attempt) {
+        std::filesystem::path temp = target_;
+        temp += TempSuffix(attempt);
+        fd_ = _wopen(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+        if (fd_ >= 0) {
+            temp_ = std::move(temp);
+            error_ = 0;
+        } else {
+            error_ = errno;
+        }
+    }
+}
+
+PendingFile::~PendingFile()
+{
+    if (fd_ >= 0)
+        _close(fd_);
+    if (!temp_.empty() && !committed_)
+        _wunlink(temp_.c_str());
+}
+
+int PendingFile::Commit()
+{
+    int error = _close(fd_) != 0 ? errno : 0;
+    fd_ = -1;
+    // Unlike rename, this replaces an existing listing.
+    if (error == 0 && !::MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = ErrnoOf(::GetLastError());
+    committed_ = error == 0;
+    return error;
+}
+
+}  // namespace vaveze::platform

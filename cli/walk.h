@@ -1,0 +1,36 @@
+// What the command line names, as the list of files to list: files named
+// directly, and with -r the drawings found in the folders named.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vaveze::cli {
+
+struct Source {
+    std::filesystem::path Path;      // to open, and to show
+    std::filesystem::path Relative;  // below the folder named; the file name for a file named directly
+    std::uintmax_t Size = 0;         // as the walk saw it, for the progress line
+    std::string WalkProblem;         // a folder that could not be read; nothing else is done with it
+};
+
+// True when the format detection would consider a file of this name: the
+// four formats' extensions and the backup extensions, in any case.
+[[nodiscard]] bool IsDrawingName(const std::filesystem::path& path);
+
+// The sources in a stable order: the arguments in their order; each folder,
+// when `recursive`, in bytewise order of its names, depth first. Symbolic
+// links to folders are listed as the names they are, never followed.
+[[nodiscard]] std::vector<Source> CollectSources(const std::vector<std::filesystem::path>& named, bool recursive);
+
+}  // namespace vaveze::cli
+
+namespace vaveze::cli {
+
+// A path as UTF-8 bytes, the same on every system.
+[[nodiscard]] std::string Utf8(const std::filesystem::path& path);
+
+}  // namespace vaveze::cli

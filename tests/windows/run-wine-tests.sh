@@ -1,0 +1,166 @@
+#!/bin/sh
+# Runs the Windows vaveze-list.exe under wine and holds it to the Linux build:
+# the same listing, byte for byte, and the same exit status on every sample,
+# every generated seed and a few detection cases, with every option; then
+# Japanese file and folder names, --save over an existing listing, CR LF;
+# and the C library's example program against the DLL.
+#   run-wine-tests.sh NATIVE_TOOL WINDOWS_BUILD_FOLDER [SEED_FOLDER]
+# The wine prefix is made in WINDOWS_BUILD_FOLDER/wineprefix on first use.
+set -u
+
+native=$(realpath "$1")
+build=$(realpath "$2")
+seeds=${3:-}
+exe=$build/cli/vaveze-list.exe
+dll=$build/core/capi/vaveze.dll
+work=$build/wine-tests
+root=$(cd "$(dirname "$0")/../.." && pwd)
+
+for w in "${WINE:-}" "$(command -v wine64 2>/dev/null)" /usr/lib/wine/wine64 "$(command -v wine 2>/dev/null)"; do
+    [ -n "$w" ] && [ -x "$w" ] && { wine=$w; break; }
+done
+[ -n "${wine:-}" ] || { echo "run-wine-tests: wine64 not found" >&2; exit 1; }
+wineserver=$(dirname "$wine")/wineserver
+[ -x "$wineserver" ] || wineserver=wineserver
+
+mkdir -p "$work"
+WINEPREFIX=$build/wineprefix
+export WINEPREFIX WINEDEBUG=-all LC_ALL=C.UTF-8
+# No window, no menu entries in the home folder, no downloads of .NET or Gecko.
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+unset DISPLAY WAYLAND_DISPLAY
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$wine" wineboot --init </dev/null >/dev/null 2>&1
+    "$wineserver" -w
+fi
+# One server for all the runs below, instead of one per run.
+"$wineserver" -p
+trap '"$wineserver" -k 2>/dev/null' EXIT
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); }
+fail() { failed=$((failed + 1)); echo "FAIL: $*"; }
+
+# The files: the samples, the seeds under each format's extension, a backup
+# of each format, and cases the detection turns down.
+files=$work/files
+rm -rf "$files" && mkdir -p "$files"
+cp "$root"/samples/* "$files"/
+for format in zvw zvs zvc zvk; do
+    for f in "$seeds/$format"/* "$root/fuzz/regressions/$format"/*; do
+        [ -f "$f" ] && cp "$f" "$files/$format-$(basename "$f").$format"
+    done
+done
+cp "$root/samples/plan.zvw" "$files/backup.bak"
+cp "$root/samples/drawing.zvc" "$files/backup.BK1"
+cp "$root/samples/symbol.zvk" "$files/backup.zv\$"
+cp "$root/samples/plan.zvw" "$files/plan-renamed.dat"
+cp "$root/samples/symbol.zvs" "$files/wrong-content.zvw"
+: >"$files/empty.zvw"
+names=$(cd "$files" && ls)
+
+# Each file to standard output, with the most texts: listing and exit
+# status. (The options only choose lines; --save below takes every choice.)
+cd "$files" || exit 1
+opts="--header --dimensions --blocks"
+for name in $names missing.zvw; do
+    # shellcheck disable=SC2086
+    "$native" $opts "$name" >"$work/native.out" 2>/dev/null </dev/null
+    want=$?
+    # shellcheck disable=SC2086
+    "$wine" "$exe" $opts "$name" >"$work/wine.out" 2>/dev/null </dev/null
+    got=$?
+    if [ "$got" != "$want" ]; then
+        fail "$name: exit status $got, Linux $want"
+    elif ! cmp -s "$work/native.out" "$work/wine.out"; then
+        fail "$name: listing differs from Linux"
+    else
+        pass
+    fi
+done
+
+# Every option combination through --save, all files in one run each.
+for opts in "" --header --dimensions --blocks "--header --dimensions" "--header --blocks" \
+    "--dimensions --blocks" "--header --dimensions --blocks"; do
+    for enc in "" --utf8; do
+        rm -rf "$work/save-native" "$work/save-wine"
+        cp -r "$files" "$work/save-native" && cp -r "$files" "$work/save-wine"
+        # shellcheck disable=SC2086
+        want=$(cd "$work/save-native" && "$native" --save $opts $enc $names >/dev/null 2>&1 </dev/null; echo $?)
+        # shellcheck disable=SC2086
+        got=$(cd "$work/save-wine" && "$wine" "$exe" --save $opts $enc $names >/dev/null 2>&1 </dev/null; echo $?)
+        if [ "$got" != "$want" ]; then
+            fail "--save $opts $enc: exit status $got, Linux $want"
+        elif ! diff -r "$work/save-native" "$work/save-wine" >/dev/null; then
+            fail "--save $opts $enc: saved listings differ from Linux: $(diff -rq "$work/save-native" "$work/save-wine" | head -3)"
+        else
+            pass
+        fi
+    done
+done
+
+# check DESCRIPTION COMMAND...: passes when the command succeeds.
+check() {
+    description=$1
+    shift
+    if "$@"; then pass; else fail "$description"; fi
+}
+no_cr_cr() { ! grep -q "$(printf '\r\r')" "$1"; }
+no_cr() { ! grep -q "$(printf '\r')" "$1"; }
+
+# Japanese folder and file names, whatever wine's code page; a listing
+# saved over an existing one; CR LF kept as it is.
+jp=$work/jp
+rm -rf "$jp" && mkdir -p "$jp/図面" "$jp/도면"
+cd "$jp" || exit 1
+cp "$root/samples/plan.zvw" "図面/平面図.zvw"
+cp "$root/samples/symbol.zvk" "도면/평면도.zvk"
+"$native" "$root/samples/plan.zvw" >plan.sjis
+"$native" --utf8 "$root/samples/plan.zvw" >plan.utf8
+"$native" "$root/samples/symbol.zvk" >symbol.sjis
+echo old >"図面/平面図.txt"
+
+"$wine" "$exe" "図面\\平面図.zvw" >out.sjis 2>/dev/null </dev/null
+check "Japanese path to standard output" cmp -s plan.sjis out.sjis
+check "CR LF stays CR LF on standard output" no_cr_cr out.sjis
+"$wine" "$exe" --utf8 "図面/平面図.zvw" >out.utf8 2>/dev/null </dev/null
+check "--utf8 writes UTF-8 with LF" cmp -s plan.utf8 out.utf8
+check "--utf8 writes no CR" no_cr out.utf8
+"$wine" "$exe" --save "図面\\平面図.zvw" "도면\\평면도.zvk" >/dev/null 2>&1 </dev/null
+check "--save with Japanese and Korean names: exit status" test $? -eq 0
+check "--save replaces an existing listing" cmp -s plan.sjis "図面/平面図.txt"
+check "--save outside both code pages" cmp -s symbol.sjis "도면/평면도.txt"
+check "--save leaves no temporary file" test "$(ls 図面 도면 | grep -c "\\.")" -eq 4
+rm "図面/平面図.txt"
+"$wine" "$exe" --save "図面\\*.zv?" >/dev/null 2>&1 </dev/null
+check "--save with a wildcard, as the Windows shells leave it" cmp -s plan.sjis "図面/平面図.txt"
+"$wine" "$exe" "図面\\無い.zvw" >/dev/null 2>&1 </dev/null
+check "missing Japanese name: exit status 1" test $? -eq 1
+
+# The C library: its example program, built against the DLL's import
+# library, lists as the tool does.
+if [ -f "$dll" ]; then
+    cd "$work" || exit 1
+    cp "$dll" .
+    if x86_64-w64-mingw32-gcc-posix -std=c89 -pedantic-errors -Wall -Wextra -Werror -static-libgcc \
+        -I"$root/core/capi" "$root/examples/list-texts.c" "$dll.a" -o list-texts.exe; then
+        for name in plan.zvw symbol.zvs drawing.zvc symbol.zvk missing.zvw; do
+            for opts in "" "--header --dimensions --blocks --utf8"; do
+                # shellcheck disable=SC2086
+                "$native" $opts "$files/$name" >native.out 2>/dev/null </dev/null
+                want=$?
+                # shellcheck disable=SC2086
+                "$wine" list-texts.exe $opts "files/$name" >dll.out 2>/dev/null </dev/null
+                got=$?
+                check "vaveze.dll: $name $opts (status $got, Linux $want)" test "$got" = "$want"
+                check "vaveze.dll: $name $opts listing" cmp -s native.out dll.out
+            done
+        done
+    else
+        fail "the example program does not build against vaveze.dll"
+    fi
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
