@@ -53,6 +53,9 @@ struct Session {
     std::vector<std::pair<std::size_t, std::string>> Kept;
     std::string SaveBytes;
     std::u32string Unencodable;
+    // What the tool puts before each line of a batch ("path:"), already in
+    // the output's encoding.
+    std::string LinePrefix;
 };
 
 Session& Current()
@@ -63,7 +66,10 @@ Session& Current()
 
 class ChunkSink final : public LineSink {
 public:
-    ChunkSink(Form form, std::vector<std::pair<std::size_t, std::string>>& kept) : form_(form), kept_(kept) {}
+    ChunkSink(Form form, std::vector<std::pair<std::size_t, std::string>>& kept, const std::string& prefix)
+        : form_(form), kept_(kept), prefix_(prefix)
+    {
+    }
     ~ChunkSink() override { Flush(); }
     ChunkSink(const ChunkSink&) = delete;
     ChunkSink& operator=(const ChunkSink&) = delete;
@@ -80,10 +86,12 @@ public:
     {
         switch (form_) {
         case Form::Sjis:
+            buffer_ += prefix_;
             buffer_ += line;
             buffer_ += "\r\n";
             break;
         case Form::Utf8:
+            buffer_ += prefix_;
             buffer_ += Cp932ToUtf8(line);
             buffer_ += '\n';
             break;
@@ -138,6 +146,7 @@ private:
 
     Form form_;
     std::vector<std::pair<std::size_t, std::string>>& kept_;
+    const std::string& prefix_;
     std::string buffer_;
     std::size_t lines_ = 0;
     std::size_t characters_ = 0;
@@ -268,6 +277,17 @@ EMSCRIPTEN_KEEPALIVE int vz_parse(const char* name, const char* data, std::size_
     return static_cast<int>(session.Parsed.Kind);
 }
 
+// The parts of the stop, for messages in other languages: the StopReason,
+// the byte offset and the record being read ("" when unknown).
+EMSCRIPTEN_KEEPALIVE int vz_stop_reason() { return static_cast<int>(Current().Parsed.Outcome.Reason); }
+EMSCRIPTEN_KEEPALIVE double vz_stop_offset() { return static_cast<double>(Current().Parsed.Outcome.Offset); }
+EMSCRIPTEN_KEEPALIVE const char* vz_stop_record()
+{
+    static std::string record;
+    record = Current().Parsed.Outcome.Record;
+    return record.c_str();
+}
+
 // Why the last parse stopped early ("the file ends at byte 1,234 inside a
 // text record"), or an empty string when it read the file to its end.
 EMSCRIPTEN_KEEPALIVE const char* vz_stop()
@@ -304,7 +324,7 @@ EMSCRIPTEN_KEEPALIVE int vz_list(int options, int form)
     listing.CheckBox2 = (options & kDimensions) != 0;
     listing.CheckBox3 = (options & kBlocks) != 0;
     try {
-        ChunkSink sink(static_cast<Form>(form), session.Kept);
+        ChunkSink sink(static_cast<Form>(form), session.Kept, session.LinePrefix);
         const bool complete = ListFormat(session.Parsed.Kind, session.Tables, listing, sink);
         session.Lines = sink.Lines();
         return complete ? 1 : 0;
@@ -331,6 +351,39 @@ EMSCRIPTEN_KEEPALIVE int vz_pane_bytes(const char16_t* text, std::size_t units)
         return -1;
     }
     return static_cast<int>(session.Unencodable.size());
+}
+
+// Sets the bytes put before every line of the Sjis and Utf8 forms; 0, or
+// -1 when memory ran out.
+EMSCRIPTEN_KEEPALIVE int vz_set_prefix(const char* data, std::size_t size)
+{
+    try {
+        Current().LinePrefix.assign(data, size);
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+    return 0;
+}
+
+// A path (UTF-16, `units` code units) in code page 932 for a line prefix,
+// character by character so that each one it lacks leaves a "?" in place;
+// vz_save_data/vz_save_size then give the bytes. 0, or -1 when memory ran out.
+EMSCRIPTEN_KEEPALIVE int vz_encode_path(const char16_t* text, std::size_t units)
+{
+    Session& session = Current();
+    try {
+        const std::u16string_view path(text, units);
+        session.SaveBytes.clear();
+        for (std::size_t i = 0; i < path.size(); ++i) {
+            const bool pair = path[i] >= 0xD800 && path[i] <= 0xDBFF && i + 1 < path.size();
+            const EncodedText one = EncodeCp932(path.substr(i, pair ? 2 : 1));
+            session.SaveBytes += one.Unencodable.empty() ? one.Bytes : "?";
+            i += pair ? 1 : 0;
+        }
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+    return 0;
 }
 
 EMSCRIPTEN_KEEPALIVE const char* vz_save_data() { return Current().SaveBytes.data(); }

@@ -1,12 +1,9 @@
 // The Node tool against the native vaveze-list: the same listings on every
 // sample and fuzz seed, under each extension that selects a reader, and the
-// same output and exit status per file. The Node tool keeps the native
-// tool's first interface (one file, or --save with several); the native
-// tool has grown options and reworded its messages since, so messages and
-// batch summaries are not compared.
+// same output, messages and exit status per file and for whole batches.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { cpSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { cpSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
@@ -79,6 +76,37 @@ test('standard output and status per file and on usage errors', () => {
     const [nodeResult, nativeResult] = [run('node', args, folder), run('native', args, folder)];
     assert.equal(nodeResult.status, nativeResult.status, `status of vaveze-list ${args.join(' ')}`);
     assert.deepEqual(nodeResult.stdout, nativeResult.stdout, `output of vaveze-list ${args.join(' ')}`);
+    assert.equal(nodeResult.stderr, nativeResult.stderr, `messages of vaveze-list ${args.join(' ')}`);
+  }
+});
+
+test('batches: several files, folders, saved trees and names taken twice', () => {
+  const tree = join(work, 'tree');
+  const samples = (name) => join(root, 'samples', name);
+  for (const folder of ['a', 'b/c', '図面①']) mkdirSync(join(tree, folder), { recursive: true });
+  for (const [name, source] of [['a/plan.zvw', 'plan.zvw'], ['a/plan.bak', 'plan.zvw'], ['a/plan.ZVS', 'symbol.zvs'],
+    ['b/c/symbol.zvk', 'symbol.zvk'], ['図面①/drawing.zvc', 'drawing.zvc']])
+    cpSync(samples(source), join(tree, name));
+  writeFileSync(join(tree, 'b/notes.txt'), 'hello');
+  writeFileSync(join(tree, 'b/cut.zvw'), readFileSync(samples('plan.zvw')).subarray(0, 300));
+  writeFileSync(join(tree, 'b/empty.zvk'), '');
+  symlinkSync('../a', join(tree, 'b/link'));
+  const cases = [
+    ['tree/a/plan.zvw', 'tree/b/c/symbol.zvk', 'missing.zvw'], ['-H', 'tree/b/cut.zvw'], ['-r', 'tree'],
+    ['-rh', '--utf8', '-j', '2', 'tree'], ['-r', '--sjis', '--header', 'tree/図面①', 'tree/a/plan.bak'],
+    ['--save', '--output-dir', 'out', '-r', 'tree', 'tree/a/plan.zvw'], ['--save', '-q', '--jobs=3', 'tree/a/plan.bak', 'tree/a/plan.zvw'],
+    ['--save', '--output-dir=tree/a/plan.zvw', 'tree/b/c/symbol.zvk'], ['-j', '0', 'x'], ['--output-dir', 'x', 'y'], ['-rx'],
+  ];
+  for (const args of cases) {
+    const results = {};
+    for (const tool of ['native', 'node']) {
+      const folder = join(work, `batch-${tool}`);
+      rmSync(folder, { recursive: true, force: true });
+      cpSync(tree, join(folder, 'tree'), { recursive: true });
+      const saved = () => readdirSync(folder, { recursive: true }).filter((name) => name.endsWith('.txt')).sort();
+      results[tool] = { ...run(tool, args, folder), texts: saved().map((name) => [name, readFileSync(join(folder, name))]) };
+    }
+    assert.deepEqual(results.node, results.native, `vaveze-list ${args.join(' ')}`);
   }
 });
 

@@ -27,6 +27,20 @@ function makeVavezeBinding(module) {
     }
   }
 
+  // The text's UTF-16 code units in the module's memory.
+  function withUnits(text, use) {
+    const pointer = module._vz_alloc(text.length * 2) >>> 0;
+    if (pointer === 0) throw new RangeError('out of memory');
+    try {
+      const units = module.HEAPU16;
+      const first = pointer >>> 1;
+      for (let i = 0; i < text.length; ++i) units[first + i] = text.charCodeAt(i);
+      return use(pointer);
+    } finally {
+      module._vz_free(pointer);
+    }
+  }
+
   return {
     version: module.UTF8ToString(module._vz_version()),
 
@@ -50,6 +64,13 @@ function makeVavezeBinding(module) {
         format: VAVEZE_FORMATS[kind],
         stop: module.UTF8ToString(module._vz_stop()),
         warning: module.UTF8ToString(module._vz_warning()),
+        // The stop's parts for messages in other languages: the core's
+        // StopReason number, the byte offset, the record ('' when unknown).
+        stopParts: {
+          reason: module._vz_stop_reason(),
+          offset: module._vz_stop_offset(),
+          record: module.UTF8ToString(module._vz_stop_record()),
+        },
       };
     },
 
@@ -61,9 +82,18 @@ function makeVavezeBinding(module) {
 
     // Lists the last parse; `onChunk(bytes)` receives the output in pieces
     // that are valid only during the call. `complete` is false when the
-    // pane's character limit cut the listing.
-    list(options, form, onChunk) {
+    // pane's character limit cut the listing. `prefix` (bytes) goes before
+    // every line of the sjis and utf8 forms.
+    list(options, form, onChunk, prefix = new Uint8Array(0)) {
       const bits = (options.header ? 1 : 0) | (options.dimensions ? 2 : 0) | (options.blocks ? 4 : 0);
+      const prefixPointer = module._vz_alloc(prefix.length) >>> 0;
+      if (prefixPointer === 0) throw new RangeError('out of memory');
+      try {
+        module.HEAPU8.set(prefix, prefixPointer);
+        if (module._vz_set_prefix(prefixPointer, prefix.length) < 0) throw new RangeError('out of memory');
+      } finally {
+        module._vz_free(prefixPointer);
+      }
       sink = onChunk;
       let result;
       try {
@@ -75,20 +105,19 @@ function makeVavezeBinding(module) {
       return { complete: result === 1, lines: module._vz_lines() };
     },
 
+    // A path in code page 932, "?" for each character it lacks (bytes).
+    encodePath(text) {
+      return withUnits(text, (pointer) => {
+        if (module._vz_encode_path(pointer, text.length) < 0) throw new RangeError('out of memory');
+        const data = module._vz_save_data() >>> 0;
+        return module.HEAPU8.slice(data, data + (module._vz_save_size() >>> 0));
+      });
+    },
+
     // The pane's text as the bytes to save: { bytes } or, when code page
     // 932 lacks some of its characters, { unencodable: [code points] }.
     paneBytes(text) {
-      const pointer = module._vz_alloc(text.length * 2) >>> 0;
-      if (pointer === 0) throw new RangeError('out of memory');
-      let count;
-      try {
-        const units = module.HEAPU16;
-        const first = pointer >>> 1;
-        for (let i = 0; i < text.length; ++i) units[first + i] = text.charCodeAt(i);
-        count = module._vz_pane_bytes(pointer, text.length);
-      } finally {
-        module._vz_free(pointer);
-      }
+      const count = withUnits(text, (pointer) => module._vz_pane_bytes(pointer, text.length));
       if (count < 0) throw new RangeError('out of memory');
       if (count > 0) {
         const first = module._vz_unencodable() >>> 2;
