@@ -263,12 +263,20 @@ EMSCRIPTEN_KEEPALIVE void vz_free(void* data) { std::free(data); }
 EMSCRIPTEN_KEEPALIVE int vz_parse(const char* name, const char* data, std::size_t size)
 {
     Session& session = Current();
+    // A file that is not listed leaves the page's pane as it was, so what
+    // the pane's lines need to save back stays with them.
+    std::vector<std::pair<std::size_t, std::string>> kept = std::move(session.Kept);
+    const std::size_t lines = session.Lines;
+    session.Kept.clear();
     try {
         ClearReaders(session.Tables);
         ResetReaders(session.Tables);
         session.Parsed = {};
-        session.Kept.clear();
         session.Parsed = DetectAndParseBytes(session.Tables, std::filesystem::path(name), std::string_view(data, size));
+        if (session.Parsed.Kind == FormatKind::None) {
+            session.Kept = std::move(kept);
+            session.Lines = lines;
+        }
     } catch (const std::bad_alloc&) {
         ClearReaders(session.Tables);
         session.Parsed = {};

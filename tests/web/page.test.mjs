@@ -89,10 +89,13 @@ test('drop two files: a list, each listed on demand', async () => {
   assert.equal(await pane().inputValue(), paneText('--header', sample('drawing.zvc')));
 });
 
-test('an unrecognised file shows the warning; no network request was made', async () => {
+test('an unrecognised file shows the warning, keeps the listing shown and its save name; no network request', async () => {
   await page.getByLabel('ファイル名').setInputFiles({ name: 'other.zvw', mimeType: 'application/octet-stream', buffer: Buffer.from('nothing') });
   await page.getByRole('alert').filter({ hasText: 'このファイルは、Zv_cad for Windows(Ver2.20～)図面ファイルではありません。' }).waitFor();
-  assert.equal(await pane().inputValue(), '');
+  assert.equal(await status().textContent(), '「other.zvw」は抽出できませんでした（ZVW 図面ファイルではありません）。 表示は「drawing.zvc」のままです。');
+  const [download] = await Promise.all([page.waitForEvent('download'), page.getByRole('button', { name: 'テキスト出力' }).click()]);
+  assert.equal(download.suggestedFilename(), 'drawing.txt');
+  assert.deepEqual(readFileSync(await download.path()), listing('--header', sample('drawing.zvc')));
 
   const artifacts = join(webDir, 'test-artifacts');
   mkdirSync(artifacts, { recursive: true });

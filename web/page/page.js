@@ -41,7 +41,7 @@ const state = {
   listed: false,  // the pane holds the current file's listing
   request: 0,     // id of the newest request; older answers are dropped
   listedWith: '', // the options of the listing asked for last
-  saveName: '',
+  shownName: '',  // the file whose listing the pane shows; '' for none
 };
 
 function options() {
@@ -91,6 +91,31 @@ function showProgress({ phase, done, total }) {
   }
 }
 
+// Why a file was not listed: the file could not be read, or was not what its
+// extension promised.
+function notListedReason(name, problem) {
+  if (problem === 'empty') return '空のファイルです';
+  if (problem === 'unreadable') return '読み込みに失敗しました';
+  const dot = name.lastIndexOf('.');
+  const extension = dot < 0 ? '' : name.slice(dot).toUpperCase();
+  if (['ZVW', 'ZVS', 'ZVC', 'ZVK'].some((kind) => extension === `.${kind}`))
+    return `${kKindDescriptions[extension.slice(1)]}ではありません`;
+  if (extension === '.BAK' || extension.startsWith('.BK') || extension === '.ZV$')
+    return 'Zv_cad のどの形式のファイルでもありません';
+  if (extension === '') return '拡張子がなく、形式がわかりません';
+  return `拡張子「${extension.toLowerCase()}」の形式には対応していません`;
+}
+
+// The pane keeps what it shows (the user may have typed into it), and the
+// status line says so.
+function showNotListed(problem) {
+  setBusy(false);
+  const name = state.files[state.current].name;
+  let text = `「${name}」は抽出できませんでした（${notListedReason(name, problem)}）。`;
+  if (state.shownName !== '') text += ` 表示は「${state.shownName}」のままです。`;
+  ui.status.textContent = text;
+}
+
 function statusText(result) {
   let text = `${kKindDescriptions[result.format]}: ${result.lines} 行を抽出しました。`;
   if (result.stop) text += ` ファイルを最後まで読めなかったため、読めたところまでを表示しています(${result.stop})。`;
@@ -99,19 +124,16 @@ function statusText(result) {
 }
 
 function showListing(result) {
-  setBusy(false);
-  if (result.warning) showMessage(result.warning);
   if (result.format === null) {
-    // Nothing of another file stays in the pane, where it could be saved
-    // under this file's name.
-    ui.pane.value = '';
-    state.listed = false;
-    ui.status.textContent = result.warning
-      ? ''
-      : '対応していないファイルです（ZVW、ZVS、ZVC、ZVK とそのバックアップ）。';
+    showNotListed(result.empty ? 'empty' : '');
+    // After the status line, so that it already says why while the message is up.
+    if (result.warning) showMessage(result.warning);
     return;
   }
+  setBusy(false);
+  if (result.warning) showMessage(result.warning);
   ui.pane.value = utf16.decode(result.text);
+  state.shownName = state.files[state.current].name;
   ui.pane.scrollTop = 0;
   state.listed = true;
   ui.status.textContent = statusText(result);
@@ -141,7 +163,6 @@ function openFile(index) {
   renderFileList();
   clearMessages();
   ui.fileName.value = file.name;
-  state.saveName = vavezeProposedTextName(file.name);
   setBusy(true);
   showProgress({ phase: 'read', done: 0, total: file.size });
   send({ type: 'open', file, options: options() });
@@ -189,15 +210,22 @@ function save() {
   send({ type: 'save', text: ui.pane.value });
 }
 
+// Proposed from the file whose listing the pane shows, not from a later
+// file that could not be listed.
+function saveName() {
+  return vavezeProposedTextName(state.shownName || state.files[state.current].name);
+}
+
 function download(bytes) {
   const url = URL.createObjectURL(new Blob([bytes], { type: 'text/plain' }));
   const link = document.createElement('a');
   link.href = url;
-  link.download = state.saveName;
+  link.download = saveName();
   document.body.append(link);
   link.click();
   link.remove();
   setTimeout(() => URL.revokeObjectURL(url), 60_000);
+  return link.download;
 }
 
 worker.onmessage = ({ data }) => {
@@ -210,9 +238,7 @@ worker.onmessage = ({ data }) => {
     showListing(data);
     break;
   case 'unreadable':
-    setBusy(false);
-    ui.pane.value = '';
-    ui.status.textContent = `「${state.files[state.current].name}」を読めませんでした。`;
+    showNotListed('unreadable');
     break;
   case 'saved':
     setBusy(false);
@@ -223,8 +249,7 @@ worker.onmessage = ({ data }) => {
           'これらの文字を書き換えてから、もう一度保存してください。',
       );
     } else {
-      download(data.bytes);
-      ui.status.textContent = `${state.saveName} を保存しました。`;
+      ui.status.textContent = `${download(data.bytes)} を保存しました。`;
     }
     break;
   case 'failed':

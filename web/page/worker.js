@@ -70,9 +70,10 @@ async function handle(message) {
       }
       progress(id, 'parse', 0, 0);
       parsed = binding.parse(message.file.name, bytes.length, (view) => view.set(bytes));
+      const empty = bytes.length === 0;
       bytes = null;
       if (parsed.format === null) {
-        postMessage({ type: 'listed', id, ...parsed, complete: true, lines: 0, text: new Uint8Array(0) });
+        postMessage({ type: 'listed', id, ...parsed, empty, complete: true, lines: 0, text: new Uint8Array(0) });
         return;
       }
       listPane(binding, id, message.options);
