@@ -506,6 +506,9 @@ function runOne(source, target, settings, progress) {
           ? Buffer.concat([settings.utf8 ? Buffer.from(source.path) : binding.encodePath(source.path), Buffer.from(':')])
           : undefined;
         const { failure } = listTo(1, settings, prefix);
+        // A reader that went away ends the run quietly, as the signal ends
+        // the native tool.
+        if (failure?.code === 'EPIPE') process.exit(128 + 13);
         if (failure !== null) {
           about(tr('standard output'), errorText(failure));
           result.status = kExitWriteError;
