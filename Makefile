@@ -3,12 +3,13 @@ BUILD_DIR ?= build
 RUN_DIR ?= build-run
 BENCH_DIR ?= build-bench
 ASAN_DIR ?= build-asan
+WEB_DIR ?= build-web
 WINDOWS_DIR ?= build-windows
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 FUZZ_RUNS ?= -1
 
-.PHONY: all deps configure build run test test-asan windows test-windows fuzz bench clean
+.PHONY: all deps configure build run test test-asan test-web web windows test-windows fuzz bench bench-web clean
 
 all: build
 
@@ -35,6 +36,7 @@ run:
 # strings with their lengths, which it reports as overflows.)
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-web
 	@$(MAKE) --no-print-directory test-asan
 	@$(MAKE) --no-print-directory test-windows
 
@@ -44,6 +46,28 @@ test-asan: deps
 	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
+# The core as WebAssembly: the page $(WEB_DIR)/vaveze.html and the Node
+# package (vaveze-list.mjs, vaveze.mjs). Debian's emscripten runs its
+# JavaScript tools with the system's node, which finds their modules only
+# through NODE_PATH.
+EM_ENV = NODE_PATH=/usr/share/nodejs:/usr/lib/nodejs$${NODE_PATH:+:$$NODE_PATH}
+web: deps
+	@$(EM_ENV) emcmake cmake -S . -B $(WEB_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DVAVEZE_BUILD_GUI=OFF -DVAVEZE_BUILD_TESTS=OFF >/dev/null
+	@$(EM_ENV) cmake --build $(WEB_DIR) -j $(JOBS)
+
+# The Node tool against the native one on every sample and generated file,
+# and the page in headless Chromium (playwright-core from web/package-lock.json).
+test-web: web build
+	@cd web && npm ci --no-audit --no-fund --loglevel=error
+	@VAVEZE_BUILD=$(BUILD_DIR) VAVEZE_WEB=$(WEB_DIR) node --test tests/web/
+
+# The WebAssembly build on the large benchmark files: Node against the native
+# tool, and the page until a listing is shown (figures in BENCHMARKS.md).
+bench-web: web build
+	@cd web && npm ci --no-audit --no-fund --loglevel=error
+	@[ -f $(WEB_DIR)/bench-files/large.zvw ] || $(BUILD_DIR)/bench/vaveze_make_bench_files $(WEB_DIR)/bench-files
+	@node web/bench.mjs $(BUILD_DIR) $(WEB_DIR) $(WEB_DIR)/bench-files $(BENCH_RUNS)
 # The Windows build, cross-compiled with mingw-w64, packed as
 # $(WINDOWS_DIR)/vaveze-windows-x64.zip.
 windows: deps
@@ -71,4 +95,4 @@ bench:
 	@sh bench/run-bench.sh $(BENCH_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(RUN_DIR) $(ASAN_DIR) $(BENCH_DIR) $(WINDOWS_DIR) build-fuzz
+	rm -rf $(BUILD_DIR) $(RUN_DIR) $(ASAN_DIR) $(BENCH_DIR) $(WEB_DIR) $(WINDOWS_DIR) build-fuzz
