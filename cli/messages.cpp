@@ -2,14 +2,18 @@
 
 #include "cli/platform.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #if VAVEZE_HAVE_GETTEXT
 #include <libintl.h>
+#else
+#include "cli/catalogue.h"
 #endif
 
 namespace vaveze::cli {
@@ -23,9 +27,9 @@ constexpr const char* kDomain = "vaveze-list";
 std::string CatalogueFolder()
 {
     std::error_code ec;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        const std::filesystem::path beside = self.parent_path().parent_path() / "share" / "locale";
+    const std::filesystem::path self = platform::ProgramFolder();
+    if (!self.empty()) {
+        const std::filesystem::path beside = self.parent_path() / "share" / "locale";
         if (std::filesystem::is_directory(beside, ec))
             return beside.string();
     }
@@ -53,6 +57,52 @@ void AskForMissingLocale()
         ::setenv("LANGUAGE", std::string(name.substr(0, name.find_first_of(".@"))).c_str(), 1);
     }
 }
+#else
+Catalogue& Loaded()
+{
+    static Catalogue catalogue;
+    return catalogue;
+}
+
+// The names a catalogue of `language` ("ja_JP.UTF-8@x") may be under, most
+// particular first: "ja_JP", then "ja".
+std::vector<std::string> CatalogueNames(std::string_view language)
+{
+    language = language.substr(0, language.find_first_of(".@"));
+    std::vector<std::string> names;
+    if (language.empty() || language == "C" || language == "POSIX")
+        return names;
+    names.emplace_back(language);
+    if (const std::size_t territory = language.find('_'); territory != std::string_view::npos)
+        names.emplace_back(language.substr(0, territory));
+    return names;
+}
+
+// The first catalogue found for the user's languages, in order: share/locale
+// beside the program (as the Windows zip has it), else in the folder above
+// it (as the build tree and an installation have it).
+void LoadCatalogue()
+{
+    const std::filesystem::path self = platform::ProgramFolder();
+    if (self.empty())
+        return;
+    const std::string languages = platform::UserLanguages();
+    std::size_t start = 0;
+    while (start <= languages.size()) {
+        const std::size_t end = std::min(languages.find(':', start), languages.size());
+        for (const std::string& name : CatalogueNames(std::string_view(languages).substr(start, end - start))) {
+            for (const std::filesystem::path& base : {self, self.parent_path()}) {
+                Catalogue found = Catalogue::Load(base / "share" / "locale" / platform::PathFromUtf8(name) /
+                                                  "LC_MESSAGES" / (std::string(kDomain) + ".mo"));
+                if (!found.Empty()) {
+                    Loaded() = std::move(found);
+                    return;
+                }
+            }
+        }
+        start = end + 1;
+    }
+}
 #endif
 
 }  // namespace
@@ -69,6 +119,8 @@ void InitMessages()
     // Paths and the listing's texts on standard error are UTF-8 too.
     ::bind_textdomain_codeset(kDomain, "UTF-8");
     ::textdomain(kDomain);
+#else
+    LoadCatalogue();
 #endif
 }
 
@@ -77,7 +129,8 @@ const char* Tr(const char* english)
 #if VAVEZE_HAVE_GETTEXT
     return ::dgettext(kDomain, english);
 #else
-    return english;
+    const std::string_view translation = Loaded().Find(english);
+    return translation.empty() ? english : translation.data();
 #endif
 }
 
@@ -86,7 +139,16 @@ const char* TrN(const char* singular, const char* plural, unsigned long long n)
 #if VAVEZE_HAVE_GETTEXT
     return ::dngettext(kDomain, singular, plural, static_cast<unsigned long>(n));
 #else
-    return n == 1 ? singular : plural;
+    std::string key(singular);
+    key += '\0';
+    key += plural;
+    const std::string_view forms = Loaded().Find(key);
+    if (forms.empty())
+        return n == 1 ? singular : plural;
+    // Japanese, the one catalogue we ship, has a single form for every
+    // count; a catalogue with more is read with the English rule.
+    const std::size_t second = forms.find('\0');
+    return n != 1 && second != std::string_view::npos ? forms.data() + second + 1 : forms.data();
 #endif
 }
 

@@ -41,6 +41,15 @@ void UseBinaryStandardStreams();
 // wide characters, so it reads right whatever the console's code page.
 void WriteMessage(std::string_view utf8);
 
+// The folder that holds the running program; empty when the system won't say.
+[[nodiscard]] std::filesystem::path ProgramFolder();
+
+// The languages the user wants messages in, as LANGUAGE lists them
+// ("ja_JP:en"): LANGUAGE when set; else, on Windows, that of the user's
+// interface ("ja" for Japanese, else nothing); else the POSIX locale
+// variables' choice.
+[[nodiscard]] std::string UserLanguages();
+
 enum class Stream { Output, Error };
 
 // Whether a standard stream is a terminal (on Windows: a console).

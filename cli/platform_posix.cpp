@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <system_error>
 
 namespace vaveze::platform {
 namespace {
@@ -26,6 +28,22 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv)
 }
 
 void UseBinaryStandardStreams() {}
+
+std::filesystem::path ProgramFolder()
+{
+    std::error_code ec;
+    return std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+}
+
+std::string UserLanguages()
+{
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0')
+            return value;
+    }
+    return {};
+}
 
 bool IsTerminal(Stream stream) { return ::isatty(stream == Stream::Output ? STDOUT_FILENO : STDERR_FILENO) == 1; }
 

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 
 namespace vaveze::platform {
 namespace {
@@ -127,6 +128,30 @@ void UseBinaryStandardStreams()
 }
 
 // A console, not merely a character device (_isatty is also true of NUL).
+std::filesystem::path ProgramFolder()
+{
+    // Long paths need more than MAX_PATH; the call says so by filling all.
+    std::wstring name(MAX_PATH, L'\0');
+    while (name.size() <= 32768) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (length == 0)
+            return {};
+        if (length < name.size()) {
+            name.resize(length);
+            return std::filesystem::path(name).parent_path();
+        }
+        name.resize(name.size() * 2);
+    }
+    return {};
+}
+
+std::string UserLanguages()
+{
+    if (const wchar_t* language = ::_wgetenv(L"LANGUAGE"); language != nullptr && *language != L'\0')
+        return Narrow(language);
+    return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_JAPANESE ? "ja" : "";
+}
+
 bool IsTerminal(Stream stream)
 {
     const HANDLE handle = ::GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
