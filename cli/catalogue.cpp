@@ -5,8 +5,8 @@
 namespace vaveze::cli {
 namespace {
 
+// Built with `msgfmt --endianness=little`, whatever the build machine.
 constexpr std::uint32_t kMagic = 0x950412de;
-constexpr std::uint32_t kMagicSwapped = 0xde120495;
 constexpr std::uint64_t kHeaderSize = 20;
 constexpr std::uint64_t kPairSize = 8;
 // Ours is a few kilobytes; anything near this is not one.
@@ -18,11 +18,6 @@ std::uint32_t LittleEndian(std::string_view bytes, std::uint64_t offset)
     for (int i = 3; i >= 0; --i)
         value = (value << 8) | static_cast<unsigned char>(bytes[offset + static_cast<std::uint64_t>(i)]);
     return value;
-}
-
-std::uint32_t Swap(std::uint32_t v)
-{
-    return (v >> 24) | ((v >> 8) & 0xff00) | ((v << 8) & 0xff0000) | (v << 24);
 }
 
 }  // namespace
@@ -42,10 +37,8 @@ Catalogue Catalogue::FromBytes(FileBytes bytes)
     const std::string_view all = c.bytes_.view();
     if (all.size() < kHeaderSize)
         return {};
-    const std::uint32_t magic = LittleEndian(all, 0);
-    if (magic != kMagic && magic != kMagicSwapped)
+    if (c.Word(0) != kMagic)
         return {};
-    c.swapped_ = magic == kMagicSwapped;
     // Major revisions 0 and 1 share this layout.
     if (c.Word(4) >> 16 > 1)
         return {};
@@ -70,8 +63,7 @@ Catalogue Catalogue::FromBytes(FileBytes bytes)
 
 std::uint32_t Catalogue::Word(std::uint64_t offset) const
 {
-    const std::uint32_t value = LittleEndian(bytes_.view(), offset);
-    return swapped_ ? Swap(value) : value;
+    return LittleEndian(bytes_.view(), offset);
 }
 
 std::string_view Catalogue::Entry(std::uint32_t table, std::uint32_t index) const

@@ -32,7 +32,6 @@ private:
     [[nodiscard]] std::string_view Entry(std::uint32_t table, std::uint32_t index) const;
 
     FileBytes bytes_;
-    bool swapped_ = false;
     std::uint32_t count_ = 0;
     std::uint32_t originals_ = 0;
     std::uint32_t translations_ = 0;
