@@ -116,8 +116,9 @@ void AppendUtf8(std::string& out, char32_t cp)
     }
 }
 
-// The UTF-16 form of UTF-8 text; malformed sequences (overlong, surrogates,
-// beyond U+10FFFF, cut short) become U+FFFD, one per byte that starts none.
+
+}  // namespace
+
 std::u16string Utf8ToUtf16(std::string_view utf8)
 {
     std::u16string out;
@@ -148,8 +149,6 @@ std::u16string Utf8ToUtf16(std::string_view utf8)
     }
     return out;
 }
-
-}  // namespace
 
 DecodedText DecodeCp932(std::string_view bytes, ControlBytes controls)
 {

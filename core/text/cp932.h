@@ -53,6 +53,10 @@ struct EncodedText {
 // sequence counts as the unencodable U+FFFD.
 [[nodiscard]] EncodedText Utf8ToCp932(std::string_view utf8);
 
+// The UTF-16 form of UTF-8 text; malformed sequences (overlong, surrogates,
+// beyond U+10FFFF, cut short) become U+FFFD, one per byte that starts none.
+[[nodiscard]] std::u16string Utf8ToUtf16(std::string_view utf8);
+
 // Decodes Shift-JIS bytes to UTF-8; bytes that start no valid character
 // become U+FFFD. Control bytes stay as they are.
 [[nodiscard]] std::string Cp932ToUtf8(std::string_view sjisBytes);
