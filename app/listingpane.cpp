@@ -8,6 +8,7 @@
 #include <QTextDocument>
 
 #include "core/text/cp932.h"
+#include "core/text/typedtext.h"
 
 namespace vaveze {
 namespace {
@@ -51,50 +52,6 @@ std::u16string_view View(const QString& s)
 std::u16string DecodeLine(std::string_view bytes)
 {
     return DecodeCp932(bytes, ControlBytes::AsRawByte).Text;
-}
-
-// Encodes typed text; a line separator inside a block becomes a line end.
-void AppendTyped(PaneBytes& out, std::u16string_view text)
-{
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t sep = text.find(u'\u2028', start);
-        EncodedText part = EncodeCp932(text.substr(start, sep == std::u16string_view::npos ? sep : sep - start));
-        out.Bytes += part.Bytes;
-        for (char32_t c : part.Unencodable)
-            if (out.Unencodable.find(c) == std::u32string::npos)
-                out.Unencodable += c;
-        if (sep == std::u16string_view::npos)
-            return;
-        out.Bytes += "\r\n";
-        start = sep + 1;
-    }
-}
-
-// An edited line that kept its original bytes: the unchanged beginning and
-// end are written as they were, only the changed middle is encoded. Every
-// shown character stands for one or two bytes, so character positions map
-// straight onto byte positions.
-void AppendEdited(PaneBytes& out, std::u16string_view text, const std::string& original)
-{
-    const std::u16string shown = DecodeLine(original);
-    const std::size_t common = std::min(shown.size(), text.size());
-    std::size_t prefix = 0;
-    while (prefix < common && shown[prefix] == text[prefix])
-        ++prefix;
-    std::size_t suffix = 0;
-    while (suffix < common - prefix && shown[shown.size() - 1 - suffix] == text[text.size() - 1 - suffix])
-        ++suffix;
-
-    std::vector<std::size_t> offsets;  // byte offset of each shown character, then the end
-    offsets.reserve(shown.size() + 1);
-    for (std::size_t pos = 0; pos < original.size(); pos += Cp932CharLength(original, pos))
-        offsets.push_back(pos);
-    offsets.push_back(original.size());
-
-    out.Bytes.append(original, 0, offsets[prefix]);
-    AppendTyped(out, text.substr(prefix, text.size() - prefix - suffix));
-    out.Bytes.append(original, offsets[shown.size() - suffix], std::string::npos);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include <QString>
 
 #include "core/listing/listing.h"
+#include "core/text/typedtext.h"
 
 class QPlainTextEdit;
 class QTextDocument;
@@ -72,10 +73,9 @@ private:
 // document must hold exactly the listing they came from.
 void KeepOriginalBytes(QTextDocument& document, KeptBytes kept);
 
-struct PaneBytes {
-    std::string Bytes;          // every line followed by CR LF
-    std::u32string Unencodable;  // characters typed that code page 932 lacks
-};
+// Every line followed by CR LF, and the characters typed that code page 932
+// lacks.
+using PaneBytes = SavedText;
 
 // The pane's lines as they are to be saved: untouched lines byte for byte,
 // edited ones encoded as code page 932. A last line that is empty is only

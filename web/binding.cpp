@@ -23,6 +23,7 @@
 #include "core/readers/FileAccess.h"
 #include "core/readers/ParseOutcome.h"
 #include "core/text/cp932.h"
+#include "core/text/typedtext.h"
 
 // Hands a chunk of output to the JavaScript side, which copies it before
 // returning.
@@ -51,8 +52,7 @@ struct Session {
     // Lines of the pane whose shown text does not encode back to their
     // bytes: line number and original bytes.
     std::vector<std::pair<std::size_t, std::string>> Kept;
-    std::string SaveBytes;
-    std::u32string Unencodable;
+    SavedText Save;  // the pane's text as the bytes to save
     // What the tool puts before each line of a batch ("path:"), already in
     // the output's encoding.
     std::string LinePrefix;
@@ -154,49 +154,6 @@ private:
 
 std::u16string DecodeLine(std::string_view bytes) { return DecodeCp932(bytes, ControlBytes::AsRawByte).Text; }
 
-// Encodes typed text; a line separator inside a line becomes a line end.
-void AppendTyped(Session& out, std::u16string_view text)
-{
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t sep = text.find(u'\u2028', start);
-        EncodedText part = EncodeCp932(text.substr(start, sep == std::u16string_view::npos ? sep : sep - start));
-        out.SaveBytes += part.Bytes;
-        for (char32_t c : part.Unencodable)
-            if (out.Unencodable.find(c) == std::u32string::npos)
-                out.Unencodable += c;
-        if (sep == std::u16string_view::npos)
-            return;
-        out.SaveBytes += "\r\n";
-        start = sep + 1;
-    }
-}
-
-// A kept line the user edited: the unchanged beginning and end keep their
-// original bytes, only the changed middle is encoded. Every shown character
-// stands for one or two bytes, so positions map straight onto bytes.
-void AppendEdited(Session& out, std::u16string_view text, const std::string& original)
-{
-    const std::u16string shown = DecodeLine(original);
-    const std::size_t common = std::min(shown.size(), text.size());
-    std::size_t prefix = 0;
-    while (prefix < common && shown[prefix] == text[prefix])
-        ++prefix;
-    std::size_t suffix = 0;
-    while (suffix < common - prefix && shown[shown.size() - 1 - suffix] == text[text.size() - 1 - suffix])
-        ++suffix;
-
-    std::vector<std::size_t> offsets;  // byte offset of each shown character, then the end
-    offsets.reserve(shown.size() + 1);
-    for (std::size_t pos = 0; pos < original.size(); pos += Cp932CharLength(original, pos))
-        offsets.push_back(pos);
-    offsets.push_back(original.size());
-
-    out.SaveBytes.append(original, 0, offsets[prefix]);
-    AppendTyped(out, text.substr(prefix, text.size() - prefix - suffix));
-    out.SaveBytes.append(original, offsets[shown.size() - suffix], std::string::npos);
-}
-
 // The pane's text as the bytes to save. Untouched and moved lines whose text
 // does not encode back exactly are found by their text; an edited one by its
 // line number, as long as the number of lines has not changed.
@@ -217,8 +174,8 @@ void PaneBytes(Session& session, std::u16string_view text)
     const std::size_t lineCount = static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n')) + 1;
     const bool sameLines = session.Lines == lineCount || (session.Lines + 1 == lineCount && text.ends_with(u'\n'));
 
-    session.SaveBytes.clear();
-    session.Unencodable.clear();
+    session.Save.Bytes.clear();
+    session.Save.Unencodable.clear();
     std::size_t start = 0;
     for (std::size_t number = 0; start <= text.size(); ++number) {
         const std::size_t end = std::min(text.find(u'\n', start), text.size());
@@ -232,15 +189,15 @@ void PaneBytes(Session& session, std::u16string_view text)
                     same = &kept;
         if (same != nullptr) {
             same->Used = true;
-            session.SaveBytes += *same->Bytes;
+            session.Save.Bytes += *same->Bytes;
         } else if (const auto edited = byNumber.find(number);
                    sameLines && edited != byNumber.end() && !edited->second->Used) {
             edited->second->Used = true;
-            AppendEdited(session, line, *edited->second->Bytes);
+            AppendEdited(session.Save, line, *edited->second->Bytes);
         } else {
-            AppendTyped(session, line);
+            AppendTyped(session.Save, line);
         }
-        session.SaveBytes += "\r\n";
+        session.Save.Bytes += "\r\n";
         start = end + 1;
     }
 }
@@ -354,11 +311,11 @@ EMSCRIPTEN_KEEPALIVE int vz_pane_bytes(const char16_t* text, std::size_t units)
     try {
         PaneBytes(session, std::u16string_view(text, units));
     } catch (const std::bad_alloc&) {
-        session.SaveBytes.clear();
-        session.SaveBytes.shrink_to_fit();
+        session.Save.Bytes.clear();
+        session.Save.Bytes.shrink_to_fit();
         return -1;
     }
-    return static_cast<int>(session.Unencodable.size());
+    return static_cast<int>(session.Save.Unencodable.size());
 }
 
 // Sets the bytes put before every line of the Sjis and Utf8 forms; 0, or
@@ -381,11 +338,11 @@ EMSCRIPTEN_KEEPALIVE int vz_encode_path(const char16_t* text, std::size_t units)
     Session& session = Current();
     try {
         const std::u16string_view path(text, units);
-        session.SaveBytes.clear();
+        session.Save.Bytes.clear();
         for (std::size_t i = 0; i < path.size(); ++i) {
             const bool pair = path[i] >= 0xD800 && path[i] <= 0xDBFF && i + 1 < path.size();
             const EncodedText one = EncodeCp932(path.substr(i, pair ? 2 : 1));
-            session.SaveBytes += one.Unencodable.empty() ? one.Bytes : "?";
+            session.Save.Bytes += one.Unencodable.empty() ? one.Bytes : "?";
             i += pair ? 1 : 0;
         }
     } catch (const std::bad_alloc&) {
@@ -394,9 +351,9 @@ EMSCRIPTEN_KEEPALIVE int vz_encode_path(const char16_t* text, std::size_t units)
     return 0;
 }
 
-EMSCRIPTEN_KEEPALIVE const char* vz_save_data() { return Current().SaveBytes.data(); }
-EMSCRIPTEN_KEEPALIVE std::size_t vz_save_size() { return Current().SaveBytes.size(); }
-EMSCRIPTEN_KEEPALIVE const char32_t* vz_unencodable() { return Current().Unencodable.data(); }
+EMSCRIPTEN_KEEPALIVE const char* vz_save_data() { return Current().Save.Bytes.data(); }
+EMSCRIPTEN_KEEPALIVE std::size_t vz_save_size() { return Current().Save.Bytes.size(); }
+EMSCRIPTEN_KEEPALIVE const char32_t* vz_unencodable() { return Current().Save.Unencodable.data(); }
 
 EMSCRIPTEN_KEEPALIVE const char* vz_version() { return VAVEZE_VERSION; }
 
