@@ -10,6 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace vaveze;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    fuzz::ParseAndList<ZvkReader>(bytes, ParseZvkBytes, ListZvk, ClearZvk);
+    fuzz::ParseAndList<ZvkReader>(
+        bytes, [](auto& reader, FileBytes& file) { return ParseZvkBytes(reader, file.view()); }, ListZvk, ClearZvk);
     return 0;
 }

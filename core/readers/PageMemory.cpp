@@ -5,14 +5,20 @@
 
 // Whole pages straight from the system on Linux, with huge pages asked for
 // where the kernel knows them. Elsewhere (Windows, WebAssembly, other
-// systems) and under AddressSanitizer, which watches only the heap, large
-// pieces come from the heap as small ones do.
-#if defined(__SANITIZE_ADDRESS__)
-#define VAVEZE_PAGES_FROM_HEAP 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
+// systems) and under MemorySanitizer, large pieces come from the heap as
+// small ones do. Under AddressSanitizer the pages are watched as the heap
+// is: the slack after a piece and every byte given back are poisoned, so
+// reading one is reported like a read past a heap block.
+#if defined(__has_feature)
+#if __has_feature(memory_sanitizer)
 #define VAVEZE_PAGES_FROM_HEAP 1
 #endif
+#if __has_feature(address_sanitizer)
+#define VAVEZE_PAGES_POISONED 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define VAVEZE_PAGES_POISONED 1
 #endif
 #if !defined(VAVEZE_PAGES_FROM_HEAP) && !defined(__linux__)
 #define VAVEZE_PAGES_FROM_HEAP 1
@@ -20,6 +26,13 @@
 
 #ifndef VAVEZE_PAGES_FROM_HEAP
 #include <sys/mman.h>
+#endif
+#if defined(VAVEZE_PAGES_POISONED) && !defined(VAVEZE_PAGES_FROM_HEAP)
+#include <sanitizer/asan_interface.h>
+#endif
+#ifdef VAVEZE_SMALL_PAGE_PIECES
+#include <cstdio>
+#include <cstdlib>
 #endif
 
 namespace vaveze {
@@ -46,13 +59,28 @@ constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 // room than they may use. A hostile file that makes many small lists touch
 // one record each of large room thus costs small pages.
 constexpr std::size_t kHugePiecesFrom = std::size_t{8} << 20;
+constexpr std::size_t kPageBytes = 4096;
 
-std::size_t RoundedToPages(std::size_t bytes)
+#if defined(VAVEZE_PAGES_POISONED)
+// Poisoned bytes after every piece, even one that fills its pages, so that
+// a read just past its end is caught.
+constexpr std::size_t kRedZoneBytes = 64;
+// Poisoning works on granules of this many bytes.
+constexpr std::size_t kGranuleBytes = 8;
+
+void Poison(const char* from, std::size_t bytes) noexcept { ASAN_POISON_MEMORY_REGION(from, bytes); }
+void Unpoison(const char* from, std::size_t bytes) noexcept { ASAN_UNPOISON_MEMORY_REGION(from, bytes); }
+#else
+constexpr std::size_t kRedZoneBytes = 0;
+#endif
+
+// The pages a piece of `bytes` takes.
+std::size_t MappedSize(std::size_t bytes)
 {
-    constexpr std::size_t kPage = 4096;
-    if (bytes > SIZE_MAX - kPage)
+    const std::size_t wanted = (bytes == 0 ? 1 : bytes);
+    if (wanted > SIZE_MAX - kPageBytes - kRedZoneBytes)
         throw std::bad_alloc();
-    return (bytes + kPage - 1) / kPage * kPage;
+    return (wanted + kRedZoneBytes + kPageBytes - 1) / kPageBytes * kPageBytes;
 }
 
 void* Map(std::size_t bytes)
@@ -63,11 +91,8 @@ void* Map(std::size_t bytes)
     return p;
 }
 
-}  // namespace
-
-void* AllocateLarge(std::size_t bytes)
+void* MapPiece(std::size_t size)
 {
-    const std::size_t size = RoundedToPages(bytes == 0 ? 1 : bytes);
     if (size < kHugePageBytes || size > SIZE_MAX - kHugePageBytes)
         return Map(size);
     // Map a huge page more than asked, then give back the ends outside the
@@ -87,13 +112,62 @@ void* AllocateLarge(std::size_t bytes)
     return piece;
 }
 
+}  // namespace
+
+void* AllocateLarge(std::size_t bytes)
+{
+#ifdef VAVEZE_SMALL_PAGE_PIECES
+    // The fuzz build's inputs are small: no piece they cause may come near
+    // this, as no heap block may.
+    constexpr std::size_t kLargestPiece = std::size_t{64} << 20;
+    if (bytes > kLargestPiece) {
+        std::fprintf(stderr, "a piece of %zu bytes asked for, above the limit of %zu\n", bytes, kLargestPiece);
+        std::abort();
+    }
+#endif
+    const std::size_t size = MappedSize(bytes);
+    void* piece = MapPiece(size);
+#ifdef VAVEZE_PAGES_POISONED
+    Poison(static_cast<char*>(piece) + bytes, size - bytes);
+#endif
+    return piece;
+}
+
 void FreeLarge(void* piece, std::size_t bytes) noexcept
 {
-    if (piece != nullptr)
-        ::munmap(piece, RoundedToPages(bytes == 0 ? 1 : bytes));
+    if (piece == nullptr)
+        return;
+    const std::size_t size = MappedSize(bytes);
+#ifdef VAVEZE_PAGES_POISONED
+    // The pages may be mapped again for something else.
+    Unpoison(static_cast<const char*>(piece), size);
+#endif
+    ::munmap(piece, size);
 }
 
 bool LargePiecesTakeMemoryWhenWritten() noexcept { return true; }
+
+#ifdef VAVEZE_PAGES_POISONED
+
+// Every byte before `to` is poisoned; their memory goes back in whole small
+// pages, so the pages path is taken on inputs of any size.
+std::size_t GiveBackPages(const PageBuffer& buffer, std::size_t from, std::size_t to) noexcept
+{
+    if (buffer.size() < kLargePieceBytes)
+        return from;
+    const std::size_t end = std::min(to, buffer.size());
+    if (end <= from)
+        return from;
+    const std::size_t poisonFrom = from / kGranuleBytes * kGranuleBytes;
+    Poison(buffer.data() + poisonFrom, end - poisonFrom);
+    const std::size_t firstPage = (from + kPageBytes - 1) / kPageBytes * kPageBytes;
+    const std::size_t endPage = end / kPageBytes * kPageBytes;
+    if (endPage > firstPage)
+        (void)::madvise(buffer.data() + firstPage, endPage - firstPage, MADV_DONTNEED);
+    return end;
+}
+
+#else
 
 std::size_t GiveBackPages(const PageBuffer& buffer, std::size_t from, std::size_t to) noexcept
 {
@@ -106,6 +180,8 @@ std::size_t GiveBackPages(const PageBuffer& buffer, std::size_t from, std::size_
     (void)::madvise(buffer.data() + from, end - from, MADV_DONTNEED);
     return end;
 }
+
+#endif
 
 #endif
 
