@@ -46,9 +46,12 @@ echo "== parse + listing (Google Benchmark, $REPS repetitions)"
     --benchmark_report_aggregates_only=true --benchmark_out="$OUT/parse.csv" --benchmark_out_format=csv
 
 if [ -x "$BUILD/bench/vaveze_pane_bench" ]; then
+    # Repetitions interleaved, so that the window and the bare pane it is
+    # held against share whatever else the machine is doing.
     echo "== the window's pane ($PANE_REPS repetitions; appending line by line takes a while)"
     QT_QPA_PLATFORM=offscreen "$BUILD/bench/vaveze_pane_bench" --files="$FILES" \
-        --benchmark_repetitions="$PANE_REPS" --benchmark_report_aggregates_only=true \
+        --benchmark_repetitions="$PANE_REPS" --benchmark_enable_random_interleaving=true \
+        --benchmark_report_aggregates_only=true \
         --benchmark_out="$OUT/pane.csv" --benchmark_out_format=csv
 else
     echo "== the window's pane: not built (VAVEZE_BUILD_GUI is off)"

@@ -140,6 +140,13 @@ if [ -s "$OUT/pane.medians" ]; then
             printf "| pane filled >= 25 x faster than line by line | %.1f x | %s |\n", each / once, (each / once >= 25 ? "met" : "**not met**")
             printf "| pane filled in under one second | %.0f ms | %s |\n", once, (once < 1000 ? "met" : "**not met**")
         }' "$OUT/pane.medians"
+    awk '
+        $1 ~ /window_full/ { wall = $2; cpu = $3 } $1 ~ /bare_full/ { bareWall = $2; bareCpu = $3 }
+        END {
+            if (wall > 0 && bareWall > 0)
+                printf "| full pane through the window <= 1.10 x a bare QPlainTextEdit | %.0f ms against %.0f ms: %.2f x (CPU %.2f x) | %s |\n",
+                    wall, bareWall, wall / bareWall, cpu / bareCpu, (wall / bareWall <= 1.10 ? "met" : "**not met**")
+        }' "$OUT/pane.medians"
 fi
 awk '{ bound = 64 * 1048576 + 4 * $2; peak = $3 * 1024
        printf "| peak RSS on %s <= 64 MiB + 4 x size | %.0f MB of %.0f MB | %s |\n", $1, peak / 1e6, bound / 1e6, (peak <= bound ? "met" : "**not met**") }' \
