@@ -167,12 +167,5 @@ if [ -s "$OUT/pane.medians" ]; then
                 printf "| the full pane in the window within 10 %% of a bare QPlainTextEdit | %.0f ms against %.0f ms, %.2f x | %s |\n",
                        window, bare, window / bare, (window <= 1.1 * bare ? "met" : "**not met**")
         }' "$OUT/pane.medians"
-    awk '
-        $1 ~ /window_full/ { wall = $2; cpu = $3 } $1 ~ /bare_full/ { bareWall = $2; bareCpu = $3 }
-        END {
-            if (wall > 0 && bareWall > 0)
-                printf "| full pane through the window <= 1.10 x a bare QPlainTextEdit | %.0f ms against %.0f ms: %.2f x (CPU %.2f x) | %s |\n",
-                    wall, bareWall, wall / bareWall, cpu / bareCpu, (wall / bareWall <= 1.10 ? "met" : "**not met**")
-        }' "$OUT/pane.medians"
 fi
 hyper "$OUT/save-folder.csv" | awk -v n="$SMALL" '{ r = n / $2; printf "| --save over %d drawings >= 500 files/s | %.0f files/s | %s |\n", n, r, (r >= 500 ? "met" : "**not met**") }'
