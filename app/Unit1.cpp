@@ -318,7 +318,7 @@ void TForm1::ExtractNativeFile(const QByteArray& nativePath, int othersNotOpened
     }
     const QString others = othersNotOpened > 0 ? OthersNotOpenedText(othersNotOpened) : QString();
     if (detection.Kind != FormatKind::None) {
-        ShowListing(path, detection, others);
+        ShowListing(path, readers_, detection, others);
     } else {
         // The pane keeps what it shows (the user may have typed into it);
         // the status line says so, and a fill still running goes on.
@@ -332,13 +332,14 @@ void TForm1::ExtractNativeFile(const QByteArray& nativePath, int othersNotOpened
     ClearReaders(readers_);
 }
 
-void TForm1::ShowListing(const QString& path, const Detection& detection, const QString& note)
+void TForm1::ShowListing(const QString& path, const Readers& readers, const Detection& detection,
+                         const QString& note)
 {
     PaneListing listing(paneCharacterLimit_);
     bool complete = false;
     {
         const BusyCursor busy;
-        complete = ListFormat(detection.Kind, readers_, CurrentOptions(), listing);
+        complete = ListFormat(detection.Kind, readers, CurrentOptions(), listing);
     }
     listedPath_ = path;
     finalStatus_ = ListedText(NamePart(path), detection, listing.LineCount(), complete) + note;

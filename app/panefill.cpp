@@ -7,14 +7,20 @@
 namespace vaveze {
 namespace {
 
-// One piece is one edit of the document: at most this many lines (a few
-// milliseconds of short lines) or characters (a few milliseconds of long
-// ones).
-constexpr std::size_t kPieceLines = 2'000;
-constexpr qsizetype kPieceCharacters = 200'000;
-// A slice appends pieces for about this long before the event loop runs
-// again: well under the half second at which a window seems stuck.
-constexpr qint64 kSliceMilliseconds = 25;
+// One piece is one edit of the document. The first is at most this many
+// lines (a few milliseconds of short lines) or characters (a few
+// milliseconds of long ones), so the first screen is there at once.
+constexpr std::size_t kFirstPieceLines = 2'000;
+constexpr qsizetype kFirstPieceCharacters = 200'000;
+// Each slice after it is one piece sized to take about this long before the
+// event loop runs again: well under the tenth of a second in which a window
+// seems to answer at once. Every piece makes the view lay out its last
+// screen of lines again, so pieces are as big as the slices allow.
+constexpr qint64 kSliceNanoseconds = 25'000'000;
+// A piece grows or shrinks at most this much from one slice to the next, so
+// that one slice slowed down by something else does not upset the next.
+constexpr double kMostPieceChange = 2.0;
+constexpr double kSmallestPieceScale = 0.25;
 
 }  // namespace
 
@@ -30,6 +36,7 @@ void PaneFill::Start(ShownListing listing)
     listing_ = std::move(listing);
     position_ = 0;
     linesShown_ = 0;
+    pieceScale_ = 1.0;
     running_ = true;
     QTextDocument* document = pane_.document();
     // Turning the history off also empties it: the listing cannot be undone.
@@ -68,8 +75,10 @@ void PaneFill::NextSlice()
 {
     QElapsedTimer slice;
     slice.start();
-    while (AppendPiece() && slice.elapsed() < kSliceMilliseconds) {
-    }
+    (void)AppendPiece();
+    const double taken = static_cast<double>(qMax<qint64>(slice.nsecsElapsed(), 1));
+    const double change = qBound(1 / kMostPieceChange, static_cast<double>(kSliceNanoseconds) / taken, kMostPieceChange);
+    pieceScale_ = qMax(pieceScale_ * change, kSmallestPieceScale);
     if (position_ >= listing_.Text.size())
         Done();
     else
@@ -81,14 +90,16 @@ bool PaneFill::AppendPiece()
     const QString& text = listing_.Text;
     if (position_ >= text.size())
         return false;
+    const auto pieceLines = static_cast<std::size_t>(static_cast<double>(kFirstPieceLines) * pieceScale_);
+    const auto pieceCharacters = static_cast<qsizetype>(static_cast<double>(kFirstPieceCharacters) * pieceScale_);
     // A piece after the first starts with the line end of the line before,
     // so that appending never leaves an empty line behind.
-    const qsizetype last = qMin(text.size(), position_ + kPieceCharacters);
+    const qsizetype last = qMin(text.size(), position_ + pieceCharacters);
     qsizetype end = position_;
     std::size_t lineEnds = 0;
     for (; end < last; ++end) {
         if (text.at(end) == QLatin1Char('\n')) {
-            if (end != position_ && lineEnds == kPieceLines)
+            if (end != position_ && lineEnds == pieceLines)
                 break;
             ++lineEnds;
         }

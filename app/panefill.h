@@ -47,7 +47,8 @@ signals:
 
 private:
     void NextSlice();
-    // Appends the next piece of the listing; false when nothing is left.
+    // Appends the next piece of the listing, of the first piece's size times
+    // pieceScale_; false when nothing is left.
     bool AppendPiece();
     void Done();
 
@@ -55,6 +56,7 @@ private:
     ShownListing listing_;
     qsizetype position_ = 0;  // in listing_.Text
     std::size_t linesShown_ = 0;
+    double pieceScale_ = 1.0;  // of the first piece's size
     bool running_ = false;
     QTimer timer_;
 };

@@ -1,4 +1,8 @@
 // The window's pane with a listing that fills it (8,200,000 characters):
+//  - side by side: from the end of the parse to the whole listing in the
+//    pane and painted, the way the window goes when a file is opened
+//    (collected, then filled a slice at a time from the event loop); and
+//    Qt's own time for the same text in a bare QPlainTextEdit;
 //  - from the end of the parse to the pane painted, the listing collected,
 //    then set in one go (the window itself now fills in slices, below);
 //  - the same listing appended line by line with the pane's own append;
@@ -21,6 +25,7 @@
 #include <string>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -38,7 +43,7 @@
 #include "app/panefill.h"
 #include "bench/bench_common.h"
 #include "bench/bench_files.h"
-#include "core/readers/win/zvwunit.h"
+#include "core/listing/extraction.h"
 
 namespace {
 
@@ -60,7 +65,10 @@ public:
 struct Fixture {
     BenchDialogs Dialogs;
     std::unique_ptr<TForm1> Form;
-    ZvwReader Reader;  // the parsed pane-filling drawing
+    std::string Bytes;  // the pane-filling drawing
+    Readers Parsed;  // ... parsed
+    Detection Drawing;  // what the window's extraction found it to be
+    QString Path;
     QTemporaryDir SaveFolder;
 };
 
@@ -103,7 +111,7 @@ void PaneAtOnce(benchmark::State& state)
         state.ResumeTiming();
 
         PaneListing listing;
-        const bool complete = ListZvw(gFixture->Reader, kEveryOption, listing);
+        const bool complete = ListZvw(gFixture->Parsed.Zvw, kEveryOption, listing);
         listing.ShowIn(*form.RichEdit1);
         PaintNow(form);
 
@@ -112,6 +120,78 @@ void PaneAtOnce(benchmark::State& state)
             state.SkipWithError("the listing did not fit the pane");
     }
     Count(state, form, characters, 0);
+}
+
+// From the end of the parse to the whole listing in the pane, painted,
+// the way the window goes when a file is opened: the listing collected,
+// the pane filled a slice at a time from the event loop, then painted.
+void WindowFull(benchmark::State& state)
+{
+    TForm1& form = *gFixture->Form;
+    for (QCheckBox* box : {form.CheckBox1, form.CheckBox2, form.CheckBox3})
+        box->setChecked(true);
+    double collect = 0;
+    double firstLines = 0;
+    qint64 longestPause = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        EmptyPane(form);
+        state.ResumeTiming();
+
+        QElapsedTimer clock;
+        clock.start();
+        form.ShowListing(gFixture->Path, gFixture->Parsed, gFixture->Drawing);
+        collect = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        // The window's event loop, one round at a time: the first round
+        // paints the first lines, and no round may hold input for long.
+        for (bool first = true; form.Filling(); first = false) {
+            QElapsedTimer round;
+            round.start();
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            longestPause = qMax(longestPause, round.elapsed());
+            if (first)
+                firstLines = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        }
+        PaintNow(form);
+    }
+    Count(state, form, static_cast<std::size_t>(form.RichEdit1->document()->characterCount() - 1), 0);
+    state.counters["collect_ms"] = collect;
+    state.counters["first_lines_ms"] = firstLines;
+    state.counters["longest_pause_ms"] = static_cast<double>(longestPause);
+    if (gFixture->Dialogs.Messages != 0)
+        state.SkipWithError("the listing did not fit the pane");
+}
+
+// Qt's own time for the same text: a bare pane of the window's pane's size
+// and font, no wrap, shown, given the text in one go and painted.
+void BareFull(benchmark::State& state)
+{
+    const QPlainTextEdit& shown = *gFixture->Form->RichEdit1;
+    QPlainTextEdit pane;
+    pane.setLineWrapMode(QPlainTextEdit::NoWrap);
+    pane.setFont(shown.font());
+    pane.resize(shown.size());
+    pane.show();
+    PaneListing listing;
+    (void)ListZvw(gFixture->Parsed.Zvw, kEveryOption, listing);
+    const QString text = listing.Take().Text;
+    for (auto _ : state) {
+        state.PauseTiming();
+        pane.clear();
+        pane.repaint();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+
+        pane.setPlainText(text);
+        pane.repaint();
+        QCoreApplication::processEvents();
+    }
+    state.counters["lines"] = static_cast<double>(pane.document()->blockCount());
+    state.counters["characters"] = static_cast<double>(text.size());
+    state.counters["saved_MB"] = 0;
+    state.counters["collect_ms"] = 0;
+    state.counters["first_lines_ms"] = 0;
+    state.counters["longest_pause_ms"] = 0;
 }
 
 // The same lines, each shown as the pane shows it and appended on its own.
@@ -140,7 +220,7 @@ void PaneLineByLine(benchmark::State& state)
         state.ResumeTiming();
 
         AppendEachLine sink(*form.RichEdit1);
-        (void)ListZvw(gFixture->Reader, kEveryOption, sink);
+        (void)ListZvw(gFixture->Parsed.Zvw, kEveryOption, sink);
         PaintNow(form);
     }
     Count(state, form, static_cast<std::size_t>(form.RichEdit1->document()->characterCount()), 0);
@@ -152,7 +232,7 @@ void SaveFullPane(benchmark::State& state)
 {
     TForm1& form = *gFixture->Form;
     PaneListing listing;
-    (void)ListZvw(gFixture->Reader, kEveryOption, listing);
+    (void)ListZvw(gFixture->Parsed.Zvw, kEveryOption, listing);
     listing.ShowIn(*form.RichEdit1);
     PaintNow(form);
     form.Edit1->setText(gFixture->SaveFolder.filePath(QStringLiteral("pane-full.zvw")));
@@ -264,11 +344,18 @@ int main(int argc, char** argv)
 
         // One pass each is long enough to measure; repetitions give the spread.
         if (!folder.empty()) {
-            const std::string bytes = LoadFile(folder + "/" + std::string(kPaneZvw));
-            if (!ParseZvwBytes(fixture.Reader, bytes)) {
+            const std::string path = folder + "/" + std::string(kPaneZvw);
+            fixture.Path = QString::fromStdString(path);
+            fixture.Bytes = LoadFile(path);
+            fixture.Drawing = DetectAndParseBytes(fixture.Parsed, std::string(kPaneZvw), fixture.Bytes);
+            if (fixture.Drawing.Kind != FormatKind::Zvw || !fixture.Drawing.Outcome) {
                 std::fprintf(stderr, "the pane-filling drawing did not parse to its end\n");
                 return 1;
             }
+            benchmark::RegisterBenchmark("pane/window_full", WindowFull)
+                ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+            benchmark::RegisterBenchmark("pane/bare_full", BareFull)
+                ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
             benchmark::RegisterBenchmark("pane/show_at_once", PaneAtOnce)
                 ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
             benchmark::RegisterBenchmark("pane/append_line_by_line", PaneLineByLine)

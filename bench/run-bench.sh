@@ -8,7 +8,8 @@
 # Benchmark item, BENCH_PANE_REPETITIONS (default 3) those of the window
 # items, BENCH_RUNS (default 5) the runs of each command compared with
 # hyperfine. Every figure quoted is the median of its repetitions.
-# Results go to BUILD_DIR/bench-results.
+# BENCH_BEFORE may name another vaveze-list (say, built from an earlier
+# commit) to be timed beside this one. Results go to BUILD_DIR/bench-results.
 set -eu
 
 BUILD=${1:-build-bench}
@@ -46,22 +47,27 @@ echo "== parse + listing (Google Benchmark, $REPS repetitions)"
     --benchmark_report_aggregates_only=true --benchmark_out="$OUT/parse.csv" --benchmark_out_format=csv
 
 if [ -x "$BUILD/bench/vaveze_pane_bench" ]; then
+    # Repetitions interleaved, so that the window and the bare pane it is
+    # held against share whatever else the machine is doing.
     echo "== the window's pane ($PANE_REPS repetitions; appending line by line takes a while)"
     QT_QPA_PLATFORM=offscreen "$BUILD/bench/vaveze_pane_bench" --files="$FILES" \
-        --benchmark_repetitions="$PANE_REPS" --benchmark_report_aggregates_only=true \
+        --benchmark_repetitions="$PANE_REPS" --benchmark_enable_random_interleaving=true \
+        --benchmark_report_aggregates_only=true \
         --benchmark_out="$OUT/pane.csv" --benchmark_out_format=csv
 else
     echo "== the window's pane: not built (VAVEZE_BUILD_GUI is off)"
     rm -f "$OUT/pane.csv"
 fi
 
-for name in large.zvw large.zvs; do
+BEFORE=${BENCH_BEFORE:-}
+for name in large.zvw large.zvs largest.zvc largest.zvk; do
     file="$FILES/$name"
     echo "== $name: the tool against what a user would otherwise do ($RUNS runs)"
-    hyperfine --style basic --warmup 1 --runs "$RUNS" --export-csv "$OUT/compare-$name.csv" \
-        -n cat "cat '$file' > /dev/null" \
+    set -- -n cat "cat '$file' > /dev/null" \
         -n strings-iconv "strings -a -e S '$file' | iconv -c -f CP932 -t UTF-8 > /dev/null" \
         -n vaveze-list "'$LIST' $ALL '$file' > /dev/null"
+    [ -n "$BEFORE" ] && set -- "$@" -n before "'$BEFORE' $ALL '$file' > /dev/null"
+    hyperfine --style basic --warmup 1 --runs "$RUNS" --export-csv "$OUT/compare-$name.csv" "$@"
 done
 
 echo "== peak resident memory of vaveze-list (highest of 3 runs)"
@@ -73,8 +79,12 @@ for name in large.zvw large.zvs largest.zvc largest.zvk; do
         kb=$(/usr/bin/time -v "$LIST" $ALL "$file" 2>&1 >/dev/null | awk -F: '/Maximum resident/ { print $2 + 0 }')
         [ "$kb" -gt "$peak" ] && peak=$kb
     done
-    echo "$name $(stat -c %s "$file") $peak" | tee -a "$OUT/memory.txt"
+    echo "$name $(stat -L -c %s "$file") $peak" | tee -a "$OUT/memory.txt"
 done
+
+echo "== hostile inputs: peak memory against 64 MiB + 32 x size"
+BUILD_DIR="$BUILD" WORK_DIR="$OUT/worst-cases" sh "$(dirname "$0")/../fuzz/measure-bounds.sh" 1024 8192 |
+    tee "$OUT/bounds.txt" || true
 
 SMALL=$(ls "$FILES"/small/*.zvw | wc -l)
 echo "== vaveze-list --save over $SMALL small drawings ($RUNS runs): new listings, then replacing them"

@@ -158,6 +158,18 @@ std::string SavedLine(const Target& target, const Prepared& prepared)
     return text;
 }
 
+// Done with a file's tables.
+void LetGo(Prepared& prepared, const RunSettings& settings)
+{
+    if (!settings.OnlyFile) {
+        prepared.Tables.reset();
+        return;
+    }
+    // Held where leak checkers see them still reachable.
+    static std::unique_ptr<Readers>* const leftToExit = new std::unique_ptr<Readers>();
+    *leftToExit = std::move(prepared.Tables);
+}
+
 }  // namespace
 
 Prepared PrepareFile(const Source& source, const Target* target, const RunSettings& settings) noexcept
@@ -167,7 +179,7 @@ Prepared PrepareFile(const Source& source, const Target* target, const RunSettin
         Parse(source, prepared);
         if (target != nullptr && prepared.Tables) {
             Save(*target, settings, prepared);
-            prepared.Tables.reset();
+            LetGo(prepared, settings);
         }
     } catch (const std::exception&) {
         prepared = Prepared{};
@@ -206,7 +218,7 @@ int FinishFile(const Source& source, const Target* target, Prepared& prepared, c
                 EncodedSink sink(kStandardOutput, settings.Utf8,
                                  settings.PathPrefix ? PathPrefix(source.Path, settings.Utf8) : std::string());
                 (void)ListFormat(prepared.Kind, *prepared.Tables, settings.Listing, sink);
-                prepared.Tables.reset();
+                LetGo(prepared, settings);
                 if (const int error = sink.Finish(); error != 0) {
                     SayAbout(Tr("standard output"), SystemText(error));
                     prepared.Status = kExitWriteError;

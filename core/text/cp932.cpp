@@ -23,8 +23,12 @@ bool IsNecSelectedIbm(unsigned code) { return (code >> 8) == 0xED || (code >> 8)
 struct Tables {
     std::array<bool, 256> SingleValid{};
     std::array<char16_t, 256> Single{};
+    // What a byte that is not the start of a double-byte character shows as,
+    // by ControlBytes: itself, its single-byte character or a raw byte.
+    std::array<std::array<char16_t, 256>, 2> Shown{};
+    std::array<bool, 256> Lead{};
     std::vector<char16_t> Double = std::vector<char16_t>(0x10000, 0);  // lead << 8 | trail; 0 = none
-    std::vector<bool> DoubleExact = std::vector<bool>(0x10000, true);
+    std::vector<std::uint8_t> DoubleExact = std::vector<std::uint8_t>(0x10000, 1);
     std::vector<std::uint16_t> Encode = std::vector<std::uint16_t>(0x10000, kNoCode);
 
     Tables()
@@ -33,6 +37,13 @@ struct Tables {
             SetSingle(b, static_cast<char16_t>(b));
         for (unsigned b = 0xA1; b <= 0xDF; ++b)
             SetSingle(b, static_cast<char16_t>(0xFF61 + (b - 0xA1)));
+        for (unsigned b = 0; b < 0x100; ++b) {
+            const auto raw = static_cast<char16_t>(kRawByteBase + b);
+            const bool control = b < 0x20 || b == 0x7F;
+            Shown[0][b] = SingleValid[b] ? Single[b] : raw;
+            Shown[1][b] = SingleValid[b] && !control ? Single[b] : raw;
+            Lead[b] = IsLeadByte(static_cast<unsigned char>(b));
+        }
         for (const cp932::DecodeRun& run : cp932::DecodeRuns())
             for (unsigned i = 0; i < run.Count; ++i)
                 Double[run.FirstCode + i] = static_cast<char16_t>(run.FirstChar + i);
@@ -44,7 +55,7 @@ struct Tables {
             Encode[kRawByteBase + b] = static_cast<std::uint16_t>(b);
         for (unsigned code = 0; code < 0x10000; ++code)
             if (Double[code] != 0)
-                DoubleExact[code] = Encode[Double[code]] == code;
+                DoubleExact[code] = Encode[Double[code]] == code ? 1 : 0;
     }
 
 private:
@@ -88,14 +99,12 @@ Char CharAt(const Tables& t, std::string_view bytes, std::size_t pos)
     if (IsLeadByte(b) && pos + 1 < bytes.size()) {
         const unsigned code = b << 8 | static_cast<unsigned char>(bytes[pos + 1]);
         if (const char16_t ch = t.Double[code]; ch != 0)
-            return {ch, true, t.DoubleExact[code], 2};
+            return {ch, true, t.DoubleExact[code] != 0, 2};
     }
     if (t.SingleValid[b])
         return {t.Single[b], true, true, 1};
     return {static_cast<char16_t>(kRawByteBase + b), false, true, 1};
 }
-
-bool IsControl(char16_t ch) { return ch < 0x20 || ch == 0x7F; }
 
 void AppendUtf8(std::string& out, char32_t cp)
 {
@@ -152,25 +161,39 @@ std::u16string Utf8ToUtf16(std::string_view utf8)
 
 DecodedText DecodeCp932(std::string_view bytes, ControlBytes controls)
 {
-    const Tables& t = TheTables();
     DecodedText result;
-    // Never more characters than bytes: written in place, then cut to size.
-    // Every listed line of a full pane comes through here.
     result.Text.resize(bytes.size());
-    char16_t* out = result.Text.data();
-    bool exact = true;
-    for (std::size_t pos = 0; pos < bytes.size();) {
-        const Char c = CharAt(t, bytes, pos);
-        if (controls == ControlBytes::AsRawByte && c.Length == 1 && IsControl(c.Ch))
-            *out++ = static_cast<char16_t>(kRawByteBase + c.Ch);
-        else
-            *out++ = c.Ch;
-        exact = exact && c.Exact;
-        pos += c.Length;
-    }
-    result.Text.resize(static_cast<std::size_t>(out - result.Text.data()));
-    result.ReEncodesExactly = exact;
+    const DecodedLength decoded = DecodeCp932Into(bytes, controls, result.Text.data());
+    result.Text.resize(decoded.Units);
+    result.ReEncodesExactly = decoded.ReEncodesExactly;
     return result;
+}
+
+// Every listed line of a full pane comes through here: one table look-up
+// per byte, or per pair of bytes.
+DecodedLength DecodeCp932Into(std::string_view bytes, ControlBytes controls, char16_t* out)
+{
+    const Tables& t = TheTables();
+    const char16_t* shown = t.Shown[controls == ControlBytes::AsRawByte ? 1 : 0].data();
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    char16_t* const first = out;
+    bool exact = true;
+    for (std::size_t pos = 0; pos < size;) {
+        const unsigned b = in[pos];
+        if (t.Lead[b] && pos + 1 < size) {
+            const unsigned code = b << 8 | in[pos + 1];
+            if (const char16_t ch = t.Double[code]; ch != 0) {
+                *out++ = ch;
+                exact = exact && t.DoubleExact[code] != 0;
+                pos += 2;
+                continue;
+            }
+        }
+        *out++ = shown[b];
+        ++pos;
+    }
+    return {static_cast<std::size_t>(out - first), exact};
 }
 
 std::size_t Cp932CharLength(std::string_view bytes, std::size_t pos)

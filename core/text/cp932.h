@@ -34,6 +34,16 @@ struct DecodedText {
 // Decodes bytes as code page 932; invalid bytes become raw-byte characters.
 [[nodiscard]] DecodedText DecodeCp932(std::string_view bytes, ControlBytes controls = ControlBytes::AsIs);
 
+struct DecodedLength {
+    std::size_t Units = 0;  // UTF-16 units written, never more than the bytes read
+    bool ReEncodesExactly = true;
+};
+
+// DecodeCp932 into `out`, which has room for bytes.size() units: for callers
+// that gather many lines into one buffer (the window's pane) and would
+// otherwise pay for a string per line.
+[[nodiscard]] DecodedLength DecodeCp932Into(std::string_view bytes, ControlBytes controls, char16_t* out);
+
 // Byte length (1 or 2) of the character that starts at `pos` (< bytes.size()).
 // Two only when the two bytes form a valid double-byte code.
 [[nodiscard]] std::size_t Cp932CharLength(std::string_view bytes, std::size_t pos);

@@ -54,6 +54,13 @@ TEST(PaneListing, CountsShownCharactersAndOneForEachLineEnd)
     EXPECT_EQ(listing.CharacterCount(), 0U);
     EXPECT_FALSE(listing.Append("123456789A"));  // 10 + 1
     EXPECT_TRUE(listing.Append("123456789"));
+
+    // A refused line leaves nothing of itself behind.
+    listing.Clear();
+    EXPECT_TRUE(listing.Append("ab"));
+    EXPECT_FALSE(listing.Append(kA + "12345678"));
+    EXPECT_TRUE(listing.Append("\x80" + kA));
+    EXPECT_EQ(listing.Take().Text, QStringLiteral("ab\n\uF780\u3042"));
 }
 
 TEST(PaneListing, FullPaneHoldsExactlyTheLimit)
