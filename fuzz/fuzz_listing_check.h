@@ -47,8 +47,10 @@ inline FileBytes FileBuffer(std::string_view bytes)
 
 // Parses the input from a file buffer and lists the tables with every option
 // on. As for a file from disk, the buffer is freed before the listing, so a
-// table that kept a view of it is reported; clearing then releases
-// everything, so LeakSanitizer sees any table the reader lost.
+// table that kept a view of it reads freed memory (reported for a heap
+// buffer; for one of pages, where no new piece took them meanwhile).
+// Clearing then releases everything, so LeakSanitizer sees any heap table
+// the reader lost (pieces of pages it does not track).
 template <typename Reader, typename Parse, typename List, typename Clear>
 void ParseAndList(std::string_view bytes, Parse parse, List list, Clear clear)
 {

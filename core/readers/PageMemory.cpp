@@ -149,8 +149,8 @@ bool LargePiecesTakeMemoryWhenWritten() noexcept { return true; }
 
 #ifdef VAVEZE_PAGES_POISONED
 
-// Every byte before `to` is poisoned; their memory goes back in whole small
-// pages, so the pages path is taken on inputs of any size.
+// Every byte before `to` is poisoned, and the memory of the whole small
+// pages among them goes back: so small buffers too go the way of large ones.
 std::size_t GiveBackPages(const PageBuffer& buffer, std::size_t from, std::size_t to) noexcept
 {
     if (buffer.size() < kLargePieceBytes)
