@@ -112,7 +112,7 @@ TEST(BenchFiles, DosDrawingSpansTheWholeAddressRange)
     for (const TMoji2& text : reader.Texts) {
         ASSERT_FALSE(text.Text.empty());
         if (distinct.size() < 20'000)
-            distinct.insert(text.Text);
+            distinct.emplace(text.Text);
     }
     EXPECT_EQ(distinct.size(), 20'000u);
 }

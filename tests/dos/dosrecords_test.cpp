@@ -212,8 +212,8 @@ TEST(TableSize, CountsAreCheckedBeforeSizing)
 TEST(StringPool, ReadWithFinalNul)
 {
     InputStream in("abcdefXY"sv);
-    const std::string pool = ReadStringPool(in, 6);
-    EXPECT_EQ(pool, "abcdef\0"s);
+    const PageBuffer pool = ReadStringPool(in, 6);
+    EXPECT_EQ(PoolBytes(pool), "abcdef\0"s);
     EXPECT_EQ(in.remaining(), 2u);
 }
 
@@ -237,19 +237,24 @@ std::vector<std::string> TextsOf(const Table<TMoji2>& texts)
 {
     std::vector<std::string> out;
     for (const auto& t : texts)
-        out.push_back(t.Text);
+        out.emplace_back(t.Text);
     return out;
 }
 
 TEST(StringPool, TextsTakeTheirStrings)
 {
-    const std::string pool = "ABC\0\x82\xA0\x82\xA2\0tail"s + '\0';  // as ReadStringPool leaves it
-    auto texts = TextsAt({100, 104, 101, 103, 109, 112, 99, 113, 114, 1000});
-    GiveTextsTheirStrings(texts, pool, 100, SIZE_MAX);
-    EXPECT_EQ(TextsOf(texts), (std::vector<std::string>{"ABC", "\x82\xA0\x82\xA2", "BC", "", "tail", "l",
-                                                        "",  // before the pool
-                                                        "",  // index == pool size
-                                                        "", ""}));
+    // As ReadStringPool leaves it; the NULs appended make the texts few for
+    // the pool's size, so both ways of measuring the strings are taken.
+    const std::string pool = "ABC\0\x82\xA0\x82\xA2\0tail"s + '\0';
+    for (const std::string& tail : {""s, std::string(64, '\0')}) {
+        const std::string viewed = pool + tail;  // outlives the texts, which view it
+        auto texts = TextsAt({100, 104, 101, 103, 109, 112, 99, 113, 114, 1000});
+        GiveTextsTheirStrings(texts, viewed, 100, SIZE_MAX);
+        EXPECT_EQ(TextsOf(texts), (std::vector<std::string>{"ABC", "\x82\xA0\x82\xA2", "BC", "", "tail", "l",
+                                                            "",  // before the pool
+                                                            "",  // index == pool size
+                                                            "", ""}));
+    }
 }
 
 TEST(StringPool, TextsBeyondTheBudgetAreAnAllocationFailure)

@@ -60,7 +60,7 @@ std::vector<std::string> TextsOf(const ZvcReader& r)
 {
     std::vector<std::string> out;
     for (const auto& t : r.Texts)
-        out.push_back(t.Text);
+        out.emplace_back(t.Text);
     return out;
 }
 

@@ -16,7 +16,7 @@ std::vector<std::string> TextsOf(const ZvkReader& r)
 {
     std::vector<std::string> out;
     for (const auto& t : r.Texts)
-        out.push_back(t.Text);
+        out.emplace_back(t.Text);
     return out;
 }
 

@@ -1,23 +1,122 @@
 #include "core/readers/dos/dosrecords.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
+#include <memory>
 
 namespace vaveze {
 namespace {
 
-template <std::size_t N>
-std::array<std::uint8_t, N> ReadByteArray(InputStream& in)
+const unsigned char* BytesOf(std::string_view block) noexcept
 {
-    const std::string_view raw = in.readBytes(N);
-    std::array<std::uint8_t, N> out{};
-    std::copy(raw.begin(), raw.end(), out.begin());
+    return reinterpret_cast<const unsigned char*>(block.data());
+}
+
+std::uint16_t U16At(const unsigned char* p) noexcept { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+
+std::uint32_t U32At(const unsigned char* p) noexcept
+{
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+template <std::size_t N>
+std::array<std::uint8_t, N> ByteArrayAt(const unsigned char* p) noexcept
+{
+    std::array<std::uint8_t, N> out;
+    std::memcpy(out.data(), p, N);
     return out;
 }
 
 // 16.16 fixed point: the integer is rounded to single precision before the
 // division, so integers beyond 24 significant bits lose their low bits.
-float FixedToSingle(std::int32_t raw) { return static_cast<float>(raw) / 65536.0f; }
+float FixedToSingle(std::uint32_t raw) { return static_cast<float>(static_cast<std::int32_t>(raw)) / 65536.0f; }
+
+// Decoders of one record from bytes the cursor has checked, at the record's
+// fixed offsets.
+TSen2 DecodeSen2(const unsigned char* p) noexcept { return TSen2{ByteArrayAt<kSen2FileSize>(p)}; }
+
+TEnko2 DecodeEnko2(const unsigned char* p) noexcept
+{
+    TEnko2 arc;
+    arc.Value1 = U32At(p);
+    arc.Value2 = U32At(p + 4);
+    arc.Value3 = U32At(p + 8);
+    arc.Ratio = static_cast<float>(U16At(p + 12)) / 10000.0f;
+    arc.Real1 = FixedToSingle(U32At(p + 14));
+    arc.Real2 = FixedToSingle(U32At(p + 18));
+    arc.Real3 = FixedToSingle(U32At(p + 22));
+    arc.Bytes = ByteArrayAt<6>(p + 26);
+    return arc;
+}
+
+TTen2 DecodeTen2(const unsigned char* p) noexcept { return TTen2{U32At(p), U32At(p + 4), U32At(p + 8)}; }
+
+TMoji2 DecodeMoji2(const unsigned char* p, DosPoolAddressing addressing) noexcept
+{
+    TMoji2 text;
+    for (std::size_t i = 0; i < text.Values.size(); ++i)
+        text.Values[i] = U32At(p + 4 * i);
+    const std::uint16_t offset = U16At(p + 16);
+    const std::uint16_t segment = U16At(p + 18);
+    text.PoolPosition = addressing == DosPoolAddressing::SegmentOffset
+                            ? static_cast<std::int32_t>(segment) * 16 + static_cast<std::int32_t>(offset)
+                            : static_cast<std::int32_t>(offset);
+    text.AttrBytes = ByteArrayAt<4>(p + 20);
+    return text;
+}
+
+// The whole records left are taken with one check; a record the file ends in
+// is then asked of the cursor, which throws the end of the file.
+template <std::size_t Size, typename T, typename Decode>
+void ReadRecords(InputStream& in, Table<T>& table, std::size_t count, Decode decode)
+{
+    const std::size_t whole = std::min(count, in.remaining() / Size);
+    const unsigned char* p = BytesOf(in.readBytes(whole * Size));
+    for (std::size_t i = 0; i < whole; ++i, p += Size)
+        table.push_back(decode(p));
+    if (whole < count)
+        (void)in.readBytes(Size);
+}
+
+// More texts than one per this many pool bytes share strings: their lengths
+// are then measured once for every index of the pool rather than per text.
+constexpr std::size_t kSharedPoolBytesPerText = 4;
+constexpr std::size_t kMaxLengthTableEntries = std::numeric_limits<std::uint32_t>::max();
+
+// The length of the string at every index of a pool whose last byte is NUL
+// (or, without one, up to the pool's end), in one pass from the end.
+std::unique_ptr<std::uint32_t[]> StringLengthsAtEveryIndex(std::string_view pool)
+{
+    // Every entry is written below, so none is cleared first.
+    std::unique_ptr<std::uint32_t[]> lengths(new std::uint32_t[pool.size()]);
+    std::uint32_t length = 0;
+    for (std::size_t i = pool.size(); i-- > 0;) {
+        length = pool[i] == '\0' ? 0 : length + 1;
+        lengths[i] = length;
+    }
+    return lengths;
+}
+
+template <typename LengthAt>
+void ViewPoolStrings(Table<TMoji2>& texts, std::string_view pool, std::int64_t poolBase, std::size_t byteBudget,
+                     LengthAt lengthAt)
+{
+    const std::uint64_t poolSize = pool.empty() ? 0 : pool.size() - 1;
+    std::size_t spent = 0;
+    for (auto& text : texts) {
+        // A position before the pool wraps to an index beyond it.
+        const auto index = static_cast<std::uint64_t>(std::int64_t{text.PoolPosition} - poolBase);
+        if (index >= poolSize)
+            continue;  // no string of the pool: the text stays empty
+        const std::size_t length = lengthAt(static_cast<std::size_t>(index));
+        if (length > byteBudget - spent)
+            throw InputError("texts exceed the memory budget", StopReason::OutOfMemory);
+        spent += length;
+        text.Text = std::string_view(pool.data() + index, length);
+    }
+}
 
 }  // namespace
 
@@ -66,80 +165,66 @@ std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize, std::size
     return static_cast<std::size_t>(n);
 }
 
-TSen2 ReadSen2(InputStream& in) { return TSen2{ReadByteArray<kSen2FileSize>(in)}; }
-
-TEnko2 ReadEnko2(InputStream& in)
-{
-    // One read per record, so a record the file ends in leaves nothing behind.
-    InputStream rec(in.readBytes(kEnko2FileSize));
-    TEnko2 arc;
-    arc.Value1 = rec.readU32();
-    arc.Value2 = rec.readU32();
-    arc.Value3 = rec.readU32();
-    arc.Ratio = static_cast<float>(rec.readU16()) / 10000.0f;
-    arc.Real1 = FixedToSingle(rec.readI32());
-    arc.Real2 = FixedToSingle(rec.readI32());
-    arc.Real3 = FixedToSingle(rec.readI32());
-    arc.Bytes = ReadByteArray<6>(rec);
-    return arc;
-}
-
-TTen2 ReadTen2(InputStream& in)
-{
-    InputStream rec(in.readBytes(kTen2FileSize));
-    TTen2 point;
-    point.Value1 = rec.readU32();
-    point.Value2 = rec.readU32();
-    point.Value3 = rec.readU32();
-    return point;
-}
+TSen2 ReadSen2(InputStream& in) { return DecodeSen2(BytesOf(in.readBytes(kSen2FileSize))); }
+TEnko2 ReadEnko2(InputStream& in) { return DecodeEnko2(BytesOf(in.readBytes(kEnko2FileSize))); }
+TTen2 ReadTen2(InputStream& in) { return DecodeTen2(BytesOf(in.readBytes(kTen2FileSize))); }
 
 TMoji2 ReadMoji2(InputStream& in, DosPoolAddressing addressing)
 {
-    InputStream rec(in.readBytes(kMoji2FileSize));
-    TMoji2 text;
-    for (auto& value : text.Values)
-        value = rec.readU32();
-    const std::uint16_t offset = rec.readU16();
-    const std::uint16_t segment = rec.readU16();
-    text.PoolPosition = addressing == DosPoolAddressing::SegmentOffset
-                            ? static_cast<std::int32_t>(segment) * 16 + static_cast<std::int32_t>(offset)
-                            : static_cast<std::int32_t>(offset);
-    text.AttrBytes = ReadByteArray<4>(rec);
-    return text;
+    return DecodeMoji2(BytesOf(in.readBytes(kMoji2FileSize)), addressing);
 }
 
-std::string ReadStringPool(InputStream& in, std::int32_t size)
+void ReadSen2Records(InputStream& in, Table<TSen2>& table, std::size_t count)
+{
+    ReadRecords<kSen2FileSize>(in, table, count, DecodeSen2);
+}
+
+void ReadEnko2Records(InputStream& in, Table<TEnko2>& table, std::size_t count)
+{
+    ReadRecords<kEnko2FileSize>(in, table, count, DecodeEnko2);
+}
+
+void ReadTen2Records(InputStream& in, Table<TTen2>& table, std::size_t count)
+{
+    ReadRecords<kTen2FileSize>(in, table, count, DecodeTen2);
+}
+
+void ReadMoji2Records(InputStream& in, Table<TMoji2>& table, std::size_t count, DosPoolAddressing addressing)
+{
+    ReadRecords<kMoji2FileSize>(in, table, count,
+                                [addressing](const unsigned char* p) { return DecodeMoji2(p, addressing); });
+}
+
+PageBuffer ReadStringPool(InputStream& in, std::int32_t size)
 {
     if (size <= 0)
         throw InputError("empty string pool", StopReason::ImpossibleSize);
     const auto n = static_cast<std::size_t>(size);
     if (n > in.remaining())
         throw InputError("string pool runs past the end of the file");
-    std::string pool;
-    pool.reserve(CheckedAdd(n, 1));
-    pool.append(in.readBytes(n));
-    pool.push_back('\0');  // every string ends at the latest at the pool's end
+    PageBuffer pool(CheckedAdd(n, 1));
+    const std::string_view bytes = in.readBytes(n);
+    std::memcpy(pool.data(), bytes.data(), n);
+    pool.data()[n] = '\0';  // every string ends at the latest at the pool's end
     return pool;
 }
 
 void GiveTextsTheirStrings(Table<TMoji2>& texts, std::string_view pool, std::int64_t poolBase,
                            std::size_t byteBudget)
 {
-    // The buffer's final NUL is not part of the pool.
-    const auto poolSize = static_cast<std::int64_t>(pool.empty() ? 0 : pool.size() - 1);
-    std::size_t spent = 0;
-    for (auto& text : texts) {
-        const std::int64_t index = static_cast<std::int64_t>(text.PoolPosition) - poolBase;
-        if (index < 0 || index >= poolSize)
-            continue;  // no string of the pool: the text stays empty
-        const std::string_view from = pool.substr(static_cast<std::size_t>(index));
-        const std::string_view str = from.substr(0, from.find('\0'));
-        if (str.size() > byteBudget - spent)
-            throw InputError("texts exceed the memory budget", StopReason::OutOfMemory);
-        spent += str.size();
-        text.Text.assign(str);
+    // The buffer's final NUL is not part of the pool, but ends its last string.
+    const std::uint64_t poolSize = pool.empty() ? 0 : pool.size() - 1;
+    if (texts.size() > poolSize / kSharedPoolBytesPerText && pool.size() <= kMaxLengthTableEntries) {
+        const std::unique_ptr<std::uint32_t[]> lengths = StringLengthsAtEveryIndex(pool);
+        ViewPoolStrings(texts, pool, poolBase, byteBudget, [&lengths](std::size_t index) { return lengths[index]; });
+        return;
     }
+    ViewPoolStrings(texts, pool, poolBase, byteBudget, [pool](std::size_t index) {
+        const char* from = pool.data() + index;
+        const std::size_t searched = pool.size() - index;
+        const auto* nul = static_cast<const char*>(std::memchr(from, '\0', searched));
+        return nul != nullptr ? static_cast<std::size_t>(nul - from) : searched;
+    });
 }
 
 std::size_t DosTextByteBudget(std::size_t fileSize)

@@ -51,7 +51,9 @@ struct TMoji2 {  // DOS text record
     std::array<std::uint32_t, 4> Values{};
     std::int32_t PoolPosition = 0;
     std::array<std::uint8_t, 4> AttrBytes{};
-    std::string Text;  // the only member that is listed
+    // The only member that is listed: a view into the string pool its reader
+    // keeps, so the text lives as long as the reader's parse.
+    std::string_view Text;
 };
 
 // How a text record's pool position is made from its bytes 16-19.
@@ -96,18 +98,53 @@ struct DosTitleTexts {
 [[nodiscard]] TTen2 ReadTen2(InputStream& in);
 [[nodiscard]] TMoji2 ReadMoji2(InputStream& in, DosPoolAddressing addressing);
 
+// Append `count` records to a table that has room set aside for them. The
+// whole records the file still holds are taken with one check and decoded
+// straight into the table; when the file ends inside the next one, that
+// record leaves nothing behind and the end of the file is thrown.
+void ReadSen2Records(InputStream& in, Table<TSen2>& table, std::size_t count);
+void ReadEnko2Records(InputStream& in, Table<TEnko2>& table, std::size_t count);
+void ReadTen2Records(InputStream& in, Table<TTen2>& table, std::size_t count);
+void ReadMoji2Records(InputStream& in, Table<TMoji2>& table, std::size_t count, DosPoolAddressing addressing);
+
+// Sets aside room for `count` records in an empty table, which the Read*Records
+// below then fill; returns the count.
+template <typename T>
+[[nodiscard]] std::size_t SetAsideRoom(Table<T>& table, std::size_t count)
+{
+    table.reserve(count);
+    return count;
+}
+
+// Brings a table whose room was set aside up to its full size with records
+// of zero, as a parse that stops before filling it leaves it. Never
+// allocates.
+template <typename T>
+void FillUpWithZeros(Table<T>& table, std::size_t count) noexcept
+{
+    if (table.size() < count && count <= table.capacity())
+        table.resize(count);
+}
+
 // Reads a pool of `size` bytes (> 0) into a buffer one byte longer whose last
 // byte is NUL. A pool larger than what is left of the file is an input error
 // before anything is allocated.
-[[nodiscard]] std::string ReadStringPool(InputStream& in, std::int32_t size);
+[[nodiscard]] PageBuffer ReadStringPool(InputStream& in, std::int32_t size);
 
-// Gives every text its string: the bytes of the pool from index
+[[nodiscard]] inline std::string_view PoolBytes(const PageBuffer& pool) noexcept
+{
+    return {pool.data(), pool.size()};
+}
+
+// Gives every text its string: a view of the pool's bytes from index
 // PoolPosition - poolBase up to the first NUL. An index outside the pool
-// gives an empty text. `pool` is the buffer of ReadStringPool.
+// gives an empty text. `pool` is the buffer of ReadStringPool, which must
+// outlive the texts.
 //
-// Copies are bounded by `byteBudget`: texts that would take the total past it
-// count as an allocation failure (InputError), so many records pointing at
-// one long string cannot exhaust memory. Texts before that keep their strings.
+// The listing copies every text, so their total is bounded by `byteBudget`:
+// texts that would take it past the budget count as an allocation failure
+// (InputError), so many records pointing at one long string cannot exhaust
+// memory. Texts before that keep their strings.
 void GiveTextsTheirStrings(Table<TMoji2>& texts, std::string_view pool, std::int64_t poolBase,
                            std::size_t byteBudget);
 

@@ -113,26 +113,30 @@ void ReadGroupsAndLayers(ZvcReader& r, InputStream& in)
         g.Byte3 = in.readU8();
 }
 
-void ReadEntities(ZvcReader& r, InputStream& in, std::size_t fileSize)
+// The record counts of the header, once room for their tables is set aside.
+struct EntityCounts {
+    std::size_t Lines = 0;
+    std::size_t Arcs = 0;
+    std::size_t Texts = 0;
+    std::size_t Points = 0;
+};
+
+void ReadEntities(ZvcReader& r, InputStream& in, const EntityCounts& n, std::size_t fileSize)
 {
     in.mark("line record");
-    for (auto& rec : r.Lines)
-        rec = ReadSen2(in);
+    ReadSen2Records(in, r.Lines, n.Lines);
     in.mark("arc record");
-    for (auto& rec : r.Arcs)
-        rec = ReadEnko2(in);
+    ReadEnko2Records(in, r.Arcs, n.Arcs);
     in.mark("text record");
-    for (auto& rec : r.Texts)
-        rec = ReadMoji2(in, DosPoolAddressing::SegmentOffset);
+    ReadMoji2Records(in, r.Texts, n.Texts, DosPoolAddressing::SegmentOffset);
     // Without a pool nothing is skipped: the point records follow directly.
     if (r.Header.PoolSize() > 0) {
         in.mark("string pool");
-        const std::string pool = ReadStringPool(in, r.Header.PoolSize());
-        GiveTextsTheirStrings(r.Texts, pool, r.Header.PoolStart(), DosTextByteBudget(fileSize));
+        r.TextPool = ReadStringPool(in, r.Header.PoolSize());
+        GiveTextsTheirStrings(r.Texts, PoolBytes(r.TextPool), r.Header.PoolStart(), DosTextByteBudget(fileSize));
     }
     in.mark("point record");
-    for (auto& rec : r.Points)
-        rec = ReadTen2(in);
+    ReadTen2Records(in, r.Points, n.Points);
 }
 
 void ReadNames(ZvcReader& r, InputStream& in)
@@ -157,28 +161,40 @@ void ReadZvc(ZvcReader& r, InputStream& in)
         line = ReadHeaderLine(in);
     DecodeZvcHeader(r);
 
-    // Every table is checked against the file before it is sized. Line, arc
-    // and text records must fit behind the header; the point records follow
-    // the pool, so a file cut among them still yields its texts.
-    // The header lines have been read, so the file holds at least their bytes.
+    // Every table is checked against the file before room is set aside for
+    // it. Line, arc and text records must fit behind the header; the point
+    // records follow the pool, so a file cut among them still yields its
+    // texts. The header lines have been read, so the file holds at least
+    // their bytes.
     const std::size_t fileSize = in.size();
     const std::size_t room = CheckedSub(fileSize, kHeaderBytes);
     const TZvcHeader& h = r.Header;
-    in.mark("line table");
-    r.Lines.resize(CheckedTableSize(h.LineCount(), fileSize, kSen2FileSize, room));
-    in.mark("arc table");
-    r.Arcs.resize(CheckedTableSize(h.ArcCount(), fileSize, kEnko2FileSize, room));
-    in.mark("text table");
-    r.Texts.resize(CheckedTableSize(h.TextCount(), fileSize, kMoji2FileSize, room));
-    in.mark("point table");
-    r.Points.resize(CheckedTableSize(h.PointCount(), fileSize, 0, 0));
+    EntityCounts n;
+    // Tables with room set aside are full-sized however the parse ends; the
+    // records not read stay zero.
+    try {
+        in.mark("line table");
+        n.Lines = SetAsideRoom(r.Lines, CheckedTableSize(h.LineCount(), fileSize, kSen2FileSize, room));
+        in.mark("arc table");
+        n.Arcs = SetAsideRoom(r.Arcs, CheckedTableSize(h.ArcCount(), fileSize, kEnko2FileSize, room));
+        in.mark("text table");
+        n.Texts = SetAsideRoom(r.Texts, CheckedTableSize(h.TextCount(), fileSize, kMoji2FileSize, room));
+        in.mark("point table");
+        n.Points = SetAsideRoom(r.Points, CheckedTableSize(h.PointCount(), fileSize, 0, 0));
 
-    in.mark("fixed table");
-    ReadFixedBlocks(r, in);
-    in.mark("layer table");
-    ReadGroupsAndLayers(r, in);
-    ReadEntities(r, in, fileSize);
-    ReadNames(r, in);
+        in.mark("fixed table");
+        ReadFixedBlocks(r, in);
+        in.mark("layer table");
+        ReadGroupsAndLayers(r, in);
+        ReadEntities(r, in, n, fileSize);
+        ReadNames(r, in);
+    } catch (...) {
+        FillUpWithZeros(r.Lines, n.Lines);
+        FillUpWithZeros(r.Arcs, n.Arcs);
+        FillUpWithZeros(r.Texts, n.Texts);
+        FillUpWithZeros(r.Points, n.Points);
+        throw;
+    }
 }
 
 }  // namespace

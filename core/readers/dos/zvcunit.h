@@ -81,6 +81,7 @@ struct ZvcReader {
     Table<TEnko2> Arcs;
     Table<TMoji2> Texts;
     Table<TTen2> Points;
+    PageBuffer TextPool;  // the string pool, whose bytes the texts view
 };
 
 [[nodiscard]] bool IsZvcFile(const std::filesystem::path& path);

@@ -20,36 +20,43 @@ void ReadZvk(ZvkReader& r, InputStream& in)
     DecodeZvkHeader(r);
 
     // Every record table must fit in what follows the header lines; each is
-    // checked just before it is sized, in file order.
+    // checked just before room is set aside for it, in file order. Tables
+    // with room set aside are full-sized however the parse ends; the records
+    // not read stay zero.
     const std::size_t fileSize = in.size();
     const std::size_t room = CheckedSub(fileSize, kHeaderBytes);
     const TZvkHeader& h = r.Header;
-    in.mark("line table");
-    r.Lines.resize(CheckedTableSize(h.LineCount, fileSize, kSen2FileSize, room));
-    in.mark("arc table");
-    r.Arcs.resize(CheckedTableSize(h.ArcCount, fileSize, kEnko2FileSize, room));
-    in.mark("point table");
-    r.Points.resize(CheckedTableSize(h.PointCount, fileSize, kTen2FileSize, room));
-    in.mark("text table");
-    r.Texts.resize(CheckedTableSize(h.TextCount, fileSize, kMoji2FileSize, room));
+    std::size_t lines = 0, arcs = 0, points = 0, texts = 0;
+    try {
+        in.mark("line table");
+        lines = SetAsideRoom(r.Lines, CheckedTableSize(h.LineCount, fileSize, kSen2FileSize, room));
+        in.mark("arc table");
+        arcs = SetAsideRoom(r.Arcs, CheckedTableSize(h.ArcCount, fileSize, kEnko2FileSize, room));
+        in.mark("point table");
+        points = SetAsideRoom(r.Points, CheckedTableSize(h.PointCount, fileSize, kTen2FileSize, room));
+        in.mark("text table");
+        texts = SetAsideRoom(r.Texts, CheckedTableSize(h.TextCount, fileSize, kMoji2FileSize, room));
 
-    in.mark("line record");
-    for (auto& rec : r.Lines)
-        rec = ReadSen2(in);
-    in.mark("arc record");
-    for (auto& rec : r.Arcs)
-        rec = ReadEnko2(in);
-    in.mark("point record");
-    for (auto& rec : r.Points)
-        rec = ReadTen2(in);
-    in.mark("text record");
-    for (auto& rec : r.Texts)
-        rec = ReadMoji2(in, DosPoolAddressing::OffsetOnly);
+        in.mark("line record");
+        ReadSen2Records(in, r.Lines, lines);
+        in.mark("arc record");
+        ReadEnko2Records(in, r.Arcs, arcs);
+        in.mark("point record");
+        ReadTen2Records(in, r.Points, points);
+        in.mark("text record");
+        ReadMoji2Records(in, r.Texts, texts, DosPoolAddressing::OffsetOnly);
+    } catch (...) {
+        FillUpWithZeros(r.Lines, lines);
+        FillUpWithZeros(r.Arcs, arcs);
+        FillUpWithZeros(r.Points, points);
+        FillUpWithZeros(r.Texts, texts);
+        throw;
+    }
 
     if (h.PoolSize > 0) {
         in.mark("string pool");
-        const std::string pool = ReadStringPool(in, h.PoolSize);
-        GiveTextsTheirStrings(r.Texts, pool, 0, DosTextByteBudget(fileSize));
+        r.TextPool = ReadStringPool(in, h.PoolSize);
+        GiveTextsTheirStrings(r.Texts, PoolBytes(r.TextPool), 0, DosTextByteBudget(fileSize));
     }
 }
 

@@ -36,6 +36,7 @@ struct ZvkReader {
     Table<TEnko2> Arcs;
     Table<TTen2> Points;
     Table<TMoji2> Texts;
+    PageBuffer TextPool;  // the string pool, whose bytes the texts view
 };
 
 [[nodiscard]] bool IsZvkFile(const std::filesystem::path& path);
