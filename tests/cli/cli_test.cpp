@@ -7,13 +7,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "core/listing/extraction.h"
 #include "core/listing/listing.h"
 #include "core/readers/dos/zvkunit.h"
 #include "core/readers/win/zvwunit.h"
+#include "core/text/cp932.h"
 #include "tests/dos/dos_writer.h"
 #include "tests/win/zvw_writer.h"
 
@@ -54,15 +57,18 @@ protected:
         return path.string();
     }
 
-    Outcome Execute(std::vector<std::string> args, std::vector<std::string> env = {})
+    // Standard output goes to `out` when it is given, and is then not read.
+    Outcome Execute(std::vector<std::string> args, std::vector<std::string> env = {}, std::string out = {})
     {
+        const bool readOut = out.empty();
+        if (readOut)
+            out = (dir_ / "stdout").string();
         args.insert(args.begin(), VAVEZE_LIST_PATH);
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
 
-        const std::string out = (dir_ / "stdout").string();
         const std::string err = (dir_ / "stderr").string();
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -82,7 +88,7 @@ protected:
             run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
         }
         posix_spawn_file_actions_destroy(&actions);
-        run.out = Slurp(out);
+        run.out = readOut ? Slurp(out) : std::string();
         run.err = Slurp(err);
         return run;
     }
@@ -281,6 +287,55 @@ TEST_F(CliTest, ListsEveryFormatAndItsBackups)
     }
     for (const char* ext : {".zvk", ".Bk2"})
         EXPECT_EQ(Execute({Write(std::string("k") + ext, zvkBytes)}).out, CrLf({t, "K1"}));
+}
+
+// Many texts of every length around the word sizes, blank ones, ones with
+// control bytes, and ones that with their line end (and path) outgrow the
+// output's 64 KiB block, so that lines meet the block's end at every offset.
+// Each form of output holds exactly the lines the listing gives line by line.
+TEST_F(CliTest, OutputHoldsTheListingLineByLineAcrossBlocks)
+{
+    using namespace winwriter;
+    const std::string pattern = "\x82\xA0 AB\x81\r\n\x8B\x8F\x8A\xD4\x01xyz\x82\x0A";
+    ZvsDocument zvs;
+    for (std::size_t i = 0; i < 24000; ++i)
+        zvs.Entities.Add(MakeMoji(pattern.substr(i % pattern.size(), i % 37)));
+    for (const std::size_t length : {65535, 65534, 65531, 65400})
+        zvs.Entities.Add(MakeMoji(std::string(length, 'L'))).Add(MakeMoji(std::string(length, '\r')))
+            .Add(MakeMoji(std::string(length / 2, 'A') + "\r\n" + std::string(length / 2 - 1, 'B')));
+    for (const char* blank : {"", " ", "\r\n", "\x01 "})
+        zvs.Entities.Add(MakeMoji(blank));
+    const std::string bytes = WriteZvs(zvs);
+    const std::string path = Write("many.zvs", bytes);
+
+    Readers readers;
+    ASSERT_EQ(DetectAndParseBytes(readers, path, bytes).Kind, FormatKind::Zvs);
+    VectorSink lines;
+    ASSERT_TRUE(ListFormat(FormatKind::Zvs, readers, {}, lines));
+    const auto listing = [&lines](const std::string& prefix, bool utf8) {
+        std::string out;
+        for (const std::string& line : lines.Lines)
+            out += prefix + (utf8 ? Cp932ToUtf8(line) + "\n" : line + "\r\n");
+        return out;
+    };
+    // Compared without printing megabytes when they differ.
+    const auto same = [](const std::string& out, const std::string& expected) {
+        const auto at = std::mismatch(out.begin(), out.end(), expected.begin(), expected.end());
+        return testing::AssertionResult(out == expected)
+               << "sizes " << out.size() << ", " << expected.size() << "; first difference at "
+               << (at.first - out.begin());
+    };
+    EXPECT_TRUE(same(Execute({path}).out, listing("", false)));
+    EXPECT_TRUE(same(Execute({"-H", path}).out, listing(path + ":", false)));
+    EXPECT_TRUE(same(Execute({"-H", "--utf8", path}).out, listing(path + ":", true)));
+    EXPECT_EQ(Execute({"-q", "--save", path}).status, 0);
+    EXPECT_TRUE(same(Slurp(dir_ / "many.txt"), listing("", false)));
+
+    // A write that fails ends the listing with status 4, whichever the form.
+    if (fs::exists("/dev/full")) {
+        for (const char* form : {"--sjis", "--utf8"})
+            EXPECT_EQ(Execute({form, path}, {}, "/dev/full").status, 4) << form;
+    }
 }
 
 // A tree as archives hold them: nested folders, a drawing and its backup,
