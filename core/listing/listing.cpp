@@ -187,7 +187,8 @@ bool ListZvw(const ZvwReader& reader, const ListingOptions& options, LineSink& s
             batch.Add(kHeadingHeader);
             batch.Add(reader.Header.Memo);
             AddGroupsAndLayers(batch, reader.LayerGroups, reader.Layers);
-            AddJoinedNames(batch, reader.Colors, 0, 257, [](const TColorExNo& c) -> const std::string& { return c.Name; });
+            AddJoinedNames(batch, reader.Colors, 0, 257,
+                           [](const TColorExNo& c) -> const std::string& { return c.Name; });
             AddJoinedNames(batch, reader.LineTypes, 0, 33,
                            [](const TLineTypeExNo& t) -> const std::string& { return t.Name; });
         }

@@ -46,8 +46,10 @@ std::size_t SkipSpacesAndSign(std::string_view s, bool& negative)
 // Position of the first control byte at or after `from`; the size when none.
 std::size_t NextControlByte(std::string_view text, std::size_t from) noexcept
 {
+    using text_detail::ControlBytes;
+    using text_detail::LoadWord;
     std::size_t i = from;
-    while (i + 8 <= text.size() && text_detail::ControlBytes(text_detail::LoadWord<std::uint64_t>(text.data() + i)) == 0)
+    while (i + 8 <= text.size() && ControlBytes(LoadWord<std::uint64_t>(text.data() + i)) == 0)
         i += 8;
     for (; i < text.size(); ++i)
         if (static_cast<unsigned char>(text[i]) < 0x20)
