@@ -199,8 +199,10 @@ std::size_t FilterSjisLineInto(std::string_view text, char* out) noexcept
         charStart = at + 1;
         if ((at - leads) % 2 == 1)
             continue;
-        std::memcpy(out + written, text.data() + runStart, at - runStart);
-        written += at - runStart;
+        if (at > runStart) {  // not the LF of a CR LF, say
+            std::memcpy(out + written, text.data() + runStart, at - runStart);
+            written += at - runStart;
+        }
         runStart = at + 1;
     }
     std::memcpy(out + written, text.data() + runStart, text.size() - runStart);
