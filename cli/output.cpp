@@ -1,15 +1,13 @@
 #include "cli/output.h"
 
+#include <cstring>
+
 #include "cli/platform.h"
 #include "cli/walk.h"
+#include "core/text/Func_.h"
 #include "core/text/cp932.h"
 
 namespace vaveze::cli {
-namespace {
-
-constexpr std::size_t kFlushSize = std::size_t{1} << 16;
-
-}  // namespace
 
 std::string PathPrefix(const std::filesystem::path& path, bool utf8)
 {
@@ -29,26 +27,80 @@ std::string PathPrefix(const std::filesystem::path& path, bool utf8)
     return out + ':';
 }
 
+EncodedSink::EncodedSink(int fd, bool utf8, std::string prefix)
+    : fd_(fd), utf8_(utf8), prefix_(std::move(prefix)), block_(new char[kBlockSize])
+{
+}
+
 void EncodedSink::Clear()
 {
-    buffer_.clear();
+    used_ = 0;
     lines_ = 0;
 }
 
 bool EncodedSink::Append(std::string_view line)
 {
-    buffer_ += prefix_;
+    Write(prefix_);
     if (utf8_) {
-        buffer_ += Cp932ToUtf8(line);
-        buffer_ += '\n';
+        Write(Cp932ToUtf8(line));
+        Write("\n");
     } else {
-        buffer_ += line;
-        buffer_ += "\r\n";
+        Write(line);
+        Write("\r\n");
     }
     ++lines_;
-    if (buffer_.size() >= kFlushSize)
-        Flush();
     return error_ == 0;
+}
+
+bool EncodedSink::AppendTexts(std::span<const std::string_view> texts)
+{
+    if (utf8_)
+        return LineSink::AppendTexts(texts);
+    for (;;) {
+        texts = texts.subspan(FillBlock(texts));
+        if (texts.empty())
+            return error_ == 0;
+        Flush();
+        if (error_ != 0)
+            return false;
+        if (prefix_.size() + texts.front().size() + 2 > kBlockSize) {
+            if (!AddLine(*this, texts.front()))
+                return false;
+            texts = texts.subspan(1);
+        }
+    }
+}
+
+std::size_t EncodedSink::FillBlock(std::span<const std::string_view> texts)
+{
+    // Locals, as the compiler cannot tell that the bytes copied into the
+    // block leave the members alone.
+    const std::size_t prefix = prefix_.size();
+    const char* const prefixBytes = prefix_.data();
+    char* const block = block_.get();
+    std::size_t used = used_;
+    std::size_t lines = lines_;
+    std::size_t taken = 0;
+    for (; taken < texts.size(); ++taken) {
+        // The filter never lengthens a text, so its size bounds the room the
+        // line takes.
+        const std::string_view text = texts[taken];
+        if (prefix + text.size() + 2 > kBlockSize - used)
+            break;
+        char* const line = block + used + prefix;
+        const std::size_t length = CopyFilteredSjisLine(text, line);
+        if (length == 0 || (length == 1 && line[0] == ' '))
+            continue;
+        if (prefix != 0)
+            std::memcpy(line - prefix, prefixBytes, prefix);
+        line[length] = '\r';
+        line[length + 1] = '\n';
+        used += prefix + length + 2;
+        ++lines;
+    }
+    used_ = used;
+    lines_ = lines;
+    return taken;
 }
 
 int EncodedSink::Finish()
@@ -57,11 +109,25 @@ int EncodedSink::Finish()
     return error_;
 }
 
+void EncodedSink::Write(std::string_view bytes)
+{
+    if (bytes.size() > kBlockSize - used_) {
+        Flush();
+        if (bytes.size() > kBlockSize) {
+            if (error_ == 0)
+                error_ = platform::WriteAll(fd_, bytes);
+            return;
+        }
+    }
+    std::memcpy(block_.get() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
+}
+
 void EncodedSink::Flush()
 {
-    if (error_ == 0 && !buffer_.empty())
-        error_ = platform::WriteAll(fd_, buffer_);
-    buffer_.clear();
+    if (error_ == 0 && used_ != 0)
+        error_ = platform::WriteAll(fd_, std::string_view(block_.get(), used_));
+    used_ = 0;
 }
 
 }  // namespace vaveze::cli

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,26 +19,38 @@ namespace vaveze::cli {
 
 // Encodes listing lines and streams them to a file. Many texts of a file may
 // share one long pooled string, so a listing can be far larger than its
-// file: holding only a buffer keeps memory independent of the listing's size.
-// Writes go to a descriptor (standard output, or a file being saved).
+// file: holding only a block of fixed size keeps memory independent of the
+// listing's size. Writes go to a descriptor (standard output, or a file
+// being saved).
 class EncodedSink final : public LineSink {
 public:
-    EncodedSink(int fd, bool utf8, std::string prefix = {}) : fd_(fd), utf8_(utf8), prefix_(std::move(prefix)) {}
+    static constexpr std::size_t kBlockSize = std::size_t{1} << 16;
+
+    EncodedSink(int fd, bool utf8, std::string prefix = {});
 
     void Clear() override;
     // False once writing has failed, which ends the listing early.
     [[nodiscard]] bool Append(std::string_view line) override;
+    // In Shift-JIS each text is filtered straight into the block, behind the
+    // prefix; the line is kept only when it comes out other than blank.
+    [[nodiscard]] bool AppendTexts(std::span<const std::string_view> texts) override;
     // Writes out what is buffered; 0, or the errno of the first failed write.
     [[nodiscard]] int Finish();
     [[nodiscard]] std::size_t Lines() const { return lines_; }
 
 private:
+    // Puts the texts into the block up to the first that might not fit in
+    // what is left of it; how many it took.
+    [[nodiscard]] std::size_t FillBlock(std::span<const std::string_view> texts);
+    // Into the block, or on their own when they are larger than it.
+    void Write(std::string_view bytes);
     void Flush();
 
     int fd_;
     bool utf8_;
     std::string prefix_;
-    std::string buffer_;
+    std::unique_ptr<char[]> block_;
+    std::size_t used_ = 0;
     std::size_t lines_ = 0;
     int error_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "core/listing/listing.h"
 
 #include <algorithm>
+#include <array>
 
 #include "core/text/Func_.h"
 #include "core/readers/dos/zvcunit.h"
@@ -14,17 +15,64 @@ namespace {
 // A sink refused a line: the listing stops there, keeping the lines before it.
 struct SinkFull {};
 
-void Add(LineSink& sink, std::string_view line)
-{
-    if (!AddLine(sink, line))
-        throw SinkFull{};
-}
+// Gathers texts and hands them to the sink a batch at a time. A gathered text
+// must stay where it is until it is handed on, as the tables' strings do;
+// texts made for the listing (joined names, block marks) go on their own.
+class TextBatch {
+public:
+    explicit TextBatch(LineSink& sink) : sink_(sink) {}
+
+    void Add(std::string_view text)
+    {
+        texts_[count_++] = text;
+        if (count_ == texts_.size())
+            HandOn();
+    }
+
+    // The text of every entry. The count stays in a local: the compiler
+    // would otherwise reload it after every view stored.
+    template <typename Range, typename TextOf>
+    void AddEach(const Range& entries, TextOf textOf)
+    {
+        std::size_t count = count_;
+        for (const auto& entry : entries) {
+            texts_[count++] = textOf(entry);
+            if (count == texts_.size()) {
+                count_ = count;
+                HandOn();
+                count = 0;
+            }
+        }
+        count_ = count;
+    }
+
+    void AddMade(const std::string& text)
+    {
+        HandOn();
+        const std::string_view one = text;
+        if (!sink_.AppendTexts({&one, 1}))
+            throw SinkFull{};
+    }
+
+    void HandOn()
+    {
+        const std::size_t count = count_;
+        count_ = 0;
+        if (count != 0 && !sink_.AppendTexts({texts_.data(), count}))
+            throw SinkFull{};
+    }
+
+private:
+    LineSink& sink_;
+    std::array<std::string_view, 256> texts_;
+    std::size_t count_ = 0;
+};
 
 // Joins the non-empty names with commas and adds the result as one line.
 // Emptiness is judged on the stored bytes, so a name of control bytes still
 // brings its comma; the filter then runs once over the whole line.
 template <typename Range, typename NameOf>
-void AddJoinedNames(LineSink& sink, const Range& entries, std::size_t first, std::size_t count, NameOf nameOf)
+void AddJoinedNames(TextBatch& batch, const Range& entries, std::size_t first, std::size_t count, NameOf nameOf)
 {
     std::string joined;
     const std::size_t end = std::min(entries.size(), first + count);
@@ -37,73 +85,72 @@ void AddJoinedNames(LineSink& sink, const Range& entries, std::size_t first, std
         joined += name;
     }
     if (!joined.empty())
-        Add(sink, joined);
+        batch.AddMade(joined);
 }
 
-void AddTexts(LineSink& sink, const Table<TEntMoji>& texts)
+void AddTexts(TextBatch& batch, const Table<TEntMoji>& texts)
 {
-    for (const TEntMoji& moji : texts)
-        Add(sink, moji.Text);
+    batch.AddEach(texts, [](const TEntMoji& moji) -> const std::string& { return moji.Text; });
 }
 
-void AddDimensionTexts(LineSink& sink, const Table<TEntSunpo>& dimensions)
+void AddDimensionTexts(TextBatch& batch, const Table<TEntSunpo>& dimensions)
 {
-    for (const TEntSunpo& sunpo : dimensions)
-        Add(sink, sunpo.Moji.Text);
+    batch.AddEach(dimensions, [](const TEntSunpo& sunpo) -> const std::string& { return sunpo.Moji.Text; });
 }
 
 // The body shared by the two Windows formats: texts, dimension texts and the
 // block section.
-void AddWindowsEntities(LineSink& sink, const TEntityTables& entities, const TBlockDefTable& blocks,
+void AddWindowsEntities(TextBatch& batch, const TEntityTables& entities, const TBlockDefTable& blocks,
                         const ListingOptions& options)
 {
-    Add(sink, kHeadingText);
-    AddTexts(sink, entities.Moji);
+    batch.Add(kHeadingText);
+    AddTexts(batch, entities.Moji);
     if (options.CheckBox2)
-        AddDimensionTexts(sink, entities.Sunpo);
+        AddDimensionTexts(batch, entities.Sunpo);
 
     if (!options.CheckBox3 || blocks.Count <= 0)
         return;
-    Add(sink, kHeadingBlock);
+    batch.Add(kHeadingBlock);
     // Entries beyond those the parse started exist in the table with an
     // empty name and no entities.
     const auto entries = static_cast<std::size_t>(std::max(0, std::min(blocks.Count, blocks.TableSize)));
     for (std::size_t i = 0; i < entries; ++i) {
         if (i >= blocks.Defs.size()) {
-            Add(sink, kBlockMark);
+            batch.Add(kBlockMark);
             continue;
         }
         const TEntBlockDef& def = blocks.Defs[i];
-        Add(sink, std::string(kBlockMark) + def.Name);
-        AddTexts(sink, def.Entities.Moji);
+        batch.AddMade(std::string(kBlockMark) + def.Name);
+        AddTexts(batch, def.Entities.Moji);
         if (options.CheckBox2)
-            AddDimensionTexts(sink, def.Entities.Sunpo);
+            AddDimensionTexts(batch, def.Entities.Sunpo);
     }
 }
 
 // Group name, then the joined names of its 16 layers, for each of 16 groups.
 template <typename Groups, typename Layers>
-void AddGroupsAndLayers(LineSink& sink, const Groups& groups, const Layers& layers)
+void AddGroupsAndLayers(TextBatch& batch, const Groups& groups, const Layers& layers)
 {
     for (std::size_t g = 0; g < 16; ++g) {
         if (g < groups.size())
-            Add(sink, groups[g].Name);
-        AddJoinedNames(sink, layers, 16 * g, 16, [](const auto& layer) -> const std::string& { return layer.Name; });
+            batch.Add(groups[g].Name);
+        AddJoinedNames(batch, layers, 16 * g, 16, [](const auto& layer) -> const std::string& { return layer.Name; });
     }
 }
 
-void AddDosTexts(LineSink& sink, const Table<TMoji2>& texts)
+void AddDosTexts(TextBatch& batch, const Table<TMoji2>& texts)
 {
-    for (const TMoji2& moji : texts)
-        Add(sink, moji.Text);
+    batch.AddEach(texts, [](const TMoji2& moji) -> const std::string& { return moji.Text; });
 }
 
 template <typename Body>
 bool RunListing(LineSink& sink, Body body)
 {
     sink.Clear();
+    TextBatch batch(sink);
     try {
-        body();
+        body(batch);
+        batch.HandOn();
     } catch (const SinkFull&) {
         return false;
     }
@@ -111,6 +158,14 @@ bool RunListing(LineSink& sink, Body body)
 }
 
 }  // namespace
+
+bool LineSink::AppendTexts(std::span<const std::string_view> texts)
+{
+    for (const std::string_view text : texts)
+        if (!AddLine(*this, text))
+            return false;
+    return true;
+}
 
 bool AddLine(LineSink& sink, std::string_view line)
 {
@@ -127,49 +182,51 @@ bool AddLine(LineSink& sink, std::string_view line)
 
 bool ListZvw(const ZvwReader& reader, const ListingOptions& options, LineSink& sink)
 {
-    return RunListing(sink, [&] {
+    return RunListing(sink, [&](TextBatch& batch) {
         if (options.CheckBox1) {
-            Add(sink, kHeadingHeader);
-            Add(sink, reader.Header.Memo);
-            AddGroupsAndLayers(sink, reader.LayerGroups, reader.Layers);
-            AddJoinedNames(sink, reader.Colors, 0, 257, [](const TColorExNo& c) -> const std::string& { return c.Name; });
-            AddJoinedNames(sink, reader.LineTypes, 0, 33,
+            batch.Add(kHeadingHeader);
+            batch.Add(reader.Header.Memo);
+            AddGroupsAndLayers(batch, reader.LayerGroups, reader.Layers);
+            AddJoinedNames(batch, reader.Colors, 0, 257,
+                           [](const TColorExNo& c) -> const std::string& { return c.Name; });
+            AddJoinedNames(batch, reader.LineTypes, 0, 33,
                            [](const TLineTypeExNo& t) -> const std::string& { return t.Name; });
         }
-        AddWindowsEntities(sink, reader.Entities, reader.BlockDefs, options);
+        AddWindowsEntities(batch, reader.Entities, reader.BlockDefs, options);
     });
 }
 
 bool ListZvs(const ZvsReader& reader, const ListingOptions& options, LineSink& sink)
 {
     // Symbol files have no header section, whatever the first option says.
-    return RunListing(sink, [&] { AddWindowsEntities(sink, reader.Entities, reader.BlockDefs, options); });
+    return RunListing(sink,
+                      [&](TextBatch& batch) { AddWindowsEntities(batch, reader.Entities, reader.BlockDefs, options); });
 }
 
 bool ListZvc(const ZvcReader& reader, const ListingOptions& options, LineSink& sink)
 {
-    return RunListing(sink, [&] {
+    return RunListing(sink, [&](TextBatch& batch) {
         if (options.CheckBox1) {
-            Add(sink, kHeadingHeader);
-            Add(sink, reader.Header.Text1);
-            Add(sink, reader.Header.Text2);
-            AddGroupsAndLayers(sink, reader.LayerGroups, reader.Layers);
+            batch.Add(kHeadingHeader);
+            batch.Add(reader.Header.Text1);
+            batch.Add(reader.Header.Text2);
+            AddGroupsAndLayers(batch, reader.LayerGroups, reader.Layers);
         }
-        Add(sink, kHeadingText);
-        AddDosTexts(sink, reader.Texts);
+        batch.Add(kHeadingText);
+        AddDosTexts(batch, reader.Texts);
     });
 }
 
 bool ListZvk(const ZvkReader& reader, const ListingOptions& options, LineSink& sink)
 {
-    return RunListing(sink, [&] {
+    return RunListing(sink, [&](TextBatch& batch) {
         if (options.CheckBox1) {
-            Add(sink, kHeadingHeader);
-            Add(sink, reader.Header.Text1);
-            Add(sink, reader.Header.Text2);
+            batch.Add(kHeadingHeader);
+            batch.Add(reader.Header.Text1);
+            batch.Add(reader.Header.Text2);
         }
-        Add(sink, kHeadingText);
-        AddDosTexts(sink, reader.Texts);
+        batch.Add(kHeadingText);
+        AddDosTexts(batch, reader.Texts);
     });
 }
 

@@ -2,6 +2,7 @@
 // Shift-JIS bytes. Lines reach their destination only through AddLine.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,11 @@ public:
     virtual void Clear() = 0;
     // Appends one line; false when it does not fit, which stops the listing.
     [[nodiscard]] virtual bool Append(std::string_view line) = 0;
+    // Lists texts as the tables hold them, in order, each as AddLine does.
+    // False when a line did not fit; the texts after it are not listed. The
+    // listing hands its texts over in batches through this, so a sink that
+    // can filter while it copies saves a call and a pass for every line.
+    [[nodiscard]] virtual bool AppendTexts(std::span<const std::string_view> texts);
 };
 
 // Collects lines in memory.

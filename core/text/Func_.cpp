@@ -43,6 +43,27 @@ std::size_t SkipSpacesAndSign(std::string_view s, bool& negative)
     return i;
 }
 
+// Position of the first control byte at or after `from`; the size when none.
+std::size_t NextControlByte(std::string_view text, std::size_t from) noexcept
+{
+    using text_detail::ControlBytes;
+    using text_detail::LoadWord;
+    std::size_t i = from;
+    while (i + 8 <= text.size() && ControlBytes(LoadWord<std::uint64_t>(text.data() + i)) == 0)
+        i += 8;
+    for (; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) < 0x20)
+            return i;
+    return text.size();
+}
+
+// A lead byte takes the next byte along as its pair, whatever that is.
+bool IsLeadByte(char c)
+{
+    const auto b = static_cast<unsigned char>(c);
+    return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD);
+}
+
 // Far beyond any exponent that leaves a finite nonzero single, however
 // many digits the mantissa has.
 constexpr std::int64_t kExponentLimit = 1'000'000'000'000'000;
@@ -158,50 +179,42 @@ float TextToSingle(std::string_view text)
 
 bool SjisLineNeedsFilter(std::string_view text) noexcept
 {
-    // Eight bytes at a time: a byte below 0x20 is one that borrows when
-    // 0x20 is taken from it while its top bit is clear. Lines are short and
-    // nearly all of them are clean, so this runs over every listed byte.
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    constexpr std::uint64_t kTops = 0x8080808080808080u;
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, sizeof word);
-        if (((word - 0x20 * kOnes) & ~word & kTops) != 0)
-            return true;
+    return NextControlByte(text, 0) != text.size();
+}
+
+std::size_t FilterSjisLineInto(std::string_view text, char* out) noexcept
+{
+    // Only control bytes are ever dropped, and only those that do not end a
+    // pair. Which ones do follows from the bytes before each: the byte after
+    // one that cannot lead a pair starts a character (as do the first byte
+    // and the byte after a control byte), so a control byte ends a pair when
+    // an odd number of lead bytes stands between it and such a start.
+    std::size_t written = 0;
+    std::size_t runStart = 0;  // first byte not yet copied or dropped
+    std::size_t charStart = 0;
+    for (std::size_t at = NextControlByte(text, 0); at < text.size(); at = NextControlByte(text, at + 1)) {
+        std::size_t leads = at;
+        while (leads > charStart && IsLeadByte(text[leads - 1]))
+            --leads;
+        charStart = at + 1;
+        if ((at - leads) % 2 == 1)
+            continue;
+        if (at > runStart) {  // not the LF of a CR LF, say
+            std::memcpy(out + written, text.data() + runStart, at - runStart);
+            written += at - runStart;
+        }
+        runStart = at + 1;
     }
-    for (; i < text.size(); ++i)
-        if (static_cast<unsigned char>(text[i]) < 0x20)
-            return true;
-    return false;
+    std::memcpy(out + written, text.data() + runStart, text.size() - runStart);
+    return written + text.size() - runStart;
 }
 
 std::string FilterSjisLine(std::string_view text)
 {
-    // Only control bytes are ever dropped, and a lead byte takes its second
-    // byte along whatever it is: without a control byte nothing changes.
     if (!SjisLineNeedsFilter(text))
         return std::string(text);
-    // Walk the characters and copy the runs between dropped bytes whole.
-    std::string out;
-    out.reserve(text.size());
-    std::size_t runStart = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        if ((b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD)) {
-            // Lead byte: the pair is copied whole, whatever its second byte
-            // (a lead byte at the very end is copied alone).
-            i += 2;
-            continue;
-        }
-        if (b < 0x20) {
-            out.append(text.substr(runStart, i - runStart));
-            runStart = i + 1;
-        }
-        ++i;
-    }
-    out.append(text.substr(runStart, std::min(i, text.size()) - runStart));
+    std::string out(text.size(), '\0');
+    out.resize(FilterSjisLineInto(text, out.data()));
     return out;
 }
 

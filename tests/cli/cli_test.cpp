@@ -7,13 +7,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "core/listing/extraction.h"
 #include "core/listing/listing.h"
 #include "core/readers/dos/zvkunit.h"
 #include "core/readers/win/zvwunit.h"
+#include "core/text/cp932.h"
 #include "tests/dos/dos_writer.h"
 #include "tests/win/zvw_writer.h"
 
@@ -54,15 +57,18 @@ protected:
         return path.string();
     }
 
-    Outcome Execute(std::vector<std::string> args, std::vector<std::string> env = {})
+    // Standard output goes to `out` when it is given, and is then not read.
+    Outcome Execute(std::vector<std::string> args, std::vector<std::string> env = {}, std::string out = {})
     {
+        const bool readOut = out.empty();
+        if (readOut)
+            out = (dir_ / "stdout").string();
         args.insert(args.begin(), VAVEZE_LIST_PATH);
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
 
-        const std::string out = (dir_ / "stdout").string();
         const std::string err = (dir_ / "stderr").string();
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -82,7 +88,7 @@ protected:
             run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
         }
         posix_spawn_file_actions_destroy(&actions);
-        run.out = Slurp(out);
+        run.out = readOut ? Slurp(out) : std::string();
         run.err = Slurp(err);
         return run;
     }
@@ -281,6 +287,62 @@ TEST_F(CliTest, ListsEveryFormatAndItsBackups)
     }
     for (const char* ext : {".zvk", ".Bk2"})
         EXPECT_EQ(Execute({Write(std::string("k") + ext, zvkBytes)}).out, CrLf({t, "K1"}));
+}
+
+// Many texts of every length around the word sizes, blank ones, ones with
+// control bytes, and ones that with their line end (and path) outgrow the
+// output's 64 KiB block, so that lines meet the block's end at every offset;
+// then a small file. Each form of output holds exactly the lines the listing
+// gives line by line. (Two files: the sanitizer build cannot follow the
+// strings of the tables an only file leaves to the exit.)
+TEST_F(CliTest, OutputHoldsTheListingLineByLineAcrossBlocks)
+{
+    using namespace winwriter;
+    const std::string pattern = "\x82\xA0 AB\x81\r\n\x8B\x8F\x8A\xD4\x01xyz\x82\x0A";
+    ZvsDocument zvs;
+    for (std::size_t i = 0; i < 24000; ++i)
+        zvs.Entities.Add(MakeMoji(pattern.substr(i % pattern.size(), i % 37)));
+    for (const std::size_t length : {65535, 65534, 65531, 65400})
+        zvs.Entities.Add(MakeMoji(std::string(length, 'L'))).Add(MakeMoji(std::string(length, '\r')))
+            .Add(MakeMoji(std::string(length / 2, 'A') + "\r\n" + std::string(length / 2 - 1, 'B')));
+    for (const char* blank : {"", " ", "\r\n", "\x01 "})
+        zvs.Entities.Add(MakeMoji(blank));
+    const std::vector<std::pair<std::string, std::string>> files = {{"many.zvs", WriteZvs(zvs)},
+                                                                    {"small.zvs", WriteZvs(ZvsDocument{})}};
+    std::vector<std::string> paths;
+    std::vector<std::string> listings[3];  // plain, with paths, UTF-8 with paths
+    for (const auto& [name, bytes] : files) {
+        paths.push_back(Write(name, bytes));
+        const auto readers = std::make_unique<Readers>();
+        VectorSink lines;
+        EXPECT_TRUE(ListFormat(DetectAndParseBytes(*readers, name, bytes).Kind, *readers, {}, lines));
+        for (auto& listing : listings)
+            listing.emplace_back();
+        for (const std::string& line : lines.Lines) {
+            listings[0].back() += line + "\r\n";
+            listings[1].back() += paths.back() + ":" + line + "\r\n";
+            listings[2].back() += paths.back() + ":" + Cp932ToUtf8(line) + "\n";
+        }
+    }
+    // Compared without printing megabytes when they differ.
+    const auto same = [](const Outcome& run, const std::string& expected) {
+        const auto at = std::mismatch(run.out.begin(), run.out.end(), expected.begin(), expected.end());
+        return testing::AssertionResult(run.status == 0 && run.out == expected)
+               << "status " << run.status << ", sizes " << run.out.size() << ", " << expected.size()
+               << "; first difference at " << (at.first - run.out.begin());
+    };
+    EXPECT_TRUE(same(Execute({"-h", paths[0], paths[1]}), listings[0][0] + listings[0][1]));
+    EXPECT_TRUE(same(Execute({paths[0], paths[1]}), listings[1][0] + listings[1][1]));
+    EXPECT_TRUE(same(Execute({"--utf8", paths[0], paths[1]}), listings[2][0] + listings[2][1]));
+    EXPECT_EQ(Execute({"-q", "--save", paths[0], paths[1]}).status, 0);
+    EXPECT_EQ(Slurp(dir_ / "many.txt"), listings[0][0]);
+    EXPECT_EQ(Slurp(dir_ / "small.txt"), listings[0][1]);
+
+    // A write that fails ends the listing with status 4, whichever the form.
+    if (fs::exists("/dev/full")) {
+        for (const char* form : {"--sjis", "--utf8"})
+            EXPECT_EQ(Execute({form, paths[0], paths[1]}, {}, "/dev/full").status, 4) << form;
+    }
 }
 
 // A tree as archives hold them: nested folders, a drawing and its backup,

@@ -42,6 +42,16 @@ bool HasControlByte(std::string_view text)
     return false;
 }
 
+// CopyFilteredSjisLine into a buffer with guard bytes after the text's room,
+// which must stay untouched.
+std::string CopyFiltered(std::string_view text)
+{
+    std::string buffer(text.size() + 8, 'G');
+    const std::size_t length = CopyFilteredSjisLine(text, buffer.data());
+    EXPECT_EQ(buffer.substr(text.size()), "GGGGGGGG") << ::testing::PrintToString(text);
+    return buffer.substr(0, length);
+}
+
 // Bytes at the edges of every class: controls, ASCII, lead bytes of both
 // ranges, half-width katakana, and the two bytes above the lead range.
 constexpr std::array<unsigned char, 15> kEdgeBytes = {0x00, 0x09, 0x0A, 0x1F, 0x20, 0x41, 0x7F, 0x80,
@@ -60,6 +70,7 @@ TEST(LineFilter, MatchesTheRuleOnEveryShortStringOfEdgeBytes)
             for (std::size_t i = 0, rest = n; i < length; ++i, rest /= kEdgeBytes.size())
                 text += static_cast<char>(kEdgeBytes[rest % kEdgeBytes.size()]);
             ASSERT_EQ(FilterSjisLine(text), ModelFilter(text)) << ::testing::PrintToString(text);
+            ASSERT_EQ(CopyFiltered(text), ModelFilter(text)) << ::testing::PrintToString(text);
             ASSERT_EQ(SjisLineNeedsFilter(text), HasControlByte(text)) << ::testing::PrintToString(text);
         }
     }
@@ -82,6 +93,7 @@ TEST(LineFilter, MatchesTheRuleOnLongMixedLines)
             text += static_cast<char>(pick < 2 ? next() % 0x20 : pick < 9 ? 0x80 + next() % 0x80 : 0x20 + next() % 0x60);
         }
         ASSERT_EQ(FilterSjisLine(text), ModelFilter(text)) << ::testing::PrintToString(text);
+        ASSERT_EQ(CopyFiltered(text), ModelFilter(text)) << ::testing::PrintToString(text);
         ASSERT_EQ(SjisLineNeedsFilter(text), HasControlByte(text)) << ::testing::PrintToString(text);
     }
 }
@@ -96,9 +108,11 @@ TEST(LineFilter, FindsAControlByteAtEveryPositionAmongHighBytes)
                 std::string text(40, static_cast<char>(fill));
                 text[at] = static_cast<char>(control);
                 EXPECT_TRUE(SjisLineNeedsFilter(text)) << "fill " << int{fill} << " at " << at;
+                EXPECT_EQ(CopyFiltered(text), ModelFilter(text)) << "fill " << int{fill} << " at " << at;
             }
             std::string clean(at, static_cast<char>(fill));
             EXPECT_FALSE(SjisLineNeedsFilter(clean)) << "fill " << int{fill} << " length " << at;
+            EXPECT_EQ(CopyFiltered(clean), clean) << "fill " << int{fill} << " length " << at;
         }
     }
 }
