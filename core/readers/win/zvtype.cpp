@@ -105,14 +105,12 @@ constexpr std::array<std::string_view, 8> kRecordNames = {
     "text record",   "dimension record", "solid record", "block insertion record",
 };
 
-// Entities read between offers to give back the memory of the bytes passed,
-// and before the mix of kinds in a list is taken as known. The fuzz build's
-// inputs hold a few dozen entities, so there both come after very few.
+// Entities read before the mix of kinds in a list is taken as known. The
+// fuzz build's inputs hold a few dozen entities, so there it comes after
+// very few.
 #ifdef VAVEZE_SMALL_PAGE_PIECES
-constexpr std::int32_t kEntitiesBetweenGiveBacks = 1;
 constexpr std::int32_t kProjectionSample = 4;
 #else
-constexpr std::int32_t kEntitiesBetweenGiveBacks = 4096;
 constexpr std::int32_t kProjectionSample = 1024;
 #endif
 
@@ -459,8 +457,6 @@ void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecode
             tables.Order[slot] = TOrderEntry{kind, index};
         ++read;
         CountObject(decoder);
-        if (read % kEntitiesBetweenGiveBacks == 0)
-            in.passed();  // every record before the cursor has been copied
     }
 }
 
