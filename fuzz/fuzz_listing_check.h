@@ -4,6 +4,7 @@
 // filtered is the text target's check.)
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,7 @@
 
 #include "core/listing/listing.h"
 #include "core/readers/FileAccess.h"
+#include "core/readers/WindowedInput.h"
 
 namespace vaveze::fuzz {
 
@@ -65,14 +67,38 @@ void ParseAndList(std::string_view bytes, Parse parse, List list, Clear clear)
     clear(reader);
 }
 
-// The Windows readers have two ways in: a file's buffer, which their cursor
-// gives back as it passes it, and plain bytes. Inputs of even size take the
-// first, of odd size the second, so both are fuzzed.
-template <typename Reader, typename ParseBuffer, typename ParseBytes>
-auto EitherWayIn(ParseBuffer parseBuffer, ParseBytes parseBytes)
+// The bytes of a buffer handed out in pieces of a few bytes, as a file may
+// come from the system.
+struct PiecesOf {
+    std::string_view Bytes;
+    std::size_t Given = 0;
+
+    static std::size_t ReadSome(void* self, char* into, std::size_t most)
+    {
+        auto& source = *static_cast<PiecesOf*>(self);
+        const std::size_t n = std::min({most, source.Bytes.size() - source.Given, 1 + source.Given % 7});
+        if (n == 0)
+            return 0;
+        std::memcpy(into, source.Bytes.data() + source.Given, n);
+        source.Given += n;
+        return n;
+    }
+};
+
+// The Windows readers have two ways in: a cursor that reads the file a window
+// at a time, and plain bytes. Inputs of even size take the first, with
+// windows of a few dozen bytes at most, so that nearly any read may cross a
+// window's end; inputs of odd size the second.
+template <typename Reader, typename ParseStream, typename ParseBytes>
+auto EitherWayIn(ParseStream parseStream, ParseBytes parseBytes)
 {
     return [=](Reader& reader, FileBytes& file) {
-        return file.size() % 2 == 0 ? parseBuffer(reader, file) : parseBytes(reader, file.view());
+        if (file.size() % 2 != 0)
+            return parseBytes(reader, file.view());
+        PiecesOf source{file.view()};
+        WindowedInput input(file.size(), 1 + file.size() % 61, &PiecesOf::ReadSome, &source);
+        InputStream in = input.Cursor();
+        return parseStream(reader, in);
     };
 }
 

@@ -10,6 +10,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace vaveze;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    fuzz::ParseAndList<ZvsReader>(bytes, fuzz::EitherWayIn<ZvsReader>(ParseZvsBuffer, ParseZvsBytes), ListZvs, ClearZvs);
+    fuzz::ParseAndList<ZvsReader>(bytes, fuzz::EitherWayIn<ZvsReader>(ParseZvsStream, ParseZvsBytes), ListZvs, ClearZvs);
     return 0;
 }

@@ -10,6 +10,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace vaveze;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    fuzz::ParseAndList<ZvwReader>(bytes, fuzz::EitherWayIn<ZvwReader>(ParseZvwBuffer, ParseZvwBytes), ListZvw, ClearZvw);
+    fuzz::ParseAndList<ZvwReader>(bytes, fuzz::EitherWayIn<ZvwReader>(ParseZvwStream, ParseZvwBytes), ListZvw, ClearZvw);
     return 0;
 }

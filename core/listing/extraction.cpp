@@ -1,5 +1,7 @@
 #include "core/listing/extraction.h"
 
+#include <algorithm>
+
 #include "core/text/Func_.h"
 
 namespace vaveze {
@@ -60,15 +62,47 @@ std::string UpperExtension(const fs::path& path)
 
 namespace {
 
-// The rules of DetectAndParseBytes; the Windows readers take a file's buffer,
-// where there is one, as their own (they give back its memory as they pass it).
-Detection DetectAndParseIn(Readers& readers, const fs::path& name, std::string_view bytes, FileBytes* buffer)
+// The bytes format detection looks at.
+constexpr std::size_t kLongestMagic = std::max({kZvwMagic.size(), kZvsMagic.size(), kZvcMagic.size(), kZvkMagic.size()});
+
+void ResetReader(Readers& readers, FormatKind kind)
 {
-    const auto ParseZvwBytes = [buffer](ZvwReader& reader, std::string_view view) {
-        return buffer != nullptr ? ParseZvwBuffer(reader, *buffer) : vaveze::ParseZvwBytes(reader, view);
+    switch (kind) {
+    case FormatKind::Zvw:
+        return ResetZvw(readers.Zvw);
+    case FormatKind::Zvs:
+        return ResetZvs(readers.Zvs);
+    case FormatKind::Zvc:
+        return ResetZvc(readers.Zvc);
+    case FormatKind::Zvk:
+        return ResetZvk(readers.Zvk);
+    case FormatKind::None:
+        break;
+    }
+}
+
+// The rules of DetectAndParseBytes. From a file on disk, `bytes` are its
+// first bytes: the Windows readers read it a window at a time, the MS-DOS
+// readers (whose string pool lies at the end) need it whole.
+Detection DetectAndParseIn(Readers& readers, const fs::path& name, std::string_view bytes, FileWindow* file)
+{
+    const auto ParseZvwBytes = [file](ZvwReader& reader, std::string_view view) {
+        if (file == nullptr)
+            return vaveze::ParseZvwBytes(reader, view);
+        InputStream in = file->Cursor();
+        return ParseZvwStream(reader, in);
     };
-    const auto ParseZvsBytes = [buffer](ZvsReader& reader, std::string_view view) {
-        return buffer != nullptr ? ParseZvsBuffer(reader, *buffer) : vaveze::ParseZvsBytes(reader, view);
+    const auto ParseZvsBytes = [file](ZvsReader& reader, std::string_view view) {
+        if (file == nullptr)
+            return vaveze::ParseZvsBytes(reader, view);
+        InputStream in = file->Cursor();
+        return ParseZvsStream(reader, in);
+    };
+    const auto ParseZvcBytes = [file](ZvcReader& reader, std::string_view view) {
+        return vaveze::ParseZvcBytes(reader, file == nullptr ? view : file->Whole());
+    };
+    const auto ParseZvkBytes = [file](ZvkReader& reader, std::string_view view) {
+        return vaveze::ParseZvkBytes(reader, file == nullptr ? view : file->Whole());
     };
     const std::string ext = UpperExtension(name);
     const bool zvw = bytes.starts_with(kZvwMagic);
@@ -108,12 +142,21 @@ Detection DetectAndParseBytes(Readers& readers, const fs::path& name, std::strin
 
 Detection DetectAndParse(Readers& readers, const fs::path& path)
 {
-    FileRead file = ReadFileBytes(path);
+    FileWindow file(path);
     Detection detection;
-    if (file.Problem != FileProblem::NotFound)
-        detection = DetectAndParseIn(readers, path, file.Bytes.view(), &file.Bytes);
-    detection.Problem = file.Problem;
-    detection.SystemMessage = std::move(file.SystemMessage);
+    if (file.Problem() == FileProblem::None) {
+        detection = DetectAndParseIn(readers, path, file.First(kLongestMagic), &file);
+        if (file.Problem() != FileProblem::None) {
+            // It failed while it was read: as a file that cannot be read at
+            // all, examined as holding no byte, with nothing of it parsed.
+            ResetReader(readers, detection.Kind);
+            detection = DetectAndParseIn(readers, path, {}, nullptr);
+        }
+    } else if (file.Problem() != FileProblem::NotFound) {
+        detection = DetectAndParseIn(readers, path, {}, nullptr);
+    }
+    detection.Problem = file.Problem();
+    detection.SystemMessage = file.SystemMessage();
     return detection;
 }
 

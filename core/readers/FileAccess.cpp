@@ -36,58 +36,115 @@ std::error_code LastSystemError(int fallback)
 
 }  // namespace
 
-FileRead ReadFileBytes(const fs::path& path, std::size_t limit)
+namespace {
+
+OpenedFile Opened(const FileRead& failed)
+{
+    OpenedFile out;
+    out.Problem = failed.Problem;
+    out.SystemMessage = failed.SystemMessage;
+    return out;
+}
+
+}  // namespace
+
+OpenedFile OpenRegularFile(const fs::path& path, std::size_t limit)
 {
     // The kind of file is settled before it is opened: opening a FIFO for
     // reading would wait for a writer, and a device may never end.
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
     if (status.type() == fs::file_type::not_found)
-        return Failed(FileProblem::NotFound);
+        return Opened(Failed(FileProblem::NotFound));
     if (error)
-        return FailedWith(error);
+        return Opened(FailedWith(error));
     if (status.type() == fs::file_type::directory)
-        return Failed(FileProblem::IsFolder);
+        return Opened(Failed(FileProblem::IsFolder));
     if (status.type() != fs::file_type::regular)
-        return Failed(FileProblem::NotRegularFile);
+        return Opened(Failed(FileProblem::NotRegularFile));
 
+    OpenedFile out;
     errno = 0;
-    std::ifstream file(path, std::ios::binary);
-    if (!file.is_open())
-        return FailedWith(LastSystemError(EACCES));
+    out.Stream.open(path, std::ios::binary);
+    if (!out.Stream.is_open())
+        return Opened(FailedWith(LastSystemError(EACCES)));
 
     // The size of the file as opened; it bounds the read, so bytes appended
     // meanwhile are not taken.
-    file.seekg(0, std::ios::end);
-    const std::streamoff end = file.tellg();
-    file.seekg(0, std::ios::beg);
-    if (end < 0 || !file)
-        return FailedWith(LastSystemError(EIO));
+    out.Stream.seekg(0, std::ios::end);
+    const std::streamoff end = out.Stream.tellg();
+    out.Stream.seekg(0, std::ios::beg);
+    if (end < 0 || !out.Stream)
+        return Opened(FailedWith(LastSystemError(EIO)));
     if (end == 0)
-        return Failed(FileProblem::Empty);
+        return Opened(Failed(FileProblem::Empty));
     const auto fileSize = static_cast<std::uintmax_t>(end);
     if (fileSize > std::numeric_limits<std::size_t>::max())
-        return Failed(FileProblem::TooLarge);
-    const std::size_t want = std::min(static_cast<std::size_t>(fileSize), limit);
+        return Opened(Failed(FileProblem::TooLarge));
+    out.Size = std::min(static_cast<std::size_t>(fileSize), limit);
+    return out;
+}
+
+FileRead ReadFileBytes(const fs::path& path, std::size_t limit)
+{
+    OpenedFile file = OpenRegularFile(path, limit);
+    if (file.Problem != FileProblem::None)
+        return Failed(file.Problem, std::move(file.SystemMessage));
 
     PageBuffer buffer;
     try {
         // Not cleared: every byte is read over, in one read.
-        buffer = PageBuffer(want);
+        buffer = PageBuffer(file.Size);
     } catch (const std::bad_alloc&) {
         return Failed(FileProblem::TooLarge);
     }
     errno = 0;
-    file.read(buffer.data(), static_cast<std::streamsize>(want));
-    if (file.bad())
+    file.Stream.read(buffer.data(), static_cast<std::streamsize>(file.Size));
+    if (file.Stream.bad())
         return FailedWith(LastSystemError(EIO));
     // A file that shrank meanwhile gives the bytes that were there.
-    const auto got = static_cast<std::size_t>(file.gcount());
+    const auto got = static_cast<std::size_t>(file.Stream.gcount());
     if (got == 0)
         return Failed(FileProblem::Empty);
     FileRead out;
     out.Bytes = FileBytes(std::move(buffer), got);
     return out;
+}
+
+FileWindow::FileWindow(const fs::path& path)
+    : file_(OpenRegularFile(path)), input_(file_.Size, kWindowBytes, &FileWindow::ReadSome, this)
+{
+    if (file_.Problem != FileProblem::None)
+        return;
+    const bool noByte = input_.First(1).empty();
+    if (noByte && file_.Problem == FileProblem::None)
+        file_.Problem = FileProblem::Empty;  // there when opened, but it gave no byte
+}
+
+std::string_view FileWindow::Whole()
+{
+    try {
+        return input_.Whole();
+    } catch (const std::bad_alloc&) {
+        file_.Problem = FileProblem::TooLarge;
+        return {};
+    }
+}
+
+std::size_t FileWindow::ReadSome(void* self, char* into, std::size_t most)
+{
+    OpenedFile& file = static_cast<FileWindow*>(self)->file_;
+    if (file.Problem != FileProblem::None)
+        return 0;
+    errno = 0;
+    file.Stream.read(into, static_cast<std::streamsize>(most));
+    if (file.Stream.bad()) {
+        const FileRead failed = FailedWith(LastSystemError(EIO));
+        file.Problem = failed.Problem;
+        file.SystemMessage = failed.SystemMessage;
+        return 0;
+    }
+    return static_cast<std::size_t>(file.Stream.gcount());
 }
 
 std::string DescribeFileProblem(FileProblem problem, std::string_view systemMessage)

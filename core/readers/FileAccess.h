@@ -1,17 +1,20 @@
-// The core's only access to files: a file is read once, whole, into a buffer
-// of its size, and a file that cannot be read says precisely why. Standard
-// C++ only, so the same code serves every platform build.
+// The core's only access to files: a file is read once, whole into a buffer
+// of its size or a window at a time as a parse moves on, and a file that
+// cannot be read says precisely why. Standard C++ only, so the same code
+// serves every platform build.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "core/readers/PageMemory.h"
+#include "core/readers/WindowedInput.h"
 
 namespace vaveze {
 
@@ -35,21 +38,57 @@ public:
     [[nodiscard]] std::string_view view() const noexcept { return {buffer_.data(), size_}; }
     [[nodiscard]] std::size_t size() const noexcept { return size_; }
 
-    // A parse that copies what it keeps gives back the memory of the bytes
-    // before `offset` as it passes them, where the system lets it: nothing
-    // may read them afterwards.
-    void GiveBackBefore(std::size_t offset) noexcept { givenBack_ = GiveBackPages(buffer_, givenBack_, offset); }
-
 private:
     PageBuffer buffer_;
     std::size_t size_ = 0;  // bytes read: at most the buffer's size
-    std::size_t givenBack_ = 0;
 };
 
 struct FileRead {
     FileProblem Problem = FileProblem::None;
     std::string SystemMessage;  // the system's own words for the problem, where it gave any
     FileBytes Bytes;            // empty unless Problem is None
+};
+
+// A regular file opened for reading, with its size as opened (at most the
+// limit it was opened with); or why it cannot be read.
+struct OpenedFile {
+    FileProblem Problem = FileProblem::None;
+    std::string SystemMessage;
+    std::ifstream Stream;
+    std::size_t Size = 0;
+};
+
+[[nodiscard]] OpenedFile OpenRegularFile(const std::filesystem::path& path,
+                                         std::size_t limit = std::numeric_limits<std::size_t>::max());
+
+// A file read a window at a time as a parse asks for its bytes (see
+// WindowedInput), or all at once for readers that need the whole file.
+class FileWindow {
+public:
+    // Opens the file and reads its first window.
+    explicit FileWindow(const std::filesystem::path& path);
+    FileWindow(const FileWindow&) = delete;
+    FileWindow& operator=(const FileWindow&) = delete;
+
+    // None while the file reads well; otherwise why it could not be read,
+    // including a failure of the system while it was read (which ended the
+    // input there) and a whole file too large for memory.
+    [[nodiscard]] FileProblem Problem() const noexcept { return file_.Problem; }
+    [[nodiscard]] const std::string& SystemMessage() const noexcept { return file_.SystemMessage; }
+
+    // The first bytes, for telling the format.
+    [[nodiscard]] std::string_view First(std::size_t n) { return input_.First(n); }
+    // A cursor that reads the file a window at a time.
+    [[nodiscard]] InputStream Cursor() { return input_.Cursor(); }
+    // The whole file in a buffer of its size; empty when no such buffer
+    // could be had (Problem says so). Only before a cursor has moved on.
+    [[nodiscard]] std::string_view Whole();
+
+private:
+    static std::size_t ReadSome(void* self, char* into, std::size_t most);
+
+    OpenedFile file_;
+    WindowedInput input_;
 };
 
 // Reads at most `limit` leading bytes of a file. A file that changes size

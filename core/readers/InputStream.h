@@ -3,6 +3,9 @@
 // which the reader's parse catches.
 #pragma once
 
+#include <algorithm>
+#include <bit>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -60,9 +63,73 @@ private:
     return a - b;
 }
 
+// The fields of a block of fixed layout, taken from the cursor with one
+// check for the whole block (InputStream::fields). A record's layout says
+// how many bytes its fields take and the block is taken with exactly that
+// many, so the fields are then read in order without a check each: decoding
+// a record costs a load per field.
+class FieldBlock {
+public:
+    explicit FieldBlock(std::string_view bytes) noexcept
+        : at_(reinterpret_cast<const unsigned char*>(bytes.data())), end_(at_ + bytes.size())
+    {
+    }
+
+    [[nodiscard]] std::size_t remaining() const noexcept { return static_cast<std::size_t>(end_ - at_); }
+
+    void skip(std::size_t n) noexcept
+    {
+        assert(n <= remaining());
+        at_ += n;
+    }
+    [[nodiscard]] std::uint8_t readU8() noexcept { return load<std::uint8_t>(); }
+    [[nodiscard]] std::uint16_t readU16() noexcept { return load<std::uint16_t>(); }
+    [[nodiscard]] std::uint32_t readU32() noexcept { return load<std::uint32_t>(); }
+    [[nodiscard]] std::int32_t readI32() noexcept { return static_cast<std::int32_t>(load<std::uint32_t>()); }
+    // IEEE 754 values are taken bit for bit.
+    [[nodiscard]] double readDouble() noexcept
+    {
+        const std::uint64_t bits = load<std::uint64_t>();
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        return d;
+    }
+
+private:
+    // Little-endian, whatever the machine's own order.
+    template <typename T>
+    T load() noexcept
+    {
+        assert(sizeof(T) <= remaining());
+        T value = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(&value, at_, sizeof value);
+        } else {
+            for (std::size_t i = 0; i < sizeof value; ++i)
+                value = static_cast<T>(value | static_cast<T>(static_cast<T>(at_[i]) << (8 * i)));
+        }
+        at_ += sizeof value;
+        return value;
+    }
+
+    const unsigned char* at_;
+    const unsigned char* end_;
+};
+
 class InputStream {
 public:
-    explicit InputStream(std::string_view bytes) noexcept : data_(bytes) {}
+    explicit InputStream(std::string_view bytes) noexcept : data_(bytes), size_(bytes.size()) {}
+
+    // A cursor over an input that arrives a window at a time (WindowedInput):
+    // `window` holds its first bytes, `size` is how many it has in all. A
+    // read beyond the window asks `refill` for the bytes from offset `from`
+    // on, at least `atLeast` of them; fewer means the input ends there. A
+    // view such a cursor gives is good only until its next read.
+    using Refill = std::string_view (*)(void* owner, std::size_t from, std::size_t atLeast);
+    InputStream(std::string_view window, std::size_t size, Refill refill, void* owner) noexcept
+        : data_(window), size_(size), refill_(refill), owner_(owner)
+    {
+    }
 
     // Names what is read next ("text record"), for the reason of an early
     // end. The name must have static storage.
@@ -73,30 +140,19 @@ public:
     // whole and then taken apart.
     [[nodiscard]] InputStream take(std::size_t n) { return InputStream(readBytes(n)); }
 
-    // Lets the owner of the bytes reclaim those before the cursor: a reader
-    // calls passed() now and then where nothing it has read is still looked
-    // at. Cursors made by take() have none.
-    using PassedBytes = void (*)(void* owner, std::size_t offset) noexcept;
-    void onPassed(PassedBytes passed, void* owner) noexcept
-    {
-        passed_ = passed;
-        owner_ = owner;
-    }
-    void passed() const noexcept
-    {
-        if (passed_ != nullptr)
-            passed_(owner_, pos_);
-    }
+    // The next n bytes as a block of fixed layout (see FieldBlock).
+    [[nodiscard]] FieldBlock fields(std::size_t n) { return FieldBlock(readBytes(n)); }
 
-    [[nodiscard]] std::size_t tell() const noexcept { return pos_; }
-    [[nodiscard]] std::size_t size() const noexcept { return data_.size(); }
-    [[nodiscard]] std::size_t remaining() const noexcept { return data_.size() - pos_; }
+    // Offsets count from the input's first byte.
+    [[nodiscard]] std::size_t tell() const noexcept { return base_ + pos_; }
+    [[nodiscard]] std::size_t size() const noexcept { return size_; }
+    [[nodiscard]] std::size_t remaining() const noexcept { return size_ - tell(); }
 
     // The next n bytes, as a view into the file's bytes.
     std::string_view readBytes(std::size_t n)
     {
         require(n);
-        std::string_view out = data_.substr(pos_, n);
+        std::string_view out(data_.data() + pos_, n);
         pos_ += n;
         return out;
     }
@@ -157,8 +213,23 @@ public:
     }
 
 private:
-    void require(std::size_t n) const
+    void require(std::size_t n)
     {
+        if (n > data_.size() - pos_) [[unlikely]]
+            moveWindow(n);
+    }
+
+    // Out of line: the window moves once for thousands of reads.
+    [[gnu::noinline]] void moveWindow(std::size_t n)
+    {
+        if (refill_ != nullptr && base_ + data_.size() < size_) {
+            const std::size_t from = tell();
+            data_ = refill_(owner_, from, n);
+            base_ = from;
+            pos_ = 0;
+            if (data_.size() < n)
+                size_ = std::min(size_, from + data_.size());  // the input ended short of its size
+        }
         if (n > data_.size() - pos_)
             throw InputError("unexpected end of file");
     }
@@ -168,10 +239,12 @@ private:
         return reinterpret_cast<const unsigned char*>(data_.data()) + at;
     }
 
-    std::string_view data_;
-    std::size_t pos_ = 0;
+    std::string_view data_;  // the window: all the bytes, unless they arrive a window at a time
+    std::size_t size_ = 0;   // bytes of the whole input
+    std::size_t base_ = 0;   // the offset of the window's first byte
+    std::size_t pos_ = 0;    // the cursor, within the window
     std::string_view record_;
-    PassedBytes passed_ = nullptr;
+    Refill refill_ = nullptr;
     void* owner_ = nullptr;
 };
 

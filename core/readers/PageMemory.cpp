@@ -1,14 +1,12 @@
 #include "core/readers/PageMemory.h"
 
-#include <algorithm>
 #include <cstdint>
 
 // Whole pages straight from the system on Linux, with huge pages asked for
 // where the kernel knows them. Elsewhere (Windows, WebAssembly, other
 // systems) and under MemorySanitizer, large pieces come from the heap as
-// small ones do. Under AddressSanitizer the pages are watched as the heap
-// is: the slack after a piece and every byte given back are poisoned, so
-// reading one is reported like a read past a heap block.
+// small ones do. Under AddressSanitizer the slack after a piece is
+// poisoned, so reading it is reported like a read past a heap block.
 #if defined(__has_feature)
 #if __has_feature(memory_sanitizer)
 #define VAVEZE_PAGES_FROM_HEAP 1
@@ -45,8 +43,6 @@ void FreeLarge(void* piece, std::size_t) noexcept { ::operator delete(piece); }
 
 bool LargePiecesTakeMemoryWhenWritten() noexcept { return false; }
 
-std::size_t GiveBackPages(const PageBuffer&, std::size_t from, std::size_t) noexcept { return from; }
-
 #else
 
 namespace {
@@ -65,8 +61,6 @@ constexpr std::size_t kPageBytes = 4096;
 // Poisoned bytes after every piece, even one that fills its pages, so that
 // a read just past its end is caught.
 constexpr std::size_t kRedZoneBytes = 64;
-// Poisoning works on granules of this many bytes.
-constexpr std::size_t kGranuleBytes = 8;
 
 void Poison(const char* from, std::size_t bytes) noexcept { ASAN_POISON_MEMORY_REGION(from, bytes); }
 void Unpoison(const char* from, std::size_t bytes) noexcept { ASAN_UNPOISON_MEMORY_REGION(from, bytes); }
@@ -146,42 +140,6 @@ void FreeLarge(void* piece, std::size_t bytes) noexcept
 }
 
 bool LargePiecesTakeMemoryWhenWritten() noexcept { return true; }
-
-#ifdef VAVEZE_PAGES_POISONED
-
-// Every byte before `to` is poisoned, and the memory of the whole small
-// pages among them goes back: so small buffers too go the way of large ones.
-std::size_t GiveBackPages(const PageBuffer& buffer, std::size_t from, std::size_t to) noexcept
-{
-    if (buffer.size() < kLargePieceBytes)
-        return from;
-    const std::size_t end = std::min(to, buffer.size());
-    if (end <= from)
-        return from;
-    const std::size_t poisonFrom = from / kGranuleBytes * kGranuleBytes;
-    Poison(buffer.data() + poisonFrom, end - poisonFrom);
-    const std::size_t firstPage = (from + kPageBytes - 1) / kPageBytes * kPageBytes;
-    const std::size_t endPage = end / kPageBytes * kPageBytes;
-    if (endPage > firstPage)
-        (void)::madvise(buffer.data() + firstPage, endPage - firstPage, MADV_DONTNEED);
-    return end;
-}
-
-#else
-
-std::size_t GiveBackPages(const PageBuffer& buffer, std::size_t from, std::size_t to) noexcept
-{
-    // Only pieces of their own pages, which start on a huge page's boundary.
-    if (buffer.size() < kLargePieceBytes || buffer.size() < kHugePageBytes)
-        return from;
-    const std::size_t end = std::min(to, buffer.size()) / kHugePageBytes * kHugePageBytes;
-    if (end <= from)
-        return from;
-    (void)::madvise(buffer.data() + from, end - from, MADV_DONTNEED);
-    return end;
-}
-
-#endif
 
 #endif
 

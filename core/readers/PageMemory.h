@@ -36,16 +36,6 @@ void FreeLarge(void* piece, std::size_t bytes) noexcept;
 // whole at once (the heap of Windows and WebAssembly builds).
 [[nodiscard]] bool LargePiecesTakeMemoryWhenWritten() noexcept;
 
-class PageBuffer;
-
-// Gives the system back the memory of the bytes [from, to) of a buffer that
-// nothing will read again, in whole huge pages where the buffer has its own
-// pages (nowhere else). Returns how far it has given back: read bytes there
-// are zero. `from` is what the call before returned (0 at first). Under
-// AddressSanitizer every byte before `to` counts as given back and reading
-// one is reported, while the memory goes back in whole small pages.
-[[nodiscard]] std::size_t GiveBackPages(const PageBuffer& buffer, std::size_t from, std::size_t to) noexcept;
-
 // A piece of any size: from the system when large, from the heap when small.
 [[nodiscard]] inline void* AllocatePiece(std::size_t bytes)
 {

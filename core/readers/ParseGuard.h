@@ -39,29 +39,24 @@ template <typename Body>
     }
 }
 
-// A cursor over a file's buffer that gives back the memory of the bytes it
-// has passed, for readers that copy all they keep.
-[[nodiscard]] inline InputStream GivingBackCursor(FileBytes& bytes) noexcept
-{
-    InputStream in(bytes.view());
-    in.onPassed([](void* owner, std::size_t offset) noexcept { static_cast<FileBytes*>(owner)->GiveBackBefore(offset); },
-                &bytes);
-    return in;
-}
-
-// The readers' entry points for a file on disk: its bytes, read once, go to
-// `parse` (which takes them as FileBytes&). A file that cannot be read leaves
-// the reader reset and ends at byte 0 (DetectAndParse says why it could not
-// be read).
+// The readers' entry points for a file on disk: `parse` takes the file as a
+// FileWindow, through a cursor or as its whole bytes. A file that cannot be
+// read, or fails while it is read, leaves the reader reset and ends at byte
+// 0 (DetectAndParse says why it could not be read).
 template <typename Reader, typename Parse, typename Reset>
 [[nodiscard]] ParseOutcome ParseFile(Reader& reader, const std::filesystem::path& path, Parse parse, Reset reset)
 {
-    FileRead file = ReadFileBytes(path);
-    if (file.Problem != FileProblem::None && file.Problem != FileProblem::Empty) {
-        reset(reader);
-        return {StopReason::EndsEarly, 0, {}};
+    FileWindow file(path);
+    const auto unreadable = [&file] {
+        return file.Problem() != FileProblem::None && file.Problem() != FileProblem::Empty;
+    };
+    if (!unreadable()) {
+        const ParseOutcome outcome = parse(reader, file);
+        if (!unreadable())
+            return outcome;
     }
-    return parse(reader, file.Bytes);
+    reset(reader);
+    return {StopReason::EndsEarly, 0, {}};
 }
 
 }  // namespace vaveze

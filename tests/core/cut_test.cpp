@@ -4,6 +4,7 @@
 // file does not hold.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 
 #include "core/listing/listing.h"
 #include "core/readers/dos/zvcunit.h"
+#include "core/readers/WindowedInput.h"
 #include "core/readers/dos/zvkunit.h"
 #include "core/readers/win/zvsunit.h"
 #include "core/readers/win/zvwunit.h"
@@ -88,6 +90,50 @@ void CheckEveryCut(const std::string& bytes, Parse parse, List list, CheckTables
         ASSERT_TRUE(ListingIsPrefixConsistent(cutListing.Lines, fullListing.Lines));
         if (::testing::Test::HasFailure())
             return;  // one failing cut says enough
+    }
+}
+
+// The bytes of a prefix handed out a few at a time.
+struct Trickle {
+    std::string_view Bytes;
+    std::size_t Given = 0;
+    static std::size_t ReadSome(void* self, char* into, std::size_t most)
+    {
+        auto& t = *static_cast<Trickle*>(self);
+        const std::size_t n = std::min({most, t.Bytes.size() - t.Given, std::size_t{3}});
+        std::copy_n(t.Bytes.data() + t.Given, n, into);
+        t.Given += n;
+        return n;
+    }
+};
+
+// Every prefix read a window at a time, through windows of 1, 5 and 64
+// bytes, whether the input's size is the prefix's or the whole file's (a
+// file that shrank while it was read), parses as the prefix held whole.
+template <typename Reader, typename ParseBytes, typename ParseStream, typename List>
+void CheckEveryCutWindowed(const std::string& bytes, ParseBytes parseBytes, ParseStream parseStream, List list)
+{
+    for (std::size_t size = 0; size <= bytes.size(); ++size) {
+        const std::string_view prefix = std::string_view(bytes).substr(0, size);
+        Reader whole;
+        const ParseOutcome expected = parseBytes(whole, prefix);
+        VectorSink expectedListing;
+        ASSERT_TRUE(list(whole, kEveryOption, expectedListing));
+        for (const std::size_t window : {1, 7}) {
+            for (const std::size_t declared : {size, bytes.size()}) {
+                SCOPED_TRACE("prefix " + std::to_string(size) + ", window " + std::to_string(window) + ", size " +
+                             std::to_string(declared));
+                Trickle source{prefix};
+                WindowedInput input(declared, window, &Trickle::ReadSome, &source);
+                InputStream in = input.Cursor();
+                Reader windowed;
+                ASSERT_EQ(parseStream(windowed, in), expected);
+                ASSERT_EQ(windowed.Entities, whole.Entities);
+                VectorSink listing;
+                ASSERT_TRUE(list(windowed, kEveryOption, listing));
+                ASSERT_EQ(listing.Lines, expectedListing.Lines);
+            }
+        }
     }
 }
 
@@ -252,6 +298,12 @@ TEST(CutAtEveryOffset, DrawingFileOfTheWindowsEdition)
         ExpectEntitiesPrefix(cut.Entities, full.Entities);
         ExpectBlockDefsPrefix(cut.BlockDefs, full.BlockDefs);
     });
+}
+
+TEST(CutAtEveryOffset, WindowsEditionReadAWindowAtATime)
+{
+    CheckEveryCutWindowed<ZvwReader>(EveryRecordZvw(), ParseZvwBytes, ParseZvwStream, ListZvw);
+    CheckEveryCutWindowed<ZvsReader>(EveryRecordZvs(), ParseZvsBytes, ParseZvsStream, ListZvs);
 }
 
 TEST(CutAtEveryOffset, SymbolFileOfTheWindowsEdition)

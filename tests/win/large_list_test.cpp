@@ -173,10 +173,9 @@ TEST(LargeList, DeclaredCountBeyondTheFileDoesNotReserveBeyondIt)
     }
 }
 
-// A file read from disk is parsed while the memory of the bytes already
-// passed is given back: several megabytes of list, a block definition
-// behind it, and the same tables as from bytes that are kept whole.
-TEST(LargeList, FileGivenBackAsItIsPassedParsesAsItsBytes)
+// A file read from disk a window at a time: several megabytes of list, a
+// block definition behind it, and the same tables as from bytes kept whole.
+TEST(LargeList, FileReadAWindowAtATimeParsesAsItsBytes)
 {
     ZvwDocument doc;
     doc.Entities = Interleaved(40'000);

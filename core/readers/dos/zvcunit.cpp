@@ -255,7 +255,7 @@ ParseOutcome ParseZvcBytes(ZvcReader& reader, std::string_view bytes)
 ParseOutcome ParseZvc(ZvcReader& reader, const std::filesystem::path& path)
 {
     return ParseFile(
-        reader, path, [](ZvcReader& r, FileBytes& bytes) { return ParseZvcBytes(r, bytes.view()); }, ResetZvc);
+        reader, path, [](ZvcReader& r, FileWindow& file) { return ParseZvcBytes(r, file.Whole()); }, ResetZvc);
 }
 
 }  // namespace vaveze

@@ -118,7 +118,7 @@ ParseOutcome ParseZvkBytes(ZvkReader& reader, std::string_view bytes)
 ParseOutcome ParseZvk(ZvkReader& reader, const std::filesystem::path& path)
 {
     return ParseFile(
-        reader, path, [](ZvkReader& r, FileBytes& bytes) { return ParseZvkBytes(r, bytes.view()); }, ResetZvk);
+        reader, path, [](ZvkReader& r, FileWindow& file) { return ParseZvkBytes(r, file.Whole()); }, ResetZvk);
 }
 
 }  // namespace vaveze

@@ -56,12 +56,14 @@ void ResetZvs(ZvsReader& reader) { reader = ZvsReader{}; }
 
 ParseOutcome ParseZvs(ZvsReader& reader, const std::filesystem::path& path)
 {
-    return ParseFile(reader, path, ParseZvsBuffer, ResetZvs);
+    const auto windowed = [](ZvsReader& r, FileWindow& file) {
+        InputStream in = file.Cursor();
+        return ParseZvsStream(r, in);
+    };
+    return ParseFile(reader, path, windowed, ResetZvs);
 }
 
-namespace {
-
-ParseOutcome ParseFrom(InputStream& in, ZvsReader& reader)
+ParseOutcome ParseZvsStream(ZvsReader& reader, InputStream& in)
 {
     ResetZvs(reader);
     // Everything read before a stop stays for the listing.
@@ -73,18 +75,10 @@ ParseOutcome ParseFrom(InputStream& in, ZvsReader& reader)
     return outcome;
 }
 
-}  // namespace
-
 ParseOutcome ParseZvsBytes(ZvsReader& reader, std::string_view bytes)
 {
     InputStream in(bytes);
-    return ParseFrom(in, reader);
-}
-
-ParseOutcome ParseZvsBuffer(ZvsReader& reader, FileBytes& bytes)
-{
-    InputStream in = GivingBackCursor(bytes);
-    return ParseFrom(in, reader);
+    return ParseZvsStream(reader, in);
 }
 
 void ClearZvs(ZvsReader& reader) { ResetZvs(reader); }

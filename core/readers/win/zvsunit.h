@@ -39,7 +39,7 @@ struct ZvsReader {
 void ResetZvs(ZvsReader& reader);
 // As ParseZvwBytes and ParseZvw.
 [[nodiscard]] ParseOutcome ParseZvsBytes(ZvsReader& reader, std::string_view bytes);
-[[nodiscard]] ParseOutcome ParseZvsBuffer(ZvsReader& reader, FileBytes& bytes);
+[[nodiscard]] ParseOutcome ParseZvsStream(ZvsReader& reader, InputStream& in);
 [[nodiscard]] ParseOutcome ParseZvs(ZvsReader& reader, const std::filesystem::path& path);
 void ClearZvs(ZvsReader& reader);
 

@@ -15,6 +15,8 @@ constexpr std::int32_t kShortReferenceBase = 0x8000;
 constexpr std::uint32_t kLongReferenceFlag = 0x80000000u;
 constexpr std::uint32_t kBlockDefExtraFlag = 0x80000000u;
 constexpr std::size_t kBlockDefExtraBytes = 8;
+constexpr std::size_t kAttrBytes = 13;
+constexpr std::size_t kAttrDBytes = 2;  // AttrD, from version 351
 
 // The counter only ever counts up; it wraps rather than overflow on files
 // of absurd size.
@@ -24,7 +26,7 @@ void CountObject(TClassTagDecoder& decoder)
 }
 
 template <std::size_t N>
-void ReadDoubles(InputStream& in, std::array<double, N>& out)
+void ReadDoubles(FieldBlock& in, std::array<double, N>& out)
 {
     for (double& d : out)
         d = in.readDouble();
@@ -42,6 +44,34 @@ std::string_view ReadClassName(InputStream& in, std::size_t nameBufferSize)
     return in.readBytes(length);
 }
 
+// Bytes of the common attribute block in a file of the given version.
+constexpr std::size_t AttrBytes(std::int32_t fileVersion)
+{
+    return fileVersion >= kVersionAttrD ? kAttrBytes + kAttrDBytes : kAttrBytes;
+}
+
+TEntAttr DecodeAttr(FieldBlock& block, std::int32_t fileVersion)
+{
+    TEntAttr attr;
+    attr.AttrA = block.readU32();
+    attr.AttrB = block.readU8();
+    attr.AttrC = block.readU16();
+    if (fileVersion >= kVersionAttrD)
+        attr.AttrD = block.readU16();
+    attr.AttrE = block.readU16();
+    attr.AttrF = block.readU16();
+    attr.AttrG = block.readU16();
+    return attr;
+}
+
+TEntSen DecodeSen(FieldBlock& block, std::int32_t fileVersion)
+{
+    TEntSen line;
+    line.Attr = DecodeAttr(block, fileVersion);
+    ReadDoubles(block, line.D);
+    return line;
+}
+
 // Dimensions of files before version 420 carry no lines and points of
 // their own; they take the dimension's attributes and zero numbers.
 void CompleteOldSunpo(TEntSunpo& dim)
@@ -57,7 +87,6 @@ void CompleteOldSunpo(TEntSunpo& dim)
 // Fewest bytes a record of each kind (tag included) takes in any file: the
 // rest of a file cannot hold more records of a kind than this allows.
 constexpr std::size_t kTagBytes = 2;
-constexpr std::size_t kAttrBytes = 13;
 constexpr std::size_t kMojiBytes = kAttrBytes + 4 * 8 + 4 + 4 * 8 + 1 + 1;
 constexpr std::array<std::size_t, 8> kFewestRecordBytes = {
     1,
@@ -76,14 +105,12 @@ constexpr std::array<std::string_view, 8> kRecordNames = {
     "text record",   "dimension record", "solid record", "block insertion record",
 };
 
-// Entities read between offers to give back the memory of the bytes passed,
-// and before the mix of kinds in a list is taken as known. The fuzz build's
-// inputs hold a few dozen entities, so there both come after very few.
+// Entities read before the mix of kinds in a list is taken as known. The
+// fuzz build's inputs hold a few dozen entities, so there it comes after
+// very few.
 #ifdef VAVEZE_SMALL_PAGE_PIECES
-constexpr std::int32_t kEntitiesBetweenGiveBacks = 1;
 constexpr std::int32_t kProjectionSample = 4;
 #else
-constexpr std::int32_t kEntitiesBetweenGiveBacks = 4096;
 constexpr std::int32_t kProjectionSample = 1024;
 #endif
 
@@ -135,14 +162,18 @@ void MakeRoomForOne(Table<Record>& table, EntityKind kind, const ListProgress& p
     }
 }
 
-// Appends a zero-filled entry before the record is read, so that a record
-// cut off by the end of the file still leaves its (empty) entry.
+// Appends the record read, or a zero-filled entry when the end of the file
+// cuts the record off: it still leaves its (empty) entry.
 template <typename Record, typename Reader>
 std::int32_t AppendRecord(Table<Record>& table, EntityKind kind, const ListProgress& progress, Reader&& read)
 {
     MakeRoomForOne(table, kind, progress);
-    table.emplace_back();
-    table.back() = read();
+    try {
+        table.push_back(read());
+    } catch (const InputError&) {
+        table.emplace_back();
+        throw;
+    }
     return static_cast<std::int32_t>(table.size() - 1);
 }
 
@@ -163,7 +194,9 @@ std::int32_t ReadEntityRecord(InputStream& in, std::int32_t version, EntityKind 
         ReadMojiInto(in, version, tables.Moji.back());
         return static_cast<std::int32_t>(tables.Moji.size() - 1);
     case kKindSunpou:
-        return AppendRecord(tables.Sunpo, kind, progress, [&] { return ReadSunpo(in, version); });
+        MakeRoomForOne(tables.Sunpo, kind, progress);
+        ReadSunpoInto(in, version, tables.Sunpo.emplace_back());
+        return static_cast<std::int32_t>(tables.Sunpo.size() - 1);
     case kKindSolid:
         return AppendRecord(tables.Solid, kind, progress, [&] { return ReadSolid(in, version); });
     case kKindBlock:
@@ -205,31 +238,30 @@ void ReadOneBlockDefinition(InputStream& in, const TArchiveFormat& format, TClas
 
 std::string ReadLpString(InputStream& in)
 {
+    std::string text;
+    ReadLpStringInto(in, text);
+    return text;
+}
+
+void ReadLpStringInto(InputStream& in, std::string& text)
+{
     const std::uint8_t shortLength = in.readU8();
-    if (shortLength != kLongStringMark)
-        return std::string(in.readBytes(shortLength));
+    if (shortLength != kLongStringMark) {
+        text.assign(in.readBytes(shortLength));
+        return;
+    }
     // Low byte first; the writer stores whole 256-byte chunks and a
     // remainder, which amounts to one run of H * 256 + L bytes.
-    const std::uint8_t low = in.readU8();
-    const std::uint8_t high = in.readU8();
-    const std::size_t length = static_cast<std::size_t>(high) * 256 + low;
-    return std::string(in.readBytes(length));
+    FieldBlock length = in.fields(2);
+    const std::uint8_t low = length.readU8();
+    const std::uint8_t high = length.readU8();
+    text.assign(in.readBytes(static_cast<std::size_t>(high) * 256 + low));
 }
 
 TEntAttr ReadAttr(InputStream& in, std::int32_t fileVersion)
 {
-    const bool hasAttrD = fileVersion >= kVersionAttrD;
-    InputStream block(in.readBytes(hasAttrD ? kAttrBytes + 2 : kAttrBytes));
-    TEntAttr attr;
-    attr.AttrA = block.readU32();
-    attr.AttrB = block.readU8();
-    attr.AttrC = block.readU16();
-    if (hasAttrD)
-        attr.AttrD = block.readU16();
-    attr.AttrE = block.readU16();
-    attr.AttrF = block.readU16();
-    attr.AttrG = block.readU16();
-    return attr;
+    FieldBlock block = in.fields(AttrBytes(fileVersion));
+    return DecodeAttr(block, fileVersion);
 }
 
 void CopyAttr(const TEntAttr& source, TEntAttr& destination)
@@ -288,13 +320,12 @@ EntityKind ReadClassTag(InputStream& in, TClassTagDecoder& decoder, std::size_t 
     else
         reference = static_cast<std::int32_t>(tag) - kShortReferenceBase;
 
-    // Every matching slot overrides the previous one: the highest kind wins.
-    EntityKind kind = kKindNone;
-    for (std::int32_t k = 1; k <= kEntityKindCount; ++k) {
+    // Where several slots match, the highest kind wins.
+    for (std::int32_t k = kEntityKindCount; k >= 1; --k) {
         if (decoder.Slots[static_cast<std::size_t>(k)] == reference)
-            kind = static_cast<EntityKind>(k);
+            return static_cast<EntityKind>(k);
     }
-    return kind;
+    return kKindNone;
 }
 
 void ReadBlockDefTag(InputStream& in, TClassTagDecoder& decoder, std::size_t nameBufferSize)
@@ -310,39 +341,41 @@ void ReadBlockDefTag(InputStream& in, TClassTagDecoder& decoder, std::size_t nam
 
 TEntSen ReadSen(InputStream& in, std::int32_t fileVersion)
 {
-    TEntSen line;
-    line.Attr = ReadAttr(in, fileVersion);
-    ReadDoubles(in, line.D);
-    return line;
+    FieldBlock block = in.fields(AttrBytes(fileVersion) + 4 * 8);
+    return DecodeSen(block, fileVersion);
 }
 
 TEntEnko ReadEnko(InputStream& in, std::int32_t fileVersion)
 {
+    FieldBlock block = in.fields(AttrBytes(fileVersion) + 7 * 8 + 4);
     TEntEnko arc;
-    arc.Attr = ReadAttr(in, fileVersion);
-    ReadDoubles(in, arc.D);
-    arc.I = in.readI32();
+    arc.Attr = DecodeAttr(block, fileVersion);
+    ReadDoubles(block, arc.D);
+    arc.I = block.readI32();
     return arc;
 }
 
 TEntTen ReadTen(InputStream& in, std::int32_t fileVersion)
 {
+    FieldBlock block = in.fields(AttrBytes(fileVersion) + 2 * 8 + 4);
     TEntTen point;
-    point.Attr = ReadAttr(in, fileVersion);
-    ReadDoubles(in, point.D);
-    point.I = in.readI32();
+    point.Attr = DecodeAttr(block, fileVersion);
+    ReadDoubles(block, point.D);
+    point.I = block.readI32();
     if (point.Attr.AttrB == kPointExtensionMark) {
-        point.ExtI = in.readI32();
-        ReadDoubles(in, point.ExtD);
+        FieldBlock extension = in.fields(4 + 2 * 8);
+        point.ExtI = extension.readI32();
+        ReadDoubles(extension, point.ExtD);
     }
     return point;
 }
 
 TEntSolid ReadSolid(InputStream& in, std::int32_t fileVersion)
 {
+    FieldBlock block = in.fields(AttrBytes(fileVersion) + 8 * 8);
     TEntSolid solid;
-    solid.Attr = ReadAttr(in, fileVersion);
-    ReadDoubles(in, solid.D);
+    solid.Attr = DecodeAttr(block, fileVersion);
+    ReadDoubles(block, solid.D);
     if (solid.Attr.AttrC == kSolidExtraMark)
         solid.Extra = in.readI32();
     return solid;
@@ -350,10 +383,11 @@ TEntSolid ReadSolid(InputStream& in, std::int32_t fileVersion)
 
 TEntBlock ReadBlock(InputStream& in, std::int32_t fileVersion)
 {
+    FieldBlock block = in.fields(AttrBytes(fileVersion) + 5 * 8 + 4);
     TEntBlock insertion;
-    insertion.Attr = ReadAttr(in, fileVersion);
-    ReadDoubles(in, insertion.D);
-    insertion.I = in.readI32();
+    insertion.Attr = DecodeAttr(block, fileVersion);
+    ReadDoubles(block, insertion.D);
+    insertion.I = block.readI32();
     return insertion;
 }
 
@@ -361,31 +395,44 @@ void ReadMojiInto(InputStream& in, std::int32_t fileVersion, TEntMoji& entry)
 {
     // The numbers form one fixed-size run, taken whole: a text cut off among
     // them leaves the entry empty, one cut off in its strings keeps them.
-    const std::size_t attrBytes = fileVersion >= kVersionAttrD ? kAttrBytes + 2 : kAttrBytes;
-    InputStream numbers(in.readBytes(attrBytes + 4 * 8 + 4 + 4 * 8));
-    entry.Attr = ReadAttr(numbers, fileVersion);
+    FieldBlock numbers = in.fields(AttrBytes(fileVersion) + 4 * 8 + 4 + 4 * 8);
+    entry.Attr = DecodeAttr(numbers, fileVersion);
     ReadDoubles(numbers, entry.D1);
     entry.I = numbers.readI32();
     ReadDoubles(numbers, entry.D2);
-    entry.FirstString = ReadLpString(in);
-    entry.Text = ReadLpString(in);
+    ReadLpStringInto(in, entry.FirstString);
+    ReadLpStringInto(in, entry.Text);
+}
+
+void ReadSunpoInto(InputStream& in, std::int32_t fileVersion, TEntSunpo& dim)
+{
+    // Stored whole or not at all: a dimension cut off anywhere leaves its
+    // entry empty.
+    try {
+        FieldBlock head = in.fields(2 * AttrBytes(fileVersion) + 4 * 8);
+        dim.Attr = DecodeAttr(head, fileVersion);
+        dim.Line = DecodeSen(head, fileVersion);
+        ReadMojiInto(in, fileVersion, dim.Moji);
+        if (fileVersion < kVersionSunpoExtension) {
+            CompleteOldSunpo(dim);
+            return;
+        }
+        FieldBlock lines = in.fields(2 + 2 * (AttrBytes(fileVersion) + 4 * 8));
+        dim.W = lines.readU16();
+        dim.Line2 = DecodeSen(lines, fileVersion);
+        dim.Line3 = DecodeSen(lines, fileVersion);
+        for (TEntTen& point : dim.Points)
+            point = ReadTen(in, fileVersion);
+    } catch (...) {
+        dim = TEntSunpo{};
+        throw;
+    }
 }
 
 TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion)
 {
     TEntSunpo dim;
-    dim.Attr = ReadAttr(in, fileVersion);
-    dim.Line = ReadSen(in, fileVersion);
-    ReadMojiInto(in, fileVersion, dim.Moji);
-    if (fileVersion < kVersionSunpoExtension) {
-        CompleteOldSunpo(dim);
-        return dim;
-    }
-    dim.W = in.readU16();
-    dim.Line2 = ReadSen(in, fileVersion);
-    dim.Line3 = ReadSen(in, fileVersion);
-    for (TEntTen& point : dim.Points)
-        point = ReadTen(in, fileVersion);
+    ReadSunpoInto(in, fileVersion, dim);
     return dim;
 }
 
@@ -410,8 +457,6 @@ void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecode
             tables.Order[slot] = TOrderEntry{kind, index};
         ++read;
         CountObject(decoder);
-        if (read % kEntitiesBetweenGiveBacks == 0)
-            in.passed();  // every record before the cursor has been copied
     }
 }
 

@@ -190,6 +190,7 @@ struct TArchiveFormat {
 // Length-prefixed string: 1 byte n; n == 255 escapes to a 16-bit length
 // read as 256-byte chunks and a remainder.
 [[nodiscard]] std::string ReadLpString(InputStream& in);
+void ReadLpStringInto(InputStream& in, std::string& text);
 
 // Reads one common attribute block; AttrD is present from version 351.
 [[nodiscard]] TEntAttr ReadAttr(InputStream& in, std::int32_t fileVersion);
@@ -225,7 +226,9 @@ void ReadBlockDefTag(InputStream& in, TClassTagDecoder& decoder, std::size_t nam
 // Text records keep their numbers when a string is cut off, so the record
 // is read into its (already appended) table entry in two steps.
 void ReadMojiInto(InputStream& in, std::int32_t fileVersion, TEntMoji& entry);
-// A dimension is assembled whole, strings included, before it is stored.
+// A dimension is stored whole, strings included, or not at all: one cut
+// off anywhere leaves its entry empty.
+void ReadSunpoInto(InputStream& in, std::int32_t fileVersion, TEntSunpo& entry);
 [[nodiscard]] TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion);
 
 // Sizes an order list to its declared count (all entries (0, 0)).

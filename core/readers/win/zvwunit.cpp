@@ -293,12 +293,14 @@ void ResetZvw(ZvwReader& reader) { reader = ZvwReader{}; }
 
 ParseOutcome ParseZvw(ZvwReader& reader, const std::filesystem::path& path)
 {
-    return ParseFile(reader, path, ParseZvwBuffer, ResetZvw);
+    const auto windowed = [](ZvwReader& r, FileWindow& file) {
+        InputStream in = file.Cursor();
+        return ParseZvwStream(r, in);
+    };
+    return ParseFile(reader, path, windowed, ResetZvw);
 }
 
-namespace {
-
-ParseOutcome ParseFrom(InputStream& in, ZvwReader& reader)
+ParseOutcome ParseZvwStream(ZvwReader& reader, InputStream& in)
 {
     ResetZvw(reader);
     // Everything read before a stop stays for the listing.
@@ -310,18 +312,10 @@ ParseOutcome ParseFrom(InputStream& in, ZvwReader& reader)
     return outcome;
 }
 
-}  // namespace
-
 ParseOutcome ParseZvwBytes(ZvwReader& reader, std::string_view bytes)
 {
     InputStream in(bytes);
-    return ParseFrom(in, reader);
-}
-
-ParseOutcome ParseZvwBuffer(ZvwReader& reader, FileBytes& bytes)
-{
-    InputStream in = GivingBackCursor(bytes);
-    return ParseFrom(in, reader);
+    return ParseZvwStream(reader, in);
 }
 
 void ClearZvw(ZvwReader& reader) { ResetZvw(reader); }

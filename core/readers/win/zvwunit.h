@@ -165,9 +165,9 @@ void ResetZvw(ZvwReader& reader);
 // Parses a whole file's bytes; the outcome is complete when every step was
 // read. Whatever was read before a stop stays in the reader.
 [[nodiscard]] ParseOutcome ParseZvwBytes(ZvwReader& reader, std::string_view bytes);
-// The same for a file's buffer, whose memory the parse gives back as it
-// passes it: the buffer's bytes are not to be read afterwards.
-[[nodiscard]] ParseOutcome ParseZvwBuffer(ZvwReader& reader, FileBytes& bytes);
+// The same from a cursor, which may read the file a window at a time: the
+// parse copies whatever it keeps.
+[[nodiscard]] ParseOutcome ParseZvwStream(ZvwReader& reader, InputStream& in);
 // The same for a file on disk; a file that cannot be read parses as no bytes
 // (DetectAndParse says why it could not be read).
 [[nodiscard]] ParseOutcome ParseZvw(ZvwReader& reader, const std::filesystem::path& path);

@@ -1,0 +1,66 @@
+// An input read a window at a time as a parse moves on. The parse's cursor
+// reads from one buffer whose bytes the next ones of the input replace, so a
+// large file costs a buffer of the window's size, which stays in the
+// processor's cache, instead of one of its own size, whose fresh pages the
+// system would have to clear and the parse read back from memory. Only for
+// readers that copy whatever they keep: a view the cursor gave is good only
+// until its next read.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "core/readers/InputStream.h"
+#include "core/readers/PageMemory.h"
+
+namespace vaveze {
+
+// Large enough for any single read of the Windows formats' readers (a string
+// of at most 65,535 bytes), small enough to stay in a core's cache.
+inline constexpr std::size_t kWindowBytes = std::size_t{256} << 10;
+
+class WindowedInput {
+public:
+    // Reads at most `most` of the next bytes of the source into `into` and
+    // returns how many it read: 0 only at the end of the source, or when it
+    // failed (the source then knows why).
+    using ReadSome = std::size_t (*)(void* source, char* into, std::size_t most);
+
+    // An input of `size` bytes taken from `source`, `windowBytes` at a time.
+    WindowedInput(std::size_t size, std::size_t windowBytes, ReadSome readSome, void* source) noexcept
+        : size_(size), windowBytes_(windowBytes == 0 ? 1 : windowBytes), readSome_(readSome), source_(source)
+    {
+    }
+    WindowedInput(const WindowedInput&) = delete;
+    WindowedInput& operator=(const WindowedInput&) = delete;
+
+    // The input's size as given; less once its source ended sooner.
+    [[nodiscard]] std::size_t size() const noexcept { return size_; }
+
+    // The first `n` bytes (fewer when the input has fewer), read now if they
+    // were not yet. Only before a cursor has moved on.
+    [[nodiscard]] std::string_view First(std::size_t n) { return Window(0, n).substr(0, n); }
+
+    // All the bytes at once, in a buffer of their size, for readers that
+    // need the whole input. Only before a cursor has moved on.
+    [[nodiscard]] std::string_view Whole() { return Window(0, size_); }
+
+    // A cursor over the input from its first byte. The input must outlive it.
+    [[nodiscard]] InputStream Cursor();
+
+private:
+    static std::string_view Refill(void* self, std::size_t from, std::size_t atLeast);
+    // The bytes from offset `from` (not before the window's start) on: at
+    // least `atLeast` of them, unless the input ends sooner.
+    std::string_view Window(std::size_t from, std::size_t atLeast);
+
+    PageBuffer buffer_;
+    std::size_t size_;
+    std::size_t windowBytes_;
+    std::size_t base_ = 0;    // the input offset of buffer_'s first byte
+    std::size_t filled_ = 0;  // bytes of buffer_ that hold input
+    ReadSome readSome_;
+    void* source_;
+};
+
+}  // namespace vaveze
