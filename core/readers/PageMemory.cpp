@@ -27,6 +27,7 @@
 #endif
 #if defined(VAVEZE_PAGES_POISONED) && !defined(VAVEZE_PAGES_FROM_HEAP)
 #include <sanitizer/asan_interface.h>
+#include <sanitizer/lsan_interface.h>
 #endif
 #ifdef VAVEZE_SMALL_PAGE_PIECES
 #include <cstdio>
@@ -123,6 +124,10 @@ void* AllocateLarge(std::size_t bytes)
     void* piece = MapPiece(size);
 #ifdef VAVEZE_PAGES_POISONED
     Poison(static_cast<char*>(piece) + bytes, size - bytes);
+    // The leak checker searches the heap and the program's own memory for
+    // pointers, not pages mapped by hand: strings on the heap that only a
+    // table in such pages points to would look lost.
+    __lsan_register_root_region(piece, bytes);
 #endif
     return piece;
 }
@@ -133,6 +138,7 @@ void FreeLarge(void* piece, std::size_t bytes) noexcept
         return;
     const std::size_t size = MappedSize(bytes);
 #ifdef VAVEZE_PAGES_POISONED
+    __lsan_unregister_root_region(piece, bytes);
     // The pages may be mapped again for something else.
     Unpoison(static_cast<const char*>(piece), size);
 #endif
