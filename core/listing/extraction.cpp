@@ -82,28 +82,21 @@ void ResetReader(Readers& readers, FormatKind kind)
 }
 
 // The rules of DetectAndParseBytes. From a file on disk, `bytes` are its
-// first bytes: the Windows readers read it a window at a time, the MS-DOS
-// readers (whose string pool lies at the end) need it whole.
+// first bytes, and the reader chosen reads it a window at a time.
 Detection DetectAndParseIn(Readers& readers, const fs::path& name, std::string_view bytes, FileWindow* file)
 {
-    const auto ParseZvwBytes = [file](ZvwReader& reader, std::string_view view) {
-        if (file == nullptr)
-            return vaveze::ParseZvwBytes(reader, view);
-        InputStream in = file->Cursor();
-        return ParseZvwStream(reader, in);
+    const auto from = [file](auto parseBytes, auto parseStream) {
+        return [=](auto& reader, std::string_view view) {
+            if (file == nullptr)
+                return parseBytes(reader, view);
+            InputStream in = file->Cursor();
+            return parseStream(reader, in);
+        };
     };
-    const auto ParseZvsBytes = [file](ZvsReader& reader, std::string_view view) {
-        if (file == nullptr)
-            return vaveze::ParseZvsBytes(reader, view);
-        InputStream in = file->Cursor();
-        return ParseZvsStream(reader, in);
-    };
-    const auto ParseZvcBytes = [file](ZvcReader& reader, std::string_view view) {
-        return vaveze::ParseZvcBytes(reader, file == nullptr ? view : file->Whole());
-    };
-    const auto ParseZvkBytes = [file](ZvkReader& reader, std::string_view view) {
-        return vaveze::ParseZvkBytes(reader, file == nullptr ? view : file->Whole());
-    };
+    const auto ParseZvwBytes = from(vaveze::ParseZvwBytes, ParseZvwStream);
+    const auto ParseZvsBytes = from(vaveze::ParseZvsBytes, ParseZvsStream);
+    const auto ParseZvcBytes = from(vaveze::ParseZvcBytes, ParseZvcStream);
+    const auto ParseZvkBytes = from(vaveze::ParseZvkBytes, ParseZvkStream);
     const std::string ext = UpperExtension(name);
     const bool zvw = bytes.starts_with(kZvwMagic);
     const bool zvs = bytes.starts_with(kZvsMagic);

@@ -140,7 +140,7 @@ void AddGroupsAndLayers(TextBatch& batch, const Groups& groups, const Layers& la
 
 void AddDosTexts(TextBatch& batch, const Table<TMoji2>& texts)
 {
-    batch.AddEach(texts, [](const TMoji2& moji) -> const std::string& { return moji.Text; });
+    batch.AddEach(texts, [](const TMoji2& moji) { return moji.Text; });
 }
 
 template <typename Body>

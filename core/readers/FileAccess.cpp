@@ -121,16 +121,6 @@ FileWindow::FileWindow(const fs::path& path)
         file_.Problem = FileProblem::Empty;  // there when opened, but it gave no byte
 }
 
-std::string_view FileWindow::Whole()
-{
-    try {
-        return input_.Whole();
-    } catch (const std::bad_alloc&) {
-        file_.Problem = FileProblem::TooLarge;
-        return {};
-    }
-}
-
 std::size_t FileWindow::ReadSome(void* self, char* into, std::size_t most)
 {
     OpenedFile& file = static_cast<FileWindow*>(self)->file_;

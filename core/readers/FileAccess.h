@@ -62,7 +62,7 @@ struct OpenedFile {
                                          std::size_t limit = std::numeric_limits<std::size_t>::max());
 
 // A file read a window at a time as a parse asks for its bytes (see
-// WindowedInput), or all at once for readers that need the whole file.
+// WindowedInput).
 class FileWindow {
 public:
     // Opens the file and reads its first window.
@@ -72,7 +72,7 @@ public:
 
     // None while the file reads well; otherwise why it could not be read,
     // including a failure of the system while it was read (which ended the
-    // input there) and a whole file too large for memory.
+    // input there).
     [[nodiscard]] FileProblem Problem() const noexcept { return file_.Problem; }
     [[nodiscard]] const std::string& SystemMessage() const noexcept { return file_.SystemMessage; }
 
@@ -80,9 +80,6 @@ public:
     [[nodiscard]] std::string_view First(std::size_t n) { return input_.First(n); }
     // A cursor that reads the file a window at a time.
     [[nodiscard]] InputStream Cursor() { return input_.Cursor(); }
-    // The whole file in a buffer of its size; empty when no such buffer
-    // could be had (Problem says so). Only before a cursor has moved on.
-    [[nodiscard]] std::string_view Whole();
 
 private:
     static std::size_t ReadSome(void* self, char* into, std::size_t most);

@@ -39,10 +39,10 @@ template <typename Body>
     }
 }
 
-// The readers' entry points for a file on disk: `parse` takes the file as a
-// FileWindow, through a cursor or as its whole bytes. A file that cannot be
-// read, or fails while it is read, leaves the reader reset and ends at byte
-// 0 (DetectAndParse says why it could not be read).
+// The readers' entry points for a file on disk: `parse` reads it through a
+// cursor, a window at a time. A file that cannot be read, or fails while it
+// is read, leaves the reader reset and ends at byte 0 (DetectAndParse says
+// why it could not be read).
 template <typename Reader, typename Parse, typename Reset>
 [[nodiscard]] ParseOutcome ParseFile(Reader& reader, const std::filesystem::path& path, Parse parse, Reset reset)
 {
@@ -51,7 +51,8 @@ template <typename Reader, typename Parse, typename Reset>
         return file.Problem() != FileProblem::None && file.Problem() != FileProblem::Empty;
     };
     if (!unreadable()) {
-        const ParseOutcome outcome = parse(reader, file);
+        InputStream in = file.Cursor();
+        const ParseOutcome outcome = parse(reader, in);
         if (!unreadable())
             return outcome;
     }

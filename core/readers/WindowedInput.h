@@ -2,9 +2,9 @@
 // reads from one buffer whose bytes the next ones of the input replace, so a
 // large file costs a buffer of the window's size, which stays in the
 // processor's cache, instead of one of its own size, whose fresh pages the
-// system would have to clear and the parse read back from memory. Only for
-// readers that copy whatever they keep: a view the cursor gave is good only
-// until its next read.
+// system would have to clear and the parse read back from memory. Every
+// reader copies whatever it keeps: a view the cursor gave is good only until
+// its next read.
 #pragma once
 
 #include <cstddef>
@@ -15,8 +15,9 @@
 
 namespace vaveze {
 
-// Large enough for any single read of the Windows formats' readers (a string
-// of at most 65,535 bytes), small enough to stay in a core's cache.
+// Larger than any single read of the readers (a string of at most 65,535
+// bytes, records taken 64 KiB at a time), small enough to stay in a core's
+// cache. A larger read grows the window to its size.
 inline constexpr std::size_t kWindowBytes = std::size_t{256} << 10;
 
 class WindowedInput {
@@ -40,10 +41,6 @@ public:
     // The first `n` bytes (fewer when the input has fewer), read now if they
     // were not yet. Only before a cursor has moved on.
     [[nodiscard]] std::string_view First(std::size_t n) { return Window(0, n).substr(0, n); }
-
-    // All the bytes at once, in a buffer of their size, for readers that
-    // need the whole input. Only before a cursor has moved on.
-    [[nodiscard]] std::string_view Whole() { return Window(0, size_); }
 
     // A cursor over the input from its first byte. The input must outlive it.
     [[nodiscard]] InputStream Cursor();

@@ -67,15 +67,24 @@ TMoji2 DecodeMoji2(const unsigned char* p, DosPoolAddressing addressing) noexcep
     return text;
 }
 
-// The whole records left are taken with one check; a record the file ends in
-// is then asked of the cursor, which throws the end of the file.
+// Records are taken from the cursor this many bytes' worth at a time, each
+// run with one check: a file read a window at a time never needs a larger
+// window for them.
+constexpr std::size_t kRecordRunBytes = std::size_t{64} << 10;
+
+// The whole records left are taken in runs; a record the file ends in is then
+// asked of the cursor, which throws the end of the file.
 template <std::size_t Size, typename T, typename Decode>
 void ReadRecords(InputStream& in, Table<T>& table, std::size_t count, Decode decode)
 {
     const std::size_t whole = std::min(count, in.remaining() / Size);
-    const unsigned char* p = BytesOf(in.readBytes(whole * Size));
-    for (std::size_t i = 0; i < whole; ++i, p += Size)
-        table.push_back(decode(p));
+    for (std::size_t done = 0; done < whole;) {
+        const std::size_t run = std::min(whole - done, kRecordRunBytes / Size);
+        const unsigned char* p = BytesOf(in.readBytes(run * Size));
+        for (std::size_t i = 0; i < run; ++i, p += Size)
+            table.push_back(decode(p));
+        done += run;
+    }
     if (whole < count)
         (void)in.readBytes(Size);
 }
@@ -203,8 +212,11 @@ PageBuffer ReadStringPool(InputStream& in, std::int32_t size)
     if (n > in.remaining())
         throw InputError("string pool runs past the end of the file");
     PageBuffer pool(CheckedAdd(n, 1));
-    const std::string_view bytes = in.readBytes(n);
-    std::memcpy(pool.data(), bytes.data(), n);
+    for (std::size_t copied = 0; copied < n;) {
+        const std::string_view bytes = in.readBytes(std::min(n - copied, kRecordRunBytes));
+        std::memcpy(pool.data() + copied, bytes.data(), bytes.size());
+        copied += bytes.size();
+    }
     pool.data()[n] = '\0';  // every string ends at the latest at the pool's end
     return pool;
 }

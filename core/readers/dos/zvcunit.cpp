@@ -246,16 +246,20 @@ void DecodeZvcHeader(ZvcReader& reader)
 
 ParseOutcome ParseZvcBytes(ZvcReader& reader, std::string_view bytes)
 {
-    ResetZvc(reader);
     InputStream in(bytes);
+    return ParseZvcStream(reader, in);
+}
+
+ParseOutcome ParseZvcStream(ZvcReader& reader, InputStream& in)
+{
+    ResetZvc(reader);
     // What was stored before a stop stays.
     return GuardParse(in, [&] { ReadZvc(reader, in); });
 }
 
 ParseOutcome ParseZvc(ZvcReader& reader, const std::filesystem::path& path)
 {
-    return ParseFile(
-        reader, path, [](ZvcReader& r, FileWindow& file) { return ParseZvcBytes(r, file.Whole()); }, ResetZvc);
+    return ParseFile(reader, path, ParseZvcStream, ResetZvc);
 }
 
 }  // namespace vaveze

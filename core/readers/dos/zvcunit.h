@@ -88,6 +88,7 @@ struct ZvcReader {
 void ResetZvc(ZvcReader& reader);
 // As ParseZvwBytes and ParseZvw.
 [[nodiscard]] ParseOutcome ParseZvcBytes(ZvcReader& reader, std::string_view bytes);
+[[nodiscard]] ParseOutcome ParseZvcStream(ZvcReader& reader, InputStream& in);
 [[nodiscard]] ParseOutcome ParseZvc(ZvcReader& reader, const std::filesystem::path& path);
 void ClearZvc(ZvcReader& reader);
 // Decodes the header lines read; a real beyond range throws InputError

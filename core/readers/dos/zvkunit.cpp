@@ -109,16 +109,20 @@ void DecodeZvkHeader(ZvkReader& reader)
 
 ParseOutcome ParseZvkBytes(ZvkReader& reader, std::string_view bytes)
 {
-    ResetZvk(reader);
     InputStream in(bytes);
+    return ParseZvkStream(reader, in);
+}
+
+ParseOutcome ParseZvkStream(ZvkReader& reader, InputStream& in)
+{
+    ResetZvk(reader);
     // What was stored before a stop stays.
     return GuardParse(in, [&] { ReadZvk(reader, in); });
 }
 
 ParseOutcome ParseZvk(ZvkReader& reader, const std::filesystem::path& path)
 {
-    return ParseFile(
-        reader, path, [](ZvkReader& r, FileWindow& file) { return ParseZvkBytes(r, file.Whole()); }, ResetZvk);
+    return ParseFile(reader, path, ParseZvkStream, ResetZvk);
 }
 
 }  // namespace vaveze

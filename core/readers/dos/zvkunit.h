@@ -43,6 +43,7 @@ struct ZvkReader {
 void ResetZvk(ZvkReader& reader);
 // As ParseZvwBytes and ParseZvw.
 [[nodiscard]] ParseOutcome ParseZvkBytes(ZvkReader& reader, std::string_view bytes);
+[[nodiscard]] ParseOutcome ParseZvkStream(ZvkReader& reader, InputStream& in);
 [[nodiscard]] ParseOutcome ParseZvk(ZvkReader& reader, const std::filesystem::path& path);
 void ClearZvk(ZvkReader& reader);
 // Decodes the header lines read; a real beyond range throws InputError

@@ -56,11 +56,7 @@ void ResetZvs(ZvsReader& reader) { reader = ZvsReader{}; }
 
 ParseOutcome ParseZvs(ZvsReader& reader, const std::filesystem::path& path)
 {
-    const auto windowed = [](ZvsReader& r, FileWindow& file) {
-        InputStream in = file.Cursor();
-        return ParseZvsStream(r, in);
-    };
-    return ParseFile(reader, path, windowed, ResetZvs);
+    return ParseFile(reader, path, ParseZvsStream, ResetZvs);
 }
 
 ParseOutcome ParseZvsStream(ZvsReader& reader, InputStream& in)

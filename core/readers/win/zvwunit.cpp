@@ -293,11 +293,7 @@ void ResetZvw(ZvwReader& reader) { reader = ZvwReader{}; }
 
 ParseOutcome ParseZvw(ZvwReader& reader, const std::filesystem::path& path)
 {
-    const auto windowed = [](ZvwReader& r, FileWindow& file) {
-        InputStream in = file.Cursor();
-        return ParseZvwStream(r, in);
-    };
-    return ParseFile(reader, path, windowed, ResetZvw);
+    return ParseFile(reader, path, ParseZvwStream, ResetZvw);
 }
 
 ParseOutcome ParseZvwStream(ZvwReader& reader, InputStream& in)
