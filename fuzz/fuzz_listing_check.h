@@ -85,8 +85,8 @@ struct PiecesOf {
     }
 };
 
-// The Windows readers have two ways in: a cursor that reads the file a window
-// at a time, and plain bytes. Inputs of even size take the first, with
+// The readers have two ways in: a cursor that reads the file a window at a
+// time, and plain bytes. Inputs of even size take the first, with
 // windows of a few dozen bytes at most, so that nearly any read may cross a
 // window's end; inputs of odd size the second.
 template <typename Reader, typename ParseStream, typename ParseBytes>

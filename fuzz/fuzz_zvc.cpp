@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace vaveze;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    fuzz::ParseAndList<ZvcReader>(
-        bytes, [](auto& reader, FileBytes& file) { return ParseZvcBytes(reader, file.view()); }, ListZvc, ClearZvc);
+    const auto parse = fuzz::EitherWayIn<ZvcReader>(ParseZvcStream, ParseZvcBytes);
+    fuzz::ParseAndList<ZvcReader>(bytes, parse, ListZvc, ClearZvc);
     return 0;
 }

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace vaveze;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    fuzz::ParseAndList<ZvkReader>(
-        bytes, [](auto& reader, FileBytes& file) { return ParseZvkBytes(reader, file.view()); }, ListZvk, ClearZvk);
+    const auto parse = fuzz::EitherWayIn<ZvkReader>(ParseZvkStream, ParseZvkBytes);
+    fuzz::ParseAndList<ZvkReader>(bytes, parse, ListZvk, ClearZvk);
     return 0;
 }

@@ -10,6 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace vaveze;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    fuzz::ParseAndList<ZvsReader>(bytes, fuzz::EitherWayIn<ZvsReader>(ParseZvsStream, ParseZvsBytes), ListZvs, ClearZvs);
+    const auto parse = fuzz::EitherWayIn<ZvsReader>(ParseZvsStream, ParseZvsBytes);
+    fuzz::ParseAndList<ZvsReader>(bytes, parse, ListZvs, ClearZvs);
     return 0;
 }

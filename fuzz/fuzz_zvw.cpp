@@ -10,6 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace vaveze;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    fuzz::ParseAndList<ZvwReader>(bytes, fuzz::EitherWayIn<ZvwReader>(ParseZvwStream, ParseZvwBytes), ListZvw, ClearZvw);
+    const auto parse = fuzz::EitherWayIn<ZvwReader>(ParseZvwStream, ParseZvwBytes);
+    fuzz::ParseAndList<ZvwReader>(bytes, parse, ListZvw, ClearZvw);
     return 0;
 }

@@ -63,7 +63,8 @@ std::string UpperExtension(const fs::path& path)
 namespace {
 
 // The bytes format detection looks at.
-constexpr std::size_t kLongestMagic = std::max({kZvwMagic.size(), kZvsMagic.size(), kZvcMagic.size(), kZvkMagic.size()});
+constexpr std::size_t kLongestMagic =
+    std::max({kZvwMagic.size(), kZvsMagic.size(), kZvcMagic.size(), kZvkMagic.size()});
 
 void ResetReader(Readers& readers, FormatKind kind)
 {
