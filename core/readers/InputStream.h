@@ -75,13 +75,9 @@ public:
     {
     }
 
+    // Bytes of the block not read yet.
     [[nodiscard]] std::size_t remaining() const noexcept { return static_cast<std::size_t>(end_ - at_); }
 
-    void skip(std::size_t n) noexcept
-    {
-        assert(n <= remaining());
-        at_ += n;
-    }
     [[nodiscard]] std::uint8_t readU8() noexcept { return load<std::uint8_t>(); }
     [[nodiscard]] std::uint16_t readU16() noexcept { return load<std::uint16_t>(); }
     [[nodiscard]] std::uint32_t readU32() noexcept { return load<std::uint32_t>(); }
