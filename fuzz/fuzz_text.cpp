@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 #include "core/text/Func_.h"
@@ -40,6 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string filtered = FilterSjisLine(text);
     Check(filtered.size() <= text.size());
     Check(FilterSjisLine(filtered) == filtered);
+    // The tool's output filters straight into its block, within the text's
+    // own size: the same bytes.
+    const std::unique_ptr<char[]> copied(new char[text.size()]);
+    Check(std::string_view(copied.get(), CopyFilteredSjisLine(text, copied.get())) == filtered);
 
     const std::string part = CopyClamped(text, start, count);
     Check(part.empty() || (count > 0 && part.size() <= static_cast<std::size_t>(count) &&
