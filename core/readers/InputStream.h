@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cassert>
 #include <cstddef>
@@ -82,6 +83,16 @@ public:
     [[nodiscard]] std::uint16_t readU16() noexcept { return load<std::uint16_t>(); }
     [[nodiscard]] std::uint32_t readU32() noexcept { return load<std::uint32_t>(); }
     [[nodiscard]] std::int32_t readI32() noexcept { return static_cast<std::int32_t>(load<std::uint32_t>()); }
+    // The next N bytes as they are.
+    template <std::size_t N>
+    [[nodiscard]] std::array<std::uint8_t, N> readByteArray() noexcept
+    {
+        assert(N <= remaining());
+        std::array<std::uint8_t, N> out;
+        std::memcpy(out.data(), at_, N);
+        at_ += N;
+        return out;
+    }
     // IEEE 754 values are taken bit for bit.
     [[nodiscard]] double readDouble() noexcept
     {

@@ -8,62 +8,48 @@
 namespace vaveze {
 namespace {
 
-const unsigned char* BytesOf(std::string_view block) noexcept
-{
-    return reinterpret_cast<const unsigned char*>(block.data());
-}
-
-std::uint16_t U16At(const unsigned char* p) noexcept { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-
-std::uint32_t U32At(const unsigned char* p) noexcept
-{
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-template <std::size_t N>
-std::array<std::uint8_t, N> ByteArrayAt(const unsigned char* p) noexcept
-{
-    std::array<std::uint8_t, N> out;
-    std::memcpy(out.data(), p, N);
-    return out;
-}
-
 // 16.16 fixed point: the integer is rounded to single precision before the
 // division, so integers beyond 24 significant bits lose their low bits.
 float FixedToSingle(std::uint32_t raw) { return static_cast<float>(static_cast<std::int32_t>(raw)) / 65536.0f; }
 
-// Decoders of one record from bytes the cursor has checked, at the record's
-// fixed offsets.
-TSen2 DecodeSen2(const unsigned char* p) noexcept { return TSen2{ByteArrayAt<kSen2FileSize>(p)}; }
+// Decoders of one record from a block the cursor has checked, field by
+// field in the record's order.
+TSen2 DecodeSen2(FieldBlock& f) noexcept { return TSen2{f.readByteArray<kSen2FileSize>()}; }
 
-TEnko2 DecodeEnko2(const unsigned char* p) noexcept
+TEnko2 DecodeEnko2(FieldBlock& f) noexcept
 {
     TEnko2 arc;
-    arc.Value1 = U32At(p);
-    arc.Value2 = U32At(p + 4);
-    arc.Value3 = U32At(p + 8);
-    arc.Ratio = static_cast<float>(U16At(p + 12)) / 10000.0f;
-    arc.Real1 = FixedToSingle(U32At(p + 14));
-    arc.Real2 = FixedToSingle(U32At(p + 18));
-    arc.Real3 = FixedToSingle(U32At(p + 22));
-    arc.Bytes = ByteArrayAt<6>(p + 26);
+    arc.Value1 = f.readU32();
+    arc.Value2 = f.readU32();
+    arc.Value3 = f.readU32();
+    arc.Ratio = static_cast<float>(f.readU16()) / 10000.0f;
+    arc.Real1 = FixedToSingle(f.readU32());
+    arc.Real2 = FixedToSingle(f.readU32());
+    arc.Real3 = FixedToSingle(f.readU32());
+    arc.Bytes = f.readByteArray<6>();
     return arc;
 }
 
-TTen2 DecodeTen2(const unsigned char* p) noexcept { return TTen2{U32At(p), U32At(p + 4), U32At(p + 8)}; }
+TTen2 DecodeTen2(FieldBlock& f) noexcept
+{
+    TTen2 point;
+    point.Value1 = f.readU32();
+    point.Value2 = f.readU32();
+    point.Value3 = f.readU32();
+    return point;
+}
 
-TMoji2 DecodeMoji2(const unsigned char* p, DosPoolAddressing addressing) noexcept
+TMoji2 DecodeMoji2(FieldBlock& f, DosPoolAddressing addressing) noexcept
 {
     TMoji2 text;
-    for (std::size_t i = 0; i < text.Values.size(); ++i)
-        text.Values[i] = U32At(p + 4 * i);
-    const std::uint16_t offset = U16At(p + 16);
-    const std::uint16_t segment = U16At(p + 18);
+    for (std::uint32_t& value : text.Values)
+        value = f.readU32();
+    const std::uint16_t offset = f.readU16();
+    const std::uint16_t segment = f.readU16();
     text.PoolPosition = addressing == DosPoolAddressing::SegmentOffset
                             ? static_cast<std::int32_t>(segment) * 16 + static_cast<std::int32_t>(offset)
                             : static_cast<std::int32_t>(offset);
-    text.AttrBytes = ByteArrayAt<4>(p + 20);
+    text.AttrBytes = f.readByteArray<4>();
     return text;
 }
 
@@ -80,9 +66,9 @@ void ReadRecords(InputStream& in, Table<T>& table, std::size_t count, Decode dec
     const std::size_t whole = std::min(count, in.remaining() / Size);
     for (std::size_t done = 0; done < whole;) {
         const std::size_t run = std::min(whole - done, kRecordRunBytes / Size);
-        const unsigned char* p = BytesOf(in.readBytes(run * Size));
-        for (std::size_t i = 0; i < run; ++i, p += Size)
-            table.push_back(decode(p));
+        FieldBlock records = in.fields(run * Size);
+        for (std::size_t i = 0; i < run; ++i)
+            table.push_back(decode(records));
         done += run;
     }
     if (whole < count)
@@ -174,13 +160,28 @@ std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize, std::size
     return static_cast<std::size_t>(n);
 }
 
-TSen2 ReadSen2(InputStream& in) { return DecodeSen2(BytesOf(in.readBytes(kSen2FileSize))); }
-TEnko2 ReadEnko2(InputStream& in) { return DecodeEnko2(BytesOf(in.readBytes(kEnko2FileSize))); }
-TTen2 ReadTen2(InputStream& in) { return DecodeTen2(BytesOf(in.readBytes(kTen2FileSize))); }
+TSen2 ReadSen2(InputStream& in)
+{
+    FieldBlock f = in.fields(kSen2FileSize);
+    return DecodeSen2(f);
+}
+
+TEnko2 ReadEnko2(InputStream& in)
+{
+    FieldBlock f = in.fields(kEnko2FileSize);
+    return DecodeEnko2(f);
+}
+
+TTen2 ReadTen2(InputStream& in)
+{
+    FieldBlock f = in.fields(kTen2FileSize);
+    return DecodeTen2(f);
+}
 
 TMoji2 ReadMoji2(InputStream& in, DosPoolAddressing addressing)
 {
-    return DecodeMoji2(BytesOf(in.readBytes(kMoji2FileSize)), addressing);
+    FieldBlock f = in.fields(kMoji2FileSize);
+    return DecodeMoji2(f, addressing);
 }
 
 void ReadSen2Records(InputStream& in, Table<TSen2>& table, std::size_t count)
@@ -201,7 +202,7 @@ void ReadTen2Records(InputStream& in, Table<TTen2>& table, std::size_t count)
 void ReadMoji2Records(InputStream& in, Table<TMoji2>& table, std::size_t count, DosPoolAddressing addressing)
 {
     ReadRecords<kMoji2FileSize>(in, table, count,
-                                [addressing](const unsigned char* p) { return DecodeMoji2(p, addressing); });
+                                [addressing](FieldBlock& f) { return DecodeMoji2(f, addressing); });
 }
 
 PageBuffer ReadStringPool(InputStream& in, std::int32_t size)
