@@ -610,7 +610,7 @@ std::string MakePaneFillingDrawing(std::size_t characters)
         const std::size_t need = cost(moji.Text);
         if (used + need + 8 > characters) {
             // The last line takes exactly what is left, in plain ASCII.
-            moji.Text = "No." + std::string(characters - used - 4, '0');
+            moji.Text = KeptText("No." + std::string(characters - used - 4, '0'));
             texts.push_back(std::move(moji));
             break;
         }

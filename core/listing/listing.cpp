@@ -90,12 +90,12 @@ void AddJoinedNames(TextBatch& batch, const Range& entries, std::size_t first, s
 
 void AddTexts(TextBatch& batch, const Table<TEntMoji>& texts)
 {
-    batch.AddEach(texts, [](const TEntMoji& moji) -> const std::string& { return moji.Text; });
+    batch.AddEach(texts, [](const TEntMoji& moji) { return moji.Text; });
 }
 
 void AddDimensionTexts(TextBatch& batch, const Table<TEntSunpo>& dimensions)
 {
-    batch.AddEach(dimensions, [](const TEntSunpo& sunpo) -> const std::string& { return sunpo.Moji.Text; });
+    batch.AddEach(dimensions, [](const TEntSunpo& sunpo) { return sunpo.Moji.Text; });
 }
 
 // The body shared by the two Windows formats: texts, dimension texts and the

@@ -17,18 +17,19 @@ const std::string kText(kHeadingText);
 const std::string kBlock(kHeadingBlock);
 const std::string kMark(kBlockMark);
 
-TEntMoji Moji(std::string text)
+// Records view their strings: these are literals.
+TEntMoji Moji(std::string_view text)
 {
     TEntMoji moji;
     moji.FirstString = "ignored";
-    moji.Text = std::move(text);
+    moji.Text = text;
     return moji;
 }
 
-TEntSunpo Sunpo(std::string text)
+TEntSunpo Sunpo(std::string_view text)
 {
     TEntSunpo sunpo;
-    sunpo.Moji = Moji(std::move(text));
+    sunpo.Moji = Moji(text);
     return sunpo;
 }
 

@@ -16,7 +16,7 @@ std::vector<std::string> Texts(const TEntityTables& tables)
 {
     std::vector<std::string> out;
     for (const TEntMoji& m : tables.Moji)
-        out.push_back(m.Text);
+        out.emplace_back(m.Text);
     return out;
 }
 

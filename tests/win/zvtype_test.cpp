@@ -310,13 +310,14 @@ TEST(Records, EachKindReadsWhatWasWritten)
                 },
                 e);
             InputStream in(w.Data());
+            StringPool strings;
             winwriter::Entity got;
             switch (winwriter::KindOf(e)) {
             case kKindEnko: got = ReadEnko(in, version); break;
             case kKindTen: got = ReadTen(in, version); break;
             case kKindSolid: got = ReadSolid(in, version); break;
             case kKindBlock: got = ReadBlock(in, version); break;
-            default: got = ReadSunpo(in, version); break;
+            default: got = ReadSunpo(in, version, strings); break;
             }
             EXPECT_EQ(got, winwriter::StoredRecord(e, version)) << "kind " << winwriter::KindOf(e) << " v" << version;
             EXPECT_EQ(in.tell(), w.Size());
@@ -331,7 +332,8 @@ TEST(Records, OldDimensionIsCompletedFromItsOwnAttributes)
     ArchiveWriter w;
     w.Sunpo(dim, 419);
     InputStream in(w.Data());
-    const TEntSunpo got = ReadSunpo(in, 419);
+    StringPool strings;
+    const TEntSunpo got = ReadSunpo(in, 419, strings);
     EXPECT_EQ(got.Moji.Text, "50");
     EXPECT_EQ(got.Line2.Attr, dim.Attr);
     EXPECT_EQ(got.Line3.Attr, dim.Attr);

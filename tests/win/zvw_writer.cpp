@@ -1,6 +1,7 @@
 #include "tests/win/zvw_writer.h"
 
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 #include <type_traits>
 #include <utility>
@@ -624,11 +625,19 @@ TEntityTables StoredTables(const EntityList& list, std::int32_t version)
 
 // --- Shortcuts -----------------------------------------------------------------------
 
-TEntMoji MakeMoji(std::string text, std::string firstString)
+std::string_view KeptText(std::string_view text)
+{
+    static std::mutex lock;
+    static StringPool kept;
+    const std::lock_guard guard(lock);
+    return kept.Keep(text);
+}
+
+TEntMoji MakeMoji(std::string_view text, std::string_view firstString)
 {
     TEntMoji moji;
-    moji.FirstString = std::move(firstString);
-    moji.Text = std::move(text);
+    moji.FirstString = KeptText(firstString);
+    moji.Text = KeptText(text);
     return moji;
 }
 

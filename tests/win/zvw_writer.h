@@ -247,7 +247,10 @@ void WriteZvsHeader(ArchiveWriter& out, const ZvsDocument& doc);
 
 // --- Shortcuts for building documents ------------------------------------------
 
-[[nodiscard]] TEntMoji MakeMoji(std::string text, std::string firstString = {});
+// A copy of `text` that lives as long as the program: a record made to be
+// written views its strings, as a reader's records view its pool.
+[[nodiscard]] std::string_view KeptText(std::string_view text);
+[[nodiscard]] TEntMoji MakeMoji(std::string_view text, std::string_view firstString = {});
 [[nodiscard]] TEntSunpo MakeSunpo(std::string text);
 [[nodiscard]] TEntSen MakeSen(double x1, double y1, double x2, double y2);
 [[nodiscard]] BlockDefItem MakeBlockDef(std::string name, EntityList entities = {});

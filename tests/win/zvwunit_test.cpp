@@ -17,7 +17,7 @@ std::vector<std::string> Texts(const TEntityTables& tables)
 {
     std::vector<std::string> out;
     for (const TEntMoji& m : tables.Moji)
-        out.push_back(m.Text);
+        out.emplace_back(m.Text);
     return out;
 }
 
@@ -25,7 +25,7 @@ std::vector<std::string> DimensionTexts(const TEntityTables& tables)
 {
     std::vector<std::string> out;
     for (const TEntSunpo& s : tables.Sunpo)
-        out.push_back(s.Moji.Text);
+        out.emplace_back(s.Moji.Text);
     return out;
 }
 
@@ -161,6 +161,11 @@ TEST_P(ZvwVersionTest, HeaderSizeAndRoundTrip)
     ASSERT_EQ(r.BlockDefs.Defs.size(), 2u);
     EXPECT_EQ(r.BlockDefs.Defs[0].Entities, StoredTables(doc.BlockDefs.Defs[0].Entities, version));
     EXPECT_EQ(Texts(r.BlockDefs.Defs[1].Entities), (std::vector<std::string>{"BT2"}));
+
+    // The texts live in the reader's own pool, not in the parsed bytes, and
+    // go with the reader when it moves.
+    const ZvwReader moved = std::move(r);
+    EXPECT_EQ(moved.Entities, StoredTables(doc.Entities, version));
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, ZvwVersionTest,

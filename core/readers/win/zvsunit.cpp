@@ -40,9 +40,9 @@ void ReadSymbol(InputStream& in, ZvsReader& reader)
     const std::size_t countAt = in.tell();
     reader.Header.EntityCount = ReadObjectCount(in);
     SizeOrderList(reader.Entities, reader.Header.EntityCount, format.FileSize, countAt);
-    ReadEntities(in, format, decoder, reader.Header.EntityCount, reader.Entities);
+    ReadEntities(in, format, decoder, reader.Header.EntityCount, reader.Strings, reader.Entities);
 
-    ReadBlockDefinitions(in, format, decoder, reader.BlockDefs);
+    ReadBlockDefinitions(in, format, decoder, reader.Strings, reader.BlockDefs);
 }
 
 }  // namespace

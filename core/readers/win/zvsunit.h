@@ -31,6 +31,7 @@ struct TZvsHeader {
 struct ZvsReader {
     TZvsHeader Header;
     std::vector<TLayerGroup> LayerGroups;  // 16; only the doubles are filled
+    StringPool Strings;  // the bytes of the texts every table below holds
     TEntityTables Entities;                // the figure entity list
     TBlockDefTable BlockDefs;
 };

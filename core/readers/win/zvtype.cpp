@@ -178,7 +178,7 @@ std::int32_t AppendRecord(Table<Record>& table, EntityKind kind, const ListProgr
 }
 
 std::int32_t ReadEntityRecord(InputStream& in, std::int32_t version, EntityKind kind, const ListProgress& progress,
-                              TEntityTables& tables)
+                              StringPool& strings, TEntityTables& tables)
 {
     in.mark(kRecordNames[static_cast<std::size_t>(kind)]);
     switch (kind) {
@@ -191,11 +191,11 @@ std::int32_t ReadEntityRecord(InputStream& in, std::int32_t version, EntityKind 
     case kKindMoji:
         MakeRoomForOne(tables.Moji, kind, progress);
         tables.Moji.emplace_back();
-        ReadMojiInto(in, version, tables.Moji.back());
+        ReadMojiInto(in, version, strings, tables.Moji.back());
         return static_cast<std::int32_t>(tables.Moji.size() - 1);
     case kKindSunpou:
         MakeRoomForOne(tables.Sunpo, kind, progress);
-        ReadSunpoInto(in, version, tables.Sunpo.emplace_back());
+        ReadSunpoInto(in, version, strings, tables.Sunpo.emplace_back());
         return static_cast<std::int32_t>(tables.Sunpo.size() - 1);
     case kKindSolid:
         return AppendRecord(tables.Solid, kind, progress, [&] { return ReadSolid(in, version); });
@@ -208,7 +208,7 @@ std::int32_t ReadEntityRecord(InputStream& in, std::int32_t version, EntityKind 
 }
 
 void ReadOneBlockDefinition(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder,
-                            std::int32_t position, TBlockDefTable& table)
+                            std::int32_t position, StringPool& strings, TBlockDefTable& table)
 {
     in.mark("block definition");
     ReadBlockDefTag(in, decoder, format.NameBufferSize);
@@ -231,31 +231,24 @@ void ReadOneBlockDefinition(InputStream& in, const TArchiveFormat& format, TClas
     def.EntityCount = ReadObjectCount(in);
     SizeOrderList(def.Entities, def.EntityCount, format.FileSize, countAt);
     CountObject(decoder);  // the definition itself takes the next object index
-    ReadEntities(in, format, decoder, def.EntityCount, def.Entities);
+    ReadEntities(in, format, decoder, def.EntityCount, strings, def.Entities);
 }
 
 }  // namespace
 
-std::string ReadLpString(InputStream& in)
-{
-    std::string text;
-    ReadLpStringInto(in, text);
-    return text;
-}
+std::string ReadLpString(InputStream& in) { return std::string(ReadLpStringBytes(in)); }
 
-void ReadLpStringInto(InputStream& in, std::string& text)
+std::string_view ReadLpStringBytes(InputStream& in)
 {
     const std::uint8_t shortLength = in.readU8();
-    if (shortLength != kLongStringMark) {
-        text.assign(in.readBytes(shortLength));
-        return;
-    }
+    if (shortLength != kLongStringMark)
+        return in.readBytes(shortLength);
     // Low byte first; the writer stores whole 256-byte chunks and a
     // remainder, which amounts to one run of H * 256 + L bytes.
     FieldBlock length = in.fields(2);
     const std::uint8_t low = length.readU8();
     const std::uint8_t high = length.readU8();
-    text.assign(in.readBytes(static_cast<std::size_t>(high) * 256 + low));
+    return in.readBytes(static_cast<std::size_t>(high) * 256 + low);
 }
 
 TEntAttr ReadAttr(InputStream& in, std::int32_t fileVersion)
@@ -391,7 +384,7 @@ TEntBlock ReadBlock(InputStream& in, std::int32_t fileVersion)
     return insertion;
 }
 
-void ReadMojiInto(InputStream& in, std::int32_t fileVersion, TEntMoji& entry)
+void ReadMojiInto(InputStream& in, std::int32_t fileVersion, StringPool& strings, TEntMoji& entry)
 {
     // The numbers form one fixed-size run, taken whole: a text cut off among
     // them leaves the entry empty, one cut off in its strings keeps them.
@@ -400,11 +393,11 @@ void ReadMojiInto(InputStream& in, std::int32_t fileVersion, TEntMoji& entry)
     ReadDoubles(numbers, entry.D1);
     entry.I = numbers.readI32();
     ReadDoubles(numbers, entry.D2);
-    ReadLpStringInto(in, entry.FirstString);
-    ReadLpStringInto(in, entry.Text);
+    entry.FirstString = strings.Keep(ReadLpStringBytes(in));
+    entry.Text = strings.Keep(ReadLpStringBytes(in));
 }
 
-void ReadSunpoInto(InputStream& in, std::int32_t fileVersion, TEntSunpo& dim)
+void ReadSunpoInto(InputStream& in, std::int32_t fileVersion, StringPool& strings, TEntSunpo& dim)
 {
     // Stored whole or not at all: a dimension cut off anywhere leaves its
     // entry empty.
@@ -412,7 +405,7 @@ void ReadSunpoInto(InputStream& in, std::int32_t fileVersion, TEntSunpo& dim)
         FieldBlock head = in.fields(2 * AttrBytes(fileVersion) + 4 * 8);
         dim.Attr = DecodeAttr(head, fileVersion);
         dim.Line = DecodeSen(head, fileVersion);
-        ReadMojiInto(in, fileVersion, dim.Moji);
+        ReadMojiInto(in, fileVersion, strings, dim.Moji);
         if (fileVersion < kVersionSunpoExtension) {
             CompleteOldSunpo(dim);
             return;
@@ -429,10 +422,10 @@ void ReadSunpoInto(InputStream& in, std::int32_t fileVersion, TEntSunpo& dim)
     }
 }
 
-TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion)
+TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion, StringPool& strings)
 {
     TEntSunpo dim;
-    ReadSunpoInto(in, fileVersion, dim);
+    ReadSunpoInto(in, fileVersion, strings, dim);
     return dim;
 }
 
@@ -442,7 +435,7 @@ void SizeOrderList(TEntityTables& tables, std::int32_t count, std::size_t fileSi
 }
 
 void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder, std::int32_t count,
-                  TEntityTables& tables)
+                  StringPool& strings, TEntityTables& tables)
 {
     std::int32_t read = 0;
     while (read < count) {
@@ -451,7 +444,7 @@ void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecode
         if (kind == kKindNone)
             continue;  // nothing is known of the object's size: its bytes are read as the next tag
         const ListProgress progress{read, count, in.remaining()};
-        const std::int32_t index = ReadEntityRecord(in, format.FileVersion, kind, progress, tables);
+        const std::int32_t index = ReadEntityRecord(in, format.FileVersion, kind, progress, strings, tables);
         const auto slot = static_cast<std::size_t>(read);
         if (slot < tables.Order.size())
             tables.Order[slot] = TOrderEntry{kind, index};
@@ -461,7 +454,7 @@ void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecode
 }
 
 void ReadBlockDefinitions(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder,
-                          TBlockDefTable& table)
+                          StringPool& strings, TBlockDefTable& table)
 {
     table.Count = 0;
     table.TableSize = 0;
@@ -478,7 +471,7 @@ void ReadBlockDefinitions(InputStream& in, const TArchiveFormat& format, TClassT
     table.TableSize = static_cast<std::int32_t>(CheckedTableSize(count, format.FileSize, countAt));
 
     for (std::int32_t position = 1; position <= count; ++position)
-        ReadOneBlockDefinition(in, format, decoder, position, table);
+        ReadOneBlockDefinition(in, format, decoder, position, strings, table);
 }
 
 }  // namespace vaveze

@@ -11,6 +11,7 @@
 
 #include "core/readers/InputStream.h"
 #include "core/readers/PageMemory.h"
+#include "core/readers/StringPool.h"
 
 namespace vaveze {
 
@@ -89,8 +90,10 @@ struct TEntMoji {
     std::array<double, 4> D1{};
     std::int32_t I = 0;
     std::array<double, 4> D2{};
-    std::string FirstString;
-    std::string Text;  // the displayed text; the one that is listed
+    // Both strings are views of the string pool of the reader that read
+    // them, and live as long as its tables.
+    std::string_view FirstString;
+    std::string_view Text;  // the displayed text; the one that is listed
 
     bool operator==(const TEntMoji&) const = default;
 };
@@ -190,7 +193,8 @@ struct TArchiveFormat {
 // Length-prefixed string: 1 byte n; n == 255 escapes to a 16-bit length
 // read as 256-byte chunks and a remainder.
 [[nodiscard]] std::string ReadLpString(InputStream& in);
-void ReadLpStringInto(InputStream& in, std::string& text);
+// The string's bytes as the cursor gives them: good only until its next read.
+[[nodiscard]] std::string_view ReadLpStringBytes(InputStream& in);
 
 // Reads one common attribute block; AttrD is present from version 351.
 [[nodiscard]] TEntAttr ReadAttr(InputStream& in, std::int32_t fileVersion);
@@ -224,23 +228,25 @@ void ReadBlockDefTag(InputStream& in, TClassTagDecoder& decoder, std::size_t nam
 [[nodiscard]] TEntSolid ReadSolid(InputStream& in, std::int32_t fileVersion);
 [[nodiscard]] TEntBlock ReadBlock(InputStream& in, std::int32_t fileVersion);
 // Text records keep their numbers when a string is cut off, so the record
-// is read into its (already appended) table entry in two steps.
-void ReadMojiInto(InputStream& in, std::int32_t fileVersion, TEntMoji& entry);
+// is read into its (already appended) table entry in two steps. Its
+// strings are kept in `strings`.
+void ReadMojiInto(InputStream& in, std::int32_t fileVersion, StringPool& strings, TEntMoji& entry);
 // A dimension is stored whole, strings included, or not at all: one cut
 // off anywhere leaves its entry empty.
-void ReadSunpoInto(InputStream& in, std::int32_t fileVersion, TEntSunpo& entry);
-[[nodiscard]] TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion);
+void ReadSunpoInto(InputStream& in, std::int32_t fileVersion, StringPool& strings, TEntSunpo& entry);
+[[nodiscard]] TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion, StringPool& strings);
 
 // Sizes an order list to its declared count (all entries (0, 0)).
 void SizeOrderList(TEntityTables& tables, std::int32_t count, std::size_t fileSize, std::uint64_t countAt);
 
 // Reads `count` recognised entities into `tables`, whose order list has
-// been sized to `count`. Objects of unknown class are passed over.
+// been sized to `count`, and their strings into `strings`. Objects of
+// unknown class are passed over.
 void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder, std::int32_t count,
-                  TEntityTables& tables);
+                  StringPool& strings, TEntityTables& tables);
 
 // Reads the block definition list, count included, into `table`.
 void ReadBlockDefinitions(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder,
-                          TBlockDefTable& table);
+                          StringPool& strings, TBlockDefTable& table);
 
 }  // namespace vaveze

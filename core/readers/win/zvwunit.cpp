@@ -275,9 +275,9 @@ void ReadDrawing(InputStream& in, ZvwReader& reader)
     const std::size_t countAt = in.tell();
     reader.Header.EntityCount = ReadObjectCount(in);
     SizeOrderList(reader.Entities, reader.Header.EntityCount, format.FileSize, countAt);
-    ReadEntities(in, format, decoder, reader.Header.EntityCount, reader.Entities);
+    ReadEntities(in, format, decoder, reader.Header.EntityCount, reader.Strings, reader.Entities);
 
-    ReadBlockDefinitions(in, format, decoder, reader.BlockDefs);
+    ReadBlockDefinitions(in, format, decoder, reader.Strings, reader.BlockDefs);
     // Whatever follows (the embedded files of version 700 and later, or
     // anything else) is not needed for the texts and is never looked at.
 }

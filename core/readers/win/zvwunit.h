@@ -155,6 +155,7 @@ struct ZvwReader {
     std::vector<std::array<std::int32_t, 5>> Table5;      // 5
     std::vector<std::array<std::int32_t, 4>> Table4;      // 4
     std::vector<TZvwLastTableEntry> LastTable;            // 10
+    StringPool Strings;  // the bytes of the texts every table below holds
     TEntityTables Entities;                 // top-level entity list
     TBlockDefTable BlockDefs;
 };
