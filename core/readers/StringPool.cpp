@@ -5,12 +5,12 @@
 namespace vaveze {
 namespace {
 
-// Pieces grow fourfold from the first to the last size: a small file's
+// Pieces grow eightfold from the first to the last size: a small file's
 // strings take a small piece, a large file's soon go to pieces large enough
-// for huge pages, and no piece holds much room it will not use.
+// for huge pages (PageMemory), and no piece holds much room it will not use.
 constexpr std::size_t kFirstPieceBytes = std::size_t{16} << 10;
 constexpr std::size_t kLastPieceBytes = std::size_t{16} << 20;
-constexpr std::size_t kGrowth = 4;
+constexpr std::size_t kGrowth = 8;
 
 }  // namespace
 
