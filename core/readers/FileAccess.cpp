@@ -34,10 +34,6 @@ std::error_code LastSystemError(int fallback)
     return {errno != 0 ? errno : fallback, std::generic_category()};
 }
 
-}  // namespace
-
-namespace {
-
 OpenedFile Opened(const FileRead& failed)
 {
     OpenedFile out;

@@ -170,46 +170,13 @@ public:
         pos_ += n;
     }
 
-    std::uint8_t readU8()
-    {
-        require(1);
-        return static_cast<std::uint8_t>(data_[pos_++]);
-    }
-
-    std::uint16_t readU16()
-    {
-        require(2);
-        const auto* p = bytesAt(pos_);
-        pos_ += 2;
-        return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-    }
-
-    std::uint32_t readU32()
-    {
-        require(4);
-        const auto* p = bytesAt(pos_);
-        pos_ += 4;
-        return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-               (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-    }
-
-    std::int32_t readI32() { return static_cast<std::int32_t>(readU32()); }
-
-    std::uint64_t readU64()
-    {
-        const std::uint64_t lo = readU32();
-        const std::uint64_t hi = readU32();
-        return lo | (hi << 32);
-    }
-
-    // IEEE 754 values are taken bit for bit.
-    double readDouble()
-    {
-        const std::uint64_t bits = readU64();
-        double d;
-        std::memcpy(&d, &bits, sizeof d);
-        return d;
-    }
+    // Single fields are blocks of one field: one little-endian decoder
+    // serves both.
+    std::uint8_t readU8() { return fields(1).readU8(); }
+    std::uint16_t readU16() { return fields(2).readU16(); }
+    std::uint32_t readU32() { return fields(4).readU32(); }
+    std::int32_t readI32() { return fields(4).readI32(); }
+    double readDouble() { return fields(8).readDouble(); }
 
     float readFloat()
     {
@@ -239,11 +206,6 @@ private:
         }
         if (n > data_.size() - pos_)
             throw InputError("unexpected end of file");
-    }
-
-    [[nodiscard]] const unsigned char* bytesAt(std::size_t at) const noexcept
-    {
-        return reinterpret_cast<const unsigned char*>(data_.data()) + at;
     }
 
     std::string_view data_;  // the window: all the bytes, unless they arrive a window at a time
