@@ -111,6 +111,15 @@ void Zvs(benchmark::State& state, std::string_view name)
 {
     ParseAndList<ZvsReader>(state, name, M, ParseZvsBytes, ListZvs);
 }
+// Keeping the texts alone, as the tool, the C interface and the web page do.
+void ZvwTexts(benchmark::State& state, std::string_view name)
+{
+    ParseAndList<ZvwReader>(state, name, Memory::Fresh, ParseZvwTextsBytes, ListZvw);
+}
+void ZvsTexts(benchmark::State& state, std::string_view name)
+{
+    ParseAndList<ZvsReader>(state, name, Memory::Fresh, ParseZvsTextsBytes, ListZvs);
+}
 void Zvc(benchmark::State& state, std::string_view name)
 {
     ParseAndList<ZvcReader>(state, name, Memory::Fresh, ParseZvcBytes, ListZvc);
@@ -140,6 +149,8 @@ void RegisterAll()
         Register("touch_every_byte/" + std::string(f.File), TouchEveryByte, f.File);
         Register("parse_list/" + std::string(f.File), f.Fn, f.File);
     }
+    Register("parse_texts_list/" + std::string(kLargeZvw), ZvwTexts, kLargeZvw);
+    Register("parse_texts_list/" + std::string(kLargeZvs), ZvsTexts, kLargeZvs);
     for (const std::string_view file : {kScale1, kScale10, kScale100})
         Register("scaling/" + std::string(file), Zvw<Memory::Fresh>, file);
 

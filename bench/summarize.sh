@@ -40,10 +40,14 @@ awk '
     END {
         n = split("large.zvw large.zvs largest.zvc largest.zvk", files, " ")
         for (i = 1; i <= n; i++) {
-            f = files[i]; p = "parse_list/" f; t = "touch_every_byte/" f
-            if (!(p in cpu)) continue
-            printf "| %s | %.1f MB | %.1f | %.1f | %.0f MB/s | %.2f GB/s | %.1f %% |\n",
-                f, bps[p] * cpu[p] / 1e9, real[p], cpu[p], bps[p] / 1e6, bps[t] / 1e9, 100 * bps[p] / bps[t]
+            f = files[i]; t = "touch_every_byte/" f
+            for (k = 1; k <= 2; k++) {
+                p = (k == 1 ? "parse_list/" : "parse_texts_list/") f
+                if (!(p in cpu)) continue
+                printf "| %s%s | %.1f MB | %.1f | %.1f | %.0f MB/s | %.2f GB/s | %.1f %% |\n",
+                    f, (k == 1 ? "" : ", texts alone"), bps[p] * cpu[p] / 1e9, real[p], cpu[p], bps[p] / 1e6,
+                    bps[t] / 1e9, 100 * bps[p] / bps[t]
+            }
         }
     }' "$OUT/parse.medians"
 echo

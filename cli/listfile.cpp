@@ -95,7 +95,7 @@ void Parse(const Source& source, Prepared& prepared)
         return;
     }
     prepared.Tables = std::make_unique<Readers>();
-    const Detection detection = DetectAndParse(*prepared.Tables, source.Path);
+    const Detection detection = DetectAndParse(*prepared.Tables, source.Path, RecordsKept::TextsOnly);
     prepared.Kind = detection.Kind;
     if (detection.Kind == FormatKind::None) {
         prepared.Status = kExitNotRecognised;
@@ -158,18 +158,6 @@ std::string SavedLine(const Target& target, const Prepared& prepared)
     return text;
 }
 
-// Done with a file's tables.
-void LetGo(Prepared& prepared, const RunSettings& settings)
-{
-    if (!settings.OnlyFile) {
-        prepared.Tables.reset();
-        return;
-    }
-    // Held where leak checkers see them still reachable.
-    static std::unique_ptr<Readers>* const leftToExit = new std::unique_ptr<Readers>();
-    *leftToExit = std::move(prepared.Tables);
-}
-
 }  // namespace
 
 Prepared PrepareFile(const Source& source, const Target* target, const RunSettings& settings) noexcept
@@ -179,7 +167,7 @@ Prepared PrepareFile(const Source& source, const Target* target, const RunSettin
         Parse(source, prepared);
         if (target != nullptr && prepared.Tables) {
             Save(*target, settings, prepared);
-            LetGo(prepared, settings);
+            prepared.Tables.reset();
         }
     } catch (const std::exception&) {
         prepared = Prepared{};
@@ -218,7 +206,7 @@ int FinishFile(const Source& source, const Target* target, Prepared& prepared, c
                 EncodedSink sink(kStandardOutput, settings.Utf8,
                                  settings.PathPrefix ? PathPrefix(source.Path, settings.Utf8) : std::string());
                 (void)ListFormat(prepared.Kind, *prepared.Tables, settings.Listing, sink);
-                LetGo(prepared, settings);
+                prepared.Tables.reset();
                 if (const int error = sink.Finish(); error != 0) {
                     SayAbout(Tr("standard output"), SystemText(error));
                     prepared.Status = kExitWriteError;

@@ -17,10 +17,6 @@ struct RunSettings {
     bool Utf8 = false;
     bool PathPrefix = false;  // each line starts with "path:"
     bool Quiet = false;       // no line per saved file
-    // The run's only file: its tables are left for the system to take back
-    // when the process ends, which it does at once, where freeing their
-    // hundred thousand strings one by one would take a tenth of the run.
-    bool OnlyFile = false;
 };
 
 // What the parallel part of a file's work leaves for its turn to write.

@@ -42,7 +42,6 @@ int Run(const Options& options)
     settings.PathPrefix = !options.Save && (options.Prefix == FileNames::Always ||
                                             (options.Prefix == FileNames::Auto && batch));
     settings.Quiet = options.Quiet;
-    settings.OnlyFile = sources.size() == 1;
 
     std::uint64_t bytes = 0;
     for (const Source& source : sources)

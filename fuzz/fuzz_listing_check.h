@@ -8,7 +8,10 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/listing/listing.h"
 #include "core/readers/FileAccess.h"
@@ -20,20 +23,25 @@ inline constexpr ListingOptions kEveryOption{true, true, true};
 
 class CheckingSink final : public LineSink {
 public:
-    void Clear() override { lines_ = 0; }
+    void Clear() override { Lines.clear(); }
 
     [[nodiscard]] bool Append(std::string_view line) override
     {
         if (line.empty() || line == " ")
             std::abort();
-        ++lines_;
+        Lines.emplace_back(line);
         return true;
     }
 
-    [[nodiscard]] std::size_t Lines() const { return lines_; }
+    std::vector<std::string> Lines;
+};
 
-private:
-    std::size_t lines_ = 0;
+// How a parse ended and what was listed of it.
+struct Listed {
+    ParseOutcome Outcome;
+    std::vector<std::string> Lines;
+
+    bool operator==(const Listed&) const = default;
 };
 
 // The input as the tool holds a file read from disk: in a buffer of its
@@ -54,17 +62,29 @@ inline FileBytes FileBuffer(std::string_view bytes)
 // Clearing then releases everything, so LeakSanitizer sees any heap table
 // the reader lost (pieces of pages it does not track).
 template <typename Reader, typename Parse, typename List, typename Clear>
-void ParseAndList(std::string_view bytes, Parse parse, List list, Clear clear)
+Listed ParseAndList(std::string_view bytes, Parse parse, List list, Clear clear)
 {
     Reader reader;
+    Listed listed;
     {
         FileBytes file = FileBuffer(bytes);
-        (void)parse(reader, file);
+        listed.Outcome = parse(reader, file);
     }
     CheckingSink sink;
     if (!list(reader, kEveryOption, sink))
         std::abort();  // this sink never refuses a line
+    listed.Lines = std::move(sink.Lines);
     clear(reader);
+    return listed;
+}
+
+// The Windows readers' two parses, every record kept and the texts alone,
+// must end alike and list the same lines.
+template <typename Reader, typename Parse, typename List, typename Clear>
+void ParseAndListBothWays(std::string_view bytes, Parse parseAll, Parse parseTexts, List list, Clear clear)
+{
+    if (ParseAndList<Reader>(bytes, parseAll, list, clear) != ParseAndList<Reader>(bytes, parseTexts, list, clear))
+        std::abort();
 }
 
 // The bytes of a buffer handed out in pieces of a few bytes, as a file may

@@ -1,4 +1,5 @@
-// Fuzz target: arbitrary bytes parsed as a ZVW file and listed with every option on.
+// Fuzz target: arbitrary bytes parsed as a ZVW file and listed with every option on,
+// every record kept and the texts alone, the two listings compared.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -10,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace vaveze;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const auto parse = fuzz::EitherWayIn<ZvwReader>(ParseZvwStream, ParseZvwBytes);
-    fuzz::ParseAndList<ZvwReader>(bytes, parse, ListZvw, ClearZvw);
+    const auto parseAll = fuzz::EitherWayIn<ZvwReader>(ParseZvwStream, ParseZvwBytes);
+    const auto parseTexts = fuzz::EitherWayIn<ZvwReader>(ParseZvwTextsStream, ParseZvwTextsBytes);
+    fuzz::ParseAndListBothWays<ZvwReader>(bytes, parseAll, parseTexts, ListZvw, ClearZvw);
     return 0;
 }

@@ -229,7 +229,8 @@ EMSCRIPTEN_KEEPALIVE int vz_parse(const char* name, const char* data, std::size_
         ClearReaders(session.Tables);
         ResetReaders(session.Tables);
         session.Parsed = {};
-        session.Parsed = DetectAndParseBytes(session.Tables, std::filesystem::path(name), std::string_view(data, size));
+        session.Parsed = DetectAndParseBytes(session.Tables, std::filesystem::path(name), std::string_view(data, size),
+                                             RecordsKept::TextsOnly);
         if (session.Parsed.Kind == FormatKind::None) {
             session.Kept = std::move(kept);
             session.Lines = lines;

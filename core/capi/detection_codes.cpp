@@ -83,12 +83,12 @@ CapiDetection Codes(const Detection& detection, const std::filesystem::path& nam
 
 CapiDetection DetectFile(Readers& readers, const std::filesystem::path& path)
 {
-    return Codes(DetectAndParse(readers, path), path);
+    return Codes(DetectAndParse(readers, path, RecordsKept::TextsOnly), path);
 }
 
 CapiDetection DetectBytes(Readers& readers, const std::filesystem::path& name, std::string_view bytes)
 {
-    return Codes(DetectAndParseBytes(readers, name, bytes), name);
+    return Codes(DetectAndParseBytes(readers, name, bytes, RecordsKept::TextsOnly), name);
 }
 const char* ReasonText(int reason) noexcept
 {

@@ -84,7 +84,8 @@ void ResetReader(Readers& readers, FormatKind kind)
 
 // The rules of DetectAndParseBytes. From a file on disk, `bytes` are its
 // first bytes, and the reader chosen reads it a window at a time.
-Detection DetectAndParseIn(Readers& readers, const fs::path& name, std::string_view bytes, FileWindow* file)
+Detection DetectAndParseIn(Readers& readers, const fs::path& name, std::string_view bytes, FileWindow* file,
+                           RecordsKept kept)
 {
     const auto from = [file](auto parseBytes, auto parseStream) {
         return [=](auto& reader, std::string_view view) {
@@ -94,8 +95,11 @@ Detection DetectAndParseIn(Readers& readers, const fs::path& name, std::string_v
             return parseStream(reader, in);
         };
     };
-    const auto ParseZvwBytes = from(vaveze::ParseZvwBytes, ParseZvwStream);
-    const auto ParseZvsBytes = from(vaveze::ParseZvsBytes, ParseZvsStream);
+    const bool textsOnly = kept == RecordsKept::TextsOnly;
+    const auto ParseZvwBytes = textsOnly ? from(ParseZvwTextsBytes, ParseZvwTextsStream)
+                                         : from(vaveze::ParseZvwBytes, ParseZvwStream);
+    const auto ParseZvsBytes = textsOnly ? from(ParseZvsTextsBytes, ParseZvsTextsStream)
+                                         : from(vaveze::ParseZvsBytes, ParseZvsStream);
     const auto ParseZvcBytes = from(vaveze::ParseZvcBytes, ParseZvcStream);
     const auto ParseZvkBytes = from(vaveze::ParseZvkBytes, ParseZvkStream);
     const std::string ext = UpperExtension(name);
@@ -129,25 +133,25 @@ Detection DetectAndParseIn(Readers& readers, const fs::path& name, std::string_v
 
 }  // namespace
 
-Detection DetectAndParseBytes(Readers& readers, const fs::path& name, std::string_view bytes)
+Detection DetectAndParseBytes(Readers& readers, const fs::path& name, std::string_view bytes, RecordsKept kept)
 {
-    return DetectAndParseIn(readers, name, bytes, nullptr);
+    return DetectAndParseIn(readers, name, bytes, nullptr, kept);
 }
 
-Detection DetectAndParse(Readers& readers, const fs::path& path)
+Detection DetectAndParse(Readers& readers, const fs::path& path, RecordsKept kept)
 {
     FileWindow file(path);
     Detection detection;
     if (file.Problem() == FileProblem::None) {
-        detection = DetectAndParseIn(readers, path, file.First(kLongestMagic), &file);
+        detection = DetectAndParseIn(readers, path, file.First(kLongestMagic), &file, kept);
         if (file.Problem() != FileProblem::None) {
             // It failed while it was read: as a file that cannot be read at
             // all, examined as holding no byte, with nothing of it parsed.
             ResetReader(readers, detection.Kind);
-            detection = DetectAndParseIn(readers, path, {}, nullptr);
+            detection = DetectAndParseIn(readers, path, {}, nullptr, kept);
         }
     } else if (file.Problem() != FileProblem::NotFound) {
-        detection = DetectAndParseIn(readers, path, {}, nullptr);
+        detection = DetectAndParseIn(readers, path, {}, nullptr, kept);
     }
     detection.Problem = file.Problem();
     detection.SystemMessage = file.SystemMessage();

@@ -51,12 +51,16 @@ struct Detection {
 // DetectAndParse, for bytes that are already in memory. Only the file name's
 // extension is used; nothing is read from disk.
 [[nodiscard]] Detection DetectAndParseBytes(Readers& readers, const std::filesystem::path& name,
-                                            std::string_view bytes);
+                                            std::string_view bytes, RecordsKept kept = RecordsKept::All);
 
 // Reads the file once and detects and parses its bytes. A missing file gives
 // kind None and no warning; any other file that cannot be read is examined
 // as holding no byte (so a .zvw or .zvs still warns) and says why in Problem.
-[[nodiscard]] Detection DetectAndParse(Readers& readers, const std::filesystem::path& path);
+// A caller that only lists the file keeps the texts alone (RecordsKept::
+// TextsOnly): the Windows readers then keep a fraction of the memory, and
+// the listing is the same.
+[[nodiscard]] Detection DetectAndParse(Readers& readers, const std::filesystem::path& path,
+                                       RecordsKept kept = RecordsKept::All);
 
 // Lists the tables of the reader that `kind` selects; kind None lists
 // nothing and leaves the sink alone. False when the sink refused a line.

@@ -88,14 +88,18 @@ void AddJoinedNames(TextBatch& batch, const Range& entries, std::size_t first, s
         batch.AddMade(joined);
 }
 
-void AddTexts(TextBatch& batch, const Table<TEntMoji>& texts)
+// A list's texts are in its text records, or, where the parse kept the
+// texts alone, in Listed; the other place is empty.
+void AddTexts(TextBatch& batch, const TEntityTables& list)
 {
-    batch.AddEach(texts, [](const TEntMoji& moji) { return moji.Text; });
+    batch.AddEach(list.Moji, [](const TEntMoji& moji) { return moji.Text; });
+    batch.AddEach(list.Listed.Texts, [](std::string_view text) { return text; });
 }
 
-void AddDimensionTexts(TextBatch& batch, const Table<TEntSunpo>& dimensions)
+void AddDimensionTexts(TextBatch& batch, const TEntityTables& list)
 {
-    batch.AddEach(dimensions, [](const TEntSunpo& sunpo) { return sunpo.Moji.Text; });
+    batch.AddEach(list.Sunpo, [](const TEntSunpo& sunpo) { return sunpo.Moji.Text; });
+    batch.AddEach(list.Listed.DimensionTexts, [](std::string_view text) { return text; });
 }
 
 // The body shared by the two Windows formats: texts, dimension texts and the
@@ -104,9 +108,9 @@ void AddWindowsEntities(TextBatch& batch, const TEntityTables& entities, const T
                         const ListingOptions& options)
 {
     batch.Add(kHeadingText);
-    AddTexts(batch, entities.Moji);
+    AddTexts(batch, entities);
     if (options.CheckBox2)
-        AddDimensionTexts(batch, entities.Sunpo);
+        AddDimensionTexts(batch, entities);
 
     if (!options.CheckBox3 || blocks.Count <= 0)
         return;
@@ -121,9 +125,9 @@ void AddWindowsEntities(TextBatch& batch, const TEntityTables& entities, const T
         }
         const TEntBlockDef& def = blocks.Defs[i];
         batch.AddMade(std::string(kBlockMark) + def.Name);
-        AddTexts(batch, def.Entities.Moji);
+        AddTexts(batch, def.Entities);
         if (options.CheckBox2)
-            AddDimensionTexts(batch, def.Entities.Sunpo);
+            AddDimensionTexts(batch, def.Entities);
     }
 }
 

@@ -282,10 +282,10 @@ std::string EveryRecordZvw()
     return ww::WriteZvw(doc);
 }
 
-std::string EveryRecordZvs()
+std::string EveryRecordZvs(std::int32_t version = 420)
 {
     ww::ZvsDocument doc;
-    doc.Version = 420;
+    doc.Version = version;
     doc.GroupDoubles[3] = 2.5;
     doc.Entities = EveryKind("");
     doc.BlockDefs = EveryKindOfBlock();
@@ -426,6 +426,21 @@ TEST(CutAtEveryOffset, DrawingFileOfTheDosEdition)
             EXPECT_TRUE(PrefixOf(cut.Layers[l].Name, full.Layers[l].Name)) << "layer " << l;
         ExpectDosRecordsPrefix(cut, full);
     });
+}
+
+// Keeping the texts alone, every prefix, a window at a time, ends where and
+// why the full parse of it ends and lists the same lines, for the layouts
+// before and after versions 351 and 420; and no record is kept.
+TEST(CutAtEveryOffset, TextsKeptAloneListAsEveryRecordKept)
+{
+    const auto noRecords = [](const auto& textsOnly, const auto&) {
+        const TEntityTables& e = textsOnly.Entities;
+        return e.Order.empty() && e.Moji.empty() && e.Sunpo.empty() && e.Sen.empty() && e.Ten.empty();
+    };
+    CheckEveryCutWindowed<ZvwReader>(EveryRecordZvw(), ParseZvwBytes, ParseZvwTextsStream, ListZvw, noRecords);
+    for (const std::int32_t version : {300, 420})
+        CheckEveryCutWindowed<ZvsReader>(EveryRecordZvs(version), ParseZvsBytes, ParseZvsTextsStream, ListZvs,
+                                         noRecords);
 }
 
 TEST(CutAtEveryOffset, EveryFormatReadAWindowAtATime)

@@ -29,20 +29,32 @@ void ReadHeader(InputStream& in, ZvsReader& reader)
 }
 
 // The figure and its block definitions; input errors pass through.
-void ReadSymbol(InputStream& in, ZvsReader& reader)
+void ReadSymbol(InputStream& in, ZvsReader& reader, RecordsKept kept)
 {
     ReadHeader(in, reader);
 
     // The version is not checked: it only selects the record layouts.
-    const TArchiveFormat format{reader.Header.FileVersion, kZvsNameBufferSize, in.size()};
+    const TArchiveFormat format{reader.Header.FileVersion, kZvsNameBufferSize, in.size(), kept};
     TClassTagDecoder decoder;  // shared by the figure and every block definition
     in.mark("entity list");
     const std::size_t countAt = in.tell();
     reader.Header.EntityCount = ReadObjectCount(in);
-    SizeOrderList(reader.Entities, reader.Header.EntityCount, format.FileSize, countAt);
+    SizeOrderList(reader.Entities, reader.Header.EntityCount, format, countAt);
     ReadEntities(in, format, decoder, reader.Header.EntityCount, reader.Strings, reader.Entities);
 
     ReadBlockDefinitions(in, format, decoder, reader.Strings, reader.BlockDefs);
+}
+
+ParseOutcome ParseKeeping(ZvsReader& reader, InputStream& in, RecordsKept kept)
+{
+    ResetZvs(reader);
+    // Everything read before a stop stays for the listing.
+    const ParseOutcome outcome = GuardParse(in, [&] {
+        reader.LayerGroups.resize(kZvsLayerGroupCount);
+        ReadSymbol(in, reader, kept);
+    });
+    reader.Header.BlockDefCount = reader.BlockDefs.Count;
+    return outcome;
 }
 
 }  // namespace
@@ -59,22 +71,23 @@ ParseOutcome ParseZvs(ZvsReader& reader, const std::filesystem::path& path)
     return ParseFile(reader, path, ParseZvsStream, ResetZvs);
 }
 
-ParseOutcome ParseZvsStream(ZvsReader& reader, InputStream& in)
+ParseOutcome ParseZvsStream(ZvsReader& reader, InputStream& in) { return ParseKeeping(reader, in, RecordsKept::All); }
+
+ParseOutcome ParseZvsTextsStream(ZvsReader& reader, InputStream& in)
 {
-    ResetZvs(reader);
-    // Everything read before a stop stays for the listing.
-    const ParseOutcome outcome = GuardParse(in, [&] {
-        reader.LayerGroups.resize(kZvsLayerGroupCount);
-        ReadSymbol(in, reader);
-    });
-    reader.Header.BlockDefCount = reader.BlockDefs.Count;
-    return outcome;
+    return ParseKeeping(reader, in, RecordsKept::TextsOnly);
 }
 
 ParseOutcome ParseZvsBytes(ZvsReader& reader, std::string_view bytes)
 {
     InputStream in(bytes);
     return ParseZvsStream(reader, in);
+}
+
+ParseOutcome ParseZvsTextsBytes(ZvsReader& reader, std::string_view bytes)
+{
+    InputStream in(bytes);
+    return ParseZvsTextsStream(reader, in);
 }
 
 void ClearZvs(ZvsReader& reader) { ResetZvs(reader); }

@@ -38,9 +38,11 @@ struct ZvsReader {
 
 [[nodiscard]] bool IsZvsFile(const std::filesystem::path& path);
 void ResetZvs(ZvsReader& reader);
-// As ParseZvwBytes and ParseZvw.
+// As ParseZvwBytes, ParseZvwTextsBytes and ParseZvw.
 [[nodiscard]] ParseOutcome ParseZvsBytes(ZvsReader& reader, std::string_view bytes);
 [[nodiscard]] ParseOutcome ParseZvsStream(ZvsReader& reader, InputStream& in);
+[[nodiscard]] ParseOutcome ParseZvsTextsBytes(ZvsReader& reader, std::string_view bytes);
+[[nodiscard]] ParseOutcome ParseZvsTextsStream(ZvsReader& reader, InputStream& in);
 [[nodiscard]] ParseOutcome ParseZvs(ZvsReader& reader, const std::filesystem::path& path);
 void ClearZvs(ZvsReader& reader);
 

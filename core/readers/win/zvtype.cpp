@@ -50,6 +50,11 @@ constexpr std::size_t AttrBytes(std::int32_t fileVersion)
     return fileVersion >= kVersionAttrD ? kAttrBytes + kAttrDBytes : kAttrBytes;
 }
 
+// Bytes of the fixed-size runs of text and dimension records.
+constexpr std::size_t MojiNumberBytes(std::int32_t fileVersion) { return AttrBytes(fileVersion) + 4 * 8 + 4 + 4 * 8; }
+constexpr std::size_t SunpoHeadBytes(std::int32_t fileVersion) { return 2 * AttrBytes(fileVersion) + 4 * 8; }
+constexpr std::size_t SunpoLinesBytes(std::int32_t fileVersion) { return 2 + 2 * (AttrBytes(fileVersion) + 4 * 8); }
+
 TEntAttr DecodeAttr(FieldBlock& block, std::int32_t fileVersion)
 {
     TEntAttr attr;
@@ -207,6 +212,68 @@ std::int32_t ReadEntityRecord(InputStream& in, std::int32_t version, EntityKind 
     return -1;
 }
 
+// The text of a text record; the numbers and the first string are passed over.
+std::string_view ReadMojiText(InputStream& in, std::int32_t version, StringPool& strings)
+{
+    in.skip(MojiNumberBytes(version));
+    (void)ReadLpStringBytes(in);
+    return strings.Keep(ReadLpStringBytes(in));
+}
+
+// The text of a dimension, once the whole record is read: a dimension cut off
+// anywhere has no text, as its entry in the tables would have none.
+std::string_view ReadSunpoText(InputStream& in, std::int32_t version, StringPool& strings)
+{
+    in.skip(SunpoHeadBytes(version));
+    const std::string_view text = ReadMojiText(in, version, strings);
+    if (version >= kVersionSunpoExtension) {
+        in.skip(SunpoLinesBytes(version));
+        for (int point = 0; point < 4; ++point)
+            (void)ReadTen(in, version);  // a point's length depends on its attributes
+    }
+    return text;
+}
+
+// Reads one record where the parse keeps the texts alone: a text or a
+// dimension adds its text to the list's texts, any other record is read and
+// dropped.
+void ReadEntityText(InputStream& in, std::int32_t version, EntityKind kind, const ListProgress& progress,
+                    StringPool& strings, TEntityTexts& texts)
+{
+    in.mark(kRecordNames[static_cast<std::size_t>(kind)]);
+    switch (kind) {
+    case kKindMoji: {
+        const std::string_view text = ReadMojiText(in, version, strings);
+        MakeRoomForOne(texts.Texts, kind, progress);
+        texts.Texts.push_back(text);
+        return;
+    }
+    case kKindSunpou: {
+        const std::string_view text = ReadSunpoText(in, version, strings);
+        MakeRoomForOne(texts.DimensionTexts, kind, progress);
+        texts.DimensionTexts.push_back(text);
+        return;
+    }
+    case kKindSen:
+        (void)ReadSen(in, version);
+        return;
+    case kKindEnko:
+        (void)ReadEnko(in, version);
+        return;
+    case kKindTen:
+        (void)ReadTen(in, version);
+        return;
+    case kKindSolid:
+        (void)ReadSolid(in, version);
+        return;
+    case kKindBlock:
+        (void)ReadBlock(in, version);
+        return;
+    case kKindNone:
+        return;
+    }
+}
+
 void ReadOneBlockDefinition(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder,
                             std::int32_t position, StringPool& strings, TBlockDefTable& table)
 {
@@ -229,7 +296,7 @@ void ReadOneBlockDefinition(InputStream& in, const TArchiveFormat& format, TClas
     def.Name = ReadLpString(in);
     const std::size_t countAt = in.tell();
     def.EntityCount = ReadObjectCount(in);
-    SizeOrderList(def.Entities, def.EntityCount, format.FileSize, countAt);
+    SizeOrderList(def.Entities, def.EntityCount, format, countAt);
     CountObject(decoder);  // the definition itself takes the next object index
     ReadEntities(in, format, decoder, def.EntityCount, strings, def.Entities);
 }
@@ -388,7 +455,7 @@ void ReadMojiInto(InputStream& in, std::int32_t fileVersion, StringPool& strings
 {
     // The numbers form one fixed-size run, taken whole: a text cut off among
     // them leaves the entry empty, one cut off in its strings keeps them.
-    FieldBlock numbers = in.fields(AttrBytes(fileVersion) + 4 * 8 + 4 + 4 * 8);
+    FieldBlock numbers = in.fields(MojiNumberBytes(fileVersion));
     entry.Attr = DecodeAttr(numbers, fileVersion);
     ReadDoubles(numbers, entry.D1);
     entry.I = numbers.readI32();
@@ -402,7 +469,7 @@ void ReadSunpoInto(InputStream& in, std::int32_t fileVersion, StringPool& string
     // Stored whole or not at all: a dimension cut off anywhere leaves its
     // entry empty.
     try {
-        FieldBlock head = in.fields(2 * AttrBytes(fileVersion) + 4 * 8);
+        FieldBlock head = in.fields(SunpoHeadBytes(fileVersion));
         dim.Attr = DecodeAttr(head, fileVersion);
         dim.Line = DecodeSen(head, fileVersion);
         ReadMojiInto(in, fileVersion, strings, dim.Moji);
@@ -410,7 +477,7 @@ void ReadSunpoInto(InputStream& in, std::int32_t fileVersion, StringPool& string
             CompleteOldSunpo(dim);
             return;
         }
-        FieldBlock lines = in.fields(2 + 2 * (AttrBytes(fileVersion) + 4 * 8));
+        FieldBlock lines = in.fields(SunpoLinesBytes(fileVersion));
         dim.W = lines.readU16();
         dim.Line2 = DecodeSen(lines, fileVersion);
         dim.Line3 = DecodeSen(lines, fileVersion);
@@ -429,9 +496,11 @@ TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion, StringPool& strin
     return dim;
 }
 
-void SizeOrderList(TEntityTables& tables, std::int32_t count, std::size_t fileSize, std::uint64_t countAt)
+void SizeOrderList(TEntityTables& tables, std::int32_t count, const TArchiveFormat& format, std::uint64_t countAt)
 {
-    tables.Order.assign(CheckedTableSize(count, fileSize, countAt), TOrderEntry{});
+    const std::size_t size = CheckedTableSize(count, format.FileSize, countAt);
+    if (format.Kept == RecordsKept::All)
+        tables.Order.assign(size, TOrderEntry{});
 }
 
 void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder, std::int32_t count,
@@ -444,10 +513,14 @@ void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecode
         if (kind == kKindNone)
             continue;  // nothing is known of the object's size: its bytes are read as the next tag
         const ListProgress progress{read, count, in.remaining()};
-        const std::int32_t index = ReadEntityRecord(in, format.FileVersion, kind, progress, strings, tables);
-        const auto slot = static_cast<std::size_t>(read);
-        if (slot < tables.Order.size())
-            tables.Order[slot] = TOrderEntry{kind, index};
+        if (format.Kept == RecordsKept::TextsOnly) {
+            ReadEntityText(in, format.FileVersion, kind, progress, strings, tables.Listed);
+        } else {
+            const std::int32_t index = ReadEntityRecord(in, format.FileVersion, kind, progress, strings, tables);
+            const auto slot = static_cast<std::size_t>(read);
+            if (slot < tables.Order.size())
+                tables.Order[slot] = TOrderEntry{kind, index};
+        }
         ++read;
         CountObject(decoder);
     }

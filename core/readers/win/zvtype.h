@@ -135,8 +135,24 @@ struct TOrderEntry {
     bool operator==(const TOrderEntry&) const = default;
 };
 
+// What a listing reads of one entity list: the text of each text record
+// and of each dimension, in file order, as views of the reader's string pool.
+struct TEntityTexts {
+    Table<std::string_view> Texts;
+    Table<std::string_view> DimensionTexts;
+
+    bool operator==(const TEntityTexts&) const = default;
+};
+
+// What a parse keeps of the records of the entity lists.
+enum class RecordsKept : std::uint8_t {
+    All,        // every record in its kind's table, with each list's order list
+    TextsOnly,  // the texts alone (TEntityTables::Listed), for a listing and nothing else
+};
+
 // The seven per-kind tables of one entity list, with its order list.
-// Each table's count is its size().
+// Each table's count is its size(). A parse that keeps the texts alone
+// leaves them all empty and fills Listed instead.
 struct TEntityTables {
     Table<TOrderEntry> Order;  // sized to the declared count
     Table<TEntSen> Sen;
@@ -146,6 +162,7 @@ struct TEntityTables {
     Table<TEntSunpo> Sunpo;
     Table<TEntSolid> Solid;
     Table<TEntBlock> Block;
+    TEntityTexts Listed;
 
     bool operator==(const TEntityTables&) const = default;
 };
@@ -180,12 +197,14 @@ struct TClassTagDecoder {
     std::array<std::int32_t, 8> Slots{};  // index 1..7 used
 };
 
-// What record reading needs to know about the file being parsed.
+// What record reading needs to know about the file being parsed, and what
+// it keeps of it.
 struct TArchiveFormat {
     std::int32_t FileVersion = 0;
     std::size_t NameBufferSize = kZvwNameBufferSize;
     // Bytes in the whole file: no declared count may exceed it.
     std::size_t FileSize = 0;
+    RecordsKept Kept = RecordsKept::All;
 };
 
 // --- Serialized primitives ---------------------------------------------------
@@ -236,12 +255,14 @@ void ReadMojiInto(InputStream& in, std::int32_t fileVersion, StringPool& strings
 void ReadSunpoInto(InputStream& in, std::int32_t fileVersion, StringPool& strings, TEntSunpo& entry);
 [[nodiscard]] TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion, StringPool& strings);
 
-// Sizes an order list to its declared count (all entries (0, 0)).
-void SizeOrderList(TEntityTables& tables, std::int32_t count, std::size_t fileSize, std::uint64_t countAt);
+// Checks a list's declared count and, where the parse keeps every record,
+// sizes its order list to it (all entries (0, 0)).
+void SizeOrderList(TEntityTables& tables, std::int32_t count, const TArchiveFormat& format, std::uint64_t countAt);
 
 // Reads `count` recognised entities into `tables`, whose order list has
-// been sized to `count`, and their strings into `strings`. Objects of
-// unknown class are passed over.
+// been sized to `count`, and their strings into `strings`; or, where the
+// parse keeps the texts alone, only their texts. Objects of unknown class
+// are passed over.
 void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder, std::int32_t count,
                   StringPool& strings, TEntityTables& tables);
 

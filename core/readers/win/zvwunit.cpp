@@ -258,7 +258,7 @@ void SizeFixedTables(ZvwReader& reader)
 
 // The whole file; input errors, a version too old to read included, pass
 // through to the caller.
-void ReadDrawing(InputStream& in, ZvwReader& reader)
+void ReadDrawing(InputStream& in, ZvwReader& reader, RecordsKept kept)
 {
     in.mark("file header");
     reader.Header.Magic = std::string(in.readBytes(kZvwMagic.size()));
@@ -269,17 +269,29 @@ void ReadDrawing(InputStream& in, ZvwReader& reader)
 
     ReadHeaderBody(in, reader);
 
-    const TArchiveFormat format{reader.Header.FileVersion, kZvwNameBufferSize, in.size()};
+    const TArchiveFormat format{reader.Header.FileVersion, kZvwNameBufferSize, in.size(), kept};
     TClassTagDecoder decoder;  // one per parse: block definitions reference classes of the top level
     in.mark("entity list");
     const std::size_t countAt = in.tell();
     reader.Header.EntityCount = ReadObjectCount(in);
-    SizeOrderList(reader.Entities, reader.Header.EntityCount, format.FileSize, countAt);
+    SizeOrderList(reader.Entities, reader.Header.EntityCount, format, countAt);
     ReadEntities(in, format, decoder, reader.Header.EntityCount, reader.Strings, reader.Entities);
 
     ReadBlockDefinitions(in, format, decoder, reader.Strings, reader.BlockDefs);
     // Whatever follows (the embedded files of version 700 and later, or
     // anything else) is not needed for the texts and is never looked at.
+}
+
+ParseOutcome ParseKeeping(ZvwReader& reader, InputStream& in, RecordsKept kept)
+{
+    ResetZvw(reader);
+    // Everything read before a stop stays for the listing.
+    const ParseOutcome outcome = GuardParse(in, [&] {
+        SizeFixedTables(reader);
+        ReadDrawing(in, reader, kept);
+    });
+    reader.Header.BlockDefCount = reader.BlockDefs.Count;
+    return outcome;
 }
 
 }  // namespace
@@ -296,22 +308,23 @@ ParseOutcome ParseZvw(ZvwReader& reader, const std::filesystem::path& path)
     return ParseFile(reader, path, ParseZvwStream, ResetZvw);
 }
 
-ParseOutcome ParseZvwStream(ZvwReader& reader, InputStream& in)
+ParseOutcome ParseZvwStream(ZvwReader& reader, InputStream& in) { return ParseKeeping(reader, in, RecordsKept::All); }
+
+ParseOutcome ParseZvwTextsStream(ZvwReader& reader, InputStream& in)
 {
-    ResetZvw(reader);
-    // Everything read before a stop stays for the listing.
-    const ParseOutcome outcome = GuardParse(in, [&] {
-        SizeFixedTables(reader);
-        ReadDrawing(in, reader);
-    });
-    reader.Header.BlockDefCount = reader.BlockDefs.Count;
-    return outcome;
+    return ParseKeeping(reader, in, RecordsKept::TextsOnly);
 }
 
 ParseOutcome ParseZvwBytes(ZvwReader& reader, std::string_view bytes)
 {
     InputStream in(bytes);
     return ParseZvwStream(reader, in);
+}
+
+ParseOutcome ParseZvwTextsBytes(ZvwReader& reader, std::string_view bytes)
+{
+    InputStream in(bytes);
+    return ParseZvwTextsStream(reader, in);
 }
 
 void ClearZvw(ZvwReader& reader) { ResetZvw(reader); }

@@ -169,6 +169,12 @@ void ResetZvw(ZvwReader& reader);
 // The same from a cursor, which may read the file a window at a time: the
 // parse copies whatever it keeps.
 [[nodiscard]] ParseOutcome ParseZvwStream(ZvwReader& reader, InputStream& in);
+// The same two, keeping of the entity lists only what a listing reads: the
+// record tables and order lists stay empty, each list's Listed holds its
+// texts. The header, the block definitions' heads and names, and the
+// outcome are those of the full parse.
+[[nodiscard]] ParseOutcome ParseZvwTextsBytes(ZvwReader& reader, std::string_view bytes);
+[[nodiscard]] ParseOutcome ParseZvwTextsStream(ZvwReader& reader, InputStream& in);
 // The same for a file on disk; a file that cannot be read parses as no bytes
 // (DetectAndParse says why it could not be read).
 [[nodiscard]] ParseOutcome ParseZvw(ZvwReader& reader, const std::filesystem::path& path);
