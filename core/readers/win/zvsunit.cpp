@@ -35,14 +35,8 @@ void ReadSymbol(InputStream& in, ZvsReader& reader, RecordsKept kept)
 
     // The version is not checked: it only selects the record layouts.
     const TArchiveFormat format{reader.Header.FileVersion, kZvsNameBufferSize, in.size(), kept};
-    TClassTagDecoder decoder;  // shared by the figure and every block definition
-    in.mark("entity list");
-    const std::size_t countAt = in.tell();
-    reader.Header.EntityCount = ReadObjectCount(in);
-    SizeOrderList(reader.Entities, reader.Header.EntityCount, format, countAt);
-    ReadEntities(in, format, decoder, reader.Header.EntityCount, reader.Strings, reader.Entities);
-
-    ReadBlockDefinitions(in, format, decoder, reader.Strings, reader.BlockDefs);
+    ReadEntityListAndBlocks(in, format, reader.Header.EntityCount, reader.Strings, reader.Entities,
+                            reader.BlockDefs);
 }
 
 ParseOutcome ParseKeeping(ZvsReader& reader, InputStream& in, RecordsKept kept)

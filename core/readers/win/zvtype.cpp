@@ -547,4 +547,17 @@ void ReadBlockDefinitions(InputStream& in, const TArchiveFormat& format, TClassT
         ReadOneBlockDefinition(in, format, decoder, position, strings, table);
 }
 
+void ReadEntityListAndBlocks(InputStream& in, const TArchiveFormat& format, std::int32_t& entityCount,
+                             StringPool& strings, TEntityTables& entities, TBlockDefTable& blockDefs)
+{
+    TClassTagDecoder decoder;  // one per parse
+    in.mark("entity list");
+    const std::size_t countAt = in.tell();
+    entityCount = ReadObjectCount(in);
+    SizeOrderList(entities, entityCount, format, countAt);
+    ReadEntities(in, format, decoder, entityCount, strings, entities);
+
+    ReadBlockDefinitions(in, format, decoder, strings, blockDefs);
+}
+
 }  // namespace vaveze

@@ -270,4 +270,10 @@ void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecode
 void ReadBlockDefinitions(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder,
                           StringPool& strings, TBlockDefTable& table);
 
+// What both formats hold after their headers: the top-level entity list,
+// its count (stored in `entityCount` once read) included, then the block
+// definitions, which may reference the classes of the top level.
+void ReadEntityListAndBlocks(InputStream& in, const TArchiveFormat& format, std::int32_t& entityCount,
+                             StringPool& strings, TEntityTables& entities, TBlockDefTable& blockDefs);
+
 }  // namespace vaveze

@@ -270,14 +270,8 @@ void ReadDrawing(InputStream& in, ZvwReader& reader, RecordsKept kept)
     ReadHeaderBody(in, reader);
 
     const TArchiveFormat format{reader.Header.FileVersion, kZvwNameBufferSize, in.size(), kept};
-    TClassTagDecoder decoder;  // one per parse: block definitions reference classes of the top level
-    in.mark("entity list");
-    const std::size_t countAt = in.tell();
-    reader.Header.EntityCount = ReadObjectCount(in);
-    SizeOrderList(reader.Entities, reader.Header.EntityCount, format, countAt);
-    ReadEntities(in, format, decoder, reader.Header.EntityCount, reader.Strings, reader.Entities);
-
-    ReadBlockDefinitions(in, format, decoder, reader.Strings, reader.BlockDefs);
+    ReadEntityListAndBlocks(in, format, reader.Header.EntityCount, reader.Strings, reader.Entities,
+                            reader.BlockDefs);
     // Whatever follows (the embedded files of version 700 and later, or
     // anything else) is not needed for the texts and is never looked at.
 }
