@@ -21,6 +21,8 @@
 namespace {
 
 constexpr int kPatienceMs = 30000;
+// One xdotool call: one that hangs is given up, and the next poll tries again.
+constexpr int kXdotoolPatienceMs = 10000;
 
 class EndToEndTest : public ::testing::Test {
 protected:
@@ -31,39 +33,79 @@ protected:
             GTEST_SKIP() << "Xvfb or xdotool is not installed";
         ASSERT_TRUE(dir_.isValid());
 
-        // -displayfd 1: the server picks a free display and writes its number.
-        xvfb_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                             QStringLiteral("0"), QStringLiteral("1024x768x24"),
-                                             QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        ASSERT_TRUE(xvfb_.waitForStarted(kPatienceMs));
+        env_ = QProcessEnvironment::systemEnvironment();
+        env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env_.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        // Keep the dialogs' remembered folders out of the user's settings.
+        env_.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("config")));
+        env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_.path());
+
+        const QString display = StartServer();
+        ASSERT_FALSE(display.isEmpty()) << "Xvfb did not start: " << Logs();
+        env_.insert(QStringLiteral("DISPLAY"), display);
+    }
+
+    // Starts a server; the name of its display once it is ready, or nothing.
+    // -displayfd 1: it picks a free display and writes its number then.
+    // -noreset: a server resets when its last client leaves, and a client
+    // that connects meanwhile (the program, just after an xdotool call) is
+    // refused. What the server says goes to a file: a pipe that nobody reads
+    // while the test waits would stop the server once it is full.
+    QString StartServer()
+    {
+        xvfb_.setStandardErrorFile(dir_.filePath(QStringLiteral("xvfb.log")));
+        xvfb_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                                             QStringLiteral("-screen"), QStringLiteral("0"),
+                                             QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                                             QStringLiteral("tcp")});
+        if (!xvfb_.waitForStarted(kPatienceMs))
+            return {};
         QByteArray number;
         const QDeadlineTimer deadline(kPatienceMs);
         while (!number.contains('\n') && !deadline.hasExpired() && xvfb_.state() == QProcess::Running) {
             xvfb_.waitForReadyRead(200);
             number += xvfb_.readAllStandardOutput();
         }
-        ASSERT_TRUE(number.contains('\n')) << "Xvfb did not start: " << xvfb_.readAllStandardError().toStdString();
+        return number.contains('\n') ? QStringLiteral(":") + QString::fromLatin1(number.trimmed()) : QString();
+    }
 
-        env_ = QProcessEnvironment::systemEnvironment();
-        env_.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(number.trimmed()));
-        env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env_.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        // Keep the dialogs' remembered folders out of the user's settings.
-        env_.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("config")));
-        env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_.path());
+    static void StopProcess(QProcess& process)
+    {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.terminate();
+        if (!process.waitForFinished(5000)) {
+            process.kill();
+            process.waitForFinished();
+        }
     }
 
     void TearDown() override
     {
-        for (QProcess* process : {&program_, &xvfb_}) {
-            if (process->state() != QProcess::NotRunning) {
-                process->terminate();
-                if (!process->waitForFinished(5000)) {
-                    process->kill();
-                    process->waitForFinished();
-                }
-            }
-        }
+        StopProcess(program_);
+        StopProcess(xvfb_);
+    }
+
+    // Starts the program with `arguments`; its window, or nothing when none
+    // appeared. Its output goes to a file, as the server's does.
+    QString StartProgram(const QStringList& arguments)
+    {
+        program_.setProcessEnvironment(env_);
+        program_.setProcessChannelMode(QProcess::MergedChannels);
+        program_.setStandardOutputFile(dir_.filePath(QStringLiteral("program.log")));
+        program_.start(QStringLiteral(VAVEZE_GUI_PATH), arguments);
+        if (!program_.waitForStarted(kPatienceMs))
+            return {};
+        return WaitForWindow(QStringLiteral("VAveze Ver.1.01"));
+    }
+
+    // What the program and the server said, for the message of a failure.
+    std::string Logs() const
+    {
+        const auto state = [](const QProcess& p) { return p.state() == QProcess::Running ? "running" : "not running"; };
+        return "\nprogram (" + std::string(state(program_)) + "): " +
+               vaveze::testing::ReadFile(dir_.filePath(QStringLiteral("program.log"))) +
+               "\nXvfb (" + state(xvfb_) + "): " + vaveze::testing::ReadFile(dir_.filePath(QStringLiteral("xvfb.log")));
     }
 
     // Runs xdotool; its output, or nothing when it did not finish in time.
@@ -72,7 +114,7 @@ protected:
         QProcess xdo;
         xdo.setProcessEnvironment(env_);
         xdo.start(QStringLiteral("xdotool"), arguments);
-        if (!xdo.waitForFinished(kPatienceMs)) {
+        if (!xdo.waitForFinished(kXdotoolPatienceMs)) {
             xdo.kill();
             xdo.waitForFinished();
             return {};
@@ -158,11 +200,8 @@ TEST_F(EndToEndTest, ChooseASampleAndSaveItsListing)
     ASSERT_TRUE(QFile::copy(QStringLiteral(VAVEZE_SAMPLES_DIR "/plan.zvw"), sample));
     const QString saved = dir_.filePath(QStringLiteral("listing.txt"));
 
-    program_.setProcessEnvironment(env_);
-    program_.start(QStringLiteral(VAVEZE_GUI_PATH), {});
-    ASSERT_TRUE(program_.waitForStarted(kPatienceMs));
-    const QString window = WaitForWindow(QStringLiteral("VAveze Ver.1.01"));
-    ASSERT_FALSE(window.isEmpty()) << "the window did not appear";
+    const QString window = StartProgram({});
+    ASSERT_FALSE(window.isEmpty()) << "the window did not appear" << Logs();
 
     const QString open = ClickForDialog(window, 50, 20, QStringLiteral("開く"));  // "ファイル名"
     ASSERT_FALSE(open.isEmpty()) << "the open dialog did not appear";
@@ -191,11 +230,8 @@ TEST_F(EndToEndTest, ListsAFileNamedOnTheCommandLine)
     ASSERT_TRUE(QFile::copy(QStringLiteral(VAVEZE_SAMPLES_DIR "/symbol.zvs"), sample));
     const QString saved = dir_.filePath(QStringLiteral("symbol.txt"));
 
-    program_.setProcessEnvironment(env_);
-    program_.start(QStringLiteral(VAVEZE_GUI_PATH), {sample});
-    ASSERT_TRUE(program_.waitForStarted(kPatienceMs));
-    const QString window = WaitForWindow(QStringLiteral("VAveze Ver.1.01"));
-    ASSERT_FALSE(window.isEmpty()) << "the window did not appear";
+    const QString window = StartProgram({sample});
+    ASSERT_FALSE(window.isEmpty()) << "the window did not appear" << Logs();
 
     const QString save = ClickForDialog(window, 490, 44, QStringLiteral("名前を付けて保存"));  // "テキスト出力"
     ASSERT_FALSE(save.isEmpty()) << "the save dialog did not appear";
@@ -219,11 +255,8 @@ TEST_F(EndToEndTest, AFailedOpenKeepsTheListingAndTheNameItIsSavedUnder)
     const QString fake = dir_.filePath(QStringLiteral("fake.zvw"));
     vaveze::testing::WriteFile(fake, "not a drawing");
 
-    program_.setProcessEnvironment(env_);
-    program_.start(QStringLiteral(VAVEZE_GUI_PATH), {sample});
-    ASSERT_TRUE(program_.waitForStarted(kPatienceMs));
-    const QString window = WaitForWindow(QStringLiteral("VAveze Ver.1.01"));
-    ASSERT_FALSE(window.isEmpty()) << "the window did not appear";
+    const QString window = StartProgram({sample});
+    ASSERT_FALSE(window.isEmpty()) << "the window did not appear" << Logs();
 
     const QString open = ClickForDialog(window, 50, 20, QStringLiteral("開く"));
     ASSERT_FALSE(open.isEmpty()) << "the open dialog did not appear in Japanese";
