@@ -274,33 +274,6 @@ void ReadEntityText(InputStream& in, std::int32_t version, EntityKind kind, cons
     }
 }
 
-void ReadOneBlockDefinition(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder,
-                            std::int32_t position, StringPool& strings, TBlockDefTable& table)
-{
-    in.mark("block definition");
-    ReadBlockDefTag(in, decoder, format.NameBufferSize);
-
-    TEntBlockDef scratch;
-    scratch.Attr = ReadAttr(in, format.FileVersion);
-    scratch.Value1 = in.readI32();
-    scratch.Value2 = in.readI32();
-    const std::uint32_t third = in.readU32();
-    scratch.Value3 = static_cast<std::int32_t>(third);
-    if (third >= kBlockDefExtraFlag) {
-        in.skip(kBlockDefExtraBytes);
-        scratch.Value3 = position;
-    }
-
-    table.Defs.push_back(std::move(scratch));
-    TEntBlockDef& def = table.Defs.back();
-    def.Name = ReadLpString(in);
-    const std::size_t countAt = in.tell();
-    def.EntityCount = ReadObjectCount(in);
-    SizeOrderList(def.Entities, def.EntityCount, format, countAt);
-    CountObject(decoder);  // the definition itself takes the next object index
-    ReadEntities(in, format, decoder, def.EntityCount, strings, def.Entities);
-}
-
 }  // namespace
 
 std::string ReadLpString(InputStream& in) { return std::string(ReadLpStringBytes(in)); }
@@ -496,6 +469,10 @@ TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion, StringPool& strin
     return dim;
 }
 
+namespace {
+
+// Checks a list's declared count and, where the parse keeps every record,
+// sizes its order list to it (all entries (0, 0)).
 void SizeOrderList(TEntityTables& tables, std::int32_t count, const TArchiveFormat& format, std::uint64_t countAt)
 {
     const std::size_t size = CheckedTableSize(count, format.FileSize, countAt);
@@ -503,6 +480,10 @@ void SizeOrderList(TEntityTables& tables, std::int32_t count, const TArchiveForm
         tables.Order.assign(size, TOrderEntry{});
 }
 
+// Reads `count` recognised entities into `tables`, whose order list has
+// been sized to `count`, and their strings into `strings`; or, where the
+// parse keeps the texts alone, only their texts. Objects of unknown class
+// are passed over.
 void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder, std::int32_t count,
                   StringPool& strings, TEntityTables& tables)
 {
@@ -526,6 +507,34 @@ void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecode
     }
 }
 
+void ReadOneBlockDefinition(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder,
+                            std::int32_t position, StringPool& strings, TBlockDefTable& table)
+{
+    in.mark("block definition");
+    ReadBlockDefTag(in, decoder, format.NameBufferSize);
+
+    TEntBlockDef scratch;
+    scratch.Attr = ReadAttr(in, format.FileVersion);
+    scratch.Value1 = in.readI32();
+    scratch.Value2 = in.readI32();
+    const std::uint32_t third = in.readU32();
+    scratch.Value3 = static_cast<std::int32_t>(third);
+    if (third >= kBlockDefExtraFlag) {
+        in.skip(kBlockDefExtraBytes);
+        scratch.Value3 = position;
+    }
+
+    table.Defs.push_back(std::move(scratch));
+    TEntBlockDef& def = table.Defs.back();
+    def.Name = ReadLpString(in);
+    const std::size_t countAt = in.tell();
+    def.EntityCount = ReadObjectCount(in);
+    SizeOrderList(def.Entities, def.EntityCount, format, countAt);
+    CountObject(decoder);  // the definition itself takes the next object index
+    ReadEntities(in, format, decoder, def.EntityCount, strings, def.Entities);
+}
+
+// Reads the block definition list, count included, into `table`.
 void ReadBlockDefinitions(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder,
                           StringPool& strings, TBlockDefTable& table)
 {
@@ -546,6 +555,8 @@ void ReadBlockDefinitions(InputStream& in, const TArchiveFormat& format, TClassT
     for (std::int32_t position = 1; position <= count; ++position)
         ReadOneBlockDefinition(in, format, decoder, position, strings, table);
 }
+
+}  // namespace
 
 void ReadEntityListAndBlocks(InputStream& in, const TArchiveFormat& format, std::int32_t& entityCount,
                              StringPool& strings, TEntityTables& entities, TBlockDefTable& blockDefs)

@@ -255,21 +255,6 @@ void ReadMojiInto(InputStream& in, std::int32_t fileVersion, StringPool& strings
 void ReadSunpoInto(InputStream& in, std::int32_t fileVersion, StringPool& strings, TEntSunpo& entry);
 [[nodiscard]] TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion, StringPool& strings);
 
-// Checks a list's declared count and, where the parse keeps every record,
-// sizes its order list to it (all entries (0, 0)).
-void SizeOrderList(TEntityTables& tables, std::int32_t count, const TArchiveFormat& format, std::uint64_t countAt);
-
-// Reads `count` recognised entities into `tables`, whose order list has
-// been sized to `count`, and their strings into `strings`; or, where the
-// parse keeps the texts alone, only their texts. Objects of unknown class
-// are passed over.
-void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder, std::int32_t count,
-                  StringPool& strings, TEntityTables& tables);
-
-// Reads the block definition list, count included, into `table`.
-void ReadBlockDefinitions(InputStream& in, const TArchiveFormat& format, TClassTagDecoder& decoder,
-                          StringPool& strings, TBlockDefTable& table);
-
 // What both formats hold after their headers: the top-level entity list,
 // its count (stored in `entityCount` once read) included, then the block
 // definitions, which may reference the classes of the top level.
