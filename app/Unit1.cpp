@@ -377,9 +377,9 @@ void TForm1::FillFinished()
 ListingOptions TForm1::CurrentOptions() const
 {
     ListingOptions options;
-    options.CheckBox1 = CheckBox1->isChecked();
-    options.CheckBox2 = CheckBox2->isChecked();
-    options.CheckBox3 = CheckBox3->isChecked();
+    options.Header = CheckBox1->isChecked();
+    options.Dimensions = CheckBox2->isChecked();
+    options.Blocks = CheckBox3->isChecked();
     return options;
 }
 

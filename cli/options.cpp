@@ -94,11 +94,11 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
             if (eq != std::string::npos && !takesValue)
                 return UsageError(Fill(Tr("option '%1' takes no value"), {name}));
             if (name == "--header") {
-                options.Listing.CheckBox1 = true;
+                options.Listing.Header = true;
             } else if (name == "--dimensions") {
-                options.Listing.CheckBox2 = true;
+                options.Listing.Dimensions = true;
             } else if (name == "--blocks") {
-                options.Listing.CheckBox3 = true;
+                options.Listing.Blocks = true;
             } else if (name == "--save") {
                 options.Save = true;
             } else if (name == "--utf8") {

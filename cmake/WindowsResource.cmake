@@ -22,7 +22,7 @@ function(vaveze_windows_resource target description)
     set(VAVEZE_RC_FILETYPE VFT_DLL)
     set(VAVEZE_RC_PROGRAM "")
   endif()
-  # "1.01" is version 1, 1, 0, 0.
+  # "1.1.0" is version 1, 1, 0, 0.
   set(parts)
   foreach(part MAJOR MINOR PATCH TWEAK)
     set(value "${PROJECT_VERSION_${part}}")

@@ -51,9 +51,7 @@ writeFileSync(join(out, 'vaveze-ja.json'), JSON.stringify(catalogue(readFileSync
 const manifest = JSON.parse(source('package.json'));
 delete manifest.devDependencies;
 delete manifest.private;
-// npm wants three numbers: 1.01 is 1.1.0.
-const [major, minor = '0'] = version.split('.');
-manifest.version = `${Number(major)}.${Number(minor)}.0`;
+manifest.version = version;
 writeFileSync(join(out, 'package.json'), JSON.stringify(manifest, null, 2) + '\n');
 
 // The page. The worker runs from a Blob made of its inlined source, which

@@ -286,9 +286,9 @@ EMSCRIPTEN_KEEPALIVE int vz_list(int options, int form)
 {
     Session& session = Current();
     ListingOptions listing;
-    listing.CheckBox1 = (options & kHeader) != 0;
-    listing.CheckBox2 = (options & kDimensions) != 0;
-    listing.CheckBox3 = (options & kBlocks) != 0;
+    listing.Header = (options & kHeader) != 0;
+    listing.Dimensions = (options & kDimensions) != 0;
+    listing.Blocks = (options & kBlocks) != 0;
     try {
         ChunkSink sink(static_cast<Form>(form), session.Kept, session.LinePrefix);
         const bool complete = ListFormat(session.Parsed.Kind, session.Tables, listing, sink);

@@ -89,9 +89,9 @@ int FormatCode(FormatKind kind)
 ListingOptions OptionsOf(unsigned int flags)
 {
     ListingOptions options;
-    options.CheckBox1 = (flags & VAVEZE_HEADER) != 0;
-    options.CheckBox2 = (flags & VAVEZE_DIMENSIONS) != 0;
-    options.CheckBox3 = (flags & VAVEZE_BLOCKS) != 0;
+    options.Header = (flags & VAVEZE_HEADER) != 0;
+    options.Dimensions = (flags & VAVEZE_DIMENSIONS) != 0;
+    options.Blocks = (flags & VAVEZE_BLOCKS) != 0;
     return options;
 }
 

@@ -59,7 +59,8 @@
  * the version of the library actually loaded. */
 #define VAVEZE_VERSION_MAJOR 1
 #define VAVEZE_VERSION_MINOR 1
-#define VAVEZE_VERSION_STRING "1.01"
+#define VAVEZE_VERSION_PATCH 0
+#define VAVEZE_VERSION_STRING "1.1.0"
 
 #ifdef __cplusplus
 extern "C" {
@@ -140,7 +141,7 @@ typedef enum vaveze_warning {
     VAVEZE_WARNING_NOT_ZVS = 2
 } vaveze_warning;
 
-/* The library's version, "1.01"; static text. */
+/* The library's version, "1.1.0"; static text. */
 VAVEZE_API const char *VAVEZE_CALL vaveze_version(void);
 
 /* Lists the file at `path` (UTF-8). The format is decided by the name's

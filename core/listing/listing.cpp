@@ -22,6 +22,18 @@ class TextBatch {
 public:
     explicit TextBatch(LineSink& sink) : sink_(sink) {}
 
+    // The texts added from now on are of `kind`; those gathered before are
+    // handed on first, under the kind they were added with.
+    void Kind(LineKind kind, std::int32_t block = kNoBlock)
+    {
+        if (kind == kind_ && block == block_)
+            return;
+        HandOn();
+        kind_ = kind;
+        block_ = block;
+        sink_.SetKind(kind, block);
+    }
+
     void Add(std::string_view text)
     {
         texts_[count_++] = text;
@@ -66,6 +78,9 @@ private:
     LineSink& sink_;
     std::array<std::string_view, 256> texts_;
     std::size_t count_ = 0;
+    // No line has this kind, so the first Kind call always reaches the sink.
+    LineKind kind_ = static_cast<LineKind>(0xFF);
+    std::int32_t block_ = kNoBlock;
 };
 
 // Joins the non-empty names with commas and adds the result as one line.
@@ -107,27 +122,37 @@ void AddDimensionTexts(TextBatch& batch, const TEntityTables& list)
 void AddWindowsEntities(TextBatch& batch, const TEntityTables& entities, const TBlockDefTable& blocks,
                         const ListingOptions& options)
 {
+    batch.Kind(LineKind::Heading);
     batch.Add(kHeadingText);
+    batch.Kind(LineKind::Text);
     AddTexts(batch, entities);
-    if (options.CheckBox2)
+    if (options.Dimensions) {
+        batch.Kind(LineKind::DimensionText);
         AddDimensionTexts(batch, entities);
+    }
 
-    if (!options.CheckBox3 || blocks.Count <= 0)
+    if (!options.Blocks || blocks.Count <= 0)
         return;
+    batch.Kind(LineKind::Heading);
     batch.Add(kHeadingBlock);
     // Entries beyond those the parse started exist in the table with an
     // empty name and no entities.
     const auto entries = static_cast<std::size_t>(std::max(0, std::min(blocks.Count, blocks.TableSize)));
     for (std::size_t i = 0; i < entries; ++i) {
+        const auto block = static_cast<std::int32_t>(i);
+        batch.Kind(LineKind::BlockName, block);
         if (i >= blocks.Defs.size()) {
             batch.Add(kBlockMark);
             continue;
         }
         const TEntBlockDef& def = blocks.Defs[i];
         batch.AddMade(std::string(kBlockMark) + def.Name);
+        batch.Kind(LineKind::BlockText, block);
         AddTexts(batch, def.Entities);
-        if (options.CheckBox2)
+        if (options.Dimensions) {
+            batch.Kind(LineKind::BlockDimensionText, block);
             AddDimensionTexts(batch, def.Entities);
+        }
     }
 }
 
@@ -136,15 +161,31 @@ template <typename Groups, typename Layers>
 void AddGroupsAndLayers(TextBatch& batch, const Groups& groups, const Layers& layers)
 {
     for (std::size_t g = 0; g < 16; ++g) {
+        batch.Kind(LineKind::LayerGroup);
         if (g < groups.size())
             batch.Add(groups[g].Name);
+        batch.Kind(LineKind::Layers);
         AddJoinedNames(batch, layers, 16 * g, 16, [](const auto& layer) -> const std::string& { return layer.Name; });
     }
 }
 
 void AddDosTexts(TextBatch& batch, const Table<TMoji2>& texts)
 {
+    batch.Kind(LineKind::Heading);
+    batch.Add(kHeadingText);
+    batch.Kind(LineKind::Text);
     batch.AddEach(texts, [](const TMoji2& moji) { return moji.Text; });
+}
+
+// The heading and the two header texts of ZVC and ZVK.
+template <typename Header>
+void AddDosHeaderTexts(TextBatch& batch, const Header& header)
+{
+    batch.Kind(LineKind::Heading);
+    batch.Add(kHeadingHeader);
+    batch.Kind(LineKind::HeaderText);
+    batch.Add(header.Text1);
+    batch.Add(header.Text2);
 }
 
 template <typename Body>
@@ -187,12 +228,16 @@ bool AddLine(LineSink& sink, std::string_view line)
 bool ListZvw(const ZvwReader& reader, const ListingOptions& options, LineSink& sink)
 {
     return RunListing(sink, [&](TextBatch& batch) {
-        if (options.CheckBox1) {
+        if (options.Header) {
+            batch.Kind(LineKind::Heading);
             batch.Add(kHeadingHeader);
+            batch.Kind(LineKind::HeaderText);
             batch.Add(reader.Header.Memo);
             AddGroupsAndLayers(batch, reader.LayerGroups, reader.Layers);
+            batch.Kind(LineKind::Colors);
             AddJoinedNames(batch, reader.Colors, 0, 257,
                            [](const TColorExNo& c) -> const std::string& { return c.Name; });
+            batch.Kind(LineKind::LineTypes);
             AddJoinedNames(batch, reader.LineTypes, 0, 33,
                            [](const TLineTypeExNo& t) -> const std::string& { return t.Name; });
         }
@@ -210,13 +255,10 @@ bool ListZvs(const ZvsReader& reader, const ListingOptions& options, LineSink& s
 bool ListZvc(const ZvcReader& reader, const ListingOptions& options, LineSink& sink)
 {
     return RunListing(sink, [&](TextBatch& batch) {
-        if (options.CheckBox1) {
-            batch.Add(kHeadingHeader);
-            batch.Add(reader.Header.Text1);
-            batch.Add(reader.Header.Text2);
+        if (options.Header) {
+            AddDosHeaderTexts(batch, reader.Header);
             AddGroupsAndLayers(batch, reader.LayerGroups, reader.Layers);
         }
-        batch.Add(kHeadingText);
         AddDosTexts(batch, reader.Texts);
     });
 }
@@ -224,12 +266,8 @@ bool ListZvc(const ZvcReader& reader, const ListingOptions& options, LineSink& s
 bool ListZvk(const ZvkReader& reader, const ListingOptions& options, LineSink& sink)
 {
     return RunListing(sink, [&](TextBatch& batch) {
-        if (options.CheckBox1) {
-            batch.Add(kHeadingHeader);
-            batch.Add(reader.Header.Text1);
-            batch.Add(reader.Header.Text2);
-        }
-        batch.Add(kHeadingText);
+        if (options.Header)
+            AddDosHeaderTexts(batch, reader.Header);
         AddDosTexts(batch, reader.Texts);
     });
 }

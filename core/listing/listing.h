@@ -2,6 +2,7 @@
 // Shift-JIS bytes. Lines reach their destination only through AddLine.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,10 +17,32 @@ struct ZvkReader;
 
 // The three check boxes of the window, read when a listing is built.
 struct ListingOptions {
-    bool CheckBox1 = false;  // header section (ZVW, ZVC, ZVK)
-    bool CheckBox2 = false;  // dimension texts (ZVW, ZVS)
-    bool CheckBox3 = false;  // block section (ZVW, ZVS)
+    bool Header = false;      // the header section (ZVW, ZVC, ZVK)
+    bool Dimensions = false;  // the texts of dimensions (ZVW, ZVS)
+    bool Blocks = false;      // the block section (ZVW, ZVS)
+
+    bool operator==(const ListingOptions&) const = default;
 };
+
+// What a line of the listing is. A drawing's text may read exactly as a
+// heading does; its kind still tells them apart. The listing's bytes never
+// depend on it.
+enum class LineKind : std::uint8_t {
+    Heading,             // "■ヘッダ情報", "■文字情報", "■ブロック内文字情報"
+    HeaderText,          // the memo (ZVW), the two header texts (ZVC, ZVK)
+    LayerGroup,          // a layer group's name
+    Layers,              // the names of a group's layers, joined by commas
+    Colors,              // the names of the extended colours, joined
+    LineTypes,           // the names of the line types, joined
+    Text,                // a text of the drawing or symbol
+    DimensionText,       // the text of a dimension
+    BlockName,           // "◆" and a block definition's name
+    BlockText,           // a text inside a block definition
+    BlockDimensionText,  // a dimension's text inside a block definition
+};
+
+// The block of a line outside the block section.
+inline constexpr std::int32_t kNoBlock = -1;
 
 // Where listing lines go: the window's pane, the tool's output, a test.
 class LineSink {
@@ -27,6 +50,10 @@ public:
     virtual ~LineSink() = default;
     // Removes every line.
     virtual void Clear() = 0;
+    // The lines appended from now on are of `kind`, and belong to the block
+    // definition numbered `block` (from 0 in file order; kNoBlock outside
+    // the block section). A sink that keeps no kinds ignores it.
+    virtual void SetKind(LineKind kind, std::int32_t block) { (void)kind, (void)block; }
     // Appends one line; false when it does not fit, which stops the listing.
     [[nodiscard]] virtual bool Append(std::string_view line) = 0;
     // Lists texts as the tables hold them, in order, each as AddLine does.

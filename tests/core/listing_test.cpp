@@ -187,6 +187,68 @@ TEST(ListZvk, HeaderTextsAndTexts)
     EXPECT_EQ(sink.Lines, (Lines{kHeader, "Title", kText, "abc"}));
 }
 
+// Each line with its kind and block, as "kind block text".
+class KindedSink final : public LineSink {
+public:
+    void Clear() override { lines.clear(); }
+    void SetKind(LineKind kind, std::int32_t block) override
+    {
+        kind_ = kind;
+        block_ = block;
+    }
+    bool Append(std::string_view line) override
+    {
+        lines.push_back(std::to_string(static_cast<int>(kind_)) + " " + std::to_string(block_) + " " +
+                        std::string(line));
+        return true;
+    }
+    Lines lines;
+
+private:
+    LineKind kind_{};
+    std::int32_t block_ = 99;
+};
+
+std::string Kinded(LineKind kind, std::int32_t block, const std::string& text)
+{
+    return std::to_string(static_cast<int>(kind)) + " " + std::to_string(block) + " " + text;
+}
+
+TEST(Listing, EveryLineKnowsItsKindAndBlock)
+{
+    using enum LineKind;
+    ZvwReader r = WorkedExample();
+    r.Header.Memo = "memo";
+    r.Colors[3].Name = "red";
+    r.LineTypes[1].Name = "dash";
+    // A text that reads as the text heading is still a text.
+    r.Entities.Moji.push_back(Moji(kHeadingText));
+    TEntBlockDef second;
+    second.Name = "C";
+    second.Entities.Sunpo = {Sunpo("200")};
+    r.BlockDefs.Defs.push_back(second);
+    r.BlockDefs.Count = r.BlockDefs.TableSize = 2;
+    KindedSink zvw;
+    ASSERT_TRUE(ListZvw(r, ListingOptions{true, true, true}, zvw));
+    EXPECT_EQ(zvw.lines, (Lines{Kinded(Heading, kNoBlock, kHeader), Kinded(HeaderText, kNoBlock, "memo"),
+                                Kinded(LayerGroup, kNoBlock, "G0"), Kinded(Layers, kNoBlock, "L0,L1"),
+                                Kinded(Colors, kNoBlock, "red"), Kinded(LineTypes, kNoBlock, "dash"),
+                                Kinded(Heading, kNoBlock, kText), Kinded(Text, kNoBlock, "T1"),
+                                Kinded(Text, kNoBlock, "T2"), Kinded(Text, kNoBlock, kText),
+                                Kinded(DimensionText, kNoBlock, "100"), Kinded(Heading, kNoBlock, kBlock),
+                                Kinded(BlockName, 0, kMark + "B"), Kinded(BlockText, 0, "BT"),
+                                Kinded(BlockName, 1, kMark + "C"), Kinded(BlockDimensionText, 1, "200")}));
+
+    ZvcReader c;
+    c.Header.Text1 = "T1";
+    c.Texts.resize(1);
+    c.Texts[0].Text = "t";
+    KindedSink zvc;
+    ASSERT_TRUE(ListZvc(c, ListingOptions{true, false, false}, zvc));
+    EXPECT_EQ(zvc.lines, (Lines{Kinded(Heading, kNoBlock, kHeader), Kinded(HeaderText, kNoBlock, "T1"),
+                                Kinded(Heading, kNoBlock, kText), Kinded(Text, kNoBlock, "t")}));
+}
+
 // A sink that holds a limited number of lines, like a full pane.
 class LimitedSink final : public LineSink {
 public:
