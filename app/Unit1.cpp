@@ -28,6 +28,7 @@
 #include "app/panefill.h"
 #include "app/statusline.h"
 #include "app/statustexts.h"
+#include "core/session/texts.h"
 
 namespace vaveze {
 namespace {
@@ -327,8 +328,9 @@ void TForm1::ExtractNativeFile(const QByteArray& nativePath, int othersNotOpened
         statusTaken_ = fill_->Running();
     }
     // After the status line, so that it already says why while the box is up.
-    if (!detection.Warning.empty())
-        dialogs_.ShowMessage(this, MessageKind::Warning, QString::fromUtf8(kWarningCaption), Utf8(detection.Warning));
+    if (detection.Warning != WarningKind::None)
+        dialogs_.ShowMessage(this, MessageKind::Warning, QString::fromUtf8(kWarningCaption),
+                             Utf8(WarningText(detection.Warning)));
     ClearReaders(readers_);
 }
 

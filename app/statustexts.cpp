@@ -61,11 +61,6 @@ QString FileProblemText(FileProblem problem, const std::string& systemMessage)
     return text;
 }
 
-bool IsBackupExtension(const std::string& extension)
-{
-    return extension == ".BAK" || extension.starts_with(".BK") || extension == ".ZV$";
-}
-
 // Why a readable file was not listed: what its extension promised.
 QString NotThisFormatText(const std::string& extension)
 {
@@ -74,7 +69,7 @@ QString NotThisFormatText(const std::string& extension)
     for (const auto& [claimed, kind] : claims)
         if (extension == claimed)
             return KindDescription(kind) + QStringLiteral("ではありません");
-    if (IsBackupExtension(extension))
+    if (extension == ".BAK" || extension.starts_with(".BK") || extension == ".ZV$")
         return QStringLiteral("Zv_cad のどの形式のファイルでもありません");
     if (extension.empty())
         return QStringLiteral("拡張子がなく、形式がわかりません");

@@ -6,6 +6,7 @@
 #include "cli/output.h"
 #include "cli/platform.h"
 #include "cli/status.h"
+#include "core/session/texts.h"
 
 namespace vaveze::cli {
 namespace {
@@ -43,8 +44,8 @@ std::string FileProblemText(const Detection& detection)
 // Why a readable file is not listed, by what its name promised.
 std::string NotRecognised(const fs::path& path, const Detection& detection)
 {
-    if (!detection.Warning.empty())
-        return std::string(detection.Warning);  // the window's warning, word for word
+    if (detection.Warning != WarningKind::None)
+        return std::string(WarningText(detection.Warning));  // the window's warning, word for word
     const std::string ext = UpperExtension(path);
     if (ext == ".ZVC")
         return Tr("not a ZVC drawing file: it does not start as one");

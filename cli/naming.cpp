@@ -26,8 +26,8 @@ std::u8string Key(const fs::path& path)
 
 bool IsMainFormat(const fs::path& path)
 {
-    const std::string ext = UpperExtension(path);
-    return ext == ".ZVW" || ext == ".ZVS" || ext == ".ZVC" || ext == ".ZVK";
+    const NameClass name = ClassifyName(path);
+    return name != NameClass::Backup && name != NameClass::Other;
 }
 
 fs::path Folder(const Source& source, const std::optional<fs::path>& outputDir)

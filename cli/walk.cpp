@@ -48,13 +48,6 @@ void Walk(const fs::path& folder, const fs::path& relative, std::vector<Source>&
 
 }  // namespace
 
-bool IsDrawingName(const fs::path& path)
-{
-    const std::string ext = UpperExtension(path);
-    return ext == ".ZVW" || ext == ".ZVS" || ext == ".ZVC" || ext == ".ZVK" || ext == ".BAK" || ext == ".ZV$" ||
-           ext.starts_with(".BK");
-}
-
 std::vector<Source> CollectSources(const std::vector<fs::path>& named, bool recursive)
 {
     std::vector<Source> sources;

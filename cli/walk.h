@@ -17,10 +17,6 @@ struct Source {
     std::string WalkProblem;         // a folder that could not be read; nothing else is done with it
 };
 
-// True when the format detection would consider a file of this name: the
-// four formats' extensions and the backup extensions, in any case.
-[[nodiscard]] bool IsDrawingName(const std::filesystem::path& path);
-
 // The sources in a stable order: the arguments in their order; each folder,
 // when `recursive`, in bytewise order of its names, depth first. Symbolic
 // links to folders are listed as the names they are, never followed.

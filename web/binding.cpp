@@ -23,6 +23,7 @@
 #include "core/readers/FileAccess.h"
 #include "core/readers/ParseOutcome.h"
 #include "core/text/cp932.h"
+#include "core/session/texts.h"
 #include "core/text/typedtext.h"
 
 // Hands a chunk of output to the JavaScript side, which copies it before
@@ -267,7 +268,7 @@ EMSCRIPTEN_KEEPALIVE const char* vz_stop()
 EMSCRIPTEN_KEEPALIVE const char* vz_warning()
 {
     static std::string warning;
-    warning = Current().Parsed.Warning;
+    warning = WarningText(Current().Parsed.Warning);
     return warning.c_str();
 }
 

@@ -6,12 +6,16 @@
 namespace vaveze {
 namespace {
 
-int WarningCode(std::string_view warning)
+int WarningCode(WarningKind warning)
 {
-    if (warning == kZvwWarning)
+    switch (warning) {
+    case WarningKind::NotZvw:
         return VAVEZE_WARNING_NOT_ZVW;
-    if (warning == kZvsWarning)
+    case WarningKind::NotZvs:
         return VAVEZE_WARNING_NOT_ZVS;
+    case WarningKind::None:
+        break;
+    }
     return VAVEZE_WARNING_NONE;
 }
 
@@ -34,13 +38,6 @@ int StopCode(StopReason reason)
     return VAVEZE_REASON_ENDS_EARLY;
 }
 
-// The extensions detection looks at: a file named otherwise is never examined.
-bool KnownExtension(const std::string& ext)
-{
-    return ext == ".ZVW" || ext == ".ZVS" || ext == ".ZVC" || ext == ".ZVK" || ext == ".BAK" || ext == ".ZV$" ||
-           ext.starts_with(".BK");
-}
-
 int NotRecognisedCode(const Detection& detection, const std::filesystem::path& name)
 {
     switch (detection.Problem) {
@@ -57,7 +54,7 @@ int NotRecognisedCode(const Detection& detection, const std::filesystem::path& n
     case FileProblem::ReadError:
         return VAVEZE_REASON_UNREADABLE;
     }
-    return KnownExtension(UpperExtension(name)) ? VAVEZE_REASON_WRONG_MAGIC : VAVEZE_REASON_UNKNOWN_EXTENSION;
+    return IsDrawingName(name) ? VAVEZE_REASON_WRONG_MAGIC : VAVEZE_REASON_UNKNOWN_EXTENSION;
 }
 
 CapiDetection Codes(const Detection& detection, const std::filesystem::path& name)

@@ -15,6 +15,7 @@
 #include "core/capi/detection_codes.h"
 #include "core/listing/extraction.h"
 #include "core/listing/listing.h"
+#include "core/session/texts.h"
 #include "core/text/cp932.h"
 
 // The opaque listing. The lines of each encoding lie in one buffer, each
@@ -284,9 +285,9 @@ const char* vaveze_warning_text(int warning)
     // The warnings are UTF-8 literals of static storage, each ending in a NUL.
     switch (warning) {
     case VAVEZE_WARNING_NOT_ZVW:
-        return kZvwWarning.data();
+        return WarningText(WarningKind::NotZvw).data();
     case VAVEZE_WARNING_NOT_ZVS:
-        return kZvsWarning.data();
+        return WarningText(WarningKind::NotZvs).data();
     default:
         return "";
     }

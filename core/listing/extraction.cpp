@@ -9,11 +9,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool IsBackupExtension(const std::string& ext)
-{
-    return ext == ".BAK" || CopyClamped(ext, 1, 3) == ".BK" || ext == ".ZV$";
-}
-
 Detection Parsed(FormatKind kind, ParseOutcome outcome)
 {
     Detection d;
@@ -22,7 +17,7 @@ Detection Parsed(FormatKind kind, ParseOutcome outcome)
     return d;
 }
 
-Detection Warned(std::string_view warning)
+Detection Warned(WarningKind warning)
 {
     Detection d;
     d.Warning = warning;
@@ -46,6 +41,22 @@ std::string NarrowFileName(const fs::path& path)
 }
 
 }  // namespace
+
+NameClass ClassifyName(const fs::path& path)
+{
+    const std::string ext = UpperExtension(path);
+    if (ext == ".ZVW")
+        return NameClass::Zvw;
+    if (ext == ".ZVS")
+        return NameClass::Zvs;
+    if (ext == ".ZVC")
+        return NameClass::Zvc;
+    if (ext == ".ZVK")
+        return NameClass::Zvk;
+    if (ext == ".BAK" || CopyClamped(ext, 1, 3) == ".BK" || ext == ".ZV$")
+        return NameClass::Backup;
+    return NameClass::Other;
+}
 
 std::string UpperExtension(const fs::path& path)
 {
@@ -102,22 +113,21 @@ Detection DetectAndParseIn(Readers& readers, const fs::path& name, std::string_v
                                          : from(vaveze::ParseZvsBytes, ParseZvsStream);
     const auto ParseZvcBytes = from(vaveze::ParseZvcBytes, ParseZvcStream);
     const auto ParseZvkBytes = from(vaveze::ParseZvkBytes, ParseZvkStream);
-    const std::string ext = UpperExtension(name);
     const bool zvw = bytes.starts_with(kZvwMagic);
     const bool zvs = bytes.starts_with(kZvsMagic);
     const bool zvc = bytes.starts_with(kZvcMagic);
     const bool zvk = bytes.starts_with(kZvkMagic);
 
-    if (ext == ".ZVW")
-        return zvw ? Parsed(FormatKind::Zvw, ParseZvwBytes(readers.Zvw, bytes)) : Warned(kZvwWarning);
-    if (ext == ".ZVS")
-        return zvs ? Parsed(FormatKind::Zvs, ParseZvsBytes(readers.Zvs, bytes)) : Warned(kZvsWarning);
-    if (ext == ".ZVC")
+    switch (ClassifyName(name)) {
+    case NameClass::Zvw:
+        return zvw ? Parsed(FormatKind::Zvw, ParseZvwBytes(readers.Zvw, bytes)) : Warned(WarningKind::NotZvw);
+    case NameClass::Zvs:
+        return zvs ? Parsed(FormatKind::Zvs, ParseZvsBytes(readers.Zvs, bytes)) : Warned(WarningKind::NotZvs);
+    case NameClass::Zvc:
         return zvc ? Parsed(FormatKind::Zvc, ParseZvcBytes(readers.Zvc, bytes)) : Detection{};
-    if (ext == ".ZVK")
+    case NameClass::Zvk:
         return zvk ? Parsed(FormatKind::Zvk, ParseZvkBytes(readers.Zvk, bytes)) : Detection{};
-
-    if (IsBackupExtension(ext)) {
+    case NameClass::Backup:
         // The first magic that matches wins.
         if (zvw)
             return Parsed(FormatKind::Zvw, ParseZvwBytes(readers.Zvw, bytes));
@@ -127,6 +137,9 @@ Detection DetectAndParseIn(Readers& readers, const fs::path& name, std::string_v
             return Parsed(FormatKind::Zvc, ParseZvcBytes(readers.Zvc, bytes));
         if (zvk)
             return Parsed(FormatKind::Zvk, ParseZvkBytes(readers.Zvk, bytes));
+        break;
+    case NameClass::Other:
+        break;
     }
     return {};
 }

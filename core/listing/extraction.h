@@ -2,6 +2,7 @@
 // (or a file's bytes and name) to filled reader tables, then to the listing.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -26,16 +27,28 @@ struct Readers {
     ZvkReader Zvk;
 };
 
-// Warnings for a file whose extension claims a Windows format but whose
-// magic does not match (UTF-8).
-inline constexpr std::string_view kZvwWarning =
-    "このファイルは、Zv_cad for Windows(Ver2.20～)図面ファイルではありません。";
-inline constexpr std::string_view kZvsWarning = "このファイルは、Zv_cad for Windows 図形ファイルではありません。";
+// The warning the window shows for a file whose extension claims a Windows
+// format but whose magic does not match. Its words are the session's
+// (WarningText).
+enum class WarningKind : std::uint8_t { None, NotZvw, NotZvs };
+
+// What a file's name claims it is, by its extension in any case: one of the
+// four formats, a backup of any of them (.bak, .bk?, .zv$), or nothing
+// detection looks at.
+enum class NameClass : std::uint8_t { Zvw, Zvs, Zvc, Zvk, Backup, Other };
+
+[[nodiscard]] NameClass ClassifyName(const std::filesystem::path& path);
+
+// True for the names detection examines: the four formats' and the backups'.
+[[nodiscard]] inline bool IsDrawingName(const std::filesystem::path& path)
+{
+    return ClassifyName(path) != NameClass::Other;
+}
 
 struct Detection {
     FormatKind Kind = FormatKind::None;
-    ParseOutcome Outcome;      // how the parse ended, when Kind != None
-    std::string_view Warning;  // empty when nothing is to be said
+    ParseOutcome Outcome;  // how the parse ended, when Kind != None
+    WarningKind Warning = WarningKind::None;
     // Why the file could not be read (Empty: it holds no byte), with the
     // system's own words where it gave any. DescribeFileProblem says it.
     FileProblem Problem = FileProblem::None;

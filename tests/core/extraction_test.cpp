@@ -54,29 +54,29 @@ TEST_F(ExtractionTest, OwnExtensionAndMagicSelectTheFormatWhateverTheCase)
     // A cut-off file is still recognised; the parse says it was not read to its end.
     const Detection cut = Detect("f.zvw", zvw_);
     EXPECT_FALSE(cut.Outcome.Complete());
-    EXPECT_TRUE(cut.Warning.empty());
+    EXPECT_EQ(cut.Warning, WarningKind::None);
 }
 
 TEST_F(ExtractionTest, WrongMagicWarnsOnlyForTheWindowsFormats)
 {
     const Detection zvw = Detect("a.zvw", zvc_);
     EXPECT_EQ(zvw.Kind, FormatKind::None);
-    EXPECT_EQ(zvw.Warning, kZvwWarning);
+    EXPECT_EQ(zvw.Warning, WarningKind::NotZvw);
 
     const Detection zvs = Detect("b.zvs", zvw_);
     EXPECT_EQ(zvs.Kind, FormatKind::None);
-    EXPECT_EQ(zvs.Warning, kZvsWarning);
+    EXPECT_EQ(zvs.Warning, WarningKind::NotZvs);
 
     for (const char* name : {"c.zvk", "d.zvc"}) {
         const Detection silent = Detect(name, zvw_);
         EXPECT_EQ(silent.Kind, FormatKind::None) << name;
-        EXPECT_TRUE(silent.Warning.empty()) << name;
+        EXPECT_EQ(silent.Warning, WarningKind::None) << name;
     }
     // ZVC and ZVK are not interchangeable.
     EXPECT_EQ(Detect("e.zvk", zvc_).Kind, FormatKind::None);
     EXPECT_EQ(Detect("f.zvc", zvk_).Kind, FormatKind::None);
     // Nearly the magic.
-    EXPECT_EQ(Detect("g.zvw", std::string("ZvwData\0", 8)).Warning, kZvwWarning);
+    EXPECT_EQ(Detect("g.zvw", std::string("ZvwData\0", 8)).Warning, WarningKind::NotZvw);
     EXPECT_EQ(Detect("h.zvs", std::string("ZvsDat\0", 7)).Kind, FormatKind::None);
     EXPECT_EQ(Detect("i.zvw", "ZvwDat").Kind, FormatKind::None);
 }
@@ -90,7 +90,7 @@ TEST_F(ExtractionTest, BackupExtensionsTryEveryMagicInOrder)
         EXPECT_EQ(Detect(std::string("k") + ext, zvk_).Kind, FormatKind::Zvk) << ext;
         const Detection none = Detect(std::string("n") + ext, "plain text");
         EXPECT_EQ(none.Kind, FormatKind::None) << ext;
-        EXPECT_TRUE(none.Warning.empty()) << ext;
+        EXPECT_EQ(none.Warning, WarningKind::None) << ext;
     }
 }
 
@@ -99,7 +99,7 @@ TEST_F(ExtractionTest, OtherNamesAreNotRecognised)
     for (const char* name : {"plan", "plan.ba", "plan.zv", "plan.zvw.txt", "plan.zvwx", "plan.b", "plan.zv$x"}) {
         const Detection d = Detect(name, zvw_);
         EXPECT_EQ(d.Kind, FormatKind::None) << name;
-        EXPECT_TRUE(d.Warning.empty()) << name;
+        EXPECT_EQ(d.Warning, WarningKind::None) << name;
     }
 }
 
@@ -117,16 +117,16 @@ TEST_F(ExtractionTest, FilesThatCannotBeReadSayWhy)
     const struct {
         const char* Name;
         FileProblem Problem;
-        std::string_view Warning;  // a name that exists and claims a Windows format warns as before
+        WarningKind Warning;  // a name that exists and claims a Windows format warns as before
     } cases[] = {
         {"gone.zvw", FileProblem::NotFound, {}},
         {"gone.zvw/inner.zvw", FileProblem::NotFound, {}},
-        {"folder.zvw", FileProblem::IsFolder, kZvwWarning},
+        {"folder.zvw", FileProblem::IsFolder, WarningKind::NotZvw},
         {"folder.bak", FileProblem::IsFolder, {}},
-        {"pipe.zvw", FileProblem::NotRegularFile, kZvwWarning},
+        {"pipe.zvw", FileProblem::NotRegularFile, WarningKind::NotZvw},
         {"pipe.bak", FileProblem::NotRegularFile, {}},
-        {"empty.zvs", FileProblem::Empty, kZvsWarning},
-        {"locked.zvw", root ? FileProblem::None : FileProblem::NoPermission, root ? "" : kZvwWarning},
+        {"empty.zvs", FileProblem::Empty, WarningKind::NotZvs},
+        {"locked.zvw", root ? FileProblem::None : FileProblem::NoPermission, root ? WarningKind::None : WarningKind::NotZvw},
     };
     for (const auto& c : cases) {
         Readers readers;
@@ -144,7 +144,7 @@ TEST_F(ExtractionTest, BytesInMemoryAreDetectedByTheirNameAlone)
 {
     Readers readers;
     EXPECT_EQ(DetectAndParseBytes(readers, "no/such/folder/plan.BK3", zvc_).Kind, FormatKind::Zvc);
-    EXPECT_EQ(DetectAndParseBytes(readers, "plan.zvs", zvw_).Warning, kZvsWarning);
+    EXPECT_EQ(DetectAndParseBytes(readers, "plan.zvs", zvw_).Warning, WarningKind::NotZvs);
     EXPECT_EQ(DetectAndParseBytes(readers, "plan.zvw", zvw_).Problem, FileProblem::None);
 }
 
