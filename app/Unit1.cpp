@@ -150,7 +150,7 @@ DroppedFiles FilesOfDrop(const QMimeData* data)
 TForm1::TForm1(Dialogs& dialogs, std::size_t paneCharacterLimit, QWidget* parent)
     : QWidget(parent), dialogs_(dialogs), paneCharacterLimit_(paneCharacterLimit)
 {
-    setWindowTitle(QString::fromUtf8(kWindowCaption));
+    setWindowTitle(QString::fromUtf8(kWindowCaption.data(), kWindowCaption.size()));
     setWindowIcon(QIcon(QStringLiteral(":/vaveze/vaveze.png")));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, palette.color(QPalette::Button));
@@ -356,7 +356,7 @@ void TForm1::ShowListing(const QString& path, const Readers& readers, const Dete
         ShowFillProgress();
     }
     if (!complete)
-        dialogs_.ShowMessage(this, MessageKind::Error, QString::fromUtf8(kApplicationTitle),
+        dialogs_.ShowMessage(this, MessageKind::Error, QString::fromUtf8(kApplicationTitle.data(), kApplicationTitle.size()),
                              QString::fromUtf8(kPaneFullMessage));
 }
 
@@ -428,7 +428,7 @@ void TForm1::Button2Click()
                            static_cast<qint64>(content.Bytes.size()) &&
                        file.commit();
     if (!saved) {
-        dialogs_.ShowMessage(this, MessageKind::Error, QString::fromUtf8(kApplicationTitle),
+        dialogs_.ShowMessage(this, MessageKind::Error, QString::fromUtf8(kApplicationTitle.data(), kApplicationTitle.size()),
                              QStringLiteral("「%1」に保存できませんでした。\n%2")
                                  .arg(QDir::toNativeSeparators(*target), file.errorString()));
         return;

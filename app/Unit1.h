@@ -11,6 +11,7 @@
 #include "app/dialogs.h"
 #include "app/listingpane.h"
 #include "core/listing/extraction.h"
+#include "core/session/texts.h"
 
 class QCheckBox;
 class QFrame;
@@ -26,8 +27,6 @@ class PaneFill;
 class StatusLine;
 
 // Fixed texts of the window (UTF-8 in this source).
-inline constexpr char kApplicationTitle[] = "VAveze";
-inline constexpr char kWindowCaption[] = "VAveze Ver.1.01";
 inline constexpr char kWarningCaption[] = "警告";
 inline constexpr char kPaneFullMessage[] = "RichEdit での行の挿入エラー.";
 

@@ -14,7 +14,7 @@ int main(int argc, char* argv[])
         qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromUtf8(vaveze::kApplicationTitle));
+    QApplication::setApplicationName(QString::fromUtf8(vaveze::kApplicationTitle.data(), vaveze::kApplicationTitle.size()));
     QApplication::setApplicationVersion(QStringLiteral(VAVEZE_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("vaveze"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/vaveze/vaveze.png")));

@@ -79,7 +79,7 @@ QString NotThisFormatText(const std::string& extension)
 // Where and why a parse stopped before the file's end.
 QString StopText(const ParseOutcome& outcome)
 {
-    const QString at = Count(outcome.Offset);
+    const QString at = CountText(outcome.Offset);
     switch (outcome.Reason) {
     case StopReason::EndsEarly:
         return QStringLiteral("ファイルが %1 バイトで途切れています").arg(at);
@@ -99,12 +99,12 @@ QString StopText(const ParseOutcome& outcome)
 
 }  // namespace
 
-QString Count(std::size_t n) { return QLocale(QLocale::English).toString(static_cast<qulonglong>(n)); }
+QString CountText(std::size_t n) { return QLocale(QLocale::English).toString(static_cast<qulonglong>(n)); }
 
 QString ListedText(const QString& fileName, const Detection& detection, std::size_t lines, bool complete)
 {
     QString text = QStringLiteral("%1「%2」から %3 行を抽出しました。")
-                       .arg(KindDescription(detection.Kind), fileName, Count(lines));
+                       .arg(KindDescription(detection.Kind), fileName, CountText(lines));
     if (!detection.Outcome.Complete())
         text += QStringLiteral(" ファイルを最後まで読めなかったため（%1）、読めたところまでを表示しています。")
                     .arg(StopText(detection.Outcome));
@@ -127,7 +127,7 @@ QString NotListedText(const QString& fileName, const std::string& upperExtension
 
 QString FillingText(const QString& fileName, std::size_t shown, std::size_t total)
 {
-    return QStringLiteral("「%1」を表示しています… %2 / %3 行").arg(fileName, Count(shown), Count(total));
+    return QStringLiteral("「%1」を表示しています… %2 / %3 行").arg(fileName, CountText(shown), CountText(total));
 }
 
 QString OthersNotOpenedText(int others)
@@ -137,7 +137,7 @@ QString OthersNotOpenedText(int others)
 
 QString SavedText(const QString& path, std::size_t lines)
 {
-    return QStringLiteral("「%1」に %2 行を保存しました。").arg(path, Count(lines));
+    return QStringLiteral("「%1」に %2 行を保存しました。").arg(path, CountText(lines));
 }
 
 QString NoFileToSaveText()

@@ -11,7 +11,7 @@
 namespace vaveze {
 
 // Numbers as the status line shows them: 4,100,000.
-[[nodiscard]] QString Count(std::size_t n);
+[[nodiscard]] QString CountText(std::size_t n);
 
 // A file listed: what it was, how many lines, and whether it was read to its
 // end and fitted the pane.

@@ -17,76 +17,6 @@ constexpr int kStandardOutput = 1;
 
 std::string SystemText(int error) { return std::generic_category().message(error); }
 
-// Why a file could not be read at all.
-std::string FileProblemText(const Detection& detection)
-{
-    switch (detection.Problem) {
-    case FileProblem::NotFound:
-        return Tr("no such file");
-    case FileProblem::NoPermission:
-        return Tr("no permission to read it");
-    case FileProblem::IsFolder:
-        return Tr("is a folder");
-    case FileProblem::NotRegularFile:
-        return Tr("is not a regular file (a FIFO, device or socket), so it was not opened");
-    case FileProblem::Empty:
-        return Tr("is empty");
-    case FileProblem::TooLarge:
-        return Tr("is too large to be read into memory");
-    case FileProblem::ReadError:
-    case FileProblem::None:
-        break;
-    }
-    return detection.SystemMessage.empty() ? std::string(Tr("could not be read"))
-                                           : Fill(Tr("could not be read: %1"), {detection.SystemMessage});
-}
-
-// Why a readable file is not listed, by what its name promised.
-std::string NotRecognised(const fs::path& path, const Detection& detection)
-{
-    if (detection.Warning != WarningKind::None)
-        return std::string(WarningText(detection.Warning));  // the window's warning, word for word
-    const std::string ext = UpperExtension(path);
-    if (ext == ".ZVC")
-        return Tr("not a ZVC drawing file: it does not start as one");
-    if (ext == ".ZVK")
-        return Tr("not a ZVK symbol file: it does not start as one");
-    if (IsDrawingName(path))
-        return Tr("not a backup of a ZVW, ZVS, ZVC or ZVK file: it starts as none of them");
-    return Tr("not a drawing or symbol file: the name does not end in .zvw, .zvs, .zvc, .zvk or a backup's extension");
-}
-
-// Where and why the parse stopped: the core's own sentence in English, the
-// catalogue's built from the same parts in another language.
-std::string Partial(const ParseOutcome& outcome)
-{
-    const char* pattern = nullptr;
-    switch (outcome.Reason) {
-    case StopReason::EndsEarly:
-        pattern = outcome.Record.empty() ? "the file ends at byte %1" : "the file ends at byte %1 inside the %2";
-        break;
-    case StopReason::UnsupportedVersion:
-        pattern = "version not supported, at byte %1 in the %2";
-        break;
-    case StopReason::ImpossibleSize:
-        pattern = "a declared count or size that cannot be right for this file, at byte %1 in the %2";
-        break;
-    case StopReason::NumberOverflow:
-        pattern = "a number beyond the single-precision range, at byte %1 in the %2";
-        break;
-    case StopReason::OutOfMemory:
-        pattern = "out of memory, at byte %1 in the %2";
-        break;
-    case StopReason::None:
-        return {};
-    }
-    const char* translated = Tr(pattern);
-    if (translated == pattern || (outcome.Record.empty() && outcome.Reason != StopReason::EndsEarly))
-        return DescribeStop(outcome);
-    const std::string record(outcome.Record);
-    return Fill(translated, {GroupThousands(outcome.Offset), Tr(record.c_str())});
-}
-
 // Detects and parses; the status is kExitOk, kExitPartial or kExitNotRecognised.
 void Parse(const Source& source, Prepared& prepared)
 {
@@ -95,18 +25,18 @@ void Parse(const Source& source, Prepared& prepared)
         prepared.Reason = source.WalkProblem;
         return;
     }
-    prepared.Tables = std::make_unique<Readers>();
-    const Detection detection = DetectAndParse(*prepared.Tables, source.Path, RecordsKept::TextsOnly);
-    prepared.Kind = detection.Kind;
-    if (detection.Kind == FormatKind::None) {
+    auto session = std::make_unique<Session>();
+    const OpenResult& result = session->Open(source.Path);
+    if (!result.Listed()) {
         prepared.Status = kExitNotRecognised;
-        prepared.Reason = detection.Problem != FileProblem::None ? FileProblemText(detection)
-                                                                 : NotRecognised(source.Path, detection);
-        prepared.Tables.reset();
-    } else if (!detection.Outcome.Complete()) {
-        prepared.Status = kExitPartial;
-        prepared.Reason = Partial(detection.Outcome);
+        prepared.Reason = NotListedReasonText(result, MessageLanguage());
+        return;
     }
+    if (result.Partial()) {
+        prepared.Status = kExitPartial;
+        prepared.Reason = StopText(result.Outcome, MessageLanguage());
+    }
+    prepared.Listed = std::move(session);
 }
 
 void Save(const Target& target, const RunSettings& settings, Prepared& prepared)
@@ -118,7 +48,7 @@ void Save(const Target& target, const RunSettings& settings, Prepared& prepared)
     int error = file.Error();
     if (error == 0) {
         EncodedSink sink(file.Descriptor(), settings.Utf8);
-        (void)ListFormat(prepared.Kind, *prepared.Tables, settings.Listing, sink);  // stops only on a failed write
+        (void)prepared.Listed->List(settings.Listing, sink);  // stops only on a failed write
         prepared.Lines = sink.Lines();
         error = sink.Finish();
         if (error == 0)
@@ -166,9 +96,9 @@ Prepared PrepareFile(const Source& source, const Target* target, const RunSettin
     Prepared prepared;
     try {
         Parse(source, prepared);
-        if (target != nullptr && prepared.Tables) {
+        if (target != nullptr && prepared.Listed) {
             Save(*target, settings, prepared);
-            prepared.Tables.reset();
+            prepared.Listed.reset();
         }
     } catch (const std::exception&) {
         prepared = Prepared{};
@@ -203,11 +133,11 @@ int FinishFile(const Source& source, const Target* target, Prepared& prepared, c
                 SayAbout(name, Fill(Tr("%1, what was read is listed"), {prepared.Reason}));
             else if (prepared.Status == kExitNotRecognised)
                 SayAbout(name, prepared.Reason);
-            if (prepared.Tables) {
+            if (prepared.Listed) {
                 EncodedSink sink(kStandardOutput, settings.Utf8,
                                  settings.PathPrefix ? PathPrefix(source.Path, settings.Utf8) : std::string());
-                (void)ListFormat(prepared.Kind, *prepared.Tables, settings.Listing, sink);
-                prepared.Tables.reset();
+                (void)prepared.Listed->List(settings.Listing, sink);
+                prepared.Listed.reset();
                 if (const int error = sink.Finish(); error != 0) {
                     SayAbout(Tr("standard output"), SystemText(error));
                     prepared.Status = kExitWriteError;

@@ -9,6 +9,7 @@
 #include "cli/progress.h"
 #include "cli/walk.h"
 #include "core/listing/extraction.h"
+#include "core/session/session.h"
 
 namespace vaveze::cli {
 
@@ -21,8 +22,7 @@ struct RunSettings {
 
 // What the parallel part of a file's work leaves for its turn to write.
 struct Prepared {
-    std::unique_ptr<Readers> Tables;  // held until listed to standard output
-    FormatKind Kind = FormatKind::None;
+    std::unique_ptr<Session> Listed;  // the file's parse, held until listed to standard output
     int Status = 0;       // kExitOk, kExitPartial, kExitNotRecognised or kExitWriteError
     std::string Reason;   // why not recognised or listed in part; translated
     std::size_t Lines = 0;

@@ -1,16 +1,21 @@
-// The tool's messages: English in the source, Japanese from the `ja`
-// catalogue when the user's locale asks for it. Where no message catalogue
-// library is available (the Windows cross build), everything stays English.
+// The tool's messages: English in the source, Japanese from the catalogue
+// built into the core when the user's languages ask for it.
 #pragma once
 
 #include <initializer_list>
 #include <string>
 #include <string_view>
 
+#include "core/session/messages.h"
+
 namespace vaveze::cli {
 
-// Picks the catalogue by the user's locale; call once, before any message.
+// Picks the language by the user's languages and locale; call once, before
+// any message.
 void InitMessages();
+
+// The language picked.
+[[nodiscard]] Language MessageLanguage();
 
 // The translation of an English message.
 [[nodiscard]] const char* Tr(const char* english);
@@ -19,9 +24,7 @@ void InitMessages();
 // asks for ("1 line", "2 lines").
 [[nodiscard]] const char* TrN(const char* singular, const char* plural, unsigned long long n);
 
-// Puts the arguments in place of %1, %2, ... in a translated pattern, so a
-// translation may order them as its language needs.
-[[nodiscard]] std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> args);
+using vaveze::Fill;
 
 // Writes "vaveze-list: " + text + newline to standard error in one piece.
 void Say(std::string_view text);

@@ -37,12 +37,20 @@ std::filesystem::path ProgramFolder()
 
 std::string UserLanguages()
 {
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+    // As gettext reads them: the locale of messages, then the list of
+    // languages, which a locale of C or POSIX overrules.
+    std::string_view locale;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0')
-            return value;
+        if (value != nullptr && *value != '\0') {
+            locale = value;
+            break;
+        }
     }
-    return {};
+    if (locale.empty() || locale == "C" || locale == "POSIX")
+        return std::string(locale);
+    const char* languages = std::getenv("LANGUAGE");
+    return languages != nullptr && *languages != '\0' ? std::string(languages) : std::string(locale);
 }
 
 bool IsTerminal(Stream stream) { return ::isatty(stream == Stream::Output ? STDOUT_FILENO : STDERR_FILENO) == 1; }

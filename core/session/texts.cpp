@@ -1,18 +1,330 @@
 #include "core/session/texts.h"
 
+#include <cstdio>
+
+#include "core/session/session.h"
+#include "core/text/cp932.h"
+
 namespace vaveze {
+namespace {
+
+constexpr Language kJa = Language::Japanese;
+constexpr std::size_t kMostCharactersNamed = 20;
+
+const char* Ja(const char* english) { return Tr(kJa, english); }
+
+// The English names of the records a parse marks, as the catalogue holds
+// them; a record named otherwise keeps its English name.
+const char* RecordName(std::string_view record, Language language)
+{
+    static const char* const kRecords[] = {
+        "arc record",        "arc table",      "block definition list", "block definition",
+        "block insertion record", "colour and line type table", "dimension record", "empty string pool",
+        "entity list",       "file header",    "fixed table",           "header line",
+        "layer name table",  "layer table",    "line record",           "line table",
+        "point record",      "point table",    "solid record",          "string pool",
+        "text record",       "text table",
+    };
+    for (const char* known : kRecords)
+        if (record == known)
+            return Tr(language, known);
+    return nullptr;
+}
+
+std::string Utf8Of(std::u32string_view characters)
+{
+    std::string out;
+    for (const char32_t c : characters) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// A character the user can see in a message: not a control, format,
+// surrogate, private-use or unassigned one.
+bool Printable(char32_t c)
+{
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0xAD)
+        return false;
+    if ((c >= 0xD800 && c <= 0xDFFF) || (c >= 0xE000 && c <= 0xF8FF) || c >= 0xF0000)
+        return false;
+    if ((c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) || (c >= 0x2060 && c <= 0x206F) ||
+        c == 0xFEFF || (c >= 0xFFF9 && c <= 0xFFFF))
+        return false;
+    return c <= 0x10FFFF;
+}
+
+}  // namespace
+
+const char* Text(WindowText text)
+{
+    switch (text) {
+    case WindowText::OpenButton:
+        return Ja("File name");
+    case WindowText::PathField:
+        return Ja("Chosen file");
+    case WindowText::HeaderBox:
+        return Ja("Include the header section (does not apply to ZVS)");
+    case WindowText::DimensionsBox:
+        return Ja("Include the texts of dimensions (does not apply to ZVC/ZVK)");
+    case WindowText::BlocksBox:
+        return Ja("Include the block section (does not apply to ZVC/ZVK)");
+    case WindowText::SaveButton:
+        return Ja("Save as text");
+    case WindowText::PaneCaption:
+        return Ja("Extracted texts");
+    case WindowText::WarningCaption:
+        return Ja("Warning");
+    case WindowText::PaneFull:
+        return Ja("Error inserting a line into the pane.");
+    case WindowText::OpenFilters:
+        return Ja("Zv_cad data (*.zvc,*.zvk,*.zvw,*.zvs)|*.zvc;*.zvk;*.zvw;*.zvs|ZV_CAD (MS-DOS) data|*.zvc;*.zvk|"
+                  "ZVW data|*.zvw;*.zvs|Backup files|*.bak;*.bk?;*.zv$|All files (*.*)|*.*");
+    case WindowText::SaveFilter:
+        return Ja("Text files (*.txt)|*.txt");
+    case WindowText::OpenTitle:
+        return Ja("Open");
+    case WindowText::SaveTitle:
+        return Ja("Save As");
+    case WindowText::FileList:
+        return Ja("Files");
+    case WindowText::Yes:
+        return Ja("Yes");
+    case WindowText::No:
+        return Ja("No");
+    case WindowText::Cancel:
+        return Ja("Cancel");
+    }
+    return "";
+}
+
+std::string KindDescription(FormatKind kind, Language language)
+{
+    switch (kind) {
+    case FormatKind::Zvw:
+        return Tr(language, "ZVW drawing file");
+    case FormatKind::Zvs:
+        return Tr(language, "ZVS symbol file");
+    case FormatKind::Zvc:
+        return Tr(language, "ZVC drawing file (MS-DOS)");
+    case FormatKind::Zvk:
+        return Tr(language, "ZVK symbol file (MS-DOS)");
+    case FormatKind::None:
+        break;
+    }
+    return {};
+}
 
 std::string_view WarningText(WarningKind warning)
 {
     switch (warning) {
     case WarningKind::NotZvw:
-        return "このファイルは、Zv_cad for Windows(Ver2.20～)図面ファイルではありません。";
+        return Ja("This file is not a drawing file of Zv_cad for Windows (Ver2.20 or later).");
     case WarningKind::NotZvs:
-        return "このファイルは、Zv_cad for Windows 図形ファイルではありません。";
+        return Ja("This file is not a symbol file of Zv_cad for Windows.");
     case WarningKind::None:
         break;
     }
     return {};
+}
+
+std::string NotListedReasonText(const OpenResult& result, Language language)
+{
+    const auto withSystem = [&](const char* plain, const char* withMessage) {
+        return result.SystemMessage.empty() ? std::string(Tr(language, plain))
+                                            : Fill(Tr(language, withMessage), {result.SystemMessage});
+    };
+    switch (result.Reason) {
+    case NotListedReason::None:
+        break;
+    case NotListedReason::NoFile:
+        return Tr(language, "no such file");
+    case NotListedReason::NoPermission:
+        return Tr(language, "no permission to read it");
+    case NotListedReason::Folder:
+        return Tr(language, "is a folder");
+    case NotListedReason::NotRegularFile:
+        return Tr(language, "is not a regular file (a FIFO, device or socket), so it was not opened");
+    case NotListedReason::Empty:
+        return Tr(language, "is empty");
+    case NotListedReason::TooLarge:
+        return Tr(language, "is too large to be read into memory");
+    case NotListedReason::ReadError:
+        return withSystem("could not be read", "could not be read: %1");
+    case NotListedReason::NotZvw:
+        return Tr(language, "not a ZVW drawing file: it does not start as one");
+    case NotListedReason::NotZvs:
+        return Tr(language, "not a ZVS symbol file: it does not start as one");
+    case NotListedReason::NotZvc:
+        return Tr(language, "not a ZVC drawing file: it does not start as one");
+    case NotListedReason::NotZvk:
+        return Tr(language, "not a ZVK symbol file: it does not start as one");
+    case NotListedReason::NotAnyFormat:
+        return Tr(language, "not a backup of a ZVW, ZVS, ZVC or ZVK file: it starts as none of them");
+    case NotListedReason::UnknownName:
+        return Tr(language, "not a drawing or symbol file: the name does not end in .zvw, .zvs, .zvc, .zvk or "
+                            "a backup's extension");
+    }
+    return {};
+}
+
+std::string StopText(const ParseOutcome& outcome, Language language)
+{
+    if (language == Language::English || outcome.Complete())
+        return DescribeStop(outcome);
+    const char* record = RecordName(outcome.Record, language);
+    const char* pattern = nullptr;
+    switch (outcome.Reason) {
+    case StopReason::EndsEarly:
+        pattern = record == nullptr ? "the file ends at byte %1" : "the file ends at byte %1 inside the %2";
+        break;
+    case StopReason::UnsupportedVersion:
+        pattern = "version not supported, at byte %1 in the %2";
+        break;
+    case StopReason::ImpossibleSize:
+        pattern = "a declared count or size that cannot be right for this file, at byte %1 in the %2";
+        break;
+    case StopReason::NumberOverflow:
+        pattern = "a number beyond the single-precision range, at byte %1 in the %2";
+        break;
+    case StopReason::OutOfMemory:
+        pattern = "out of memory, at byte %1 in the %2";
+        break;
+    case StopReason::None:
+        return {};
+    }
+    // A record without a translation is named in English rather than left out.
+    const std::string name = record != nullptr ? record : std::string(outcome.Record);
+    return Fill(Tr(language, pattern), {Count(outcome.Offset), name});
+}
+
+std::string ListedStatus(const OpenResult& listed, std::size_t lines, bool paneFull)
+{
+    std::string text = Fill(Ja("Extracted %3 lines from %1 \"%2\"."),
+                            {KindDescription(listed.Kind), FileNameOf(listed.Path), Count(lines)});
+    if (listed.Partial())
+        text += Fill(Ja(" The file could not be read to its end (%1): what was read is shown."),
+                     {StopText(listed.Outcome, kJa)});
+    if (paneFull)
+        text += Ja(" The listing was cut off where it reached the most characters the pane can show.");
+    return text;
+}
+
+std::string NotListedStatus(const OpenResult& failed, const OpenResult& shown)
+{
+    std::string text =
+        Fill(Ja("\"%1\" could not be listed (%2)."), {FileNameOf(failed.Path), NotListedReasonText(failed, kJa)});
+    if (shown.Listed())
+        text += Fill(Ja(" The pane still shows \"%1\"."), {FileNameOf(shown.Path)});
+    return text;
+}
+
+std::string FillingStatus(const OpenResult& listed, std::size_t shown, std::size_t total)
+{
+    return Fill(Ja("Showing \"%1\"... %2 / %3 lines"), {FileNameOf(listed.Path), Count(shown), Count(total)});
+}
+
+std::string OthersNotOpenedStatus(std::size_t others)
+{
+    return Fill(TrN(kJa, " Only one file can be opened at a time: %1 other file was not opened.",
+                    " Only one file can be opened at a time: %1 other files were not opened.", others),
+                {Count(others)});
+}
+
+std::string SavedStatus(std::string_view path, std::size_t lines)
+{
+    return Fill(TrN(kJa, "Saved %2 line to \"%1\".", "Saved %2 lines to \"%1\".", lines), {path, Count(lines)});
+}
+
+std::string NoFileToSaveStatus()
+{
+    return Ja("Nothing was saved: no file has been opened yet. Choose a file with \"File name\" first.");
+}
+
+std::string StillFillingStatus()
+{
+    return Ja("Nothing was saved: the listing is still going into the pane. Save again once it is shown.");
+}
+
+std::string PaneNotice(const OpenResult& chosen, const OpenResult& shown)
+{
+    if (!chosen.Path.empty() && !chosen.Listed())
+        return NotListedStatus(chosen, shown);
+    if (shown.Partial())
+        return Fill(Ja("\"%1\" could not be read to its end (%2): the pane shows what was read."),
+                    {FileNameOf(shown.Path), StopText(shown.Outcome, kJa)});
+    return {};
+}
+
+std::string UnencodableMessage(std::u32string_view characters)
+{
+    std::string names;
+    std::size_t named = 0;
+    for (const char32_t c : characters) {
+        if (named != 0)
+            names += Ja(", ");
+        if (named == kMostCharactersNamed) {
+            names += Fill(Ja("%1 more"), {Count(characters.size() - kMostCharactersNamed)});
+            break;
+        }
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+        names += Printable(c) ? Fill(Ja("\"%1\" (%2)"), {Utf8Of({&c, 1}), code}) : std::string(code);
+        ++named;
+    }
+    return Fill(Ja("These characters are not in Shift-JIS, so the listing cannot be saved:\n%1\n"
+                   "Change them, then save again."),
+                {names});
+}
+
+std::string SaveFailedMessage(std::string_view path, std::string_view systemMessage)
+{
+    return Fill(Ja("The listing could not be saved to \"%1\".\n%2"), {path, systemMessage});
+}
+
+std::string EditsLostQuestion(EditsAt what)
+{
+    switch (what) {
+    case EditsAt::Relist:
+        return Ja("The pane holds changes you made. Listing the file again with the new options replaces them. "
+                  "List it again?");
+    case EditsAt::Open:
+        return Ja("The pane holds changes you made. Opening another file replaces them. Open it?");
+    case EditsAt::Close:
+        return Ja("The pane holds changes you made that have not been saved. Close anyway?");
+    }
+    return {};
+}
+
+std::string WindowUsage(std::string_view program)
+{
+    return Fill(Ja("Usage: %1 [FILE]\n"
+                   "Opens a window that lists every text of a ZVW, ZVS, ZVC or ZVK file (or a backup of one);\n"
+                   "FILE, when given, is opened at once. vaveze-list lists files from the command line.\n"
+                   "\n"
+                   "  --help     show this help and exit\n"
+                   "  --version  show the version and exit\n"),
+                {program});
+}
+
+std::string FileNameOf(const std::filesystem::path& path)
+{
+    const std::u8string name = path.filename().u8string();
+    return std::string(name.begin(), name.end());
 }
 
 }  // namespace vaveze

@@ -1,14 +1,106 @@
-// What the user reads: every text of the flow, written once for every front.
+// What the user reads: every text of the flow, written once for every front
+// and translated through the built-in catalogue (messages.h). The windows
+// (the Qt one, the Windows one and the page) show the Japanese texts; the
+// command-line tool and the C library take the English ones where their
+// users need them. File names in texts are UTF-8.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "core/listing/extraction.h"
+#include "core/readers/ParseOutcome.h"
+#include "core/session/messages.h"
 
 namespace vaveze {
 
+struct OpenResult;
+
+// The application's name and the main window's caption: the same in every
+// language.
+inline constexpr std::string_view kApplicationTitle = "VAveze";
+inline constexpr std::string_view kWindowCaption = "VAveze Ver.1.01";
+
+// The fixed texts of the windows.
+enum class WindowText : std::uint8_t {
+    OpenButton,       // "ファイル名"
+    PathField,        // the accessible name of the read-only path field
+    HeaderBox,        // the three check boxes
+    DimensionsBox,
+    BlocksBox,
+    SaveButton,       // "テキスト出力"
+    PaneCaption,      // "文字抽出情報"
+    WarningCaption,   // the caption of a warning box
+    PaneFull,         // the error box when a listing passes the pane's limit
+    OpenFilters,      // the open dialog's filters: description|patterns|description|patterns...
+    SaveFilter,       // the save dialog's filter, in the same form
+    OpenTitle,        // the dialogs' titles
+    SaveTitle,
+    FileList,         // the accessible name of the list of files
+    Yes,              // the buttons of a question
+    No,
+    Cancel,
+};
+
+// A fixed text of the windows, in Japanese; NUL-terminated, static.
+[[nodiscard]] const char* Text(WindowText text);
+
+// The default extension of a saved listing, without its dot.
+inline constexpr std::string_view kSaveExtension = "txt";
+
+// "ZVW 図面ファイル", "ZVK symbol file (MS-DOS)".
+[[nodiscard]] std::string KindDescription(FormatKind kind, Language language = Language::Japanese);
+
 // The window's warning for a file named .zvw or .zvs that is not of that
-// format, word for word (UTF-8); empty for None.
+// format, word for word (Japanese); empty for None. NUL-terminated, static.
 [[nodiscard]] std::string_view WarningText(WarningKind warning);
+
+// Why a file was not listed: "no such file", "not a ZVC drawing file: it
+// does not start as one", with the system's own words where it gave any.
+[[nodiscard]] std::string NotListedReasonText(const OpenResult& result, Language language);
+
+// Where and why a parse stopped before the file's end: "the file ends at
+// byte 3,000 inside a text record"; empty for a complete parse.
+[[nodiscard]] std::string StopText(const ParseOutcome& outcome, Language language);
+
+// The window's status line, in Japanese.
+// A file listed: what it is, how many lines, whether it was read to its end
+// and whether the listing fitted the pane.
+[[nodiscard]] std::string ListedStatus(const OpenResult& listed, std::size_t lines, bool paneFull);
+// A file not listed, and which file the pane still shows (none when `shown`
+// is not listed).
+[[nodiscard]] std::string NotListedStatus(const OpenResult& failed, const OpenResult& shown);
+// While a long listing goes into the pane.
+[[nodiscard]] std::string FillingStatus(const OpenResult& listed, std::size_t shown, std::size_t total);
+// Files that came along with a dropped one and were not opened.
+[[nodiscard]] std::string OthersNotOpenedStatus(std::size_t others);
+[[nodiscard]] std::string SavedStatus(std::string_view path, std::size_t lines);
+[[nodiscard]] std::string NoFileToSaveStatus();
+[[nodiscard]] std::string StillFillingStatus();
+
+// The notice beside the pane, unmistakable where a status line may be cut
+// off: the file shown was read only in part, or the last file chosen could
+// not be listed. Empty when there is nothing to say.
+[[nodiscard]] std::string PaneNotice(const OpenResult& chosen, const OpenResult& shown);
+
+// The message when a save is refused: the characters code page 932 lacks,
+// twenty at most, each as 「字」(U+5B57), or U+XXXX when it cannot be shown.
+[[nodiscard]] std::string UnencodableMessage(std::u32string_view characters);
+// The message when writing the listing failed.
+[[nodiscard]] std::string SaveFailedMessage(std::string_view path, std::string_view systemMessage);
+
+// What the user is about to lose: the pane holds edits that listing again,
+// opening another file or closing the window would replace.
+enum class EditsAt : std::uint8_t { Relist, Open, Close };
+[[nodiscard]] std::string EditsLostQuestion(EditsAt what);
+
+// The window program's answer to --help.
+[[nodiscard]] std::string WindowUsage(std::string_view program);
+
+// The file name part of a path, as UTF-8.
+[[nodiscard]] std::string FileNameOf(const std::filesystem::path& path);
 
 }  // namespace vaveze

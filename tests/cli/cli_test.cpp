@@ -127,12 +127,12 @@ TEST_F(CliTest, UnrecognisedFilesWriteNothingToStandardOutput)
     const Outcome wrongZvw = Execute({Write("wrong.zvw", "not a drawing")});
     EXPECT_EQ(wrongZvw.status, 1);
     EXPECT_TRUE(wrongZvw.out.empty());
-    EXPECT_EQ(wrongZvw.err, "vaveze-list: " + (dir_ / "wrong.zvw").string() +
-                                ": このファイルは、Zv_cad for Windows(Ver2.20～)図面ファイルではありません。\n");
+    EXPECT_EQ(wrongZvw.err,
+              "vaveze-list: " + (dir_ / "wrong.zvw").string() + ": not a ZVW drawing file: it does not start as one\n");
 
     const Outcome wrongZvs = Execute({Write("wrong.zvs", "not a symbol")});
     EXPECT_EQ(wrongZvs.status, 1);
-    EXPECT_NE(wrongZvs.err.find(": このファイルは、Zv_cad for Windows 図形ファイルではありません。\n"), std::string::npos);
+    EXPECT_NE(wrongZvs.err.find(": not a ZVS symbol file: it does not start as one\n"), std::string::npos);
 
     for (const char* name : {"wrong.zvc", "wrong.zvk", "plan.txt", "noext"}) {
         const Outcome run = Execute({Write(name, "ZvwData.")});

@@ -363,9 +363,10 @@ function fileProblemText({ problem, message }) {
   return message ? fill(tr('could not be read: %1'), [message]) : tr('could not be read');
 }
 
-function notRecognisedText(path, warning) {
-  if (warning !== '') return warning;  // the window's warning, word for word
+function notRecognisedText(path) {
   const ext = upperExtension(path);
+  if (ext === '.ZVW') return tr('not a ZVW drawing file: it does not start as one');
+  if (ext === '.ZVS') return tr('not a ZVS symbol file: it does not start as one');
   if (ext === '.ZVC') return tr('not a ZVC drawing file: it does not start as one');
   if (ext === '.ZVK') return tr('not a ZVK symbol file: it does not start as one');
   if (isDrawingName(path)) return tr('not a backup of a ZVW, ZVS, ZVC or ZVK file: it starts as none of them');
@@ -399,7 +400,7 @@ function prepare(source) {
   let parsed = { format: null, warning: '' };
   if (file.problem !== 'notFound') parsed = binding.parse(fileName(source.path), bytes.length, (view) => view.set(bytes));
   if (parsed.format === null) {
-    const reason = file.problem !== '' ? fileProblemText(file) : notRecognisedText(source.path, parsed.warning);
+    const reason = file.problem !== '' ? fileProblemText(file) : notRecognisedText(source.path);
     return { status: kExitNotRecognised, reason };
   }
   return parsed.stop === '' ? { status: kExitOk, listed: true } : { status: kExitPartial, listed: true, reason: partialText(parsed) };

@@ -1,8 +1,6 @@
-#include "cli/catalogue.h"
+#include "core/session/catalogue.h"
 
-#include <utility>
-
-namespace vaveze::cli {
+namespace vaveze {
 namespace {
 
 // Built with `msgfmt --endianness=little`, whatever the build machine.
@@ -22,20 +20,12 @@ std::uint32_t LittleEndian(std::string_view bytes, std::uint64_t offset)
 
 }  // namespace
 
-Catalogue Catalogue::Load(const std::filesystem::path& path)
-{
-    FileRead read = ReadFileBytes(path, kLargest + 1);
-    if (read.Problem != FileProblem::None || read.Bytes.size() > kLargest)
-        return {};
-    return FromBytes(std::move(read.Bytes));
-}
-
-Catalogue Catalogue::FromBytes(FileBytes bytes)
+Catalogue Catalogue::FromBytes(std::string_view bytes)
 {
     Catalogue c;
-    c.bytes_ = std::move(bytes);
-    const std::string_view all = c.bytes_.view();
-    if (all.size() < kHeaderSize)
+    c.bytes_ = bytes;
+    const std::string_view all = bytes;
+    if (all.size() < kHeaderSize || all.size() > kLargest)
         return {};
     if (c.Word(0) != kMagic)
         return {};
@@ -63,13 +53,13 @@ Catalogue Catalogue::FromBytes(FileBytes bytes)
 
 std::uint32_t Catalogue::Word(std::uint64_t offset) const
 {
-    return LittleEndian(bytes_.view(), offset);
+    return LittleEndian(bytes_, offset);
 }
 
 std::string_view Catalogue::Entry(std::uint32_t table, std::uint32_t index) const
 {
     const std::uint64_t at = table + std::uint64_t{index} * kPairSize;
-    return bytes_.view().substr(Word(at + 4), Word(at));
+    return bytes_.substr(Word(at + 4), Word(at));
 }
 
 std::string_view Catalogue::Find(std::string_view original) const
@@ -90,4 +80,4 @@ std::string_view Catalogue::Find(std::string_view original) const
     return {};
 }
 
-}  // namespace vaveze::cli
+}  // namespace vaveze

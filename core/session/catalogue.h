@@ -1,24 +1,22 @@
-// A compiled message catalogue (the .mo files msgfmt writes), read without
-// the C library's own catalogue support, which the Windows build lacks. A
-// catalogue that is missing, too large or malformed in any way is empty, so
-// the messages stay English.
+// A compiled message catalogue (the .mo form msgfmt writes). The program's
+// catalogues are built into it (messages.cpp), so every build, the Windows
+// and WebAssembly ones included, reads the same translations without a file
+// to find. A catalogue malformed in any way is empty, so the messages stay
+// English.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string_view>
 
-#include "core/readers/FileAccess.h"
-
-namespace vaveze::cli {
+namespace vaveze {
 
 class Catalogue {
 public:
     Catalogue() = default;
 
-    // Reads and checks a catalogue file; empty when it is not a sound one.
-    [[nodiscard]] static Catalogue Load(const std::filesystem::path& path);
-    [[nodiscard]] static Catalogue FromBytes(FileBytes bytes);
+    // Checks a catalogue's bytes, which must outlive it; empty when they
+    // are not a sound one.
+    [[nodiscard]] static Catalogue FromBytes(std::string_view bytes);
 
     [[nodiscard]] bool Empty() const { return count_ == 0; }
 
@@ -31,10 +29,10 @@ private:
     [[nodiscard]] std::uint32_t Word(std::uint64_t offset) const;
     [[nodiscard]] std::string_view Entry(std::uint32_t table, std::uint32_t index) const;
 
-    FileBytes bytes_;
+    std::string_view bytes_;
     std::uint32_t count_ = 0;
     std::uint32_t originals_ = 0;
     std::uint32_t translations_ = 0;
 };
 
-}  // namespace vaveze::cli
+}  // namespace vaveze

@@ -1,29 +1,32 @@
-// The tool's own reader of compiled message catalogues (where the C library
-// has none): the built `ja` catalogue, and every cut or corrupted form of it
-// read as no catalogue, never beyond its bytes.
+// The reader of compiled message catalogues: the built `ja` catalogue, and
+// every cut or corrupted form of it read as no catalogue, never beyond its
+// bytes; and the language chosen from the user's list of languages.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <fstream>
 #include <iterator>
 
-#include "cli/catalogue.h"
-#include "tests/temp_folder.h"
+#include "core/session/catalogue.h"
+#include "core/session/messages.h"
 
-namespace vaveze::cli {
+namespace vaveze {
 namespace {
 
-TEST(CliCatalogue, ReadsTheBuiltCatalogueAndRefusesEveryDamagedForm)
+TEST(Catalogue, ReadsTheBuiltCatalogueAndRefusesEveryDamagedForm)
 {
-    std::ifstream in(VAVEZE_LIST_MO, std::ios::binary);
+    std::ifstream in(VAVEZE_JA_MO, std::ios::binary);
     const std::string mo((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GT(mo.size(), 20u);
     // Two low bytes of a little-endian word: all three are below 65536.
     const auto word = [&](std::size_t at) { return std::size_t{std::uint8_t(mo[at])} | std::size_t{std::uint8_t(mo[at + 1])} << 8; };
     const std::size_t count = word(8), originals = word(12), translations = word(16);
 
-    const TempFolder folder;
-    const auto read = [&](const std::string& bytes) { return Catalogue::Load(folder.Write("c.mo", bytes)); };
+    std::string kept;  // a catalogue views its bytes
+    const auto read = [&](const std::string& bytes) {
+        kept = bytes;
+        return Catalogue::FromBytes(kept);
+    };
     const Catalogue c = read(mo);
     EXPECT_EQ(c.Find("no such file"), "ファイルがありません");
     EXPECT_FALSE(c.Find(std::string("listed in %2 (%1 line)") + '\0' + "listed in %2 (%1 lines)").empty());
@@ -41,5 +44,22 @@ TEST(CliCatalogue, ReadsTheBuiltCatalogueAndRefusesEveryDamagedForm)
     }
 }
 
+TEST(Catalogue, LanguageOfTheUsersList)
+{
+    const struct {
+        const char* Languages;
+        Language Expected;
+    } cases[] = {
+        {"", Language::English},          {"ja", Language::Japanese},       {"ja_JP.UTF-8", Language::Japanese},
+        {"fr:ja_JP", Language::Japanese}, {"en_GB:ja", Language::English}, {"C", Language::English},
+        {"jam", Language::English},       {":ja@x", Language::Japanese},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LanguageOf(c.Languages), c.Expected) << c.Languages;
+    EXPECT_STREQ(Tr(Language::Japanese, "is a folder"), "フォルダーです");
+    EXPECT_STREQ(Tr(Language::English, "is a folder"), "is a folder");
+    EXPECT_STREQ(Tr(Language::Japanese, "not a text of the program"), "not a text of the program");
+}
+
 }  // namespace
-}  // namespace vaveze::cli
+}  // namespace vaveze

@@ -1,0 +1,123 @@
+#include "core/session/session.h"
+
+#include <utility>
+
+namespace vaveze {
+namespace {
+
+namespace fs = std::filesystem;
+
+NotListedReason ClaimedFormat(const fs::path& path)
+{
+    switch (ClassifyName(path)) {
+    case NameClass::Zvw:
+        return NotListedReason::NotZvw;
+    case NameClass::Zvs:
+        return NotListedReason::NotZvs;
+    case NameClass::Zvc:
+        return NotListedReason::NotZvc;
+    case NameClass::Zvk:
+        return NotListedReason::NotZvk;
+    case NameClass::Backup:
+        return NotListedReason::NotAnyFormat;
+    case NameClass::Other:
+        break;
+    }
+    return NotListedReason::UnknownName;
+}
+
+}  // namespace
+
+NotListedReason ReasonOf(const Detection& detection, const fs::path& path)
+{
+    if (detection.Kind != FormatKind::None)
+        return NotListedReason::None;
+    switch (detection.Problem) {
+    case FileProblem::None:
+        break;
+    case FileProblem::NotFound:
+        return NotListedReason::NoFile;
+    case FileProblem::NoPermission:
+        return NotListedReason::NoPermission;
+    case FileProblem::IsFolder:
+        return NotListedReason::Folder;
+    case FileProblem::NotRegularFile:
+        return NotListedReason::NotRegularFile;
+    case FileProblem::Empty:
+        return NotListedReason::Empty;
+    case FileProblem::TooLarge:
+        return NotListedReason::TooLarge;
+    case FileProblem::ReadError:
+        return NotListedReason::ReadError;
+    }
+    return ClaimedFormat(path);
+}
+
+Session::Session() = default;
+Session::~Session() = default;
+
+const OpenResult& Session::Open(const fs::path& path)
+{
+    auto readers = std::make_unique<Readers>();
+    Detection detection = DetectAndParse(*readers, path, RecordsKept::TextsOnly);
+    return Take(std::move(detection), std::move(readers), path);
+}
+
+const OpenResult& Session::OpenBytes(std::string_view bytes, const fs::path& name)
+{
+    auto readers = std::make_unique<Readers>();
+    Detection detection = DetectAndParseBytes(*readers, name, bytes, RecordsKept::TextsOnly);
+    return Take(std::move(detection), std::move(readers), name);
+}
+
+const OpenResult& Session::Take(Detection detection, std::unique_ptr<Readers> readers, const fs::path& path)
+{
+    OpenResult result;
+    result.Path = path;
+    result.Kind = detection.Kind;
+    result.Outcome = detection.Outcome;
+    result.Warning = detection.Warning;
+    result.Reason = ReasonOf(detection, path);
+    result.SystemMessage = std::move(detection.SystemMessage);
+    if (result.Listed()) {
+        readers_ = std::move(readers);
+        shown_ = result;
+    }
+    chosen_ = std::move(result);
+    return chosen_;
+}
+
+bool Session::List(const ListingOptions& options, LineSink& sink) const
+{
+    if (!readers_)
+        return true;
+    return ListFormat(shown_.Kind, *readers_, options, sink);
+}
+
+const PaneListing& Session::ListForPane(const ListingOptions& options, std::size_t characterLimit)
+{
+    PaneListing pane(characterLimit);
+    (void)List(options, pane);  // a full pane says so itself
+    pane_ = std::move(pane);
+    return pane_;
+}
+
+SavedText Session::PaneToBytes(std::u16string_view paneText) const { return PaneBytes(pane_, paneText); }
+
+fs::path Session::ProposedSavePath() const
+{
+    const fs::path& source = shown_.Listed() ? shown_.Path : chosen_.Path;
+    if (source.empty())
+        return {};
+    return source.parent_path() / ProposedTextName(source);
+}
+
+void Session::Close() noexcept
+{
+    readers_.reset();
+    chosen_ = {};
+    shown_ = {};
+    pane_ = PaneListing();
+}
+
+}  // namespace vaveze
