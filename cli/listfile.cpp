@@ -44,7 +44,7 @@ void Save(const Target& target, const RunSettings& settings, Prepared& prepared)
     std::error_code ec;
     if (const fs::path folder = target.Path.parent_path(); !folder.empty())
         fs::create_directories(folder, ec);  // a failure shows when the file is made
-    platform::PendingFile file(Utf8(target.Path));
+    platform::PendingFile file(platform::Utf8FromPath(target.Path));
     int error = file.Error();
     if (error == 0) {
         EncodedSink sink(file.Descriptor(), settings.Utf8);
@@ -81,9 +81,9 @@ void Count(int status, Tally& tally)
 std::string SavedLine(const Target& target, const Prepared& prepared)
 {
     std::string text = Fill(TrN("listed in %2 (%1 line)", "listed in %2 (%1 lines)", prepared.Lines),
-                            {std::to_string(prepared.Lines), Utf8(target.Path)});
+                            {std::to_string(prepared.Lines), platform::Utf8FromPath(target.Path)});
     if (target.TakenPlainName)
-        text += Fill(Tr("; %1 is taken by another file of this run"), {Utf8(*target.TakenPlainName)});
+        text += Fill(Tr("; %1 is taken by another file of this run"), {platform::Utf8FromPath(*target.TakenPlainName)});
     if (prepared.Status == kExitPartial)
         text += Fill(Tr("; %1, what was read is listed"), {prepared.Reason});
     return text;
@@ -112,7 +112,7 @@ int FinishFile(const Source& source, const Target* target, Prepared& prepared, c
                Tally& tally, ProgressLine& progress) noexcept
 {
     try {
-        const std::string name = Utf8(source.Path);
+        const std::string name = platform::Utf8FromPath(source.Path);
         // A message takes the progress line's place; it comes back at the next redraw.
         const auto SayAbout = [&progress](std::string_view file, std::string_view reason) {
             progress.Hide();
@@ -122,7 +122,7 @@ int FinishFile(const Source& source, const Target* target, Prepared& prepared, c
             if (prepared.Status == kExitNotRecognised)
                 SayAbout(name, prepared.Reason);
             else if (prepared.Status == kExitWriteError)
-                SayAbout(Utf8(target->Path), Fill(Tr("the listing of %1 could not be written: %2"),
+                SayAbout(platform::Utf8FromPath(target->Path), Fill(Tr("the listing of %1 could not be written: %2"),
                                                   {name, prepared.WriteFailure}));
             else if (!settings.Quiet)
                 SayAbout(name, SavedLine(*target, prepared));

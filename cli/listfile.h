@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "cli/naming.h"
+#include "core/session/naming.h"
 #include "cli/progress.h"
-#include "cli/walk.h"
+#include "core/session/walk.h"
 #include "core/listing/extraction.h"
 #include "core/session/session.h"
 

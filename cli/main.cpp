@@ -7,15 +7,16 @@
 #include "cli/batch.h"
 #include "cli/listfile.h"
 #include "cli/messages.h"
-#include "cli/naming.h"
+#include "core/session/naming.h"
 #include "cli/options.h"
 #include "cli/platform.h"
 #include "cli/progress.h"
 #include "cli/status.h"
-#include "cli/walk.h"
+#include "core/session/walk.h"
 
 namespace {
 
+using namespace vaveze;
 using namespace vaveze::cli;
 
 unsigned JobCount(const Options& options)

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "cli/platform.h"
-#include "cli/walk.h"
+#include "core/session/walk.h"
 #include "core/text/Func_.h"
 #include "core/text/cp932.h"
 
@@ -11,7 +11,7 @@ namespace vaveze::cli {
 
 std::string PathPrefix(const std::filesystem::path& path, bool utf8)
 {
-    const std::string name = Utf8(path);
+    const std::string name = platform::Utf8FromPath(path);
     if (utf8)
         return name + ':';
     // Character by character, so that each one code page 932 lacks leaves

@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "cli/walk.h"
+#include "core/session/walk.h"
 
-namespace vaveze::cli {
+namespace vaveze {
 
 struct Target {
     std::filesystem::path Path;
@@ -25,4 +25,4 @@ struct Target {
 [[nodiscard]] std::vector<Target> SettleTargets(const std::vector<Source>& sources,
                                                 const std::optional<std::filesystem::path>& outputDir);
 
-}  // namespace vaveze::cli
+}  // namespace vaveze

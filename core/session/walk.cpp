@@ -1,11 +1,11 @@
-#include "cli/walk.h"
+#include "core/session/walk.h"
 
 #include <algorithm>
 #include <system_error>
 
 #include "core/listing/extraction.h"
 
-namespace vaveze::cli {
+namespace vaveze {
 namespace {
 
 namespace fs = std::filesystem;
@@ -63,14 +63,5 @@ std::vector<Source> CollectSources(const std::vector<fs::path>& named, bool recu
     return sources;
 }
 
-}  // namespace vaveze::cli
+}  // namespace vaveze
 
-namespace vaveze::cli {
-
-std::string Utf8(const std::filesystem::path& path)
-{
-    const std::u8string u8 = path.u8string();
-    return std::string(u8.begin(), u8.end());
-}
-
-}  // namespace vaveze::cli

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vaveze::cli {
+namespace vaveze {
 
 struct Source {
     std::filesystem::path Path;      // to open, and to show
@@ -22,11 +22,5 @@ struct Source {
 // links to folders are listed as the names they are, never followed.
 [[nodiscard]] std::vector<Source> CollectSources(const std::vector<std::filesystem::path>& named, bool recursive);
 
-}  // namespace vaveze::cli
+}  // namespace vaveze
 
-namespace vaveze::cli {
-
-// A path as UTF-8 bytes, the same on every system.
-[[nodiscard]] std::string Utf8(const std::filesystem::path& path);
-
-}  // namespace vaveze::cli

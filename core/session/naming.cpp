@@ -1,12 +1,11 @@
-#include "cli/naming.h"
+#include "core/session/naming.h"
 
 #include <set>
 #include <string>
 
-#include "cli/platform.h"
 #include "core/listing/extraction.h"
 
-namespace vaveze::cli {
+namespace vaveze {
 namespace {
 
 namespace fs = std::filesystem;
@@ -68,14 +67,19 @@ std::vector<Target> SettleTargets(const std::vector<Source>& sources, const std:
         if (settled[i] || !sources[i].WalkProblem.empty())
             continue;
         const fs::path folder = Folder(sources[i], outputDir);
-        const std::string whole = Utf8(sources[i].Path.filename());
-        fs::path candidate = folder / platform::PathFromUtf8(whole + ".txt");
+        const fs::path whole = sources[i].Path.filename();
+        const auto named = [&](const std::string& suffix) {
+            fs::path name = whole;
+            name += suffix;
+            return folder / name;
+        };
+        fs::path candidate = named(".txt");
         for (int n = 2; !taken.insert(Key(candidate)).second; ++n)
-            candidate = folder / platform::PathFromUtf8(whole + "." + std::to_string(n) + ".txt");
+            candidate = named("." + std::to_string(n) + ".txt");
         targets[i].Path = std::move(candidate);
         targets[i].TakenPlainName = PlainTarget(sources[i], outputDir);
     }
     return targets;
 }
 
-}  // namespace vaveze::cli
+}  // namespace vaveze
