@@ -57,7 +57,8 @@ web: deps
 	@$(EM_ENV) cmake --build $(WEB_DIR) -j $(JOBS)
 
 # The Node tool against the native one on every sample and generated file,
-# and the page in headless Chromium (playwright-core from web/package-lock.json).
+# and the page in headless Chromium and Firefox ESR (puppeteer-core from
+# web/package-lock.json).
 test-web: web build
 	@cd web && npm ci --no-audit --no-fund --loglevel=error
 	@VAVEZE_BUILD=$(BUILD_DIR) VAVEZE_WEB=$(WEB_DIR) node --test tests/web/

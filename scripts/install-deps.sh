@@ -3,7 +3,7 @@
 # Idempotent and non-interactive: it only calls apt-get when something is missing.
 #   install-deps.sh        what `make run` needs: the window and the tool
 #   install-deps.sh test   everything `make test` needs: the Windows build and
-#                          wine, WebAssembly, the browser, Python, translations
+#                          wine, WebAssembly, the two browsers, Python, translations
 #   install-deps.sh bench  what the benchmarks compare and measure with
 set -eu
 
@@ -13,7 +13,7 @@ fonts-ipafont-gothic"
 case "${1:-}" in
 test)
     PACKAGES="$PACKAGES libgtest-dev xvfb xdotool x11-utils clang libclang-rt-14-dev
-g++-mingw-w64-x86-64-posix wine64 emscripten chromium python3 pkg-config"
+g++-mingw-w64-x86-64-posix wine64 emscripten chromium firefox-esr python3 pkg-config"
     command -v npm >/dev/null 2>&1 || PACKAGES="$PACKAGES nodejs npm"
     ;;
 bench)
