@@ -2,7 +2,9 @@
 // (DevTools protocol) and Firefox ESR (WebDriver BiDi), both through
 // puppeteer-core from web/package-lock.json. Each starts headless on a
 // profile of its own whose downloads land in a folder of the test's, so a
-// download is read back from disk as the user would find it.
+// download is read back from disk as the user would find it. Chromium
+// offers pages a save dialog, which a headless browser cannot show: there
+// the test answers it in the dialog's stead (pickerStub).
 import { mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, statSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
@@ -44,6 +46,33 @@ const launchers = {
 };
 export const browserNames = Object.keys(launchers);
 
+// Stands in for Chromium's save dialog. It answers as the test last set
+// (window.vavezeTestPicker.answer: 'save', 'cancel' or 'refuse' as a
+// browser does when the click is too long ago) and records each call: the
+// name proposed and the bytes written, in a file that counts only once
+// closed.
+function pickerStub() {
+  const calls = [];
+  window.vavezeTestPicker = { answer: 'save', calls };
+  window.showSaveFilePicker = async (options = {}) => {
+    const call = { suggestedName: options.suggestedName, bytes: [], closed: false };
+    calls.push(call);
+    if (window.vavezeTestPicker.answer === 'cancel') throw new DOMException('The user aborted a request.', 'AbortError');
+    if (window.vavezeTestPicker.answer === 'refuse')
+      throw new DOMException('Must be handling a user gesture to show a file picker.', 'SecurityError');
+    const writable = {
+      async write(data) {
+        for (const byte of new Uint8Array(await new Blob([data]).arrayBuffer())) call.bytes.push(byte);
+      },
+      async close() {
+        call.closed = true;
+      },
+      async abort() {},
+    };
+    return { kind: 'file', name: options.suggestedName, createWritable: async () => writable };
+  };
+}
+
 // The browser `name` with `url` open. The result's page is puppeteer's;
 // requests and errors collect every request the page made and every error
 // it did not catch.
@@ -58,6 +87,9 @@ export async function openPage(name, url) {
   page.on('request', (request) => requests.push(request.url()));
   page.on('pageerror', (error) => errors.push(error.message));
   await page.goto(url);
+  const dialog = await page.evaluate(() => typeof window.showSaveFilePicker === 'function');
+  if (dialog) await page.evaluate(pickerStub);
+  const pickerCalls = () => page.evaluate(() => window.vavezeTestPicker.calls);
 
   return {
     name,
@@ -66,6 +98,27 @@ export async function openPage(name, url) {
     requests,
     errors,
     folder,
+
+    // Whether the browser offers the page a save dialog; how the test
+    // answers it.
+    dialog,
+    answerDialog: (answer) => page.evaluate((value) => (window.vavezeTestPicker.answer = value), answer),
+
+    // Runs `action`, a save, and gives what it saved, { name, bytes }:
+    // through the save dialog where there is one, else the download; null
+    // when nothing came within `wait` ms.
+    async saved(action, wait = 20_000) {
+      if (!dialog) return this.download(action, wait);
+      const before = (await pickerCalls()).length;
+      await action();
+      try {
+        await page.waitForFunction((count) => window.vavezeTestPicker.calls[count]?.closed, { timeout: wait }, before);
+      } catch {
+        return null;
+      }
+      const call = (await pickerCalls())[before];
+      return { name: call.suggestedName, bytes: Buffer.from(call.bytes) };
+    },
 
     // Runs `action` and gives the download it started, { name, bytes },
     // once its file has stopped changing; null when none came within `wait`

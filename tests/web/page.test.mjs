@@ -1,5 +1,6 @@
 // The page opened from disk in each browser of browsers.mjs, driven through
-// its labels and roles: choose, list, switch an option, save, drop two
+// its labels and roles: choose, list, switch an option, save (through the
+// save dialog where the browser has one, else as a download), drop two
 // files, an unrecognised file, a character Shift-JIS lacks; no network
 // request all along. One set of cases for every browser.
 import assert from 'node:assert/strict';
@@ -39,7 +40,11 @@ for (const browserName of browserNames) {
       waitFor((want) => document.querySelector('[role="status"]').textContent.includes(want), text);
     const alerted = (text) =>
       waitFor((want) => [...document.querySelectorAll('[role="alert"]')].some((box) => box.textContent.includes(want)), text);
-    const saved = () => tab.download(() => page.locator(role('button', 'テキスト出力')).click());
+    const pressSave = () => page.locator(role('button', 'テキスト出力')).click();
+    const saved = () => tab.saved(pressSave);
+    // What the status line says of a save: a download's name and folder are
+    // the browser's to choose.
+    const savedText = (name) => (tab.dialog ? `「${name}」を保存しました。` : `「${name}」をダウンロードとしてブラウザに渡しました。`);
     // As a user does: press "ファイル名" and pick files in the browser's dialog.
     async function choose(...paths) {
       const [chooser] = await Promise.all([page.waitForFileChooser(), page.locator('::-p-text(ファイル名)').click()]);
@@ -57,9 +62,26 @@ for (const browserName of browserNames) {
         paneText('--header', sample('plan.zvw')));
       assert.match(await status(), /^ZVW 図面ファイル: \d+ 行を抽出しました。$/);
 
-      const download = await saved();
-      assert.equal(download?.name, 'plan.txt');
-      assert.deepEqual(download.bytes, listing('--header', sample('plan.zvw')));
+      const file = await saved();
+      assert.equal(file?.name, 'plan.txt');
+      assert.deepEqual(file.bytes, listing('--header', sample('plan.zvw')));
+      await listed(savedText('plan.txt'));
+    });
+
+    test('the save dialog: the name proposed, cancelling changes nothing, a refused dialog downloads', async (t) => {
+      if (!tab.dialog) return t.skip('no save dialog in this browser');
+      const before = await status();
+      await tab.answerDialog('cancel');
+      assert.equal(await tab.saved(pressSave, 1000), null);
+      await listed(before);
+      assert.equal(await page.$(role('alert')), null);
+
+      await tab.answerDialog('refuse');
+      const file = await tab.download(pressSave);
+      await tab.answerDialog('save');
+      assert.equal(file?.name, 'plan.txt');
+      assert.deepEqual(file.bytes, listing('--header', sample('plan.zvw')));
+      await listed('「plan.txt」をダウンロードとしてブラウザに渡しました。');
     });
 
     test('a character Shift-JIS lacks refuses the save, naming it', async () => {
@@ -69,8 +91,8 @@ for (const browserName of browserNames) {
       await page.keyboard.up('Control');
       await page.keyboard.type('\nü');
       assert.equal(await pane(), `${paneText('--header', sample('plan.zvw'))}\nü`);
-      const refused = () => page.locator(role('button', 'テキスト出力')).click().then(() => alerted('「ü」(U+00FC)'));
-      assert.equal(await tab.download(refused, 1000), null);
+      const refused = () => pressSave().then(() => alerted('「ü」(U+00FC)'));
+      assert.equal(await tab.saved(refused, 1000), null);
       assert.match(await page.$eval('[role="alert"]', (box) => box.textContent), /次の文字は Shift-JIS にないため、保存できません。/);
     });
 
@@ -97,9 +119,9 @@ for (const browserName of browserNames) {
       await choose(other);
       await alerted('このファイルは、Zv_cad for Windows(Ver2.20～)図面ファイルではありません。');
       assert.equal(await status(), '「other.zvw」は抽出できませんでした（ZVW 図面ファイルではありません）。 表示は「drawing.zvc」のままです。');
-      const download = await saved();
-      assert.equal(download?.name, 'drawing.txt');
-      assert.deepEqual(download.bytes, listing('--header', sample('drawing.zvc')));
+      const file = await saved();
+      assert.equal(file?.name, 'drawing.txt');
+      assert.deepEqual(file.bytes, listing('--header', sample('drawing.zvc')));
 
       const artifacts = join(webDir, 'test-artifacts');
       mkdirSync(artifacts, { recursive: true });

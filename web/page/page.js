@@ -42,6 +42,7 @@ const state = {
   request: 0,     // id of the newest request; older answers are dropped
   listedWith: '', // the options of the listing asked for last
   shownName: '',  // the file whose listing the pane shows; '' for none
+  statusBeforeSave: '',  // shown again when the user cancels a save
 };
 
 function options() {
@@ -206,6 +207,7 @@ function save() {
   // The pane is about to be replaced: what it holds now is not the listing.
   if (document.body.getAttribute('aria-busy') === 'true') return;
   setBusy(true);
+  state.statusBeforeSave = ui.status.textContent;
   ui.status.textContent = '保存の準備中…';
   send({ type: 'save', text: ui.pane.value });
 }
@@ -216,6 +218,8 @@ function saveName() {
   return vavezeProposedTextName(state.shownName || state.files[state.current].name);
 }
 
+// Handed to the browser as a download: where it lands and under which name
+// (plan(1).txt beside an earlier plan.txt) is the browser's choice.
 function download(bytes) {
   const url = URL.createObjectURL(new Blob([bytes], { type: 'text/plain' }));
   const link = document.createElement('a');
@@ -225,7 +229,36 @@ function download(bytes) {
   link.click();
   link.remove();
   setTimeout(() => URL.revokeObjectURL(url), 60_000);
-  return link.download;
+  return `「${link.download}」をダウンロードとしてブラウザに渡しました。`;
+}
+
+// Where the browser lets the page ask where to save (Chromium, Edge), the
+// user picks the folder and name, as in the window; the file is replaced
+// only once it is written whole. Elsewhere, or when the browser refuses the
+// dialog (the click too long ago), a download. Returns the status text.
+async function saveListing(bytes) {
+  if (typeof window.showSaveFilePicker !== 'function') return download(bytes);
+  let file;
+  try {
+    file = await window.showSaveFilePicker({
+      suggestedName: saveName(),
+      types: [{ description: 'テキスト ファイル', accept: { 'text/plain': ['.txt'] } }],
+    });
+  } catch (error) {
+    if (error.name === 'AbortError') return state.statusBeforeSave;  // the user cancelled
+    return download(bytes);
+  }
+  let writable;
+  try {
+    writable = await file.createWritable();
+    await writable.write(bytes);
+    await writable.close();
+  } catch (error) {
+    await writable?.abort().catch(() => {});
+    showMessage(`「${file.name}」に保存できませんでした。\n${error.message}`, 'error');
+    return '';
+  }
+  return `「${file.name}」を保存しました。`;
 }
 
 worker.onmessage = ({ data }) => {
@@ -249,7 +282,9 @@ worker.onmessage = ({ data }) => {
           'これらの文字を書き換えてから、もう一度保存してください。',
       );
     } else {
-      ui.status.textContent = `${download(data.bytes)} を保存しました。`;
+      saveListing(data.bytes).then((text) => {
+        ui.status.textContent = text;
+      });
     }
     break;
   case 'failed':
