@@ -12,6 +12,7 @@
 #include "cli/platform.h"
 #include "cli/progress.h"
 #include "cli/status.h"
+#include "core/session/texts.h"
 #include "core/session/walk.h"
 
 namespace {
@@ -38,7 +39,9 @@ int Run(const Options& options)
 
     RunSettings settings;
     settings.Listing = options.Listing;
-    settings.Utf8 = options.Output == Encoding::Utf8 ||
+    // A Windows console is handed UTF-8 whatever was asked, and shows it as
+    // characters; saved listings take the encoding asked.
+    settings.Utf8 = (!options.Save && vaveze::platform::OutputTakesCharacters()) || options.Output == Encoding::Utf8 ||
                     (options.Output == Encoding::Auto && !options.Save && vaveze::platform::IsTerminal(vaveze::platform::Stream::Output));
     settings.PathPrefix = !options.Save && (options.Prefix == FileNames::Always ||
                                             (options.Prefix == FileNames::Auto && batch));
@@ -71,6 +74,10 @@ int main(int argc, char** argv)
 {
     vaveze::platform::UseBinaryStandardStreams();
     InitMessages();
+    if (vaveze::platform::StartedWithoutConsole()) {
+        vaveze::platform::ShowNotice(CommandLineToolNotice(MessageLanguage()));
+        return kExitUsage;
+    }
     Options options;
     if (const int status = ParseArguments(vaveze::platform::Utf8Arguments(argc, argv), options); status >= 0)
         return status;

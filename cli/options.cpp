@@ -1,7 +1,6 @@
 #include "cli/options.h"
 
 #include <charconv>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -122,10 +121,10 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
                     return kExitUsage;
                 options.OutputDir = platform::PathFromUtf8(dir);
             } else if (name == "--help") {
-                std::fputs(Tr(kHelp), stdout);
+                platform::WriteText(Tr(kHelp));
                 return kExitOk;
             } else if (name == "--version") {
-                std::puts("vaveze-list (VAveze) " VAVEZE_VERSION);
+                platform::WriteText("vaveze-list (VAveze) " VAVEZE_VERSION "\n");
                 return kExitOk;
             } else {
                 return UsageError(Fill(Tr("unknown option '%1'"), {name}));

@@ -41,6 +41,26 @@ void UseBinaryStandardStreams();
 // wide characters, so it reads right whatever the console's code page.
 void WriteMessage(std::string_view utf8);
 
+// Writes UTF-8 text (the help, the version) to standard output, as
+// characters on a Windows console.
+void WriteText(std::string_view utf8);
+
+// Whether standard output takes characters rather than bytes: a Windows
+// console, which is handed the listing as UTF-8 (WriteAll to standard
+// output) and shows it as wide characters whatever its code page, so
+// --sjis and --utf8 choose only the bytes of a file or a pipe. False on
+// POSIX systems, whose terminals take bytes.
+[[nodiscard]] bool OutputTakesCharacters();
+
+// Whether the tool was started with a console of its own that nobody will
+// read (Windows: double-clicked, or a drawing dropped on it). The console
+// is let go, and ShowNotice tells the user what to do instead.
+[[nodiscard]] bool StartedWithoutConsole();
+
+// A text for a user who has no console: a message box on Windows,
+// standard error elsewhere.
+void ShowNotice(std::string_view utf8);
+
 // The folder that holds the running program; empty when the system won't say.
 [[nodiscard]] std::filesystem::path ProgramFolder();
 

@@ -73,6 +73,14 @@ int WriteAll(int fd, std::string_view bytes)
 
 void WriteMessage(std::string_view utf8) { (void)WriteAll(STDERR_FILENO, utf8); }
 
+void WriteText(std::string_view utf8) { (void)WriteAll(STDOUT_FILENO, utf8); }
+
+bool OutputTakesCharacters() { return false; }
+
+bool StartedWithoutConsole() { return false; }
+
+void ShowNotice(std::string_view utf8) { WriteMessage(std::string(utf8) + '\n'); }
+
 PendingFile::PendingFile(const std::string& target) : target_(target)
 {
     std::string temp = target + ".XXXXXX";

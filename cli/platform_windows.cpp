@@ -15,6 +15,9 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+
+#include "cli/outputroute.h"
 
 namespace vaveze::platform {
 namespace {
@@ -104,6 +107,88 @@ void AddMatches(const std::wstring& arg, std::vector<std::string>& args)
     args.insert(args.end(), matches.begin(), matches.end());
 }
 
+cli::StreamKind KindOf(HANDLE handle)
+{
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+        return cli::StreamKind::None;
+    DWORD mode = 0;
+    switch (::GetFileType(handle)) {
+    case FILE_TYPE_CHAR:
+        // A console, or a device such as NUL, which takes bytes.
+        return ::GetConsoleMode(handle, &mode) != 0 ? cli::StreamKind::Console : cli::StreamKind::File;
+    case FILE_TYPE_PIPE:
+        return cli::StreamKind::Pipe;
+    case FILE_TYPE_DISK:
+        return cli::StreamKind::File;
+    default:
+        return cli::StreamKind::None;
+    }
+}
+
+// Decided once, before anything is written.
+cli::OutputRoute Route()
+{
+    static const cli::OutputRoute route = [] {
+        DWORD processes[2];
+        const DWORD count = ::GetConsoleProcessList(processes, 2);
+        return cli::RouteOutput(KindOf(::GetStdHandle(STD_OUTPUT_HANDLE)), count);
+    }();
+    return route;
+}
+
+// Writes UTF-8 to a console as wide characters. A sequence cut at the end of
+// one call is finished by the next, so callers may cut the text anywhere.
+class ConsoleWriter {
+public:
+    explicit ConsoleWriter(HANDLE console) : console_(console) {}
+
+    [[nodiscard]] int Write(std::string_view utf8)
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        std::string text = std::move(pending_);
+        pending_.clear();
+        text.append(utf8);
+        const std::size_t whole = WholeSequences(text);
+        pending_ = text.substr(whole);
+        const std::wstring wide = Widen(std::string_view(text).substr(0, whole));
+        // Older consoles refuse very long writes; a few thousand characters
+        // at a time go through everywhere.
+        constexpr std::size_t kPiece = 8192;
+        for (std::size_t at = 0; at < wide.size(); at += kPiece) {
+            const DWORD size = static_cast<DWORD>(std::min(kPiece, wide.size() - at));
+            DWORD written = 0;
+            if (!::WriteConsoleW(console_, wide.data() + at, size, &written, nullptr))
+                return ErrnoOf(::GetLastError());
+        }
+        return 0;
+    }
+
+private:
+    // The length of `text` up to an incomplete UTF-8 sequence at its end.
+    static std::size_t WholeSequences(std::string_view text)
+    {
+        // The lead byte of the last sequence is at most three bytes back.
+        for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+            const auto c = static_cast<unsigned char>(text[text.size() - back]);
+            if ((c & 0xC0) == 0x80)
+                continue;
+            const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+            return length > back ? text.size() - back : text.size();
+        }
+        return text.size();
+    }
+
+    HANDLE console_;
+    std::mutex mutex_;
+    std::string pending_;
+};
+
+ConsoleWriter& OutputConsole()
+{
+    static ConsoleWriter writer(::GetStdHandle(STD_OUTPUT_HANDLE));
+    return writer;
+}
+
 }  // namespace
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv)
@@ -127,7 +212,6 @@ void UseBinaryStandardStreams()
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
-// A console, not merely a character device (_isatty is also true of NUL).
 std::filesystem::path ProgramFolder()
 {
     // Long paths need more than MAX_PATH; the call says so by filling all.
@@ -152,6 +236,7 @@ std::string UserLanguages()
     return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_JAPANESE ? "ja" : "";
 }
 
+// A console, not merely a character device (_isatty is also true of NUL).
 bool IsTerminal(Stream stream)
 {
     const HANDLE handle = ::GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
@@ -163,6 +248,8 @@ std::filesystem::path PathFromUtf8(std::string_view utf8) { return std::filesyst
 
 int WriteAll(int fd, std::string_view bytes)
 {
+    if (fd == _fileno(stdout) && Route() == cli::OutputRoute::Characters)
+        return OutputConsole().Write(bytes);
     constexpr std::size_t kChunk = std::size_t{1} << 30;
     while (!bytes.empty()) {
         const unsigned size = static_cast<unsigned>(bytes.size() < kChunk ? bytes.size() : kChunk);
@@ -185,6 +272,25 @@ void WriteMessage(std::string_view utf8)
         return;
     }
     (void)WriteAll(_fileno(stderr), utf8);
+}
+
+void WriteText(std::string_view utf8) { (void)WriteAll(_fileno(stdout), utf8); }
+
+bool OutputTakesCharacters() { return Route() == cli::OutputRoute::Characters; }
+
+bool StartedWithoutConsole()
+{
+    if (Route() != cli::OutputRoute::NoConsole)
+        return false;
+    // The console window closes at once instead of standing empty behind
+    // the box.
+    ::FreeConsole();
+    return true;
+}
+
+void ShowNotice(std::string_view utf8)
+{
+    ::MessageBoxW(nullptr, Widen(utf8).c_str(), L"vaveze-list", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
 
 PendingFile::PendingFile(const std::string& target) : target_(PathFromUtf8(target))

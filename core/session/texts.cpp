@@ -321,6 +321,14 @@ std::string WindowUsage(std::string_view program)
                 {program});
 }
 
+std::string CommandLineToolNotice(Language language)
+{
+    return Tr(language, "vaveze-list.exe is the command-line tool: run it in Command Prompt or PowerShell "
+                        "(vaveze-list --help tells how).\n"
+                        "\n"
+                        "The window is vaveze.exe, in the same folder: double-click it, or drop a drawing on it.");
+}
+
 std::string FileNameOf(const std::filesystem::path& path)
 {
     const std::u8string name = path.filename().u8string();

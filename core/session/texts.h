@@ -100,6 +100,10 @@ enum class EditsAt : std::uint8_t { Relist, Open, Close };
 // The window program's answer to --help.
 [[nodiscard]] std::string WindowUsage(std::string_view program);
 
+// What the command-line tool says in a box on Windows when it was started
+// with no console to write to (double-clicked, or a drawing dropped on it).
+[[nodiscard]] std::string CommandLineToolNotice(Language language);
+
 // The file name part of a path, as UTF-8.
 [[nodiscard]] std::string FileNameOf(const std::filesystem::path& path);
 

@@ -180,6 +180,22 @@ check "--save with a wildcard, as the Windows shells leave it" cmp -s plan.sjis 
 "$wine" "$exe" "図面\\無い.zvw" >/dev/null 2>&1 </dev/null
 check "missing Japanese name: exit status 1" test $? -eq 1
 
+# A console: wine's, on a terminal (script), at code page 932 through cmd.
+# The listing reaches it as characters even when Shift-JIS bytes are asked
+# for; started alone on a console of its own (as by a double-click) the
+# tool lists nothing and stops with status 2 after its box (which has no
+# display here).
+if command -v script >/dev/null 2>&1; then
+    wexe="Z:$(printf '%s' "$exe" | tr / '\\')"
+    # The console's own cursor sequences and CR LF line ends left out.
+    plain() { sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g' | tr -d '\r'; }
+    script -q -e -c "\"$wine\" cmd /c \"chcp 932 >NUL & $wexe --sjis 図面\\平面図.zvw\"" /dev/null </dev/null | plain >console.out
+    check "a console at code page 932 shows the listing as characters" cmp -s plan.utf8 console.out
+    script -q -e -c "\"$wine\" \"$exe\" 図面/平面図.zvw" /dev/null </dev/null >alone.out
+    status=$?
+    check "a console of its own: status 2 (got $status) and nothing listed" test "$status" -eq 2 -a "$(plain <alone.out)" = ""
+fi
+
 # The C library: its example program, built against the DLL's import
 # library, lists as the tool does.
 if [ -f "$dll" ]; then
