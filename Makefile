@@ -47,17 +47,18 @@ test-asan: deps
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 # The core as WebAssembly: the page $(WEB_DIR)/vaveze.html and the Node
-# package (vaveze-list.mjs, vaveze.mjs). Debian's emscripten runs its
-# JavaScript tools with the system's node, which finds their modules only
-# through NODE_PATH.
+# package (vaveze-list.mjs: cli/ compiled for Node; vaveze.mjs: the API).
+# Debian's emscripten runs its JavaScript tools with the system's node,
+# which finds their modules only through NODE_PATH.
 EM_ENV = NODE_PATH=/usr/share/nodejs:/usr/lib/nodejs$${NODE_PATH:+:$$NODE_PATH}
 web: deps
 	@$(EM_ENV) emcmake cmake -S . -B $(WEB_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DVAVEZE_BUILD_GUI=OFF -DVAVEZE_BUILD_TESTS=OFF >/dev/null
 	@$(EM_ENV) cmake --build $(WEB_DIR) -j $(JOBS)
 
-# The Node tool against the native one on every sample and generated file,
-# and the page in headless Chromium and Firefox ESR (puppeteer-core from
+# The native tool's behaviour cases over the Node tool, its listings against
+# the native one's on every sample and seed, the Node API, and the page in
+# headless Chromium and Firefox ESR (puppeteer-core from
 # web/package-lock.json).
 test-web: web build
 	@cd web && npm ci --no-audit --no-fund --loglevel=error

@@ -7,10 +7,19 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 namespace vaveze::cli {
+
+// The WebAssembly build for Node has no threads: its files are read one
+// after another, whatever -j asks, with the same output.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+inline constexpr bool kThreadsAvailable = false;
+#else
+inline constexpr bool kThreadsAvailable = true;
+#endif
 
 // Calls prepare(i) for every i below `count` on up to `jobs` threads, and
 // finish(i, prepared) strictly in the order of i, one call at a time. A
@@ -21,7 +30,7 @@ namespace vaveze::cli {
 template <class Prepare, class Finish>
 void RunInOrder(std::size_t count, unsigned jobs, Prepare prepare, Finish finish)
 {
-    if (jobs <= 1 || count <= 1) {
+    if (!kThreadsAvailable || jobs <= 1 || count <= 1) {
         for (std::size_t i = 0; i < count; ++i) {
             auto prepared = prepare(i);
             finish(i, prepared);
@@ -44,10 +53,22 @@ void RunInOrder(std::size_t count, unsigned jobs, Prepare prepare, Finish finish
             turnChanged.notify_all();
         }
     };
-    std::vector<std::jthread> threads;
+    std::vector<std::thread> threads;
+    struct JoinAll {
+        std::vector<std::thread>& Threads;
+        ~JoinAll()
+        {
+            for (std::thread& thread : Threads)
+                thread.join();
+        }
+    } joinAll{threads};
     const auto n = static_cast<std::size_t>(std::min<std::size_t>(jobs, count));
-    for (std::size_t t = 1; t < n; ++t)
-        threads.emplace_back(work);
+    try {
+        for (std::size_t t = 1; t < n; ++t)
+            threads.emplace_back(work);
+    } catch (const std::system_error&) {
+        // The system gave fewer threads than asked: those there are do the work.
+    }
     work();
 }
 

@@ -1,6 +1,8 @@
 // vaveze-list: writes the text listing of drawing and symbol files, exactly
 // as the window saves it, for scripts and batch work: one file, a list of
 // files, or whole folder trees, to standard output or saved as .txt files.
+#include <cstdlib>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -13,12 +15,22 @@
 #include "cli/progress.h"
 #include "cli/status.h"
 #include "core/session/texts.h"
+#include "core/session/encoding.h"
 #include "core/session/walk.h"
 
 namespace {
 
 using namespace vaveze;
 using namespace vaveze::cli;
+
+LocaleVariables Locale()
+{
+    const auto variable = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr ? std::string_view(value) : std::string_view();
+    };
+    return {variable("LC_ALL"), variable("LC_CTYPE"), variable("LANG")};
+}
 
 unsigned JobCount(const Options& options)
 {
@@ -39,10 +51,10 @@ int Run(const Options& options)
 
     RunSettings settings;
     settings.Listing = options.Listing;
-    // A Windows console is handed UTF-8 whatever was asked, and shows it as
-    // characters; saved listings take the encoding asked.
-    settings.Utf8 = (!options.Save && vaveze::platform::OutputTakesCharacters()) || options.Output == Encoding::Utf8 ||
-                    (options.Output == Encoding::Auto && !options.Save && vaveze::platform::IsTerminal(vaveze::platform::Stream::Output));
+    // A Windows console takes characters: it is handed UTF-8 whatever was
+    // asked. Saved listings are files, whatever standard output is.
+    const vaveze::StreamKind output = options.Save ? vaveze::StreamKind::File : platform::StreamKindOf(platform::Stream::Output);
+    settings.Utf8 = OutputEncoding(options.Output, Locale(), output) == TextEncoding::Utf8;
     settings.PathPrefix = !options.Save && (options.Prefix == FileNames::Always ||
                                             (options.Prefix == FileNames::Auto && batch));
     settings.Quiet = options.Quiet;

@@ -101,9 +101,9 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
             } else if (name == "--save") {
                 options.Save = true;
             } else if (name == "--utf8") {
-                options.Output = Encoding::Utf8;
+                options.Output = TextEncoding::Utf8;
             } else if (name == "--sjis") {
-                options.Output = Encoding::ShiftJis;
+                options.Output = TextEncoding::ShiftJis;
             } else if (name == "--recursive") {
                 options.Recursive = true;
             } else if (name == "--with-filename") {

@@ -7,17 +7,17 @@
 #include <vector>
 
 #include "core/listing/listing.h"
+#include "core/session/encoding.h"
 
 namespace vaveze::cli {
 
-enum class Encoding { Auto, Utf8, ShiftJis };
 enum class FileNames { Auto, Always, Never };
 
 struct Options {
     ListingOptions Listing;
     bool Save = false;
     std::optional<std::filesystem::path> OutputDir;
-    Encoding Output = Encoding::Auto;  // Auto: UTF-8 on a terminal, else Shift-JIS
+    std::optional<TextEncoding> Output;  // --utf8, --sjis; else decided by OutputEncoding
     FileNames Prefix = FileNames::Auto;
     bool Recursive = false;
     bool Quiet = false;

@@ -8,15 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace vaveze::cli {
+#include "core/session/encoding.h"
 
-// What a standard stream is, as the system tells it.
-enum class StreamKind : std::uint8_t {
-    Console,  // a console window
-    Pipe,     // a pipe: another program reads it
-    File,     // a file, or a device that is not a console (NUL)
-    None,     // no stream at all (started detached)
-};
+namespace vaveze::cli {
 
 enum class OutputRoute : std::uint8_t {
     Characters,  // a console: the listing, help and messages as characters, whatever its code page

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/session/encoding.h"
+
 namespace vaveze::platform {
 
 // Characters that end a folder part of a path: Windows takes both slashes.
@@ -45,13 +47,6 @@ void WriteMessage(std::string_view utf8);
 // characters on a Windows console.
 void WriteText(std::string_view utf8);
 
-// Whether standard output takes characters rather than bytes: a Windows
-// console, which is handed the listing as UTF-8 (WriteAll to standard
-// output) and shows it as wide characters whatever its code page, so
-// --sjis and --utf8 choose only the bytes of a file or a pipe. False on
-// POSIX systems, whose terminals take bytes.
-[[nodiscard]] bool OutputTakesCharacters();
-
 // Whether the tool was started with a console of its own that nobody will
 // read (Windows: double-clicked, or a drawing dropped on it). The console
 // is let go, and ShowNotice tells the user what to do instead.
@@ -60,9 +55,6 @@ void WriteText(std::string_view utf8);
 // A text for a user who has no console: a message box on Windows,
 // standard error elsewhere.
 void ShowNotice(std::string_view utf8);
-
-// The folder that holds the running program; empty when the system won't say.
-[[nodiscard]] std::filesystem::path ProgramFolder();
 
 // The languages the user wants messages in, as LANGUAGE lists them
 // ("ja_JP:en"): LANGUAGE when set; else, on Windows, that of the user's
@@ -74,6 +66,9 @@ enum class Stream { Output, Error };
 
 // Whether a standard stream is a terminal (on Windows: a console).
 [[nodiscard]] bool IsTerminal(Stream stream);
+
+// What a standard stream is connected to.
+[[nodiscard]] StreamKind StreamKindOf(Stream stream);
 
 // A new file beside `target` that replaces it only once complete, so a
 // failed write never destroys an existing listing. Removed unless committed.

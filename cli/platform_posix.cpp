@@ -1,4 +1,6 @@
-// The tool's system calls on Linux and other POSIX systems.
+// The tool's system calls on Linux and other POSIX systems, and under Node
+// (the WebAssembly build), where platform_node.cpp adds what Node must be
+// asked for itself.
 #include "cli/platform.h"
 
 #include <sys/stat.h>
@@ -29,12 +31,6 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv)
 
 void UseBinaryStandardStreams() {}
 
-std::filesystem::path ProgramFolder()
-{
-    std::error_code ec;
-    return std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
-}
-
 std::string UserLanguages()
 {
     // As gettext reads them: the locale of messages, then the list of
@@ -53,7 +49,23 @@ std::string UserLanguages()
     return languages != nullptr && *languages != '\0' ? std::string(languages) : std::string(locale);
 }
 
+// Under Node the runtime answers isatty with true for every stream, and
+// fstat knows nothing of the standard streams: platform_node.cpp asks Node.
+#ifndef __EMSCRIPTEN__
 bool IsTerminal(Stream stream) { return ::isatty(stream == Stream::Output ? STDOUT_FILENO : STDERR_FILENO) == 1; }
+
+StreamKind StreamKindOf(Stream stream)
+{
+    if (IsTerminal(stream))
+        return StreamKind::Terminal;
+    struct stat status {};
+    if (::fstat(stream == Stream::Output ? STDOUT_FILENO : STDERR_FILENO, &status) != 0)
+        return StreamKind::Other;
+    if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode))
+        return StreamKind::Pipe;
+    return S_ISREG(status.st_mode) ? StreamKind::File : StreamKind::Other;
+}
+#endif
 
 std::filesystem::path PathFromUtf8(std::string_view utf8) { return std::filesystem::path(utf8); }
 
@@ -74,8 +86,6 @@ int WriteAll(int fd, std::string_view bytes)
 void WriteMessage(std::string_view utf8) { (void)WriteAll(STDERR_FILENO, utf8); }
 
 void WriteText(std::string_view utf8) { (void)WriteAll(STDOUT_FILENO, utf8); }
-
-bool OutputTakesCharacters() { return false; }
 
 bool StartedWithoutConsole() { return false; }
 

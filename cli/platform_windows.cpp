@@ -107,21 +107,21 @@ void AddMatches(const std::wstring& arg, std::vector<std::string>& args)
     args.insert(args.end(), matches.begin(), matches.end());
 }
 
-cli::StreamKind KindOf(HANDLE handle)
+StreamKind KindOf(HANDLE handle)
 {
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
-        return cli::StreamKind::None;
+        return StreamKind::Other;  // no stream at all (started detached)
     DWORD mode = 0;
     switch (::GetFileType(handle)) {
     case FILE_TYPE_CHAR:
         // A console, or a device such as NUL, which takes bytes.
-        return ::GetConsoleMode(handle, &mode) != 0 ? cli::StreamKind::Console : cli::StreamKind::File;
+        return ::GetConsoleMode(handle, &mode) != 0 ? StreamKind::Console : StreamKind::Other;
     case FILE_TYPE_PIPE:
-        return cli::StreamKind::Pipe;
+        return StreamKind::Pipe;
     case FILE_TYPE_DISK:
-        return cli::StreamKind::File;
+        return StreamKind::File;
     default:
-        return cli::StreamKind::None;
+        return StreamKind::Other;
     }
 }
 
@@ -212,23 +212,6 @@ void UseBinaryStandardStreams()
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
-std::filesystem::path ProgramFolder()
-{
-    // Long paths need more than MAX_PATH; the call says so by filling all.
-    std::wstring name(MAX_PATH, L'\0');
-    while (name.size() <= 32768) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
-        if (length == 0)
-            return {};
-        if (length < name.size()) {
-            name.resize(length);
-            return std::filesystem::path(name).parent_path();
-        }
-        name.resize(name.size() * 2);
-    }
-    return {};
-}
-
 std::string UserLanguages()
 {
     if (const wchar_t* language = ::_wgetenv(L"LANGUAGE"); language != nullptr && *language != L'\0')
@@ -242,6 +225,11 @@ bool IsTerminal(Stream stream)
     const HANDLE handle = ::GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
     DWORD mode = 0;
     return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) != 0;
+}
+
+StreamKind StreamKindOf(Stream stream)
+{
+    return KindOf(::GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE));
 }
 
 std::filesystem::path PathFromUtf8(std::string_view utf8) { return std::filesystem::path(Widen(utf8)); }
@@ -275,8 +263,6 @@ void WriteMessage(std::string_view utf8)
 }
 
 void WriteText(std::string_view utf8) { (void)WriteAll(_fileno(stdout), utf8); }
-
-bool OutputTakesCharacters() { return Route() == cli::OutputRoute::Characters; }
 
 bool StartedWithoutConsole()
 {

@@ -2,43 +2,23 @@
 //   vaveze.html       the page: one file, styles, scripts, worker and the
 //                     WebAssembly inlined, with a policy that forbids every
 //                     network request
-//   vaveze.mjs, vaveze-list.mjs, vaveze-binding.cjs, vaveze-core.cjs,
-//   vaveze-core.wasm, vaveze-ja.json, package.json
-//                     the Node.js package (npm pack in the output folder);
-//                     vaveze-ja.json holds the native tool's Japanese
-//                     messages, taken from its catalogue
-// Usage: node assemble.mjs WASM_BUILD_FOLDER OUTPUT_FOLDER VERSION
+//   vaveze.mjs, vaveze-binding.cjs, vaveze-core.cjs, vaveze-core.wasm
+//                     the Node.js API (npm pack in the output folder)
+//   vaveze-list.mjs, vaveze-list-core.cjs, vaveze-list.wasm
+//                     the command-line tool for Node: its launcher, and
+//                     cli/ compiled for Node
+//   README.md, package.json
+// Usage: node assemble.mjs WASM_BUILD_FOLDER TOOL_BUILD_FOLDER OUTPUT_FOLDER VERSION
 import { createHash } from 'node:crypto';
 import { chmodSync, copyFileSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 
-const [built, out, version] = process.argv.slice(2);
+const [built, toolBuilt, out, version] = process.argv.slice(2);
 const here = new URL('.', import.meta.url);
 const source = (name) => readFileSync(new URL(name, here), 'utf8');
 
 const glue = readFileSync(join(built, 'vaveze-core.js'), 'utf8');
 const wasm = readFileSync(join(built, 'vaveze-core.wasm'));
-
-// The translations of a .po file: English -> Japanese, the one plural form
-// under the singular; untranslated and fuzzy entries left out.
-function catalogue(po) {
-  const unquote = (lines) => lines.map((line) => JSON.parse(line.slice(line.indexOf('"')))).join('');
-  const map = {};
-  for (const entry of po.split(/\n\s*\n/)) {
-    if (/^#,.*fuzzy/m.test(entry)) continue;
-    const fields = {};
-    let current = null;
-    for (const line of entry.split('\n')) {
-      const keyword = /^(msgid|msgid_plural|msgstr(?:\[0\])?)\s/.exec(line);
-      if (keyword) (fields[(current = keyword[1])] = []).push(line.slice(keyword[0].length));
-      else if (current !== null && line.startsWith('"')) fields[current].push(line);
-    }
-    const english = fields.msgid && unquote(fields.msgid);
-    const japanese = unquote(fields.msgstr ?? fields['msgstr[0]'] ?? []);
-    if (english && japanese) map[english] = japanese;
-  }
-  return map;
-}
 
 // The package.
 copyFileSync(join(built, 'vaveze-core.wasm'), join(out, 'vaveze-core.wasm'));
@@ -47,7 +27,9 @@ writeFileSync(join(out, 'vaveze-binding.cjs'), source('lib/core.js'));
 writeFileSync(join(out, 'vaveze.mjs'), source('lib/vaveze.mjs'));
 writeFileSync(join(out, 'vaveze-list.mjs'), source('lib/vaveze-list.mjs'));
 chmodSync(join(out, 'vaveze-list.mjs'), 0o755);
-writeFileSync(join(out, 'vaveze-ja.json'), JSON.stringify(catalogue(readFileSync(new URL('../po/ja.po', here), 'utf8'))));
+copyFileSync(join(toolBuilt, 'vaveze-list.js'), join(out, 'vaveze-list-core.cjs'));
+copyFileSync(join(toolBuilt, 'vaveze-list.wasm'), join(out, 'vaveze-list.wasm'));
+writeFileSync(join(out, 'README.md'), source('lib/README.md'));
 const manifest = JSON.parse(source('package.json'));
 delete manifest.devDependencies;
 delete manifest.private;

@@ -1,5 +1,5 @@
 // The WebAssembly face of the core: parse one file's bytes, list it in one of
-// the forms the page and the Node tool need, and turn the page's edited pane
+// the forms the page and the Node API need, and turn the page's edited pane
 // back into the bytes of a saved listing. One file at a time: the parsed
 // tables of the last file stay until the next parse, so a changed option
 // lists again without parsing again.
@@ -20,9 +20,9 @@
 
 #include "core/listing/extraction.h"
 #include "core/listing/listing.h"
-#include "core/readers/FileAccess.h"
 #include "core/readers/ParseOutcome.h"
 #include "core/text/cp932.h"
+#include "core/session/session.h"
 #include "core/session/texts.h"
 #include "core/text/typedtext.h"
 
@@ -41,12 +41,12 @@ enum class Form : int {
     Sjis = 0,     // each line's bytes and CR LF: what the tool writes and the window saves
     Utf8 = 1,     // UTF-8 and LF
     Pane = 2,     // UTF-16 text as the pane shows it, lines joined by LF
-    Records = 3,  // per line: u32 byte count, the bytes, u32 UTF-8 count, the UTF-8
+    Records = 3,  // per line: u8 LineKind, i32 block, u32 byte count, the bytes, u32 UTF-8 count, the UTF-8
 };
 
 enum OptionBits : int { kHeader = 1, kDimensions = 2, kBlocks = 4 };
 
-struct Session {
+struct BindingState {
     Readers Tables;
     Detection Parsed;
     std::size_t Lines = 0;
@@ -54,21 +54,18 @@ struct Session {
     // bytes: line number and original bytes.
     std::vector<std::pair<std::size_t, std::string>> Kept;
     SavedText Save;  // the pane's text as the bytes to save
-    // What the tool puts before each line of a batch ("path:"), already in
-    // the output's encoding.
-    std::string LinePrefix;
+    OpenResult NotListed;  // why the last parse listed nothing
 };
 
-Session& Current()
+BindingState& Current()
 {
-    static Session session;
+    static BindingState session;
     return session;
 }
 
 class ChunkSink final : public LineSink {
 public:
-    ChunkSink(Form form, std::vector<std::pair<std::size_t, std::string>>& kept, const std::string& prefix)
-        : form_(form), kept_(kept), prefix_(prefix)
+    ChunkSink(Form form, std::vector<std::pair<std::size_t, std::string>>& kept) : form_(form), kept_(kept)
     {
     }
     ~ChunkSink() override { Flush(); }
@@ -83,16 +80,20 @@ public:
         kept_.clear();
     }
 
+    void SetKind(LineKind kind, std::int32_t block) override
+    {
+        kind_ = kind;
+        block_ = block;
+    }
+
     [[nodiscard]] bool Append(std::string_view line) override
     {
         switch (form_) {
         case Form::Sjis:
-            buffer_ += prefix_;
             buffer_ += line;
             buffer_ += "\r\n";
             break;
         case Form::Utf8:
-            buffer_ += prefix_;
             buffer_ += Cp932ToUtf8(line);
             buffer_ += '\n';
             break;
@@ -101,6 +102,8 @@ public:
                 return false;
             break;
         case Form::Records:
+            buffer_ += static_cast<char>(kind_);
+            buffer_.append(reinterpret_cast<const char*>(&block_), sizeof block_);  // little-endian
             AppendRecord(line);
             AppendRecord(Cp932ToUtf8(line));
             break;
@@ -147,10 +150,11 @@ private:
 
     Form form_;
     std::vector<std::pair<std::size_t, std::string>>& kept_;
-    const std::string& prefix_;
     std::string buffer_;
     std::size_t lines_ = 0;
     std::size_t characters_ = 0;
+    LineKind kind_ = LineKind::Text;
+    std::int32_t block_ = kNoBlock;
 };
 
 std::u16string DecodeLine(std::string_view bytes) { return DecodeCp932(bytes, ControlBytes::AsRawByte).Text; }
@@ -158,7 +162,7 @@ std::u16string DecodeLine(std::string_view bytes) { return DecodeCp932(bytes, Co
 // The pane's text as the bytes to save. Untouched and moved lines whose text
 // does not encode back exactly are found by their text; an edited one by its
 // line number, as long as the number of lines has not changed.
-void PaneBytes(Session& session, std::u16string_view text)
+void PaneBytes(BindingState& session, std::u16string_view text)
 {
     struct KeptLine {
         const std::string* Bytes;
@@ -220,7 +224,7 @@ EMSCRIPTEN_KEEPALIVE void vz_free(void* data) { std::free(data); }
 // (0 none, 1 ZVW, 2 ZVS, 3 ZVC, 4 ZVK), or -1 when memory ran out.
 EMSCRIPTEN_KEEPALIVE int vz_parse(const char* name, const char* data, std::size_t size)
 {
-    Session& session = Current();
+    BindingState& session = Current();
     // A file that is not listed leaves the page's pane as it was, so what
     // the pane's lines need to save back stays with them.
     std::vector<std::pair<std::size_t, std::string>> kept = std::move(session.Kept);
@@ -232,6 +236,9 @@ EMSCRIPTEN_KEEPALIVE int vz_parse(const char* name, const char* data, std::size_
         session.Parsed = {};
         session.Parsed = DetectAndParseBytes(session.Tables, std::filesystem::path(name), std::string_view(data, size),
                                              RecordsKept::TextsOnly);
+        session.NotListed = {};
+        session.NotListed.Path = name;
+        session.NotListed.Reason = ReasonOf(session.Parsed, session.NotListed.Path);
         if (session.Parsed.Kind == FormatKind::None) {
             session.Kept = std::move(kept);
             session.Lines = lines;
@@ -244,17 +251,9 @@ EMSCRIPTEN_KEEPALIVE int vz_parse(const char* name, const char* data, std::size_
     return static_cast<int>(session.Parsed.Kind);
 }
 
-// The parts of the stop, for messages in other languages: the StopReason,
-// the byte offset and the record being read ("" when unknown).
+// The parts of the stop: the StopReason and the byte offset.
 EMSCRIPTEN_KEEPALIVE int vz_stop_reason() { return static_cast<int>(Current().Parsed.Outcome.Reason); }
 EMSCRIPTEN_KEEPALIVE double vz_stop_offset() { return static_cast<double>(Current().Parsed.Outcome.Offset); }
-EMSCRIPTEN_KEEPALIVE const char* vz_stop_record()
-{
-    static std::string record;
-    record = Current().Parsed.Outcome.Record;
-    return record.c_str();
-}
-
 // Why the last parse stopped early ("the file ends at byte 1,234 inside a
 // text record"), or an empty string when it read the file to its end.
 EMSCRIPTEN_KEEPALIVE const char* vz_stop()
@@ -272,12 +271,16 @@ EMSCRIPTEN_KEEPALIVE const char* vz_warning()
     return warning.c_str();
 }
 
-// The core's words for why a file could not be read: `problem` is a
-// FileProblem, `systemMessage` the system's own words or empty.
-EMSCRIPTEN_KEEPALIVE const char* vz_file_problem(int problem, const char* systemMessage)
+// Why the last parse listed nothing: the NotListedReason of core/session,
+// 0 when it listed the file.
+EMSCRIPTEN_KEEPALIVE int vz_not_listed_reason() { return static_cast<int>(Current().NotListed.Reason); }
+
+// The words for it (English, UTF-8), or an empty string.
+EMSCRIPTEN_KEEPALIVE const char* vz_not_listed_text()
 {
     static std::string text;
-    text = DescribeFileProblem(static_cast<FileProblem>(problem), systemMessage);
+    text = Current().NotListed.Reason == NotListedReason::None ? std::string()
+                                                               : NotListedReasonText(Current().NotListed, Language::English);
     return text.c_str();
 }
 
@@ -285,13 +288,13 @@ EMSCRIPTEN_KEEPALIVE const char* vz_file_problem(int problem, const char* system
 // listed, 0 when the pane's limit stopped it, -1 when memory ran out.
 EMSCRIPTEN_KEEPALIVE int vz_list(int options, int form)
 {
-    Session& session = Current();
+    BindingState& session = Current();
     ListingOptions listing;
     listing.Header = (options & kHeader) != 0;
     listing.Dimensions = (options & kDimensions) != 0;
     listing.Blocks = (options & kBlocks) != 0;
     try {
-        ChunkSink sink(static_cast<Form>(form), session.Kept, session.LinePrefix);
+        ChunkSink sink(static_cast<Form>(form), session.Kept);
         const bool complete = ListFormat(session.Parsed.Kind, session.Tables, listing, sink);
         session.Lines = sink.Lines();
         return complete ? 1 : 0;
@@ -309,7 +312,7 @@ EMSCRIPTEN_KEEPALIVE double vz_lines() { return static_cast<double>(Current().Li
 // them), or -1 when memory ran out.
 EMSCRIPTEN_KEEPALIVE int vz_pane_bytes(const char16_t* text, std::size_t units)
 {
-    Session& session = Current();
+    BindingState& session = Current();
     try {
         PaneBytes(session, std::u16string_view(text, units));
     } catch (const std::bad_alloc&) {
@@ -318,39 +321,6 @@ EMSCRIPTEN_KEEPALIVE int vz_pane_bytes(const char16_t* text, std::size_t units)
         return -1;
     }
     return static_cast<int>(session.Save.Unencodable.size());
-}
-
-// Sets the bytes put before every line of the Sjis and Utf8 forms; 0, or
-// -1 when memory ran out.
-EMSCRIPTEN_KEEPALIVE int vz_set_prefix(const char* data, std::size_t size)
-{
-    try {
-        Current().LinePrefix.assign(data, size);
-    } catch (const std::bad_alloc&) {
-        return -1;
-    }
-    return 0;
-}
-
-// A path (UTF-16, `units` code units) in code page 932 for a line prefix,
-// character by character so that each one it lacks leaves a "?" in place;
-// vz_save_data/vz_save_size then give the bytes. 0, or -1 when memory ran out.
-EMSCRIPTEN_KEEPALIVE int vz_encode_path(const char16_t* text, std::size_t units)
-{
-    Session& session = Current();
-    try {
-        const std::u16string_view path(text, units);
-        session.Save.Bytes.clear();
-        for (std::size_t i = 0; i < path.size(); ++i) {
-            const bool pair = path[i] >= 0xD800 && path[i] <= 0xDBFF && i + 1 < path.size();
-            const EncodedText one = EncodeCp932(path.substr(i, pair ? 2 : 1));
-            session.Save.Bytes += one.Unencodable.empty() ? one.Bytes : "?";
-            i += pair ? 1 : 0;
-        }
-    } catch (const std::bad_alloc&) {
-        return -1;
-    }
-    return 0;
 }
 
 EMSCRIPTEN_KEEPALIVE const char* vz_save_data() { return Current().Save.Bytes.data(); }

@@ -21,10 +21,10 @@ TEST(OutputRoute, ConsolePipeFileAndNoConsole)
         {"double-clicked, or a drawing dropped on it", StreamKind::Console, 1, OutputRoute::NoConsole},
         {"piped to another program", StreamKind::Pipe, 2, OutputRoute::Bytes},
         {"redirected to a file", StreamKind::File, 2, OutputRoute::Bytes},
-        {"to NUL", StreamKind::File, 2, OutputRoute::Bytes},
+        {"to NUL", StreamKind::Other, 2, OutputRoute::Bytes},
         {"redirected to a file, in a console of its own", StreamKind::File, 1, OutputRoute::Bytes},
         {"a pipe from a program without a console", StreamKind::Pipe, 0, OutputRoute::Bytes},
-        {"detached, with no standard output", StreamKind::None, 0, OutputRoute::Bytes},
+        {"detached, with no standard output", StreamKind::Other, 0, OutputRoute::Bytes},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RouteOutput(c.Output, c.Processes), c.Route) << c.Name;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/session/encoding.h"
 #include "core/session/texts.h"
 #include "tests/temp_folder.h"
 
@@ -126,6 +127,31 @@ TEST(Session, StopsAndStatusesSayWhereAndWhy)
               "次の文字は Shift-JIS にないため、保存できません。\n「\U0001F600」(U+1F600)、U+0001\n"
               "これらの文字を書き換えてから、もう一度保存してください。");
     EXPECT_STREQ(Text(WindowText::BlocksBox), "ブロック情報を含む　（※ZVC/ZVKの場合は無関係）");
+}
+
+// The tool's output: UTF-8 only on a terminal, whatever the locale says,
+// unless --utf8 or --sjis forces either; always to a Windows console,
+// which takes characters.
+TEST(Session, OutputEncodingByWhatTheStreamIsAndWhatWasAsked)
+{
+    const auto utf8 = TextEncoding::Utf8;
+    const auto sjis = TextEncoding::ShiftJis;
+    for (const LocaleVariables& locale : {LocaleVariables{}, LocaleVariables{"", "", "C.UTF-8"},
+                                          LocaleVariables{"ja_JP.UTF-8", "C", "C"}, LocaleVariables{"C", "", "ja_JP.UTF-8"}}) {
+        for (const auto& [asked, stream, expected] : std::vector<std::tuple<std::optional<TextEncoding>, StreamKind, TextEncoding>>{
+                 {std::nullopt, StreamKind::Terminal, utf8},
+                 {std::nullopt, StreamKind::Pipe, sjis},
+                 {std::nullopt, StreamKind::File, sjis},
+                 {std::nullopt, StreamKind::Other, sjis},
+                 {sjis, StreamKind::Terminal, sjis},
+                 {utf8, StreamKind::Pipe, utf8},
+                 {utf8, StreamKind::File, utf8},
+                 {std::nullopt, StreamKind::Console, utf8},
+                 {sjis, StreamKind::Console, utf8}}) {
+            EXPECT_EQ(OutputEncoding(asked, locale, stream), expected)
+                << locale.LcAll << "/" << locale.LcCtype << "/" << locale.Lang << ", stream " << static_cast<int>(stream);
+        }
+    }
 }
 
 }  // namespace

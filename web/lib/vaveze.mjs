@@ -2,14 +2,14 @@
 // backups of them), from the same core as the window and vaveze-list.
 //
 //   import { listBytes } from 'vaveze';
-//   const { status, format, lines } = listBytes(bytes, 'plan.zvw', { header: true });
-//   for (const line of lines) console.log(line.text);  // line.bytes: Shift-JIS
+//   const { status, format, reason, lines } = listBytes(bytes, 'plan.zvw', { header: true });
+//   for (const line of lines) console.log(line.kind, line.text);  // line.bytes: Shift-JIS
 import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 
 const require = createRequire(import.meta.url);
 const createVavezeCore = require('./vaveze-core.cjs');
-const { makeVavezeBinding, vavezeProposedTextName, VAVEZE_FORM, VAVEZE_FILE_PROBLEM } = require('./vaveze-binding.cjs');
+const { makeVavezeBinding, vavezeProposedTextName, VAVEZE_FORM } = require('./vaveze-binding.cjs');
 
 // One module for the process; the binding holds one parse at a time, and
 // every call below finishes before it returns.
@@ -18,29 +18,78 @@ export const binding = makeVavezeBinding(
 );
 
 export const version = binding.version;
-export { VAVEZE_FORM as forms, VAVEZE_FILE_PROBLEM as fileProblems };
+export { VAVEZE_FORM as forms };
 
 // The statuses of vaveze-list.
 export const status = Object.freeze({ ok: 0, notRecognised: 1, partial: 3 });
 
+// The core's codes, by their numbers there: why a file was not listed
+// (NotListedReason), why a parse stopped early (StopReason), what a line is
+// (LineKind).
+const notListedCodes = [null, 'noFile', 'noPermission', 'folder', 'notRegularFile', 'empty', 'tooLarge', 'readError',
+  'notZvw', 'notZvs', 'notZvc', 'notZvk', 'notAnyFormat', 'unknownName'];
+const stopCodes = [null, 'endsEarly', 'unsupportedVersion', 'impossibleSize', 'numberOverflow', 'outOfMemory'];
+const lineKinds = ['heading', 'headerText', 'layerGroup', 'layers', 'colors', 'lineTypes', 'text', 'dimensionText',
+  'blockName', 'blockText', 'blockDimensionText'];
+
 const utf8 = new TextDecoder('utf-8');
 
-// Lists the file `fileName` (only its extension counts) whose content is
-// `bytes` (a Uint8Array). Options: header, dimensions, blocks, the window's
-// three check boxes. Returns { status, format, stop, warning, lines }:
-// status as vaveze-list's exit status (0 listed, 3 listed but the file ends
-// early, 1 not recognised); format 'ZVW', 'ZVS', 'ZVC', 'ZVK' or null; stop
-// why the parse ended early ("the file ends at byte 1,234 inside a text
-// record"), '' when it read the file to its end; warning the
-// window's warning for a Windows-format extension on another file, or '';
-// each line { bytes: Shift-JIS Uint8Array, text: string } as the tool's
-// --utf8 output writes it. Throws RangeError when memory runs out.
-export function listBytes(bytes, fileName, options = {}) {
-  const parsed = binding.parse(String(fileName), bytes.length, (view) => view.set(bytes));
-  if (parsed.format === null) {
-    return { status: status.notRecognised, format: null, stop: '', warning: parsed.warning, lines: [] };
-  }
+const isBytes = (value) => ArrayBuffer.isView(value) && value.BYTES_PER_ELEMENT === 1;
 
+// Lists the file `fileName` (only its extension counts) whose content is
+// `bytes` (a Uint8Array or a Buffer). Options: header, dimensions, blocks,
+// the window's three check boxes. Returns
+//   status      as vaveze-list's exit status: 0 listed, 3 listed but the
+//               file ends early or is damaged, 1 not recognised;
+//   format      'ZVW', 'ZVS', 'ZVC', 'ZVK', or null when not recognised;
+//   reason      why not all was listed, in English, as vaveze-list says it
+//               ("not a ZVW drawing file: it does not start as one", "the
+//               file ends at byte 1,234 inside a text record"), '' for 0;
+//   reasonCode  the same as a code: for status 1 'notZvw', 'notZvs',
+//               'notZvc', 'notZvk', 'notAnyFormat' (a backup's name) or
+//               'unknownName'; for status 3 'endsEarly', 'unsupportedVersion',
+//               'impossibleSize', 'numberOverflow' or 'outOfMemory'; null for 0;
+//   offset      for status 3 the byte where the parse stopped, else null;
+//   stop        the reason for status 3, else '' (as in earlier versions);
+//   warning     the window's warning (Japanese) for a .zvw or .zvs name on
+//               another file, or '';
+//   lines       [{ bytes, text, kind, block }]: the line's Shift-JIS bytes,
+//               its text as the tool's --utf8 output writes it, what it is
+//               ('heading', 'headerText', 'layerGroup', 'layers', 'colors',
+//               'lineTypes', 'text', 'dimensionText', 'blockName',
+//               'blockText', 'blockDimensionText') and the number of its
+//               block definition (from 0), null outside the block section.
+// Throws TypeError when bytes is not a byte array or fileName not a string,
+// RangeError when memory runs out.
+export function listBytes(bytes, fileName, options = {}) {
+  if (!isBytes(bytes)) throw new TypeError(`listBytes: bytes must be a Uint8Array or a Buffer, not ${describe(bytes)}`);
+  if (typeof fileName !== 'string') throw new TypeError(`listBytes: fileName must be a string, not ${describe(fileName)}`);
+  if (options === null || typeof options !== 'object') throw new TypeError('listBytes: options must be an object');
+  const view = new Uint8Array(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+  const parsed = binding.parse(fileName, view.length, (into) => into.set(view));
+  if (parsed.format === null) {
+    return {
+      status: status.notRecognised, format: null, reason: parsed.notListed.text,
+      reasonCode: notListedCodes[parsed.notListed.reason], offset: null, stop: '', warning: parsed.warning, lines: [],
+    };
+  }
+  const partial = parsed.stop !== '';
+  return {
+    status: partial ? status.partial : status.ok,
+    format: parsed.format,
+    reason: parsed.stop,
+    reasonCode: partial ? stopCodes[parsed.stopReason] : null,
+    offset: partial ? parsed.stopOffset : null,
+    stop: parsed.stop,
+    warning: '',
+    lines: listedLines(options),
+  };
+}
+
+// The last parse's lines, from the records binding.cpp writes: per line the
+// kind (u8), the block (i32), then the bytes and the UTF-8 text, each after
+// its u32 length.
+function listedLines(options) {
   const records = [];
   let total = 0;
   binding.list(options, VAVEZE_FORM.records, (chunk) => {
@@ -53,18 +102,26 @@ export function listBytes(bytes, fileName, options = {}) {
     all.set(chunk, at);
     at += chunk.length;
   }
-  const view = new DataView(all.buffer);
+  const data = new DataView(all.buffer);
   const lines = [];
   for (let pos = 0; pos < total; ) {
-    const size = view.getUint32(pos, true);
-    const lineBytes = all.subarray(pos + 4, pos + 4 + size);
-    pos += 4 + size;
-    const textSize = view.getUint32(pos, true);
-    lines.push({ bytes: lineBytes, text: utf8.decode(all.subarray(pos + 4, pos + 4 + textSize)) });
+    const kind = lineKinds[all[pos]];
+    const block = data.getInt32(pos + 1, true);
+    const size = data.getUint32(pos + 5, true);
+    const lineBytes = all.subarray(pos + 9, pos + 9 + size);
+    pos += 9 + size;
+    const textSize = data.getUint32(pos, true);
+    const text = utf8.decode(all.subarray(pos + 4, pos + 4 + textSize));
     pos += 4 + textSize;
+    lines.push({ bytes: lineBytes, text, kind, block: block < 0 ? null : block });
   }
-  const partial = parsed.stop !== '';
-  return { status: partial ? status.partial : status.ok, format: parsed.format, stop: parsed.stop, warning: '', lines };
+  return lines;
+}
+
+function describe(value) {
+  if (value === null) return 'null';
+  if (typeof value !== 'object') return typeof value;
+  return value.constructor?.name ?? 'an object';
 }
 
 // The name a listing is saved under: `plan.zvw` -> `plan.txt`.

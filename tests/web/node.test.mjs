@@ -1,0 +1,107 @@
+// The Node package: the tool is the native tool's code, so the native
+// tool's behaviour cases (tests/cli/cli_test.cpp) run over it as they stand;
+// then its listings of every sample and fuzz seed against the native
+// tool's, which holds the WebAssembly build of the core to the native one
+// on real files; then the API, listBytes, and the page's save.
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { cpSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join, resolve } from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { after, test } from 'node:test';
+
+const root = resolve(import.meta.dirname, '../..');
+const nativeBuild = resolve(root, process.env.VAVEZE_BUILD ?? 'build');
+const webBuild = resolve(root, process.env.VAVEZE_WEB ?? 'build-web');
+const native = join(nativeBuild, 'cli/vaveze-list');
+const nodeTool = join(webBuild, 'vaveze-list.mjs');
+const seeds = join(nativeBuild, 'fuzz/seeds');
+const { binding, forms, listBytes } = await import(pathToFileURL(join(webBuild, 'vaveze.mjs')).href);
+const work = mkdtempSync(join(tmpdir(), 'vaveze-web-'));
+after(() => rmSync(work, { recursive: true, force: true }));
+
+const sample = (name) => join(root, 'samples', name);
+
+test('the Node tool passes the native tool\'s behaviour cases', () => {
+  const cases = spawnSync(join(nativeBuild, 'tests/cli/cli_test'), ['--gtest_brief=1'], {
+    env: { ...process.env, VAVEZE_LIST: nodeTool },
+    encoding: 'utf8',
+  });
+  assert.equal(cases.status, 0, `${cases.stdout}${cases.stderr}`);
+});
+
+// Every input, as [name in the test folder, source path]; no two names share
+// a stem, so no two listings share a .txt.
+function inputs() {
+  const stem = (name) => name.replace(/[.$]/g, '-');
+  const list = readdirSync(join(root, 'samples')).map((name) => [`${stem(name)}${name.slice(name.lastIndexOf('.'))}`, sample(name)]);
+  const extensions = { zvw: ['.zvw', '.bak'], zvs: ['.zvs', '.bk1'], zvc: ['.zvc', '.zv$'], zvk: ['.zvk', '.BAK'], text: ['.zvw'] };
+  for (const [corpus, suffixes] of Object.entries(extensions)) {
+    for (const seed of readdirSync(join(seeds, corpus)))
+      for (const suffix of suffixes) list.push([`${corpus}-${seed}${stem(suffix)}${suffix}`, join(seeds, corpus, seed)]);
+  }
+  return list;
+}
+
+test('every sample and seed, under each extension that selects a reader: the native tool\'s listings', () => {
+  const files = inputs();
+  assert.ok(files.length > 300, `only ${files.length} inputs: are the fuzz seeds built?`);
+  const results = {};
+  for (const [tool, command] of [['native', [native]], ['node', [process.execPath, nodeTool]]]) {
+    const folder = join(work, tool);
+    mkdirSync(folder);
+    for (const [name, source] of files) cpSync(source, join(folder, name));
+    const run = spawnSync(command[0], [...command.slice(1), '--save', '--header', '--dimensions', '--blocks',
+      ...files.map(([name]) => name)], { cwd: folder });
+    const texts = readdirSync(folder).filter((name) => name.endsWith('.txt')).sort();
+    results[tool] = { status: run.status, stderr: run.stderr.toString(), texts: texts.map((name) => [name, readFileSync(join(folder, name))]) };
+  }
+  assert.deepEqual(results.node, results.native);
+});
+
+test('listBytes: lines with their kinds and blocks, and the reason of every status', () => {
+  const plan = readFileSync(sample('plan.zvw'));
+  const all = { header: true, dimensions: true, blocks: true };
+  const listed = listBytes(plan, 'plan.zvw', all);
+  assert.deepEqual([listed.status, listed.format, listed.reason, listed.reasonCode, listed.offset], [0, 'ZVW', '', null, null]);
+  const tool = (...args) => spawnSync(native, [...args, sample('plan.zvw')]).stdout;
+  const joined = (field, end) => Buffer.concat(listed.lines.map((line) => Buffer.concat([Buffer.from(line[field]), Buffer.from(end)])));
+  assert.deepEqual(joined('bytes', '\r\n'), tool('--header', '--dimensions', '--blocks'));
+  assert.deepEqual(joined('text', '\n'), tool('--utf8', '--header', '--dimensions', '--blocks'));
+  // Each kind where the sample has it, in order, and blocks only in the block section.
+  const kinds = [...new Set(listed.lines.map((line) => `${line.kind}:${line.block}`))];
+  assert.deepEqual(kinds, ['heading:null', 'headerText:null', 'layerGroup:null', 'layers:null', 'colors:null',
+    'lineTypes:null', 'text:null', 'dimensionText:null', 'blockName:0', 'blockText:0', 'blockDimensionText:0',
+    'blockName:1', 'blockText:1']);
+
+  const cases = [
+    [plan.subarray(0, 300), 'plan.bak', [3, 'ZVW', 'the file ends at byte 300 inside a file header', 'endsEarly', 300]],
+    [new Uint8Array(10), 'plan.zvw', [1, null, 'not a ZVW drawing file: it does not start as one', 'notZvw', null]],
+    [plan, 'plan.bk1', [0, 'ZVW', '', null, null]],
+    [new Uint8Array(10), 'plan.zv$', [1, null, 'not a backup of a ZVW, ZVS, ZVC or ZVK file: it starts as none of them', 'notAnyFormat', null]],
+    [plan, 'plan.txt', [1, null, "not a drawing or symbol file: the name does not end in .zvw, .zvs, .zvc, .zvk or a backup's extension", 'unknownName', null]],
+  ];
+  for (const [bytes, name, expected] of cases) {
+    const result = listBytes(bytes, name);
+    assert.deepEqual([result.status, result.format, result.reason, result.reasonCode, result.offset], expected, name);
+  }
+  assert.match(listBytes(new Uint8Array(10), 'plan.zvw').warning, /図面ファイルではありません/);
+  for (const [bytes, name] of [[plan.buffer, 'plan.zvw'], ['plan', 'plan.zvw'], [null, 'plan.zvw'], [[1, 2], 'plan.zvw'], [plan, 7]])
+    assert.throws(() => listBytes(bytes, name), TypeError);
+});
+
+test('the page\'s pane saves back to the listing\'s bytes on every input', () => {
+  const utf16 = new TextDecoder('utf-16le');
+  const collect = (form) => {
+    const chunks = [];
+    binding.list({ header: true, dimensions: true, blocks: true }, form, (chunk) => chunks.push(Buffer.from(chunk)));
+    return Buffer.concat(chunks);
+  };
+  for (const [name, source] of inputs()) {
+    const bytes = readFileSync(source);
+    if (binding.parse(name, bytes.length, (view) => view.set(bytes)).format === null) continue;
+    const saved = binding.paneBytes(utf16.decode(collect(forms.pane)));
+    assert.deepEqual(Buffer.from(saved.bytes), collect(forms.sjis), name);
+  }
+});
