@@ -1,9 +1,11 @@
 #include "core/readers/FileAccess.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
 #include <new>
+#include <optional>
 #include <system_error>
 
 namespace vaveze {
@@ -26,6 +28,39 @@ FileRead FailedWith(const std::error_code& error)
     if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted)
         return Failed(FileProblem::NoPermission);
     return Failed(FileProblem::ReadError, error.message());
+}
+
+std::FILE* OpenForReading(const fs::path& path)
+{
+#ifdef _WIN32
+    return ::_wfopen(path.c_str(), L"rb");  // wide, so that any name opens whatever the code page
+#else
+    return std::fopen(path.c_str(), "rb");
+#endif
+}
+
+// The size of an open file.
+std::optional<std::uint64_t> SizeOf(std::FILE* file)
+{
+#ifdef _WIN32
+    struct _stat64 status {};
+    if (::_fstat64(::_fileno(file), &status) != 0)
+        return std::nullopt;
+#else
+    struct stat status {};
+    if (::fstat(::fileno(file), &status) != 0)
+        return std::nullopt;
+#endif
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+// Reads up to `most` bytes into `into`: how many; false when the system
+// failed (errno says why).
+bool ReadInto(std::FILE* file, char* into, std::size_t most, std::size_t& got)
+{
+    errno = 0;
+    got = std::fread(into, 1, most, file);
+    return got == most || std::ferror(file) == 0;
 }
 
 // The error of the last failed call of the C library underneath the stream.
@@ -61,23 +96,21 @@ OpenedFile OpenRegularFile(const fs::path& path, std::size_t limit)
 
     OpenedFile out;
     errno = 0;
-    out.Stream.open(path, std::ios::binary);
-    if (!out.Stream.is_open())
+    out.Stream.reset(OpenForReading(path));
+    if (!out.Stream)
         return Opened(FailedWith(LastSystemError(EACCES)));
 
     // The size of the file as opened; it bounds the read, so bytes appended
     // meanwhile are not taken.
-    out.Stream.seekg(0, std::ios::end);
-    const std::streamoff end = out.Stream.tellg();
-    out.Stream.seekg(0, std::ios::beg);
-    if (end < 0 || !out.Stream)
+    errno = 0;
+    const std::optional<std::uint64_t> fileSize = SizeOf(out.Stream.get());
+    if (!fileSize)
         return Opened(FailedWith(LastSystemError(EIO)));
-    if (end == 0)
+    if (*fileSize == 0)
         return Opened(Failed(FileProblem::Empty));
-    const auto fileSize = static_cast<std::uintmax_t>(end);
-    if (fileSize > std::numeric_limits<std::size_t>::max())
+    if (*fileSize > std::numeric_limits<std::size_t>::max())
         return Opened(Failed(FileProblem::TooLarge));
-    out.Size = std::min(static_cast<std::size_t>(fileSize), limit);
+    out.Size = std::min(static_cast<std::size_t>(*fileSize), limit);
     return out;
 }
 
@@ -94,12 +127,10 @@ FileRead ReadFileBytes(const fs::path& path, std::size_t limit)
     } catch (const std::bad_alloc&) {
         return Failed(FileProblem::TooLarge);
     }
-    errno = 0;
-    file.Stream.read(buffer.data(), static_cast<std::streamsize>(file.Size));
-    if (file.Stream.bad())
+    std::size_t got = 0;
+    if (!ReadInto(file.Stream.get(), buffer.data(), file.Size, got))
         return FailedWith(LastSystemError(EIO));
     // A file that shrank meanwhile gives the bytes that were there.
-    const auto got = static_cast<std::size_t>(file.Stream.gcount());
     if (got == 0)
         return Failed(FileProblem::Empty);
     FileRead out;
@@ -122,15 +153,14 @@ std::size_t FileWindow::ReadSome(void* self, char* into, std::size_t most)
     OpenedFile& file = static_cast<FileWindow*>(self)->file_;
     if (file.Problem != FileProblem::None)
         return 0;
-    errno = 0;
-    file.Stream.read(into, static_cast<std::streamsize>(most));
-    if (file.Stream.bad()) {
+    std::size_t got = 0;
+    if (!ReadInto(file.Stream.get(), into, most, got)) {
         const FileRead failed = FailedWith(LastSystemError(EIO));
         file.Problem = failed.Problem;
         file.SystemMessage = failed.SystemMessage;
         return 0;
     }
-    return static_cast<std::size_t>(file.Stream.gcount());
+    return got;
 }
 
 std::string DescribeFileProblem(FileProblem problem, std::string_view systemMessage)

@@ -1,13 +1,16 @@
 // The core's only access to files: a file is read once, whole into a buffer
 // of its size or a window at a time as a parse moves on, and a file that
-// cannot be read says precisely why. Standard C++ only, so the same code
-// serves every platform build.
+// cannot be read says precisely why. The C library's streams, which every
+// platform build has and which read a large request straight into place
+// (the WebAssembly build's C++ streams would pass it through their own
+// buffer, a call into the system for every 4 KiB); only opening a file and
+// asking its size differ on Windows.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <memory>
 #include <string>
@@ -52,9 +55,13 @@ struct FileRead {
 // A regular file opened for reading, with its size as opened (at most the
 // limit it was opened with); or why it cannot be read.
 struct OpenedFile {
+    struct Closer {
+        void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+    };
+
     FileProblem Problem = FileProblem::None;
     std::string SystemMessage;
-    std::ifstream Stream;
+    std::unique_ptr<std::FILE, Closer> Stream;
     std::size_t Size = 0;
 };
 
