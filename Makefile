@@ -57,7 +57,8 @@ web: deps
 	@$(EM_ENV) cmake --build $(WEB_DIR) -j $(JOBS)
 
 # The native tool's behaviour cases over the Node tool, its listings against
-# the native one's on every sample and seed, the Node API, and the page in
+# the native one's on every sample and seed, the Node API, listBytes against
+# the C library on damaged copies of the fuzz seeds, and the page in
 # headless Chromium and Firefox ESR (puppeteer-core from
 # web/package-lock.json).
 test-web: web build
