@@ -47,10 +47,10 @@ const launchers = {
 export const browserNames = Object.keys(launchers);
 
 // Stands in for Chromium's save dialog. It answers as the test last set
-// (window.vavezeTestPicker.answer: 'save', 'cancel' or 'refuse' as a
-// browser does when the click is too long ago) and records each call: the
-// name proposed and the bytes written, in a file that counts only once
-// closed.
+// (window.vavezeTestPicker.answer: 'save'; 'cancel'; 'refuse' as a browser
+// does when the click is too long ago; 'full', a file whose write fails)
+// and records each call: the name proposed and the bytes written, in a
+// file that counts only once closed.
 function pickerStub() {
   const calls = [];
   window.vavezeTestPicker = { answer: 'save', calls };
@@ -62,6 +62,7 @@ function pickerStub() {
       throw new DOMException('Must be handling a user gesture to show a file picker.', 'SecurityError');
     const writable = {
       async write(data) {
+        if (window.vavezeTestPicker.answer === 'full') throw new DOMException('The disk is full.', 'QuotaExceededError');
         for (const byte of new Uint8Array(await new Blob([data]).arrayBuffer())) call.bytes.push(byte);
       },
       async close() {

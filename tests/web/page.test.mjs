@@ -68,7 +68,7 @@ for (const browserName of browserNames) {
       await listed(savedText('plan.txt'));
     });
 
-    test('the save dialog: the name proposed, cancelling changes nothing, a refused dialog downloads', async (t) => {
+    test('the save dialog: cancelling changes nothing, a refused dialog downloads, a failed write says so', async (t) => {
       if (!tab.dialog) return t.skip('no save dialog in this browser');
       const before = await status();
       await tab.answerDialog('cancel');
@@ -78,10 +78,16 @@ for (const browserName of browserNames) {
 
       await tab.answerDialog('refuse');
       const file = await tab.download(pressSave);
-      await tab.answerDialog('save');
       assert.equal(file?.name, 'plan.txt');
       assert.deepEqual(file.bytes, listing('--header', sample('plan.zvw')));
       await listed('「plan.txt」をダウンロードとしてブラウザに渡しました。');
+
+      await tab.answerDialog('full');
+      await pressSave();
+      await alerted('「plan.txt」に保存できませんでした。');
+      await listed('「plan.txt」をダウンロードとしてブラウザに渡しました。');
+      await page.locator('::-p-aria([role="alert"]) ::-p-text(OK)').click();
+      await tab.answerDialog('save');
     });
 
     test('a character Shift-JIS lacks refuses the save, naming it', async () => {

@@ -42,7 +42,7 @@ const state = {
   request: 0,     // id of the newest request; older answers are dropped
   listedWith: '', // the options of the listing asked for last
   shownName: '',  // the file whose listing the pane shows; '' for none
-  statusBeforeSave: '',  // shown again when the user cancels a save
+  statusBeforeSave: '',  // shown again when a save is cancelled or fails
 };
 
 function options() {
@@ -256,7 +256,7 @@ async function saveListing(bytes) {
   } catch (error) {
     await writable?.abort().catch(() => {});
     showMessage(`「${file.name}」に保存できませんでした。\n${error.message}`, 'error');
-    return '';
+    return state.statusBeforeSave;
   }
   return `「${file.name}」を保存しました。`;
 }
