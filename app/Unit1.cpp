@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,14 +22,17 @@
 #include <QSaveFile>
 #include <QShortcut>
 #include <QShowEvent>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/panefill.h"
+#include "app/startup.h"
 #include "app/statusline.h"
-#include "app/statustexts.h"
-#include "core/session/texts.h"
 
 namespace vaveze {
 namespace {
@@ -45,30 +49,22 @@ constexpr int kPaneMinimumHeight = 96;
 
 QString Utf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
+QString Utf8(WindowText text) { return QString::fromUtf8(Text(text)); }
+
 // Everything up to and including the last path separator.
 QString FolderPart(const QString& path) { return path.left(path.lastIndexOf(QLatin1Char('/')) + 1); }
 
 // Everything after the last path separator.
 QString NamePart(const QString& path) { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
 
-const QList<FileFilter>& OpenFilters()
+// Filters written as "description|patterns|description|patterns...", the
+// patterns of one filter separated by ';'.
+QList<FileFilter> FiltersOf(WindowText text)
 {
-    static const QList<FileFilter> filters = {
-        {QStringLiteral("Zv_cadデータ(*.zvc,*.zvk,*.zvw,*.zvs)"),
-         {QStringLiteral("*.zvc"), QStringLiteral("*.zvk"), QStringLiteral("*.zvw"), QStringLiteral("*.zvs")}},
-        {QStringLiteral("ZV_CAD(MS-DOS)データ"), {QStringLiteral("*.zvc"), QStringLiteral("*.zvk")}},
-        {QStringLiteral("ZVWデータ"), {QStringLiteral("*.zvw"), QStringLiteral("*.zvs")}},
-        {QStringLiteral("BAKファイル"), {QStringLiteral("*.bak"), QStringLiteral("*.bk?"), QStringLiteral("*.zv$")}},
-        {QStringLiteral("全てのファイル(*.*)"), {QStringLiteral("*.*")}},
-    };
-    return filters;
-}
-
-const QList<FileFilter>& SaveFilters()
-{
-    static const QList<FileFilter> filters = {
-        {QStringLiteral("テキストファイル(*.txt)"), {QStringLiteral("*.txt")}},
-    };
+    const QStringList parts = Utf8(text).split(QLatin1Char('|'));
+    QList<FileFilter> filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters.push_back({parts[i], parts[i + 1].split(QLatin1Char(';'))});
     return filters;
 }
 
@@ -77,8 +73,12 @@ const QList<FileFilter>& SaveFilters()
 QFont WindowFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"),
-                      QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans Mono CJK JP")});
+    // Font names, not texts: each font's Japanese name is written with
+    // escapes (MS Gothic's and IPAGothic's), as fontconfig and Windows may
+    // know a font by either name.
+    font.setFamilies({QString::fromUtf16(u"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF"), QStringLiteral("MS Gothic"),
+                      QStringLiteral("IPAGothic"), QString::fromUtf16(u"IPA\u30B4\u30B7\u30C3\u30AF"),
+                      QStringLiteral("Noto Sans Mono CJK JP")});
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     font.setPixelSize(kFontPixels);
@@ -121,12 +121,38 @@ bool IsFolder(const QByteArray& nativePath)
     return std::filesystem::is_directory(FsPath(nativePath), error);
 }
 
-// Lines written: every line ends with CR LF.
-std::size_t LineCount(const PaneBytes& content)
+// The file system's path as the window shows it, with '/' between folders.
+QString FromFsPath(const std::filesystem::path& path)
 {
-    std::size_t lines = 0;
-    for (std::size_t at = content.Bytes.find("\r\n"); at != std::string::npos; at = content.Bytes.find("\r\n", at + 2))
-        ++lines;
+#ifdef Q_OS_WIN
+    return QDir::fromNativeSeparators(QString::fromStdWString(path.native()));
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+#endif
+}
+
+// The pane's text as the session reads it back: the blocks' texts joined by
+// '\n', exactly as they are (toPlainText would turn U+00A0 into a space).
+std::u16string PaneText(const QTextDocument& document)
+{
+    std::u16string text;
+    text.reserve(static_cast<std::size_t>(document.characterCount()));
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block != document.begin())
+            text += u'\n';
+        const QString line = block.text();
+        text.append(reinterpret_cast<const char16_t*>(line.utf16()), static_cast<std::size_t>(line.size()));
+    }
+    return text;
+}
+
+// Lines saved from the pane's text: a last empty line is only the end of the
+// line before it, and a line separator typed into a line ends a line.
+std::size_t SavedLineCount(std::u16string_view text)
+{
+    std::size_t lines = text.empty() || text.back() == u'\n' ? 0 : 1;
+    for (const char16_t c : text)
+        lines += c == u'\n' || c == u'\u2028' ? 1 : 0;
     return lines;
 }
 
@@ -174,27 +200,29 @@ void TForm1::CreateControls()
     // keeps its place right of the first check box.
     Panel1->setMinimumWidth(kButton2.right() + 1 + kMargin);
 
-    Button1 = new QPushButton(QStringLiteral("ファイル名"), Panel1);
+    Button1 = new QPushButton(Utf8(WindowText::OpenButton), Panel1);
     Button1->setGeometry(8, 8, 89, 25);
     Edit1 = new QLineEdit(Panel1);
     Edit1->setGeometry(kEdit1);
     Edit1->setReadOnly(true);
+    Edit1->setAccessibleName(Utf8(WindowText::PathField));
     // Each box's caption says what that box does: the dimension texts for
     // the second, the block section for the third.
-    CheckBox1 = new QCheckBox(QStringLiteral("ヘッダ情報を含む（※ZVSの場合は無関係）"), Panel1);
+    CheckBox1 = new QCheckBox(Utf8(WindowText::HeaderBox), Panel1);
     CheckBox1->setGeometry(104, 40, 329, 17);
-    CheckBox2 = new QCheckBox(QStringLiteral("寸法図形の文字を含む（※ZVC/ZVKの場合は無関係）"), Panel1);
+    CheckBox2 = new QCheckBox(Utf8(WindowText::DimensionsBox), Panel1);
     CheckBox2->setGeometry(104, 60, 409, 17);
-    CheckBox3 = new QCheckBox(QStringLiteral("ブロック情報を含む　（※ZVC/ZVKの場合は無関係）"), Panel1);
+    CheckBox3 = new QCheckBox(Utf8(WindowText::BlocksBox), Panel1);
     CheckBox3->setGeometry(104, 80, 417, 17);
-    Button2 = new QPushButton(QStringLiteral("テキスト出力"), Panel1);
+    Button2 = new QPushButton(Utf8(WindowText::SaveButton), Panel1);
     Button2->setGeometry(kButton2);
 
-    Panel2 = new QLabel(QStringLiteral("文字抽出情報"), this);
+    Panel2 = new QLabel(Utf8(WindowText::PaneCaption), this);
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel2->setFixedHeight(24);
     Panel2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Panel2->setIndent(4);
+    CreateNotice();
 
     RichEdit1 = new QPlainTextEdit(this);
     RichEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -215,6 +243,7 @@ void TForm1::CreateControls()
     layout->setSpacing(0);
     layout->addWidget(Panel1);
     layout->addWidget(Panel2);
+    layout->addWidget(NoticeBar);
     layout->addWidget(RichEdit1, 1);
     layout->addWidget(Status);
 
@@ -225,11 +254,39 @@ void TForm1::CreateControls()
     setTabOrder(CheckBox3, Button2);
     setTabOrder(Button2, RichEdit1);
 
+    // A box takes effect at once on the file shown.
+    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3})
+        connect(box, &QCheckBox::toggled, this, [this, box](bool checked) { OptionToggled(*box, checked); });
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, &TForm1::Button1Click);
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, &TForm1::Button2Click);
     Panel1->installEventFilter(this);
+}
+
+// A partial listing, or a file that could not be listed, is said beside the
+// pane, where no ellipsis cuts it off: a warning icon and the text, wrapped.
+void TForm1::CreateNotice()
+{
+    NoticeBar = new QFrame(this);
+    NoticeBar->setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
+    auto* icon = new QLabel(NoticeBar);
+    const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize, iconSize));
+    icon->setAlignment(Qt::AlignTop);
+    Notice = new QLabel(NoticeBar);
+    Notice->setTextFormat(Qt::PlainText);
+    Notice->setWordWrap(true);
+    Notice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // However long the text, the window keeps its width; the text wraps.
+    QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Minimum);
+    policy.setHeightForWidth(true);
+    Notice->setSizePolicy(policy);
+    auto* layout = new QHBoxLayout(NoticeBar);
+    layout->setContentsMargins(kMargin / 2, kMargin / 2, kMargin / 2, kMargin / 2);
+    layout->addWidget(icon);
+    layout->addWidget(Notice, 1);
+    NoticeBar->hide();
 }
 
 // The path field and the save button follow the window's width from their
@@ -266,41 +323,47 @@ void TForm1::FitOuterSize()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    if (!MayReplaceEdits(EditsAt::Close)) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }
 
-void TForm1::FormShow()
-{
-    ResetReaders(readers_);
-    executableFolder_ = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-}
+void TForm1::FormShow() { executableFolder_ = QCoreApplication::applicationDirPath() + QLatin1Char('/'); }
 
 void TForm1::FormClose()
 {
     fill_->Stop();
-    ClearReaders(readers_);
+    session_.Close();
 }
 
 bool TForm1::Filling() const { return fill_->Running(); }
 
+// The fill's own insertions mark the document modified; the mark is reset
+// once the fill is done, so only the user's edits count.
+bool TForm1::HoldsEdits() const { return !fill_->Running() && RichEdit1->document()->isModified(); }
+
+bool TForm1::MayReplaceEdits(EditsAt what)
+{
+    return !HoldsEdits() || dialogs_.Confirm(this, Utf8(kApplicationTitle), Utf8(EditsLostQuestion(what)));
+}
+
 void TForm1::Button1Click()
 {
     FileDialogSetup setup;
-    // Qt's own title for the dialog, in the language of its other texts.
-    setup.Title = QCoreApplication::translate("QFileDialog", "Open");
-    setup.Filters = OpenFilters();
+    setup.Title = Utf8(WindowText::OpenTitle);
+    setup.Filters = FiltersOf(WindowText::OpenFilters);
     const QString current = Edit1->text();
     if (current.isEmpty()) {
-        setup.Folder = executableFolder_;
+        setup.Folder = FirstOpenFolder(executableFolder_);
     } else {
         setup.Folder = FolderPart(current);
         setup.ProposedName = NamePart(current);
     }
     if (const std::optional<QString> chosen = dialogs_.ChooseFileToOpen(this, setup))
         ExtractFile(*chosen);
-    else
-        ClearReaders(readers_);
 }
 
 void TForm1::ExtractFile(const QString& path, int othersNotOpened)
@@ -310,43 +373,43 @@ void TForm1::ExtractFile(const QString& path, int othersNotOpened)
 
 void TForm1::ExtractNativeFile(const QByteArray& nativePath, int othersNotOpened)
 {
-    const QString path = QFile::decodeName(nativePath);
-    Edit1->setText(path);
-    Detection detection;
+    if (!MayReplaceEdits(EditsAt::Open))
+        return;
+    Edit1->setText(QFile::decodeName(nativePath));
     {
         const BusyCursor busy;
-        detection = DetectAndParse(readers_, FsPath(nativePath));
+        (void)session_.Open(FsPath(nativePath));
     }
-    const QString others = othersNotOpened > 0 ? OthersNotOpenedText(othersNotOpened) : QString();
-    if (detection.Kind != FormatKind::None) {
-        ShowListing(path, readers_, detection, others);
+    const OpenResult& opened = session_.Chosen();
+    UpdateNotice();
+    const std::string others = othersNotOpened > 0 ? OthersNotOpenedStatus(static_cast<std::size_t>(othersNotOpened))
+                                                   : std::string();
+    if (opened.Listed()) {
+        ShowListing(others);
     } else {
         // The pane keeps what it shows (the user may have typed into it);
-        // the status line says so, and a fill still running goes on.
-        const std::string extension = UpperExtension(FsPath(nativePath));
-        Status->SetText(NotListedText(NamePart(path), extension, detection, NamePart(listedPath_)) + others);
+        // the status line and the notice say so, and a fill still running
+        // goes on.
+        Status->SetText(Utf8(NotListedStatus(opened, session_.Shown()) + others));
         statusTaken_ = fill_->Running();
     }
     // After the status line, so that it already says why while the box is up.
-    if (detection.Warning != WarningKind::None)
-        dialogs_.ShowMessage(this, MessageKind::Warning, QString::fromUtf8(kWarningCaption),
-                             Utf8(WarningText(detection.Warning)));
-    ClearReaders(readers_);
+    if (opened.Warning != WarningKind::None)
+        dialogs_.ShowMessage(this, MessageKind::Warning, Utf8(WindowText::WarningCaption), Utf8(WarningText(opened.Warning)));
 }
 
-void TForm1::ShowListing(const QString& path, const Readers& readers, const Detection& detection,
-                         const QString& note)
+void TForm1::ShowListing(const std::string& note)
 {
-    PaneListing listing(paneCharacterLimit_);
-    bool complete = false;
+    if (!session_.HasListing())
+        return;
+    const PaneListing* listing = nullptr;
     {
         const BusyCursor busy;
-        complete = ListFormat(detection.Kind, readers, CurrentOptions(), listing);
+        listing = &session_.ListForPane(CurrentOptions(), paneCharacterLimit_);
     }
-    listedPath_ = path;
-    finalStatus_ = ListedText(NamePart(path), detection, listing.LineCount(), complete) + note;
+    finalStatus_ = Utf8(ListedStatus(session_.Shown(), listing->LineCount(), listing->Full()) + note);
     statusTaken_ = false;
-    fill_->Start(listing.Take());
+    fill_->Start(QString::fromStdU16String(listing->Text()), listing->LineCount());
     if (fill_->Running()) {
         // The rest of the listing goes in from the event loop: the window
         // answers meanwhile and shows that it is busy.
@@ -355,15 +418,34 @@ void TForm1::ShowListing(const QString& path, const Readers& readers, const Dete
         RichEdit1->viewport()->setCursor(Qt::BusyCursor);
         ShowFillProgress();
     }
-    if (!complete)
-        dialogs_.ShowMessage(this, MessageKind::Error, QString::fromUtf8(kApplicationTitle.data(), kApplicationTitle.size()),
-                             QString::fromUtf8(kPaneFullMessage));
+    if (listing->Full())
+        dialogs_.ShowMessage(this, MessageKind::Error, Utf8(kApplicationTitle), Utf8(WindowText::PaneFull));
+}
+
+void TForm1::OptionToggled(QCheckBox& box, bool checked)
+{
+    if (!session_.HasListing())
+        return;
+    if (!MayReplaceEdits(EditsAt::Relist)) {
+        const QSignalBlocker quiet(box);
+        box.setChecked(!checked);
+        return;
+    }
+    ShowListing();
+}
+
+void TForm1::UpdateNotice()
+{
+    const QString notice = Utf8(PaneNotice(session_.Chosen(), session_.Shown()));
+    Notice->setText(notice);
+    Notice->setToolTip(notice);
+    NoticeBar->setVisible(!notice.isEmpty());
 }
 
 void TForm1::ShowFillProgress()
 {
     if (!statusTaken_)
-        Status->SetText(FillingText(NamePart(listedPath_), fill_->LinesShown(), fill_->LineCount()));
+        Status->SetText(Utf8(FillingStatus(session_.Shown(), fill_->LinesShown(), fill_->LineCount())));
 }
 
 void TForm1::FillFinished()
@@ -371,6 +453,7 @@ void TForm1::FillFinished()
     Button2->setEnabled(true);
     unsetCursor();
     RichEdit1->viewport()->setCursor(Qt::IBeamCursor);
+    RichEdit1->document()->setModified(false);
     if (!statusTaken_)
         Status->SetText(finalStatus_);
     statusTaken_ = false;
@@ -387,35 +470,34 @@ ListingOptions TForm1::CurrentOptions() const
 
 void TForm1::Button2Click()
 {
-    if (Edit1->text().isEmpty()) {
+    if (session_.Chosen().Path.empty()) {
         dialogs_.Beep();
         Button1->setFocus();
-        Status->SetText(NoFileToSaveText());
+        Status->SetText(Utf8(NoFileToSaveStatus()));
         return;
     }
     if (fill_->Running()) {
         dialogs_.Beep();
-        Status->SetText(StillFillingText());
+        Status->SetText(Utf8(StillFillingStatus()));
         statusTaken_ = true;
         return;
     }
     // Characters that Shift-JIS lacks are found before the user is asked for
     // a name.
-    const PaneBytes content = PaneContentBytes(*RichEdit1->document());
+    const std::u16string text = PaneText(*RichEdit1->document());
+    const SavedText content = session_.PaneToBytes(text);
     if (!content.Unencodable.empty()) {
-        dialogs_.ShowMessage(this, MessageKind::Warning, QString::fromUtf8(kWarningCaption),
-                             UnencodableText(content.Unencodable));
+        dialogs_.ShowMessage(this, MessageKind::Warning, Utf8(WindowText::WarningCaption),
+                             Utf8(UnencodableMessage(content.Unencodable)));
         return;
     }
-    // The proposal comes from the file whose listing the pane shows, not
-    // from a later file that could not be listed.
-    const QString source = listedPath_.isEmpty() ? Edit1->text() : listedPath_;
+    const QString proposal = FromFsPath(session_.ProposedSavePath());
     FileDialogSetup setup;
-    setup.Title = QCoreApplication::translate("QFileDialog", "Save As");
-    setup.Folder = FolderPart(source);
-    setup.ProposedName = QString::fromStdU16String(ProposedTextName(source.toStdU16String()).u16string());
-    setup.Filters = SaveFilters();
-    setup.DefaultSuffix = QStringLiteral("txt");
+    setup.Title = Utf8(WindowText::SaveTitle);
+    setup.Folder = FolderPart(proposal);
+    setup.ProposedName = NamePart(proposal);
+    setup.Filters = FiltersOf(WindowText::SaveFilter);
+    setup.DefaultSuffix = Utf8(kSaveExtension);
     const std::optional<QString> target = dialogs_.ChooseFileToSave(this, setup);
     if (!target)
         return;
@@ -427,13 +509,16 @@ void TForm1::Button2Click()
                        file.write(content.Bytes.data(), static_cast<qint64>(content.Bytes.size())) ==
                            static_cast<qint64>(content.Bytes.size()) &&
                        file.commit();
+    const QByteArray shownTarget = QDir::toNativeSeparators(*target).toUtf8();
     if (!saved) {
-        dialogs_.ShowMessage(this, MessageKind::Error, QString::fromUtf8(kApplicationTitle.data(), kApplicationTitle.size()),
-                             QStringLiteral("「%1」に保存できませんでした。\n%2")
-                                 .arg(QDir::toNativeSeparators(*target), file.errorString()));
+        dialogs_.ShowMessage(this, MessageKind::Error, Utf8(kApplicationTitle),
+                             Utf8(SaveFailedMessage(shownTarget.toStdString(), file.errorString().toStdString())));
         return;
     }
-    Status->SetText(SavedText(QDir::toNativeSeparators(*target), LineCount(content)));
+    // What is saved is no longer lost when the pane is listed again or the
+    // window closed.
+    RichEdit1->document()->setModified(false);
+    Status->SetText(Utf8(SavedStatus(shownTarget.toStdString(), SavedLineCount(text))));
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) { (void)HandleFileDrag(event); }

@@ -4,7 +4,10 @@
 #include <QFileDialog>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTranslator>
+
+#include "core/session/texts.h"
 
 namespace vaveze {
 namespace {
@@ -90,6 +93,16 @@ void QtDialogs::ShowMessage(QWidget* parent, MessageKind kind, const QString& ca
     const QMessageBox::Icon icon = kind == MessageKind::Warning ? QMessageBox::Warning : QMessageBox::Critical;
     QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+bool QtDialogs::Confirm(QWidget* parent, const QString& caption, const QString& question)
+{
+    QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::Yes | QMessageBox::Cancel, parent);
+    box.button(QMessageBox::Yes)->setText(QString::fromUtf8(Text(WindowText::Yes)));
+    box.button(QMessageBox::Cancel)->setText(QString::fromUtf8(Text(WindowText::Cancel)));
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void QtDialogs::Beep() { QApplication::beep(); }

@@ -39,6 +39,9 @@ public:
     [[nodiscard]] virtual std::optional<QString> ChooseFileToSave(QWidget* parent, const FileDialogSetup& setup) = 0;
     // A modal box with one OK button.
     virtual void ShowMessage(QWidget* parent, MessageKind kind, const QString& caption, const QString& text) = 0;
+    // A question before something the user may not want: true for Yes,
+    // false for Cancel (the default, so that Enter or Escape loses nothing).
+    [[nodiscard]] virtual bool Confirm(QWidget* parent, const QString& caption, const QString& question) = 0;
     virtual void Beep() = 0;
 };
 
@@ -49,6 +52,7 @@ public:
     [[nodiscard]] std::optional<QString> ChooseFileToOpen(QWidget* parent, const FileDialogSetup& setup) override;
     [[nodiscard]] std::optional<QString> ChooseFileToSave(QWidget* parent, const FileDialogSetup& setup) override;
     void ShowMessage(QWidget* parent, MessageKind kind, const QString& caption, const QString& text) override;
+    [[nodiscard]] bool Confirm(QWidget* parent, const QString& caption, const QString& question) override;
     void Beep() override;
 };
 

@@ -30,10 +30,11 @@ PaneFill::PaneFill(QPlainTextEdit& pane, QObject* parent) : QObject(parent), pan
     connect(&timer_, &QTimer::timeout, this, &PaneFill::NextSlice);
 }
 
-void PaneFill::Start(ShownListing listing)
+void PaneFill::Start(QString text, std::size_t lines)
 {
     Stop();
-    listing_ = std::move(listing);
+    text_ = std::move(text);
+    lines_ = lines;
     position_ = 0;
     linesShown_ = 0;
     pieceScale_ = 1.0;
@@ -42,10 +43,9 @@ void PaneFill::Start(ShownListing listing)
     // Turning the history off also empties it: the listing cannot be undone.
     document->setUndoRedoEnabled(false);
     pane_.clear();
-    KeepOriginalBytes(*document, {});
     pane_.setReadOnly(true);
     (void)AppendPiece();
-    if (position_ >= listing_.Text.size())
+    if (position_ >= text_.size())
         Done();
     else
         timer_.start();
@@ -66,7 +66,7 @@ void PaneFill::Stop()
         return;
     timer_.stop();
     running_ = false;
-    listing_ = {};
+    text_ = QString();
     pane_.setReadOnly(false);
     pane_.document()->setUndoRedoEnabled(true);
 }
@@ -79,7 +79,7 @@ void PaneFill::NextSlice()
     const double taken = static_cast<double>(qMax<qint64>(slice.nsecsElapsed(), 1));
     const double change = qBound(1 / kMostPieceChange, static_cast<double>(kSliceNanoseconds) / taken, kMostPieceChange);
     pieceScale_ = qMax(pieceScale_ * change, kSmallestPieceScale);
-    if (position_ >= listing_.Text.size())
+    if (position_ >= text_.size())
         Done();
     else
         emit Progress();
@@ -87,7 +87,7 @@ void PaneFill::NextSlice()
 
 bool PaneFill::AppendPiece()
 {
-    const QString& text = listing_.Text;
+    const QString& text = text_;
     if (position_ >= text.size())
         return false;
     const auto pieceLines = static_cast<std::size_t>(static_cast<double>(kFirstPieceLines) * pieceScale_);
@@ -120,9 +120,8 @@ void PaneFill::Done()
 {
     timer_.stop();
     running_ = false;
-    linesShown_ = listing_.Lines;
-    KeepOriginalBytes(*pane_.document(), std::move(listing_.Kept));
-    listing_.Text = QString();
+    linesShown_ = lines_;
+    text_ = QString();
     pane_.setReadOnly(false);
     pane_.document()->setUndoRedoEnabled(true);
     emit Finished();

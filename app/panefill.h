@@ -15,7 +15,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include "app/listingpane.h"
+#include <QString>
 
 class QPlainTextEdit;
 
@@ -27,9 +27,10 @@ class PaneFill final : public QObject {
 public:
     explicit PaneFill(QPlainTextEdit& pane, QObject* parent = nullptr);
 
-    // Empties the pane and puts the first slice of `listing` in; the rest
-    // follows from the event loop. A fill still running is dropped.
-    void Start(ShownListing listing);
+    // Empties the pane and puts the first slice of `text` (`lines` lines
+    // joined by '\n') in; the rest follows from the event loop. A fill still
+    // running is dropped.
+    void Start(QString text, std::size_t lines);
     // Puts everything not yet shown in at once.
     void Finish();
     // Stops where it is; the pane keeps what it holds and becomes editable.
@@ -37,7 +38,7 @@ public:
 
     [[nodiscard]] bool Running() const { return running_; }
     [[nodiscard]] std::size_t LinesShown() const { return linesShown_; }
-    [[nodiscard]] std::size_t LineCount() const { return listing_.Lines; }
+    [[nodiscard]] std::size_t LineCount() const { return lines_; }
 
 signals:
     // After each slice while the fill runs.
@@ -53,8 +54,9 @@ private:
     void Done();
 
     QPlainTextEdit& pane_;
-    ShownListing listing_;
-    qsizetype position_ = 0;  // in listing_.Text
+    QString text_;
+    std::size_t lines_ = 0;
+    qsizetype position_ = 0;  // in text_
     std::size_t linesShown_ = 0;
     double pieceScale_ = 1.0;  // of the first piece's size
     bool running_ = false;

@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -124,6 +125,28 @@ TEST(QtDialogs, MessageBoxHasTheKindCaptionTextAndOneOkButton)
         });
         dialogs.ShowMessage(nullptr, kind, QStringLiteral("警告"), QStringLiteral("本文"));
     }
+}
+
+// A question before edits are lost: Yes or Cancel, in Japanese, and Cancel
+// unless the user picks Yes.
+TEST(QtDialogs, ConfirmAsksYesOrCancelAndDefaultsToCancel)
+{
+    QtDialogs dialogs;
+    WhenOpen<QMessageBox>([](QMessageBox& box) {
+        EXPECT_EQ(box.icon(), QMessageBox::Question);
+        EXPECT_EQ(box.windowTitle(), QStringLiteral("VAveze"));
+        EXPECT_EQ(box.text(), QStringLiteral("質問"));
+        QStringList texts;
+        for (const QAbstractButton* button : box.buttons())
+            texts += button->text();
+        texts.sort();
+        EXPECT_EQ(texts, QStringList({QStringLiteral("はい"), QStringLiteral("キャンセル")}));
+        EXPECT_EQ(static_cast<QAbstractButton*>(box.defaultButton()), box.button(QMessageBox::Cancel));
+        box.button(QMessageBox::Yes)->click();
+    });
+    EXPECT_TRUE(dialogs.Confirm(nullptr, QStringLiteral("VAveze"), QStringLiteral("質問")));
+    WhenOpen<QMessageBox>([](QMessageBox& box) { box.reject(); });  // Escape, or the close button
+    EXPECT_FALSE(dialogs.Confirm(nullptr, QStringLiteral("VAveze"), QStringLiteral("質問")));
 }
 
 // Qt's own texts of the dialogs are Japanese whatever the locale.

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "app/startup.h"
 #include "testfiles.h"
 
 namespace {
@@ -86,11 +87,13 @@ protected:
         StopProcess(xvfb_);
     }
 
-    // Starts the program with `arguments`; its window, or nothing when none
-    // appeared. Its output goes to a file, as the server's does.
+    // Starts the program with `arguments` in the test's folder; its window,
+    // or nothing when none appeared. Its output goes to a file, as the
+    // server's does.
     QString StartProgram(const QStringList& arguments)
     {
         program_.setProcessEnvironment(env_);
+        program_.setWorkingDirectory(dir_.path());
         program_.setProcessChannelMode(QProcess::MergedChannels);
         program_.setStandardOutputFile(dir_.filePath(QStringLiteral("program.log")));
         program_.start(QStringLiteral(VAVEZE_GUI_PATH), arguments);
@@ -223,14 +226,15 @@ TEST_F(EndToEndTest, ChooseASampleAndSaveItsListing)
     EXPECT_EQ(QByteArray::fromStdString(vaveze::testing::ReadFile(saved)), expected);
 }
 
-// The desktop hands a file to the program when the user opens it with VAveze.
+// The desktop hands a file to the program when the user opens it with
+// VAveze; after "--" even a name that reads as an option is a file's.
 TEST_F(EndToEndTest, ListsAFileNamedOnTheCommandLine)
 {
-    const QString sample = dir_.filePath(QStringLiteral("symbol.zvs"));
+    const QString sample = dir_.filePath(QStringLiteral("--help"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(VAVEZE_SAMPLES_DIR "/symbol.zvs"), sample));
-    const QString saved = dir_.filePath(QStringLiteral("symbol.txt"));
+    const QString saved = dir_.filePath(QStringLiteral("--help.txt"));
 
-    const QString window = StartProgram({sample});
+    const QString window = StartProgram({QStringLiteral("--"), QStringLiteral("--help")});
     ASSERT_FALSE(window.isEmpty()) << "the window did not appear" << Logs();
 
     const QString save = ClickForDialog(window, 490, 44, QStringLiteral("名前を付けて保存"));  // "テキスト出力"
@@ -279,6 +283,26 @@ TEST_F(EndToEndTest, AFailedOpenKeepsTheListingAndTheNameItIsSavedUnder)
     ASSERT_TRUE(QFileInfo::exists(saved)) << "the listing was not saved under the listed file's name";
     EXPECT_FALSE(QFileInfo::exists(dir_.filePath(QStringLiteral("fake.txt"))));
     EXPECT_EQ(QByteArray::fromStdString(vaveze::testing::ReadFile(saved)), ListingOf(sample));
+}
+
+// --help and --version answer on standard output, with no display to open.
+TEST(ProgramCommandLine, HelpAndVersionAnswerWithoutADisplay)
+{
+    using vaveze::StartRequest;
+    for (const auto& [option, what] : {std::pair{"--help", StartRequest::Kind::Help},
+                                       std::pair{"--version", StartRequest::Kind::Version}}) {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(VAVEZE_GUI_PATH), {QString::fromLatin1(option)});
+        ASSERT_TRUE(program.waitForFinished(kPatienceMs)) << option;
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << option;
+        EXPECT_EQ(program.exitCode(), 0) << option;
+        EXPECT_EQ(program.readAllStandardOutput().toStdString(), vaveze::StartAnswer(what)) << option;
+    }
 }
 
 }  // namespace

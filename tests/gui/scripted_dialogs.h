@@ -23,10 +23,16 @@ public:
     // Answers, used in order; nothing queued means a dialog nobody expected.
     std::deque<std::optional<QString>> OpenAnswers;
     std::deque<std::optional<QString>> SaveAnswers;
+    std::deque<bool> ConfirmAnswers;  // true: Yes
 
     std::vector<FileDialogSetup> OpenSetups;
     std::vector<FileDialogSetup> SaveSetups;
     std::vector<Message> Messages;
+    struct Question {
+        QString Caption;
+        QString Text;
+    };
+    std::vector<Question> Questions;
     int Beeps = 0;
 
     std::optional<QString> ChooseFileToOpen(QWidget*, const FileDialogSetup& setup) override
@@ -44,6 +50,18 @@ public:
     void ShowMessage(QWidget*, MessageKind kind, const QString& caption, const QString& text) override
     {
         Messages.push_back({kind, caption, text});
+    }
+
+    bool Confirm(QWidget*, const QString& caption, const QString& question) override
+    {
+        Questions.push_back({caption, question});
+        if (ConfirmAnswers.empty()) {
+            ADD_FAILURE() << "unexpected question: " << question.toStdString();
+            return false;
+        }
+        const bool answer = ConfirmAnswers.front();
+        ConfirmAnswers.pop_front();
+        return answer;
     }
 
     void Beep() override { ++Beeps; }

@@ -17,6 +17,9 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -24,11 +27,13 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QUrl>
 
+#include "app/startup.h"
 #include "app/statusline.h"
 #include "core/text/cp932.h"
 #include "scripted_dialogs.h"
@@ -132,6 +137,7 @@ TEST_F(WindowTest, StartsAsDesigned)
     EXPECT_EQ(f.Panel2->text(), QStringLiteral("文字抽出情報"));
     EXPECT_EQ(f.Panel2->height(), 24);
     EXPECT_EQ(f.Panel2->geometry().top(), 105);
+    EXPECT_FALSE(f.NoticeBar->isVisible());
     EXPECT_EQ(f.RichEdit1->geometry().top(), 129);
     EXPECT_FALSE(f.RichEdit1->isReadOnly());
     EXPECT_EQ(f.RichEdit1->lineWrapMode(), QPlainTextEdit::NoWrap);
@@ -162,14 +168,15 @@ TEST_F(WindowTest, StartsAsDesigned)
     EXPECT_EQ(f.ExecutableFolder(), QCoreApplication::applicationDirPath() + QLatin1Char('/'));
 }
 
-TEST_F(WindowTest, OpenDialogStartsInTheExecutableFolderThenAtTheLastFile)
+TEST_F(WindowTest, OpenDialogStartsInTheFirstFolderThenAtTheLastFile)
 {
     const QString missing = dir_.filePath(QStringLiteral("plan.zvw"));
     Open(missing);
     Open(missing);
     ASSERT_EQ(dialogs_.OpenSetups.size(), 2U);
     const FileDialogSetup& first = dialogs_.OpenSetups[0];
-    EXPECT_EQ(first.Folder, form_->ExecutableFolder());
+    EXPECT_EQ(first.Folder, FirstOpenFolder(form_->ExecutableFolder()));
+    EXPECT_EQ(first.Title, QStringLiteral("開く"));
     EXPECT_TRUE(first.ProposedName.isEmpty());
     ASSERT_EQ(first.Filters.size(), 5);
     const std::pair<QString, QStringList> filters[] = {
@@ -299,16 +306,14 @@ TEST_F(WindowTest, StatusLineTellsWhatWasListedAndWhetherTheFileWasReadToItsEnd)
     const QString whole = form_->Status->Text();
     EXPECT_TRUE(whole.contains(QStringLiteral("ZVK"))) << whole.toStdString();
     EXPECT_TRUE(whole.contains(QStringLiteral(" 3 行"))) << whole.toStdString();
-    EXPECT_FALSE(whole.contains(QStringLiteral("最後まで読めなかった"))) << whole.toStdString();
+    EXPECT_FALSE(whole.contains(QStringLiteral("最後まで読め"))) << whole.toStdString();
 
     std::string cut = MakeZvk({"a", "b"});
     cut.pop_back();  // the string pool ends early
     Open(Write(QStringLiteral("cut.zvk"), cut));
     const QString partial = form_->Status->Text();
     EXPECT_TRUE(partial.contains(QStringLiteral("最後まで読めなかった"))) << partial.toStdString();
-
-    EXPECT_TRUE(partial.contains(QStringLiteral("ファイルが %1 バイトで途切れています").arg(cut.size())))
-        << partial.toStdString();
+    EXPECT_TRUE(partial.contains(QStringLiteral("ファイルが %1 バイト目").arg(cut.size()))) << partial.toStdString();
 }
 
 // A file that cannot be listed leaves the pane as it is; the status line says
@@ -321,14 +326,14 @@ TEST_F(WindowTest, AFailedOpenSaysWhyAndKeepsTheEarlierListing)
     QFile::setPermissions(locked, {});
     const bool permissionsBind = ::access(QFile::encodeName(locked).constData(), R_OK) != 0;
     const std::pair<QString, QString> rows[] = {
-        {dir_.filePath(QStringLiteral("gone.zvw")), "ファイルが見つかりません"},
+        {dir_.filePath(QStringLiteral("gone.zvw")), "ファイルがありません"},
         {dir_.filePath(QStringLiteral("folder.zvw")), "フォルダーです"},
         {Write(QStringLiteral("empty.zvc"), ""), "空のファイルです"},
         {Write(QStringLiteral("fake.zvw"), "text"), "ZVW 図面ファイルではありません"},
-        {Write(QStringLiteral("fake.zvk"), "text"), "ZVK 図形ファイル（MS-DOS）ではありません"},
-        {Write(QStringLiteral("plan.bak"), "text"), "Zv_cad のどの形式のファイルでもありません"},
-        {Write(QStringLiteral("plan.txt"), "text"), "拡張子「.txt」の形式には対応していません"},
-        {permissionsBind ? locked : QString(), "読み取りの権限がありません: "},
+        {Write(QStringLiteral("fake.zvk"), "text"), "ZVK 図形ファイルではありません"},
+        {Write(QStringLiteral("plan.bak"), "text"), "ZVW、ZVS、ZVC、ZVK いずれのファイルのバックアップでもありません"},
+        {Write(QStringLiteral("plan.txt"), "text"), "図面ファイルでも図形ファイルでもありません"},
+        {permissionsBind ? locked : QString(), "読み取る権限がありません"},
     };
     Open(listed);
     const QString pane = Pane();
@@ -341,22 +346,10 @@ TEST_F(WindowTest, AFailedOpenSaysWhyAndKeepsTheEarlierListing)
         EXPECT_TRUE(status.startsWith(QStringLiteral("「%1」は抽出できませんでした（%2").arg(name, reason)) &&
                     status.endsWith(QStringLiteral("表示は「first.zvk」のままです。")))
             << status.toStdString();
+        EXPECT_EQ(form_->Notice->text(), status);
         EXPECT_EQ(Pane(), pane);
     }
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-}
-
-TEST_F(WindowTest, OptionsAreReadWhenTheListingIsBuilt)
-{
-    const QString path = Write(QStringLiteral("sym.zvk"), MakeZvk({"text"}, "first", "second"));
-    Open(path);
-    EXPECT_EQ(Pane(), Shown(CoreLines(path)));
-
-    form_->CheckBox1->setChecked(true);
-    EXPECT_EQ(Pane(), Shown(CoreLines(path)));  // nothing changes until the next extraction
-    Open(path);
-    EXPECT_EQ(Pane(), Shown(CoreLines(path, true)));
-    EXPECT_NE(Pane(), Shown(CoreLines(path)));
 }
 
 TEST_F(WindowTest, PaneShowsEveryByteAndAnUntouchedListingSavesByteForByte)
@@ -403,7 +396,8 @@ TEST_F(WindowTest, EditedLinesAreEncodedAndTheOthersKeepTheirBytes)
 TEST_F(WindowTest, TextThatShiftJisCannotHoldIsFoundBeforeTheSaveDialog)
 {
     Open(Write(QStringLiteral("plan.zvk"), MakeZvk({"text"})));
-    form_->RichEdit1->appendPlainText(QStringLiteral("\U0001F600 and \u00E9"));
+    // A no-break space is saved as typed, not as the space toPlainText makes of it.
+    form_->RichEdit1->appendPlainText(QStringLiteral("\U0001F600 and \u00E9\u00A0"));
     form_->Button2Click();
     EXPECT_TRUE(dialogs_.SaveSetups.empty());
     ASSERT_EQ(dialogs_.Messages.size(), 1U);
@@ -411,6 +405,7 @@ TEST_F(WindowTest, TextThatShiftJisCannotHoldIsFoundBeforeTheSaveDialog)
     EXPECT_EQ(dialogs_.Messages[0].Caption, QStringLiteral("警告"));
     EXPECT_TRUE(dialogs_.Messages[0].Text.contains(QStringLiteral("U+1F600")));
     EXPECT_TRUE(dialogs_.Messages[0].Text.contains(QStringLiteral("「\u00E9」(U+00E9)")));
+    EXPECT_TRUE(dialogs_.Messages[0].Text.contains(QStringLiteral("U+00A0")));
 }
 
 TEST_F(WindowTest, SavingBeforeAnyFileWasChosenBeepsFocusesTheFileButtonAndSaysWhy)
@@ -425,14 +420,14 @@ TEST_F(WindowTest, SavingBeforeAnyFileWasChosenBeepsFocusesTheFileButtonAndSaysW
 
 TEST_F(WindowTest, CtrlOOpensAndCtrlSSaves)
 {
-    form_->Edit1->setText(dir_.filePath(QStringLiteral("plan.zvw")));
+    Open(dir_.filePath(QStringLiteral("plan.zvw")));
     dialogs_.OpenAnswers.push_back(std::nullopt);
     dialogs_.SaveAnswers.push_back(std::nullopt);
     for (QShortcut* shortcut : form_->findChildren<QShortcut*>())
         if (shortcut->key() == QKeySequence(QStringLiteral("Ctrl+O")) ||
             shortcut->key() == QKeySequence(QStringLiteral("Ctrl+S")))
             emit shortcut->activated();
-    EXPECT_EQ(dialogs_.OpenSetups.size(), 1U);
+    EXPECT_EQ(dialogs_.OpenSetups.size(), 2U);
     EXPECT_EQ(dialogs_.SaveSetups.size(), 1U);
 }
 
@@ -720,6 +715,219 @@ TEST_F(WindowTest, DroppingSeveralFilesListsTheFirstAndSaysSo)
         EXPECT_FALSE(DragAndDrop(target, {QUrl(QStringLiteral("https://example.com/a.zvk"))}));
     }
     EXPECT_EQ(Pane(), kEarlierListing);
+}
+
+// Types `text` at the end of line `line` of the pane, as the user would.
+void TypeAtEnd(QPlainTextEdit& pane, int line, const QString& text)
+{
+    QTextCursor cursor(pane.document()->findBlockByNumber(line));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.insertText(text);
+}
+
+// What the window does beyond the original design: a box takes effect at
+// once, edits are asked for before they are replaced, a partial or failed
+// open is said beside the pane, and the program answers --help.
+TEST_F(WindowTest, BoxesActAtOnceEditsAreAskedForAndNoticesStandBesideThePane)
+{
+    TForm1& f = *form_;
+    const QString path = Write(QStringLiteral("sym.zvk"), MakeZvk({"text"}, "first", "second"));
+    const QString withHeader = Shown(CoreLines(path, true));
+    const QString without = Shown(CoreLines(path));
+    Open(path);
+    EXPECT_FALSE(f.NoticeBar->isVisible());
+
+    {
+        SCOPED_TRACE("a box lists the file shown again at once, from what was read");
+        ASSERT_TRUE(QFile::remove(path));
+        f.CheckBox1->click();
+        EXPECT_EQ(Pane(), withHeader);
+        EXPECT_TRUE(f.Status->Text().contains(QStringLiteral(" 5 行"))) << f.Status->Text().toStdString();
+        EXPECT_TRUE(dialogs_.Questions.empty());
+        EXPECT_FALSE(f.HoldsEdits());
+    }
+    {
+        SCOPED_TRACE("with edits in the pane, a box asks first; Cancel puts it back");
+        TypeAtEnd(*f.RichEdit1, 1, QStringLiteral(" typed"));
+        ASSERT_TRUE(f.HoldsEdits());
+        const QString edited = Pane();
+        dialogs_.ConfirmAnswers = {false};
+        f.CheckBox1->click();
+        ASSERT_EQ(dialogs_.Questions.size(), 1U);
+        EXPECT_EQ(dialogs_.Questions[0].Caption, QStringLiteral("VAveze"));
+        EXPECT_EQ(dialogs_.Questions[0].Text, QString::fromStdString(EditsLostQuestion(EditsAt::Relist)));
+        EXPECT_TRUE(f.CheckBox1->isChecked());
+        EXPECT_EQ(Pane(), edited);
+
+        dialogs_.ConfirmAnswers = {true};
+        f.CheckBox1->click();
+        EXPECT_FALSE(f.CheckBox1->isChecked());
+        EXPECT_EQ(Pane(), without);
+        EXPECT_FALSE(f.HoldsEdits());
+    }
+    {
+        SCOPED_TRACE("once saved, the edits are not asked for");
+        TypeAtEnd(*f.RichEdit1, 1, QStringLiteral(" typed"));
+        Save(dir_.filePath(QStringLiteral("sym.txt")));
+        f.CheckBox1->click();
+        EXPECT_EQ(Pane(), withHeader);
+        EXPECT_EQ(dialogs_.Questions.size(), 2U);
+    }
+    {
+        SCOPED_TRACE("opening another file asks first; Cancel keeps the file and the pane");
+        TypeAtEnd(*f.RichEdit1, 1, QStringLiteral(" typed"));
+        const QString edited = Pane();
+        const QString other = Write(QStringLiteral("other.zvk"), MakeZvk({"other"}));
+        dialogs_.ConfirmAnswers = {false};
+        Open(other);
+        ASSERT_EQ(dialogs_.Questions.size(), 3U);
+        EXPECT_EQ(dialogs_.Questions[2].Text, QString::fromStdString(EditsLostQuestion(EditsAt::Open)));
+        EXPECT_EQ(f.Edit1->text(), path);
+        EXPECT_EQ(Pane(), edited);
+    }
+    {
+        SCOPED_TRACE("a file not listed: the notice says why and what the pane shows; the field shows it");
+        const QString edited = Pane();
+        const QString fake = Write(QStringLiteral("fake.zvc"), "no drawing");
+        dialogs_.ConfirmAnswers = {true};
+        Open(fake);
+        EXPECT_EQ(f.Edit1->text(), fake);
+        EXPECT_EQ(Pane(), edited);  // nothing replaced it
+        ASSERT_TRUE(f.NoticeBar->isVisible());
+        EXPECT_TRUE(f.Notice->text().startsWith(QStringLiteral("「fake.zvc」は抽出できませんでした")) &&
+                    f.Notice->text().endsWith(QStringLiteral("表示は「sym.zvk」のままです。")))
+            << f.Notice->text().toStdString();
+    }
+    {
+        SCOPED_TRACE("a partial listing: the notice says where it stops; a whole one hides it");
+        std::string cut = MakeZvk({"a", "b"});
+        cut.pop_back();
+        const QString partial = Write(QStringLiteral("cut.zvk"), cut);
+        dialogs_.ConfirmAnswers = {true};
+        Open(partial);
+        ASSERT_TRUE(f.NoticeBar->isVisible());
+        EXPECT_TRUE(f.Notice->text().startsWith(QStringLiteral("「cut.zvk」は最後まで読めませんでした（ファイルが %1 バイト目")
+                                                    .arg(cut.size())))
+            << f.Notice->text().toStdString();
+        // However long, the notice wraps within the window's width.
+        QApplication::processEvents();
+        const int width = f.width();
+        f.Notice->setText(QStringLiteral("長い注意書き").repeated(100));
+        QApplication::processEvents();
+        EXPECT_EQ(f.width(), width);
+        EXPECT_GE(f.RichEdit1->height(), 96);
+
+        Open(Write(QStringLiteral("whole.zvk"), MakeZvk({"a"})));
+        EXPECT_FALSE(f.NoticeBar->isVisible());
+    }
+    {
+        SCOPED_TRACE("closing with edits asks first; Cancel keeps the window open");
+        TypeAtEnd(*f.RichEdit1, 0, QStringLiteral(" typed"));
+        dialogs_.ConfirmAnswers = {false, true};
+        EXPECT_FALSE(f.close());
+        EXPECT_TRUE(f.isVisible());
+        EXPECT_EQ(dialogs_.Questions.back().Text, QString::fromStdString(EditsLostQuestion(EditsAt::Close)));
+        EXPECT_TRUE(f.close());
+        EXPECT_FALSE(f.isVisible());
+    }
+    {
+        SCOPED_TRACE("--help and --version answer; after --, every argument is a file");
+        struct Line {
+            std::vector<std::string> Arguments;
+            StartRequest::Kind What;
+            std::vector<std::string> Files;
+        };
+        const Line lines[] = {
+            {{}, StartRequest::Kind::Window, {}},
+            {{"plan.zvw"}, StartRequest::Kind::Window, {"plan.zvw"}},
+            {{"--help"}, StartRequest::Kind::Help, {}},
+            {{"plan.zvw", "--version"}, StartRequest::Kind::Version, {}},
+            {{"--", "--help", "--"}, StartRequest::Kind::Window, {"--help", "--"}},
+            {{"-", "--helpful"}, StartRequest::Kind::Window, {"-", "--helpful"}},
+        };
+        for (const Line& line : lines) {
+            const StartRequest request = ReadCommandLine(line.Arguments);
+            EXPECT_EQ(request.What, line.What) << ::testing::PrintToString(line.Arguments);
+            EXPECT_EQ(request.Files, line.Files) << ::testing::PrintToString(line.Arguments);
+        }
+        EXPECT_EQ(StartAnswer(StartRequest::Kind::Help), WindowUsage("vaveze"));
+        EXPECT_EQ(StartAnswer(StartRequest::Kind::Version), "vaveze (VAveze) 1.1.0\n");
+    }
+}
+
+// The open dialog starts in the program's own folder only where it was
+// unpacked by hand; an installed or freshly built program starts it in the
+// user's documents.
+TEST_F(WindowTest, TheFirstOpenDialogStartsBesideAnUnpackedProgramOnly)
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString elsewhere = (QFileInfo(documents).isDir() ? documents : QDir::homePath()) + QLatin1Char('/');
+    const QString unpacked = dir_.filePath(QStringLiteral("unpacked"));
+    const QString build = dir_.filePath(QStringLiteral("build"));
+    ASSERT_TRUE(QDir().mkpath(unpacked) && QDir().mkpath(build + QStringLiteral("/app")));
+    testing::WriteFile(build + QStringLiteral("/CMakeCache.txt"), "");
+    const std::pair<QString, QString> rows[] = {
+        {unpacked + QLatin1Char('/'), unpacked + QLatin1Char('/')},
+        {unpacked, unpacked + QLatin1Char('/')},
+        {build + QLatin1Char('/'), elsewhere},
+        {build + QStringLiteral("/app/"), elsewhere},
+        {QStringLiteral("/usr/bin/"), elsewhere},
+        {QStringLiteral("/usr/local/bin/"), elsewhere},
+        {QStringLiteral("/opt/vaveze/bin/"), elsewhere},
+        {dir_.filePath(QStringLiteral("gone/")), elsewhere},
+    };
+    for (const auto& [executable, expected] : rows)
+        EXPECT_EQ(FirstOpenFolder(executable), expected) << executable.toStdString();
+
+    // A folder the user may not write to is no unpacked program's.
+    QFile::setPermissions(unpacked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    if (::access(QFile::encodeName(unpacked).constData(), W_OK) != 0) {
+        EXPECT_EQ(FirstOpenFolder(unpacked), elsewhere);
+    }
+    QFile::setPermissions(unpacked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+// The edit every front with an editable pane is held to (tests/data): the
+// pane edited through its own cursor, then saved.
+TEST_F(WindowTest, TheSharedEditSavesTheSharedBytes)
+{
+    const QDir data(QStringLiteral(VAVEZE_TEST_DATA_DIR));
+    QFile caseFile(data.filePath(QStringLiteral("pane_edits.json")));
+    ASSERT_TRUE(caseFile.open(QIODevice::ReadOnly));
+    const QJsonObject edit = QJsonDocument::fromJson(caseFile.readAll()).object();
+    const QJsonObject options = edit[QStringLiteral("options")].toObject();
+    form_->CheckBox1->setChecked(options[QStringLiteral("header")].toBool());
+    form_->CheckBox2->setChecked(options[QStringLiteral("dimensions")].toBool());
+    form_->CheckBox3->setChecked(options[QStringLiteral("blocks")].toBool());
+    Open(data.filePath(edit[QStringLiteral("file")].toString()));
+    QStringList shown;
+    for (const QJsonValue line : edit[QStringLiteral("shown")].toArray())
+        shown += line.toString();
+    ASSERT_EQ(Pane(), shown.join(QLatin1Char('\n')));
+
+    QTextDocument& document = *form_->RichEdit1->document();
+    for (const QJsonValue value : edit[QStringLiteral("edits")].toArray()) {
+        const QJsonObject step = value.toObject();
+        const QString kind = step[QStringLiteral("edit")].toString();
+        QTextCursor cursor(document.findBlockByNumber(step[QStringLiteral("line")].toInt()));
+        if (kind == QLatin1String("insert")) {
+            cursor.insertText(step[QStringLiteral("text")].toString() + QLatin1Char('\n'));
+        } else if (kind == QLatin1String("delete")) {
+            cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+        } else {
+            ASSERT_EQ(kind, QLatin1String("type"));
+            cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, step[QStringLiteral("column")].toInt());
+            cursor.insertText(step[QStringLiteral("text")].toString());
+        }
+    }
+    QByteArray expected;
+    for (const QJsonValue line : edit[QStringLiteral("saved")].toArray())
+        expected += QByteArray::fromHex(line.toString().toLatin1()) + "\r\n";
+
+    const QString saved = dir_.filePath(QStringLiteral("edited.txt"));
+    Save(saved);
+    EXPECT_EQ(QByteArray::fromStdString(ReadFile(saved)).toHex(' '), expected.toHex(' '));
 }
 
 }  // namespace
