@@ -3,10 +3,11 @@
 #include <system_error>
 
 #include "cli/messages.h"
-#include "cli/output.h"
 #include "cli/platform.h"
 #include "cli/status.h"
+#include "core/listing/encoded.h"
 #include "core/session/texts.h"
+#include "core/writing/FileWriting.h"
 
 namespace vaveze::cli {
 namespace {
@@ -44,10 +45,10 @@ void Save(const Target& target, const RunSettings& settings, Prepared& prepared)
     std::error_code ec;
     if (const fs::path folder = target.Path.parent_path(); !folder.empty())
         fs::create_directories(folder, ec);  // a failure shows when the file is made
-    platform::PendingFile file(platform::Utf8FromPath(target.Path));
+    PendingFile file(target.Path);
     int error = file.Error();
     if (error == 0) {
-        EncodedSink sink(file.Descriptor(), settings.Utf8);
+        EncodedSink sink([&file](std::string_view bytes) { return WriteAll(file.Descriptor(), bytes); }, settings.Utf8);
         (void)prepared.Listed->List(settings.Listing, sink);  // stops only on a failed write
         prepared.Lines = sink.Lines();
         error = sink.Finish();
@@ -134,7 +135,8 @@ int FinishFile(const Source& source, const Target* target, Prepared& prepared, c
             else if (prepared.Status == kExitNotRecognised)
                 SayAbout(name, prepared.Reason);
             if (prepared.Listed) {
-                EncodedSink sink(kStandardOutput, settings.Utf8,
+                EncodedSink sink([](std::string_view bytes) { return platform::WriteAll(kStandardOutput, bytes); },
+                                 settings.Utf8,
                                  settings.PathPrefix ? PathPrefix(source.Path, settings.Utf8) : std::string());
                 (void)prepared.Listed->List(settings.Listing, sink);
                 prepared.Listed.reset();

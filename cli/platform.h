@@ -1,5 +1,6 @@
 // What the command-line tool needs from the operating system, in one place:
-// its arguments, the standard streams and the files listings are saved to.
+// its arguments and the standard streams. (Listings are saved through the
+// core's FileWriting.)
 // Paths are UTF-8 strings throughout the tool; only here do they meet the
 // system's own form (wide characters on Windows, whatever the code page).
 #pragma once
@@ -69,32 +70,5 @@ enum class Stream { Output, Error };
 
 // What a standard stream is connected to.
 [[nodiscard]] StreamKind StreamKindOf(Stream stream);
-
-// A new file beside `target` that replaces it only once complete, so a
-// failed write never destroys an existing listing. Removed unless committed.
-class PendingFile {
-public:
-    explicit PendingFile(const std::string& target);
-    ~PendingFile();
-    PendingFile(const PendingFile&) = delete;
-    PendingFile& operator=(const PendingFile&) = delete;
-
-    // The descriptor to write to, or -1 when the file could not be made.
-    [[nodiscard]] int Descriptor() const { return fd_; }
-    // The errno of a failed creation, else 0.
-    [[nodiscard]] int Error() const { return error_; }
-
-    // Closes the file, gives it the mode of the target it replaces (or that
-    // of an ordinary new file) and puts it in the target's place; 0, or the
-    // errno of the failure.
-    [[nodiscard]] int Commit();
-
-private:
-    std::filesystem::path target_;
-    std::filesystem::path temp_;
-    int fd_ = -1;
-    int error_ = 0;
-    bool committed_ = false;
-};
 
 }  // namespace vaveze::platform

@@ -12,17 +12,6 @@
 #include <system_error>
 
 namespace vaveze::platform {
-namespace {
-
-// Read once, before main: files are saved from several threads, and the
-// mask's brief change to read it must not meet another thread's creation.
-const mode_t kUmask = [] {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}();
-
-}  // namespace
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv)
 {
@@ -90,40 +79,5 @@ void WriteText(std::string_view utf8) { (void)WriteAll(STDOUT_FILENO, utf8); }
 bool StartedWithoutConsole() { return false; }
 
 void ShowNotice(std::string_view utf8) { WriteMessage(std::string(utf8) + '\n'); }
-
-PendingFile::PendingFile(const std::string& target) : target_(target)
-{
-    std::string temp = target + ".XXXXXX";
-    fd_ = ::mkstemp(temp.data());
-    if (fd_ < 0)
-        error_ = errno;
-    else
-        temp_ = temp;
-}
-
-PendingFile::~PendingFile()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-    if (!temp_.empty() && !committed_)
-        ::unlink(temp_.c_str());
-}
-
-int PendingFile::Commit()
-{
-    // mkstemp creates the file private; give it the mode an ordinary new
-    // file gets, or keep the mode of the file it replaces.
-    struct stat existing {};
-    const mode_t mode =
-        ::stat(target_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~kUmask);
-    int error = ::fchmod(fd_, mode) != 0 ? errno : 0;
-    if (::close(fd_) != 0 && error == 0)
-        error = errno;
-    fd_ = -1;
-    if (error == 0 && ::rename(temp_.c_str(), target_.c_str()) != 0)
-        error = errno;
-    committed_ = error == 0;
-    return error;
-}
 
 }  // namespace vaveze::platform

@@ -68,17 +68,6 @@ int ErrnoOf(DWORD error)
     }
 }
 
-// A name for the temporary file that no other run picks at the same time.
-std::wstring TempSuffix(unsigned attempt)
-{
-    static constexpr wchar_t kDigits[] = L"0123456789abcdefghijklmnopqrstuvwxyz";
-    unsigned long long seed = ::GetTickCount64() * 0x9E3779B97F4A7C15ULL ^ ::GetCurrentProcessId() ^ attempt * 7919ULL;
-    std::wstring suffix = L".";
-    for (int i = 0; i < 6; ++i, seed /= 36)
-        suffix += kDigits[seed % 36];
-    return suffix;
-}
-
 // The files a wildcard argument names, in the order of their names, for
 // `vaveze-list --save *.zvw`: the Windows shells leave wildcards to the
 // program. An argument without a wildcard or a match stays as it is, so it
@@ -277,41 +266,6 @@ bool StartedWithoutConsole()
 void ShowNotice(std::string_view utf8)
 {
     ::MessageBoxW(nullptr, Widen(utf8).c_str(), L"vaveze-list", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
-}
-
-PendingFile::PendingFile(const std::string& target) : target_(PathFromUtf8(target))
-{
-    error_ = EEXIST;
-    for (unsigned attempt = 0; attempt < 100 && error_ == EEXIST; ++attempt) {
-        std::filesystem::path temp = target_;
-        temp += TempSuffix(attempt);
-        fd_ = _wopen(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
-        if (fd_ >= 0) {
-            temp_ = std::move(temp);
-            error_ = 0;
-        } else {
-            error_ = errno;
-        }
-    }
-}
-
-PendingFile::~PendingFile()
-{
-    if (fd_ >= 0)
-        _close(fd_);
-    if (!temp_.empty() && !committed_)
-        _wunlink(temp_.c_str());
-}
-
-int PendingFile::Commit()
-{
-    int error = _close(fd_) != 0 ? errno : 0;
-    fd_ = -1;
-    // Unlike rename, this replaces an existing listing.
-    if (error == 0 && !::MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = ErrnoOf(::GetLastError());
-    committed_ = error == 0;
-    return error;
 }
 
 }  // namespace vaveze::platform

@@ -1,17 +1,17 @@
-#include "cli/output.h"
+#include "core/listing/encoded.h"
 
 #include <cstring>
+#include <utility>
 
-#include "cli/platform.h"
-#include "core/session/walk.h"
 #include "core/text/Func_.h"
 #include "core/text/cp932.h"
 
-namespace vaveze::cli {
+namespace vaveze {
 
 std::string PathPrefix(const std::filesystem::path& path, bool utf8)
 {
-    const std::string name = platform::Utf8FromPath(path);
+    const std::u8string utf8Name = path.u8string();
+    const std::string name(utf8Name.begin(), utf8Name.end());
     if (utf8)
         return name + ':';
     // Character by character, so that each one code page 932 lacks leaves
@@ -27,8 +27,8 @@ std::string PathPrefix(const std::filesystem::path& path, bool utf8)
     return out + ':';
 }
 
-EncodedSink::EncodedSink(int fd, bool utf8, std::string prefix)
-    : fd_(fd), utf8_(utf8), prefix_(std::move(prefix)), block_(new char[kBlockSize])
+EncodedSink::EncodedSink(Writer writer, bool utf8, std::string prefix)
+    : writer_(std::move(writer)), utf8_(utf8), prefix_(std::move(prefix)), block_(new char[kBlockSize])
 {
 }
 
@@ -114,8 +114,7 @@ void EncodedSink::Write(std::string_view bytes)
     if (bytes.size() > kBlockSize - used_) {
         Flush();
         if (bytes.size() > kBlockSize) {
-            if (error_ == 0)
-                error_ = platform::WriteAll(fd_, bytes);
+            Put(bytes);
             return;
         }
     }
@@ -125,9 +124,15 @@ void EncodedSink::Write(std::string_view bytes)
 
 void EncodedSink::Flush()
 {
-    if (error_ == 0 && used_ != 0)
-        error_ = platform::WriteAll(fd_, std::string_view(block_.get(), used_));
+    if (used_ != 0)
+        Put(std::string_view(block_.get(), used_));
     used_ = 0;
 }
 
-}  // namespace vaveze::cli
+void EncodedSink::Put(std::string_view bytes)
+{
+    if (error_ == 0)
+        error_ = writer_(bytes);
+}
+
+}  // namespace vaveze

@@ -1,9 +1,11 @@
-// The bytes of a listing: Shift-JIS with CR LF as the window saves it, or
-// UTF-8 with LF, each line optionally behind its file's path.
+// The bytes of a listing as vaveze-list writes them: Shift-JIS with CR LF as
+// the window saves it, or UTF-8 with LF, each line optionally behind its
+// file's path. Every front that writes a listing's bytes writes them here.
 #pragma once
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -11,22 +13,25 @@
 
 #include "core/listing/listing.h"
 
-namespace vaveze::cli {
+namespace vaveze {
 
 // "path:" in the output's encoding: UTF-8, or code page 932 with "?" for
 // each character it cannot hold.
 [[nodiscard]] std::string PathPrefix(const std::filesystem::path& path, bool utf8);
 
-// Encodes listing lines and streams them to a file. Many texts of a file may
-// share one long pooled string, so a listing can be far larger than its
-// file: holding only a block of fixed size keeps memory independent of the
-// listing's size. Writes go to a descriptor (standard output, or a file
-// being saved).
+// Encodes listing lines and streams them to a file or a string. Many texts
+// of a file may share one long pooled string, so a listing can be far
+// larger than its file: holding only a block of fixed size keeps memory
+// independent of the listing's size. The bytes go to a writer: standard
+// output, a file being saved, a string.
 class EncodedSink final : public LineSink {
 public:
     static constexpr std::size_t kBlockSize = std::size_t{1} << 16;
 
-    EncodedSink(int fd, bool utf8, std::string prefix = {});
+    // Takes a block of bytes; 0, or the errno of a failed write.
+    using Writer = std::function<int(std::string_view)>;
+
+    EncodedSink(Writer writer, bool utf8, std::string prefix = {});
 
     void Clear() override;
     // False once writing has failed, which ends the listing early.
@@ -45,8 +50,10 @@ private:
     // Into the block, or on their own when they are larger than it.
     void Write(std::string_view bytes);
     void Flush();
+    // To the writer; nothing after a failure.
+    void Put(std::string_view bytes);
 
-    int fd_;
+    Writer writer_;
     bool utf8_;
     std::string prefix_;
     std::unique_ptr<char[]> block_;
@@ -55,4 +62,4 @@ private:
     int error_ = 0;
 };
 
-}  // namespace vaveze::cli
+}  // namespace vaveze

@@ -1,0 +1,44 @@
+// The core's only writing of files: bytes to a descriptor, and a listing
+// saved so that it replaces the file before it only once complete. The
+// system calls live in FileWriting_posix.cpp and FileWriting_windows.cpp.
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace vaveze {
+
+// Writes all of `bytes` to a descriptor; 0, or the errno of the failure.
+[[nodiscard]] int WriteAll(int fd, std::string_view bytes);
+
+// A new file beside `target` that replaces it only once complete, so a
+// failed write never destroys an existing file and never leaves a partial
+// one. Removed unless committed. One that replaces a file is private while
+// it is written, then takes that file's mode; a new one gets the mode any
+// new file gets.
+class PendingFile {
+public:
+    explicit PendingFile(const std::filesystem::path& target);
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    // The descriptor to write to, or -1 when the file could not be made.
+    [[nodiscard]] int Descriptor() const noexcept { return fd_; }
+    // The errno of a failed creation, else 0.
+    [[nodiscard]] int Error() const noexcept { return error_; }
+
+    // Closes the file, gives it the mode of the target it replaces (or that
+    // of an ordinary new file) and puts it in the target's place; 0, or the
+    // errno of the failure.
+    [[nodiscard]] int Commit();
+
+private:
+    std::filesystem::path target_;
+    std::filesystem::path temp_;
+    int fd_ = -1;
+    int error_ = 0;
+    bool committed_ = false;
+};
+
+}  // namespace vaveze

@@ -1,0 +1,101 @@
+// Writing files on Windows, through the wide-character functions, so that
+// Japanese names work whatever the system's code page.
+#include "core/writing/FileWriting.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <string>
+
+namespace vaveze {
+namespace {
+
+// The errno closest to a Windows error, so messages read as on Linux.
+int ErrnoOf(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_WRITE_PROTECT:
+        return EROFS;
+    case ERROR_NOT_SAME_DEVICE:
+        return EXDEV;
+    default:
+        return EIO;
+    }
+}
+
+// A name for the temporary file that no other run picks at the same time.
+std::wstring TempSuffix(unsigned attempt)
+{
+    static constexpr wchar_t kDigits[] = L"0123456789abcdefghijklmnopqrstuvwxyz";
+    unsigned long long seed = ::GetTickCount64() * 0x9E3779B97F4A7C15ULL ^ ::GetCurrentProcessId() ^ attempt * 7919ULL;
+    std::wstring suffix = L".";
+    for (int i = 0; i < 6; ++i, seed /= 36)
+        suffix += kDigits[seed % 36];
+    return suffix;
+}
+
+}  // namespace
+
+int WriteAll(int fd, std::string_view bytes)
+{
+    constexpr std::size_t kChunk = std::size_t{1} << 30;
+    while (!bytes.empty()) {
+        const unsigned size = static_cast<unsigned>(bytes.size() < kChunk ? bytes.size() : kChunk);
+        const int n = _write(fd, bytes.data(), size);
+        if (n < 0)
+            return errno != 0 ? errno : EIO;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+PendingFile::PendingFile(const std::filesystem::path& target) : target_(target)
+{
+    error_ = EEXIST;
+    for (unsigned attempt = 0; attempt < 100 && error_ == EEXIST; ++attempt) {
+        std::filesystem::path temp = target_;
+        temp += TempSuffix(attempt);
+        fd_ = _wopen(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+        if (fd_ >= 0) {
+            temp_ = std::move(temp);
+            error_ = 0;
+        } else {
+            error_ = errno;
+        }
+    }
+}
+
+PendingFile::~PendingFile()
+{
+    if (fd_ >= 0)
+        _close(fd_);
+    if (!temp_.empty() && !committed_)
+        _wunlink(temp_.c_str());
+}
+
+int PendingFile::Commit()
+{
+    int error = _close(fd_) != 0 ? errno : 0;
+    fd_ = -1;
+    // Unlike rename, this replaces an existing file.
+    if (error == 0 && !::MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = ErrnoOf(::GetLastError());
+    committed_ = error == 0;
+    return error;
+}
+
+}  // namespace vaveze
