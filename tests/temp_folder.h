@@ -43,6 +43,8 @@ public:
         return path;
     }
 
+    [[nodiscard]] const std::filesystem::path& Path() const noexcept { return path_; }
+
 private:
     std::filesystem::path path_;
 };

@@ -12,26 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/capi/detection_codes.h"
-#include "core/listing/extraction.h"
+#include "core/capi/handles.h"
+#include "core/capi/result_codes.h"
 #include "core/listing/listing.h"
 #include "core/session/texts.h"
-#include "core/text/cp932.h"
-
-// The opaque listing. The lines of each encoding lie in one buffer, each
-// followed by a NUL, so that a caller gets a C string without a copy.
-struct vaveze_listing {
-    int Status = VAVEZE_NOT_RECOGNISED;
-    int Format = VAVEZE_FORMAT_NONE;
-    int Reason = VAVEZE_REASON_NONE;
-    int Warning = VAVEZE_WARNING_NONE;
-    vaveze_offset Offset = 0;
-    std::string Message;
-    std::string Sjis;
-    std::string Utf8;
-    std::vector<std::size_t> SjisStarts{0};  // where each line starts, then the end
-    std::vector<std::size_t> Utf8Starts{0};
-};
 
 namespace {
 
@@ -39,94 +23,15 @@ using namespace vaveze;
 
 constexpr unsigned int kKnownFlags = VAVEZE_HEADER | VAVEZE_DIMENSIONS | VAVEZE_BLOCKS;
 
-// Collects the listing's lines straight into the listing's buffers.
-class ListingSink final : public LineSink {
-public:
-    explicit ListingSink(vaveze_listing& listing) : listing_(listing) {}
-
-    void Clear() override
-    {
-        listing_.Sjis.clear();
-        listing_.Utf8.clear();
-        listing_.SjisStarts.assign(1, 0);
-        listing_.Utf8Starts.assign(1, 0);
-    }
-
-    [[nodiscard]] bool Append(std::string_view line) override
-    {
-        Push(listing_.Sjis, listing_.SjisStarts, line);
-        Push(listing_.Utf8, listing_.Utf8Starts, Cp932ToUtf8(line));
-        return true;
-    }
-
-private:
-    static void Push(std::string& buffer, std::vector<std::size_t>& starts, std::string_view line)
-    {
-        buffer += line;
-        buffer += '\0';
-        starts.push_back(buffer.size());
-    }
-
-    vaveze_listing& listing_;
-};
-
-int FormatCode(FormatKind kind)
-{
-    switch (kind) {
-    case FormatKind::Zvw:
-        return VAVEZE_FORMAT_ZVW;
-    case FormatKind::Zvs:
-        return VAVEZE_FORMAT_ZVS;
-    case FormatKind::Zvc:
-        return VAVEZE_FORMAT_ZVC;
-    case FormatKind::Zvk:
-        return VAVEZE_FORMAT_ZVK;
-    case FormatKind::None:
-        break;
-    }
-    return VAVEZE_FORMAT_NONE;
-}
-
-ListingOptions OptionsOf(unsigned int flags)
-{
-    ListingOptions options;
-    options.Header = (flags & VAVEZE_HEADER) != 0;
-    options.Dimensions = (flags & VAVEZE_DIMENSIONS) != 0;
-    options.Blocks = (flags & VAVEZE_BLOCKS) != 0;
-    return options;
-}
-
-// Builds the listing of one detection and parse.
-std::unique_ptr<vaveze_listing> MakeListing(const CapiDetection& detected, const Readers& readers,
-                                            unsigned int flags)
-{
-    auto listing = std::make_unique<vaveze_listing>();
-    listing->Format = FormatCode(detected.Kind);
-    listing->Reason = detected.Reason;
-    listing->Warning = detected.Warning;
-    listing->Message = detected.Message;
-    if (detected.Kind == FormatKind::None) {
-        listing->Status = VAVEZE_NOT_RECOGNISED;
-        return listing;
-    }
-    listing->Status = detected.Reason == VAVEZE_REASON_NONE ? VAVEZE_OK : VAVEZE_PARTIAL;
-    listing->Offset = detected.Reason == VAVEZE_REASON_NONE ? 0 : detected.Offset;
-    ListingSink sink(*listing);
-    (void)ListFormat(detected.Kind, readers, OptionsOf(flags), sink);  // this sink takes every line
-    return listing;
-}
-
-// Runs `detect` on fresh readers and hands out the listing; the one place
-// where exceptions stop.
-template <typename Detect>
-int Run(unsigned int flags, vaveze_listing** out, Detect detect) noexcept
+// Runs `call`, which makes a handle, and hands the handle out; the one
+// place where exceptions stop. The status is the handle's.
+template <typename Handle, typename Call>
+int Run(Handle** out, Call call) noexcept
 {
     try {
-        const auto readers = std::make_unique<Readers>();
-        const CapiDetection detected = detect(*readers);
-        std::unique_ptr<vaveze_listing> listing = MakeListing(detected, *readers, flags);
-        const int status = listing->Status;
-        *out = listing.release();
+        std::unique_ptr<Handle> handle = call();
+        const int status = handle->Codes.Status;
+        *out = handle.release();
         return status;
     } catch (const std::bad_alloc&) {
         return VAVEZE_ERROR_MEMORY;
@@ -138,12 +43,17 @@ int Run(unsigned int flags, vaveze_listing** out, Detect detect) noexcept
 }
 
 // A UTF-8 name as a path: VAVEZE_OK, or VAVEZE_ERROR_ARGUMENT when the
-// platform cannot hold it (a name that is not UTF-8, on Windows).
+// platform cannot hold it (a name that is not UTF-8, on Windows). On POSIX
+// systems the bytes are the name, whatever they are.
 int PathOfUtf8(const char* utf8, std::filesystem::path& path) noexcept
 {
     try {
+#ifdef _WIN32
         const std::string_view name(utf8);
         path = std::filesystem::path(std::u8string(name.begin(), name.end()));
+#else
+        path = std::filesystem::path(utf8);
+#endif
         return VAVEZE_OK;
     } catch (const std::bad_alloc&) {
         return VAVEZE_ERROR_MEMORY;
@@ -152,10 +62,55 @@ int PathOfUtf8(const char* utf8, std::filesystem::path& path) noexcept
     }
 }
 
+// Each opening call's checks of its arguments; clears *out first.
+template <typename Handle>
+bool Prepared(Handle** out, unsigned int flags = 0)
+{
+    if (out == nullptr)
+        return false;
+    *out = nullptr;
+    return (flags & ~kKnownFlags) == 0;
+}
+
+int OpenPath(const std::filesystem::path& path, vaveze_document** document)
+{
+    return Run(document, [&] { return OpenDocument(path); });
+}
+
+int ListPath(const std::filesystem::path& path, unsigned int flags, vaveze_listing** listing)
+{
+    return Run(listing, [&] { return ListDocument(*OpenDocument(path), flags); });
+}
+
+int SavePath(const vaveze_listing* listing, const std::filesystem::path& path, int* errorNumber) noexcept
+{
+    if (errorNumber != nullptr)
+        *errorNumber = 0;
+    if (listing->Codes.Status == VAVEZE_NOT_RECOGNISED)
+        return VAVEZE_NOT_RECOGNISED;
+    try {
+        const int error = SaveListing(*listing, path);
+        if (error == 0)
+            return VAVEZE_OK;
+        if (errorNumber != nullptr)
+            *errorNumber = error;
+        return VAVEZE_ERROR_WRITE;
+    } catch (const std::bad_alloc&) {
+        return VAVEZE_ERROR_MEMORY;
+    } catch (...) {
+        return VAVEZE_ERROR_INTERNAL;
+    }
+}
+
+std::string_view BytesOf(const void* bytes, size_t size)
+{
+    return {size == 0 ? "" : static_cast<const char*>(bytes), size};
+}
+
 // Hands out line `index` of one of the listing's buffers.
 int Line(const vaveze_listing* listing, bool utf8, std::size_t index, const char** text, std::size_t* length)
 {
-    if (listing == nullptr || text == nullptr || index >= listing->SjisStarts.size() - 1)
+    if (listing == nullptr || text == nullptr || index >= listing->Count())
         return VAVEZE_ERROR_ARGUMENT;
     const std::string& buffer = utf8 ? listing->Utf8 : listing->Sjis;
     const std::vector<std::size_t>& starts = utf8 ? listing->Utf8Starts : listing->SjisStarts;
@@ -165,72 +120,155 @@ int Line(const vaveze_listing* listing, bool utf8, std::size_t index, const char
     return VAVEZE_OK;
 }
 
+int LineKindCode(LineKind kind)
+{
+    switch (kind) {
+    case LineKind::Heading:
+        return VAVEZE_LINE_HEADING;
+    case LineKind::HeaderText:
+        return VAVEZE_LINE_HEADER_TEXT;
+    case LineKind::LayerGroup:
+        return VAVEZE_LINE_LAYER_GROUP;
+    case LineKind::Layers:
+        return VAVEZE_LINE_LAYERS;
+    case LineKind::Colors:
+        return VAVEZE_LINE_COLORS;
+    case LineKind::LineTypes:
+        return VAVEZE_LINE_LINE_TYPES;
+    case LineKind::Text:
+        return VAVEZE_LINE_TEXT;
+    case LineKind::DimensionText:
+        return VAVEZE_LINE_DIMENSION_TEXT;
+    case LineKind::BlockName:
+        return VAVEZE_LINE_BLOCK_NAME;
+    case LineKind::BlockText:
+        return VAVEZE_LINE_BLOCK_TEXT;
+    case LineKind::BlockDimensionText:
+        return VAVEZE_LINE_BLOCK_DIMENSION_TEXT;
+    }
+    return VAVEZE_LINE_TEXT;
+}
+
 }  // namespace
 
 extern "C" {
 
 const char* vaveze_version(void) { return VAVEZE_VERSION_STRING; }
 
-int vaveze_list_file(const char* path, unsigned int flags, vaveze_listing** listing)
+int vaveze_version_number(void) { return VAVEZE_VERSION_NUMBER; }
+
+int vaveze_open_file(const char* path, vaveze_document** document)
 {
-    if (listing == nullptr)
-        return VAVEZE_ERROR_ARGUMENT;
-    *listing = nullptr;
-    if (path == nullptr || (flags & ~kKnownFlags) != 0)
+    if (!Prepared(document) || path == nullptr)
         return VAVEZE_ERROR_ARGUMENT;
     std::filesystem::path file;
     if (const int status = PathOfUtf8(path, file); status != VAVEZE_OK)
         return status;
-    return Run(flags, listing, [&](Readers& readers) { return DetectFile(readers, file); });
+    return OpenPath(file, document);
 }
 
-int vaveze_list_bytes(const void* bytes, size_t size, const char* name, unsigned int flags, vaveze_listing** listing)
+int vaveze_open_bytes(const void* bytes, size_t size, const char* name, vaveze_document** document)
 {
-    if (listing == nullptr)
-        return VAVEZE_ERROR_ARGUMENT;
-    *listing = nullptr;
-    if (name == nullptr || (bytes == nullptr && size != 0) || (flags & ~kKnownFlags) != 0)
+    if (!Prepared(document) || name == nullptr || (bytes == nullptr && size != 0))
         return VAVEZE_ERROR_ARGUMENT;
     std::filesystem::path file;
     if (const int status = PathOfUtf8(name, file); status != VAVEZE_OK)
         return status;
-    const std::string_view content(size == 0 ? "" : static_cast<const char*>(bytes), size);
-    return Run(flags, listing, [&](Readers& readers) { return DetectBytes(readers, file, content); });
+    return Run(document, [&] { return OpenDocumentBytes(BytesOf(bytes, size), file); });
+}
+
+int vaveze_document_list(const vaveze_document* document, unsigned int flags, vaveze_listing** listing)
+{
+    if (!Prepared(listing, flags) || document == nullptr)
+        return VAVEZE_ERROR_ARGUMENT;
+    return Run(listing, [&] { return ListDocument(*document, flags); });
+}
+
+void vaveze_document_free(vaveze_document* document) { delete document; }
+
+int vaveze_document_status(const vaveze_document* document)
+{
+    return document == nullptr ? VAVEZE_ERROR_ARGUMENT : document->Codes.Status;
+}
+
+int vaveze_document_format(const vaveze_document* document)
+{
+    return document == nullptr ? VAVEZE_FORMAT_NONE : document->Codes.Format;
+}
+
+int vaveze_document_reason(const vaveze_document* document)
+{
+    return document == nullptr ? VAVEZE_REASON_NONE : document->Codes.Reason;
+}
+
+vaveze_offset vaveze_document_offset(const vaveze_document* document)
+{
+    return document == nullptr ? 0 : document->Codes.Offset;
+}
+
+int vaveze_document_warning(const vaveze_document* document)
+{
+    return document == nullptr ? VAVEZE_WARNING_NONE : document->Codes.Warning;
+}
+
+const char* vaveze_document_message(const vaveze_document* document)
+{
+    return document == nullptr ? vaveze_status_text(VAVEZE_ERROR_ARGUMENT) : document->Codes.Message.c_str();
+}
+
+int vaveze_list_file(const char* path, unsigned int flags, vaveze_listing** listing)
+{
+    if (!Prepared(listing, flags) || path == nullptr)
+        return VAVEZE_ERROR_ARGUMENT;
+    std::filesystem::path file;
+    if (const int status = PathOfUtf8(path, file); status != VAVEZE_OK)
+        return status;
+    return ListPath(file, flags, listing);
+}
+
+int vaveze_list_bytes(const void* bytes, size_t size, const char* name, unsigned int flags, vaveze_listing** listing)
+{
+    if (!Prepared(listing, flags) || name == nullptr || (bytes == nullptr && size != 0))
+        return VAVEZE_ERROR_ARGUMENT;
+    std::filesystem::path file;
+    if (const int status = PathOfUtf8(name, file); status != VAVEZE_OK)
+        return status;
+    return Run(listing, [&] { return ListDocument(*OpenDocumentBytes(BytesOf(bytes, size), file), flags); });
 }
 
 void vaveze_free(vaveze_listing* listing) { delete listing; }
 
 int vaveze_listing_status(const vaveze_listing* listing)
 {
-    return listing == nullptr ? VAVEZE_ERROR_ARGUMENT : listing->Status;
+    return listing == nullptr ? VAVEZE_ERROR_ARGUMENT : listing->Codes.Status;
 }
 
 int vaveze_listing_format(const vaveze_listing* listing)
 {
-    return listing == nullptr ? VAVEZE_FORMAT_NONE : listing->Format;
+    return listing == nullptr ? VAVEZE_FORMAT_NONE : listing->Codes.Format;
 }
 
 int vaveze_listing_reason(const vaveze_listing* listing)
 {
-    return listing == nullptr ? VAVEZE_REASON_NONE : listing->Reason;
+    return listing == nullptr ? VAVEZE_REASON_NONE : listing->Codes.Reason;
 }
 
-vaveze_offset vaveze_listing_offset(const vaveze_listing* listing) { return listing == nullptr ? 0 : listing->Offset; }
+vaveze_offset vaveze_listing_offset(const vaveze_listing* listing)
+{
+    return listing == nullptr ? 0 : listing->Codes.Offset;
+}
 
 int vaveze_listing_warning(const vaveze_listing* listing)
 {
-    return listing == nullptr ? VAVEZE_WARNING_NONE : listing->Warning;
+    return listing == nullptr ? VAVEZE_WARNING_NONE : listing->Codes.Warning;
 }
 
 const char* vaveze_listing_message(const vaveze_listing* listing)
 {
-    return listing == nullptr ? vaveze_status_text(VAVEZE_ERROR_ARGUMENT) : listing->Message.c_str();
+    return listing == nullptr ? vaveze_status_text(VAVEZE_ERROR_ARGUMENT) : listing->Codes.Message.c_str();
 }
 
-size_t vaveze_listing_count(const vaveze_listing* listing)
-{
-    return listing == nullptr ? 0 : listing->SjisStarts.size() - 1;
-}
+size_t vaveze_listing_count(const vaveze_listing* listing) { return listing == nullptr ? 0 : listing->Count(); }
 
 int vaveze_listing_line(const vaveze_listing* listing, size_t index, const char** bytes, size_t* length)
 {
@@ -241,6 +279,88 @@ int vaveze_listing_line_utf8(const vaveze_listing* listing, size_t index, const 
 {
     return Line(listing, true, index, text, length);
 }
+
+int vaveze_listing_line_kind(const vaveze_listing* listing, size_t index)
+{
+    if (listing == nullptr || index >= listing->Count())
+        return VAVEZE_ERROR_ARGUMENT;
+    return LineKindCode(KindOf(*listing, index).Kind);
+}
+
+int vaveze_listing_line_block(const vaveze_listing* listing, size_t index)
+{
+    if (listing == nullptr || index >= listing->Count())
+        return -1;
+    return KindOf(*listing, index).Block;
+}
+
+int vaveze_listing_bytes(const vaveze_listing* listing, int encoding, const char** bytes, size_t* size)
+{
+    if (listing == nullptr || bytes == nullptr || size == nullptr ||
+        (encoding != VAVEZE_ENCODING_SHIFT_JIS && encoding != VAVEZE_ENCODING_UTF8))
+        return VAVEZE_ERROR_ARGUMENT;
+    try {
+        const std::string& whole = WholeListing(*listing, encoding);
+        *bytes = whole.c_str();
+        *size = whole.size();
+        return VAVEZE_OK;
+    } catch (const std::bad_alloc&) {
+        return VAVEZE_ERROR_MEMORY;
+    } catch (const std::length_error&) {
+        return VAVEZE_ERROR_MEMORY;
+    } catch (...) {
+        return VAVEZE_ERROR_INTERNAL;
+    }
+}
+
+int vaveze_listing_save(const vaveze_listing* listing, const char* path, int* error_number)
+{
+    if (error_number != nullptr)
+        *error_number = 0;
+    if (listing == nullptr || path == nullptr)
+        return VAVEZE_ERROR_ARGUMENT;
+    std::filesystem::path file;
+    if (const int status = PathOfUtf8(path, file); status != VAVEZE_OK)
+        return status;
+    return SavePath(listing, file, error_number);
+}
+
+#ifdef _WIN32
+int vaveze_open_file_w(const wchar_t* path, vaveze_document** document)
+{
+    if (!Prepared(document) || path == nullptr)
+        return VAVEZE_ERROR_ARGUMENT;
+    try {
+        return OpenPath(std::filesystem::path(path), document);
+    } catch (...) {
+        return VAVEZE_ERROR_MEMORY;  // the path's copy
+    }
+}
+
+int vaveze_list_file_w(const wchar_t* path, unsigned int flags, vaveze_listing** listing)
+{
+    if (!Prepared(listing, flags) || path == nullptr)
+        return VAVEZE_ERROR_ARGUMENT;
+    try {
+        return ListPath(std::filesystem::path(path), flags, listing);
+    } catch (...) {
+        return VAVEZE_ERROR_MEMORY;
+    }
+}
+
+int vaveze_listing_save_w(const vaveze_listing* listing, const wchar_t* path, int* error_number)
+{
+    if (error_number != nullptr)
+        *error_number = 0;
+    if (listing == nullptr || path == nullptr)
+        return VAVEZE_ERROR_ARGUMENT;
+    try {
+        return SavePath(listing, std::filesystem::path(path), error_number);
+    } catch (...) {
+        return VAVEZE_ERROR_MEMORY;
+    }
+}
+#endif
 
 const char* vaveze_status_text(int status)
 {

@@ -18,17 +18,25 @@
  *       vaveze_free(listing);
  *   }
  *
+ * To list one file with several options, open it once as a document
+ * (vaveze_open_file) and list the document as often as needed
+ * (vaveze_document_list): the file is read and parsed only once.
+ *
  * Rules that hold for every function:
  * - Nothing aborts and nothing throws: every failure is a returned status.
  *   A NULL pointer where a pointer is needed, or an unknown flag, gives
  *   VAVEZE_ERROR_ARGUMENT.
- * - The library allocates the listing; the caller frees it with vaveze_free
- *   and nothing else. Every pointer a listing hands out stays valid until
- *   that listing is freed. Texts returned for a status, reason, warning or
- *   format are static and never freed.
- * - Calls on different listings may run in parallel; a listing may be read
- *   by several threads at once.
- * - File names are UTF-8.
+ * - The library allocates documents and listings; the caller frees them
+ *   with vaveze_document_free and vaveze_free and nothing else. Every
+ *   pointer a document or listing hands out stays valid until that document
+ *   or listing is freed; a listing does not depend on the document it came
+ *   from, which may be freed first. Texts returned for a status, reason,
+ *   warning or format are static and never freed.
+ * - Calls on different documents and listings may run in parallel; a
+ *   document may be listed, and a listing read or saved, by several threads
+ *   at once.
+ * - File names are UTF-8 (on POSIX systems their bytes go to the system as
+ *   they are). On Windows the calls ending in _w take UTF-16 names.
  */
 #ifndef VAVEZE_H
 #define VAVEZE_H
@@ -61,6 +69,8 @@
 #define VAVEZE_VERSION_MINOR 1
 #define VAVEZE_VERSION_PATCH 0
 #define VAVEZE_VERSION_STRING "1.1.0"
+/* The same as one number to compare, major * 10000 + minor * 100 + patch. */
+#define VAVEZE_VERSION_NUMBER 10100
 
 #ifdef __cplusplus
 extern "C" {
@@ -75,8 +85,13 @@ __extension__ typedef unsigned long long vaveze_offset;
 typedef unsigned long long vaveze_offset;
 #endif
 
-/* The listing of one file: opaque, made by vaveze_list_file or
- * vaveze_list_bytes, freed by vaveze_free. */
+/* A file read and parsed once, to be listed with any options: opaque, made
+ * by vaveze_open_file or vaveze_open_bytes, freed by vaveze_document_free.
+ * (Since 1.1.0.) */
+typedef struct vaveze_document vaveze_document;
+
+/* The listing of one file: opaque, made by vaveze_list_file,
+ * vaveze_list_bytes or vaveze_document_list, freed by vaveze_free. */
 typedef struct vaveze_listing vaveze_listing;
 
 /* What a call returns. The three values from 0 up describe a file and come
@@ -93,7 +108,8 @@ typedef enum vaveze_status {
     VAVEZE_ERROR_ARGUMENT = -1, /* a NULL pointer, an unknown flag or an
                                    index past the last line */
     VAVEZE_ERROR_MEMORY = -2,   /* the listing did not fit in memory */
-    VAVEZE_ERROR_INTERNAL = -3  /* a fault of the library itself */
+    VAVEZE_ERROR_INTERNAL = -3, /* a fault of the library itself */
+    VAVEZE_ERROR_WRITE = -4     /* a listing could not be saved (since 1.1.0) */
 } vaveze_status;
 
 /* Options, to be combined with |: the window's three check boxes. */
@@ -124,13 +140,24 @@ typedef enum vaveze_reason {
     VAVEZE_REASON_NUMBER_OVERFLOW = 4,     /* a number beyond the range of its field */
     VAVEZE_REASON_OUT_OF_MEMORY = 5,       /* a table of the file did not fit in memory */
     /* The file was not recognised. */
-    VAVEZE_REASON_NO_FILE = 16,            /* no file of that name */
-    VAVEZE_REASON_NOT_A_FILE = 17,         /* a folder or other non-regular file */
-    VAVEZE_REASON_UNREADABLE = 18,         /* the file exists but cannot be read */
+    VAVEZE_REASON_NO_FILE = 16,            /* no file of that name (or a folder of
+                                              its path is missing) */
+    VAVEZE_REASON_NOT_A_FILE = 17,         /* a FIFO, device or socket: never opened,
+                                              so never waited on (before 1.1.0 also
+                                              a folder) */
+    VAVEZE_REASON_UNREADABLE = 18,         /* the system failed to read the file; the
+                                              message gives its words (before 1.1.0
+                                              also no permission, too large) */
     VAVEZE_REASON_UNKNOWN_EXTENSION = 19,  /* the name's extension is none of
                                               .zvw .zvs .zvc .zvk .bak .bk? .zv$ */
-    VAVEZE_REASON_WRONG_MAGIC = 20         /* the first bytes are not those of the
-                                              format the extension names */
+    VAVEZE_REASON_WRONG_MAGIC = 20,        /* the first bytes are not those of the
+                                              format the extension names (or, for a
+                                              backup's name, of any format) */
+    /* Since 1.1.0: */
+    VAVEZE_REASON_NO_PERMISSION = 21,      /* the system refused to let it be read */
+    VAVEZE_REASON_FOLDER = 22,             /* a folder */
+    VAVEZE_REASON_EMPTY = 23,              /* a file that holds no byte */
+    VAVEZE_REASON_TOO_LARGE = 24           /* no memory to hold the file's bytes */
 } vaveze_reason;
 
 /* The two warnings the window shows for a file named .zvw or .zvs whose
@@ -141,10 +168,78 @@ typedef enum vaveze_warning {
     VAVEZE_WARNING_NOT_ZVS = 2
 } vaveze_warning;
 
+/* What each line of a listing is (since 1.1.0). A drawing's text may read
+ * exactly as a heading does; its kind tells them apart. */
+typedef enum vaveze_line_kind {
+    VAVEZE_LINE_HEADING = 1,               /* the section headings: header, texts,
+                                              texts in blocks */
+    VAVEZE_LINE_HEADER_TEXT = 2,           /* the memo (ZVW), the two header texts
+                                              (ZVC, ZVK) */
+    VAVEZE_LINE_LAYER_GROUP = 3,           /* a layer group's name */
+    VAVEZE_LINE_LAYERS = 4,                /* the names of a group's layers, joined
+                                              by commas */
+    VAVEZE_LINE_COLORS = 5,                /* the names of the extended colours */
+    VAVEZE_LINE_LINE_TYPES = 6,            /* the names of the line types */
+    VAVEZE_LINE_TEXT = 7,                  /* a text of the drawing or symbol */
+    VAVEZE_LINE_DIMENSION_TEXT = 8,        /* the text of a dimension */
+    VAVEZE_LINE_BLOCK_NAME = 9,            /* a block definition's mark and name */
+    VAVEZE_LINE_BLOCK_TEXT = 10,           /* a text inside a block definition */
+    VAVEZE_LINE_BLOCK_DIMENSION_TEXT = 11  /* a dimension's text inside a block
+                                              definition */
+} vaveze_line_kind;
+
+/* The two forms of a whole listing's bytes (since 1.1.0). */
+typedef enum vaveze_encoding {
+    VAVEZE_ENCODING_SHIFT_JIS = 0, /* each line's Shift-JIS bytes and CR LF, no
+                                      byte-order mark: what vaveze-list writes
+                                      and saves, and the window saves */
+    VAVEZE_ENCODING_UTF8 = 1       /* each line in UTF-8 and LF: what
+                                      vaveze-list --utf8 writes */
+} vaveze_encoding;
+
 /* The library's version, "1.1.0"; static text. */
 VAVEZE_API const char *VAVEZE_CALL vaveze_version(void);
 
-/* Lists the file at `path` (UTF-8). The format is decided by the name's
+/* The library's version as VAVEZE_VERSION_NUMBER gives it, 10100 (since
+ * 1.1.0). */
+VAVEZE_API int VAVEZE_CALL vaveze_version_number(void);
+
+/* Reads and parses the file at `path` (UTF-8) once, for vaveze_document_list
+ * to list with any options (since 1.1.0). The format is decided by the
+ * name's extension and the file's first bytes. Returns the status the
+ * document's listings have: VAVEZE_OK, VAVEZE_PARTIAL or
+ * VAVEZE_NOT_RECOGNISED, and then *document receives a new document, to be
+ * freed with vaveze_document_free; on a negative status it receives NULL. */
+VAVEZE_API int VAVEZE_CALL vaveze_open_file(const char *path, vaveze_document **document);
+
+/* The same for `size` bytes in memory as the content of a file named `name`
+ * (UTF-8; a bare name or a path, only its extension counts). `bytes` may be
+ * NULL when `size` is 0. The bytes are not kept after the call. */
+VAVEZE_API int VAVEZE_CALL vaveze_open_bytes(const void *bytes, size_t size, const char *name,
+                                             vaveze_document **document);
+
+/* Lists the document with `flags` (VAVEZE_HEADER, VAVEZE_DIMENSIONS and
+ * VAVEZE_BLOCKS combined, or 0) without reading the file again. *listing
+ * receives a new listing as from vaveze_list_file, with the document's
+ * status, format, reason, offset, warning and message; a document not
+ * recognised gives a listing with no line. */
+VAVEZE_API int VAVEZE_CALL vaveze_document_list(const vaveze_document *document, unsigned int flags,
+                                                vaveze_listing **listing);
+
+/* Frees a document; NULL is allowed. Its listings stay valid. */
+VAVEZE_API void VAVEZE_CALL vaveze_document_free(vaveze_document *document);
+
+/* The document's fields, as the vaveze_listing_ calls of the same names
+ * give them for its listings. */
+VAVEZE_API int VAVEZE_CALL vaveze_document_status(const vaveze_document *document);
+VAVEZE_API int VAVEZE_CALL vaveze_document_format(const vaveze_document *document);
+VAVEZE_API int VAVEZE_CALL vaveze_document_reason(const vaveze_document *document);
+VAVEZE_API vaveze_offset VAVEZE_CALL vaveze_document_offset(const vaveze_document *document);
+VAVEZE_API int VAVEZE_CALL vaveze_document_warning(const vaveze_document *document);
+VAVEZE_API const char *VAVEZE_CALL vaveze_document_message(const vaveze_document *document);
+
+/* Lists the file at `path` (UTF-8): vaveze_open_file, vaveze_document_list
+ * and vaveze_document_free in one call. The format is decided by the name's
  * extension and the file's first bytes. `flags` combines VAVEZE_HEADER,
  * VAVEZE_DIMENSIONS and VAVEZE_BLOCKS, or is 0.
  * On VAVEZE_OK, VAVEZE_PARTIAL and VAVEZE_NOT_RECOGNISED, *listing receives a
@@ -199,6 +294,49 @@ VAVEZE_API int VAVEZE_CALL vaveze_listing_line(const vaveze_listing *listing, si
  * Shift-JIS character become U+FFFD. Otherwise as vaveze_listing_line. */
 VAVEZE_API int VAVEZE_CALL vaveze_listing_line_utf8(const vaveze_listing *listing, size_t index, const char **text,
                                                     size_t *length);
+
+/* What line `index` is: a vaveze_line_kind; VAVEZE_ERROR_ARGUMENT for NULL
+ * or an index past the last line (since 1.1.0). */
+VAVEZE_API int VAVEZE_CALL vaveze_listing_line_kind(const vaveze_listing *listing, size_t index);
+
+/* The block definition line `index` belongs to, numbered from 0 in file
+ * order; -1 outside the block section, and for NULL or an index past the
+ * last line (since 1.1.0). */
+VAVEZE_API int VAVEZE_CALL vaveze_listing_line_block(const vaveze_listing *listing, size_t index);
+
+/* The whole listing as one run of bytes in `encoding` (a vaveze_encoding),
+ * exactly as vaveze-list writes it (since 1.1.0). *bytes receives them,
+ * followed by a terminating NUL that is not part of them, and *size their
+ * number. The bytes are owned by the listing: made on the first call for
+ * each encoding, valid until the listing is freed, never freed by the
+ * caller. VAVEZE_OK, VAVEZE_ERROR_ARGUMENT, or VAVEZE_ERROR_MEMORY. */
+VAVEZE_API int VAVEZE_CALL vaveze_listing_bytes(const vaveze_listing *listing, int encoding, const char **bytes,
+                                                size_t *size);
+
+/* Saves the listing to the file at `path` (UTF-8) exactly as
+ * vaveze-list --save does: Shift-JIS with CR LF (the bytes of
+ * VAVEZE_ENCODING_SHIFT_JIS). The listing is written to a new file beside
+ * the target, which then replaces the target at once: an existing file is
+ * replaced only by a complete listing (keeping its permissions) and a
+ * failure leaves no file behind. Missing folders are not made (since
+ * 1.1.0).
+ * Returns VAVEZE_OK when saved; VAVEZE_NOT_RECOGNISED, writing nothing, for
+ * the listing of a file that was not recognised; VAVEZE_ERROR_WRITE when it
+ * could not be saved, and then *error_number (when `error_number` is not
+ * NULL) receives the C library's errno value for why (ENOENT a missing
+ * folder, EACCES no permission, ENOSPC a full disk, ...; these numbers are
+ * the same on Linux and Windows); else *error_number receives 0. */
+VAVEZE_API int VAVEZE_CALL vaveze_listing_save(const vaveze_listing *listing, const char *path, int *error_number);
+
+#ifdef _WIN32
+/* On Windows, the calls that take a file name as UTF-16 (wchar_t), as .NET
+ * and VBA strings hold it; otherwise as the calls without _w (since
+ * 1.1.0). */
+VAVEZE_API int VAVEZE_CALL vaveze_open_file_w(const wchar_t *path, vaveze_document **document);
+VAVEZE_API int VAVEZE_CALL vaveze_list_file_w(const wchar_t *path, unsigned int flags, vaveze_listing **listing);
+VAVEZE_API int VAVEZE_CALL vaveze_listing_save_w(const vaveze_listing *listing, const wchar_t *path,
+                                                 int *error_number);
+#endif
 
 /* English descriptions, static ASCII texts, for any value (an unknown one
  * gets a text that says so). */

@@ -15,9 +15,17 @@ cmake --install "$build" --prefix "$prefix" --component library >/dev/null
 pc=$(find "$prefix" -name vaveze.pc)
 libdir=$(dirname "$(dirname "$pc")")
 
-# Only the C interface leaves the shared library.
-if nm -D --defined-only "$libdir/libvaveze.so" | awk '{ print $3 }' | grep -v -e '^vaveze_' -e '^VAVEZE_1$'; then
+# Only the C interface leaves the shared library, and all of it: every call
+# the header declares (but the Windows-only ones).
+if nm -D --defined-only "$libdir/libvaveze.so" | awk '{ print $3 }' | grep -v -e '^vaveze_' -e '^VAVEZE_1$' -e '^VAVEZE_1\.1$'; then
     echo "exported beyond the C interface" >&2
+    exit 1
+fi
+sed -n 's/.*VAVEZE_CALL \(vaveze_[a-z0-9_]*\)(.*/\1/p' "$source/core/capi/vaveze.h" | grep -v '_w$' | sort >"$work/declared"
+nm -D --defined-only "$libdir/libvaveze.so" | awk '$3 ~ /^vaveze_/ { sub(/@.*/, "", $3); print $3 }' | sort >"$work/exported"
+if ! cmp -s "$work/declared" "$work/exported"; then
+    echo "declared in vaveze.h but not exported, or the other way round:" >&2
+    diff "$work/declared" "$work/exported" >&2
     exit 1
 fi
 

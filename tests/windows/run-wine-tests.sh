@@ -3,7 +3,8 @@
 # the same listing, byte for byte, and the same exit status on every sample,
 # every generated seed and a few detection cases, with every option; then
 # Japanese file and folder names, --save over an existing listing, CR LF;
-# and the C library's example program against the DLL.
+# and the C library: its example program against the DLL, and its calls
+# taking UTF-16 names on Japanese and Korean names (wide-paths.c).
 #   run-wine-tests.sh NATIVE_TOOL WINDOWS_BUILD_FOLDER [SEED_FOLDER]
 # The wine prefix is made in WINDOWS_BUILD_FOLDER/wineprefix on first use.
 set -u
@@ -161,6 +162,7 @@ cp "$root/samples/symbol.zvk" "도면/평면도.zvk"
 "$native" "$root/samples/plan.zvw" >plan.sjis
 "$native" --utf8 "$root/samples/plan.zvw" >plan.utf8
 "$native" "$root/samples/symbol.zvk" >symbol.sjis
+"$native" --header "$root/samples/plan.zvw" >plan-header.sjis
 echo old >"図面/平面図.txt"
 
 "$wine" "$exe" "図面\\平面図.zvw" >out.sjis 2>/dev/null </dev/null
@@ -217,6 +219,18 @@ if [ -f "$dll" ]; then
         done
     else
         fail "the example program does not build against vaveze.dll"
+    fi
+    # The calls taking UTF-16 names, on the Japanese and Korean names above.
+    if x86_64-w64-mingw32-gcc-posix -std=c99 -Wall -Wextra -Werror -static-libgcc -I"$root/core/capi" \
+        "$root/tests/windows/wide-paths.c" "$dll.a" -o "$jp/wide-paths.exe"; then
+        cp "$dll" "$jp/"
+        (cd "$jp" && "$wine" wide-paths.exe >wide.out 2>/dev/null </dev/null)
+        got=$?
+        check "vaveze.dll, UTF-16 names: check $got of wide-paths.c failed" test "$got" -eq 0
+        check "vaveze.dll, UTF-16 names: the listing of a Korean name" cmp -s "$jp/symbol.sjis" "$jp/wide.out"
+        check "vaveze.dll, UTF-16 names: the save of a Japanese name" cmp -s "$jp/plan-header.sjis" "$jp/図面/平面図-w.txt"
+    else
+        fail "wide-paths.c does not build against vaveze.dll"
     fi
 fi
 

@@ -1,0 +1,149 @@
+#include "core/capi/handles.h"
+
+#include <algorithm>
+
+#include "core/listing/encoded.h"
+#include "core/text/cp932.h"
+#include "core/writing/FileWriting.h"
+
+namespace vaveze {
+namespace {
+
+// Collects the listing's lines and their kinds straight into the listing.
+class ListingSink final : public LineSink {
+public:
+    explicit ListingSink(vaveze_listing& listing) : listing_(listing) {}
+
+    void Clear() override
+    {
+        listing_.Sjis.clear();
+        listing_.Utf8.clear();
+        listing_.SjisStarts.assign(1, 0);
+        listing_.Utf8Starts.assign(1, 0);
+        listing_.Kinds.clear();
+    }
+
+    void SetKind(LineKind kind, std::int32_t block) override
+    {
+        kind_ = kind;
+        block_ = block;
+    }
+
+    [[nodiscard]] bool Append(std::string_view line) override
+    {
+        // A run starts with its first line, so sections without lines
+        // leave no run behind.
+        auto& kinds = listing_.Kinds;
+        if (kinds.empty() || kinds.back().Kind != kind_ || kinds.back().Block != block_)
+            kinds.push_back({listing_.Count(), kind_, block_});
+        Push(listing_.Sjis, listing_.SjisStarts, line);
+        Push(listing_.Utf8, listing_.Utf8Starts, Cp932ToUtf8(line));
+        return true;
+    }
+
+private:
+    static void Push(std::string& buffer, std::vector<std::size_t>& starts, std::string_view line)
+    {
+        buffer += line;
+        buffer += '\0';
+        starts.push_back(buffer.size());
+    }
+
+    vaveze_listing& listing_;
+    LineKind kind_ = LineKind::Text;
+    std::int32_t block_ = kNoBlock;
+};
+
+ListingOptions OptionsOf(unsigned int flags)
+{
+    ListingOptions options;
+    options.Header = (flags & VAVEZE_HEADER) != 0;
+    options.Dimensions = (flags & VAVEZE_DIMENSIONS) != 0;
+    options.Blocks = (flags & VAVEZE_BLOCKS) != 0;
+    return options;
+}
+
+// Hands every line of the listing to the encoder, as the listing hands them
+// to vaveze-list's.
+void Encode(const vaveze_listing& listing, EncodedSink& sink)
+{
+    for (std::size_t i = 0; i < listing.Count(); ++i) {
+        const std::size_t start = listing.SjisStarts[i];
+        const std::string_view line(listing.Sjis.data() + start, listing.SjisStarts[i + 1] - start - 1);
+        if (!sink.Append(line))
+            return;  // a failed write, which Finish reports
+    }
+}
+
+std::unique_ptr<vaveze_document> Take(std::unique_ptr<vaveze_document> document)
+{
+    document->Codes = CodesOf(document->Session.Chosen());
+    return document;
+}
+
+}  // namespace
+
+std::unique_ptr<vaveze_document> OpenDocument(const std::filesystem::path& path)
+{
+    auto document = std::make_unique<vaveze_document>();
+    (void)document->Session.Open(path);
+    return Take(std::move(document));
+}
+
+std::unique_ptr<vaveze_document> OpenDocumentBytes(std::string_view bytes, const std::filesystem::path& name)
+{
+    auto document = std::make_unique<vaveze_document>();
+    (void)document->Session.OpenBytes(bytes, name);
+    return Take(std::move(document));
+}
+
+std::unique_ptr<vaveze_listing> ListDocument(const vaveze_document& document, unsigned int flags)
+{
+    auto listing = std::make_unique<vaveze_listing>();
+    listing->Codes = document.Codes;
+    ListingSink sink(*listing);
+    (void)document.Session.List(OptionsOf(flags), sink);  // this sink takes every line
+    return listing;
+}
+
+const vaveze_listing::KindRun& KindOf(const vaveze_listing& listing, std::size_t index)
+{
+    const auto after = std::upper_bound(listing.Kinds.begin(), listing.Kinds.end(), index,
+                                        [](std::size_t i, const vaveze_listing::KindRun& run) { return i < run.First; });
+    return *(after - 1);
+}
+
+const std::string& WholeListing(const vaveze_listing& listing, int encoding)
+{
+    vaveze_listing::Encoded& whole = listing.Whole[encoding == VAVEZE_ENCODING_UTF8 ? 1 : 0];
+    std::call_once(whole.Made, [&] {
+        const bool utf8 = encoding == VAVEZE_ENCODING_UTF8;
+        std::string bytes;
+        // NUL ends each stored line; CR LF or LF takes its place.
+        bytes.reserve(utf8 ? listing.Utf8.size() : listing.Sjis.size() + listing.Count());
+        EncodedSink sink(
+            [&bytes](std::string_view more) {
+                bytes.append(more);
+                return 0;
+            },
+            utf8);
+        Encode(listing, sink);
+        (void)sink.Finish();  // appending fails only by throwing
+        whole.Bytes = std::move(bytes);
+    });
+    return whole.Bytes;
+}
+
+int SaveListing(const vaveze_listing& listing, const std::filesystem::path& path)
+{
+    PendingFile file(path);
+    if (const int error = file.Error(); error != 0)
+        return error;
+    EncodedSink sink([&file](std::string_view bytes) { return WriteAll(file.Descriptor(), bytes); }, false);
+    Encode(listing, sink);
+    if (const int error = sink.Finish(); error != 0)
+        return error;
+    return file.Commit();
+}
+
+}  // namespace vaveze

@@ -1,0 +1,70 @@
+// The C interface's two opaque handles: a document is a session holding one
+// file; a listing is one listing of it, self-contained, so that it outlives
+// the document and may be read by several threads at once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/capi/result_codes.h"
+#include "core/capi/vaveze.h"
+#include "core/session/session.h"
+
+struct vaveze_document {
+    vaveze::Session Session;
+    vaveze::ResultCodes Codes;
+};
+
+struct vaveze_listing {
+    // Where a run of lines of one kind and block starts.
+    struct KindRun {
+        std::size_t First;
+        vaveze::LineKind Kind;
+        std::int32_t Block;
+    };
+    // The whole listing in one encoding, made when first asked for.
+    struct Encoded {
+        std::once_flag Made;
+        std::string Bytes;
+    };
+
+    vaveze::ResultCodes Codes;
+    // The lines of each encoding lie in one buffer, each followed by a NUL,
+    // so that a caller gets a C string without a copy.
+    std::string Sjis;
+    std::string Utf8;
+    std::vector<std::size_t> SjisStarts{0};  // where each line starts, then the end
+    std::vector<std::size_t> Utf8Starts{0};
+    std::vector<KindRun> Kinds;  // in order of First; the first starts at 0
+    mutable Encoded Whole[2];    // by vaveze_encoding
+
+    [[nodiscard]] std::size_t Count() const noexcept { return SjisStarts.size() - 1; }
+};
+
+namespace vaveze {
+
+// Opens the file into a new document. Throws std::bad_alloc.
+[[nodiscard]] std::unique_ptr<vaveze_document> OpenDocument(const std::filesystem::path& path);
+[[nodiscard]] std::unique_ptr<vaveze_document> OpenDocumentBytes(std::string_view bytes,
+                                                                 const std::filesystem::path& name);
+
+// The document's listing with `flags` (known ones only). Throws std::bad_alloc.
+[[nodiscard]] std::unique_ptr<vaveze_listing> ListDocument(const vaveze_document& document, unsigned int flags);
+
+// The run of kinds line `index` (< Count()) lies in.
+[[nodiscard]] const vaveze_listing::KindRun& KindOf(const vaveze_listing& listing, std::size_t index);
+
+// The whole listing in `encoding`, made once. Throws std::bad_alloc.
+[[nodiscard]] const std::string& WholeListing(const vaveze_listing& listing, int encoding);
+
+// Saves the listing's Shift-JIS bytes at `path`, replacing it only once
+// complete; 0, or the errno of the failure.
+[[nodiscard]] int SaveListing(const vaveze_listing& listing, const std::filesystem::path& path);
+
+}  // namespace vaveze
