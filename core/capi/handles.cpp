@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/listing/encoded.h"
+#include "core/text/Func_.h"
 #include "core/text/cp932.h"
 #include "core/writing/FileWriting.h"
 
@@ -17,9 +18,7 @@ public:
     void Clear() override
     {
         listing_.Sjis.clear();
-        listing_.Utf8.clear();
         listing_.SjisStarts.assign(1, 0);
-        listing_.Utf8Starts.assign(1, 0);
         listing_.Kinds.clear();
     }
 
@@ -31,22 +30,46 @@ public:
 
     [[nodiscard]] bool Append(std::string_view line) override
     {
-        // A run starts with its first line, so sections without lines
-        // leave no run behind.
-        auto& kinds = listing_.Kinds;
-        if (kinds.empty() || kinds.back().Kind != kind_ || kinds.back().Block != block_)
-            kinds.push_back({listing_.Count(), kind_, block_});
-        Push(listing_.Sjis, listing_.SjisStarts, line);
-        Push(listing_.Utf8, listing_.Utf8Starts, Cp932ToUtf8(line));
+        MarkRun();
+        listing_.Sjis.append(line);
+        End();
+        return true;
+    }
+
+    // Each text filtered straight into the buffer, as vaveze-list's encoder
+    // does, and kept unless it comes out blank.
+    [[nodiscard]] bool AppendTexts(std::span<const std::string_view> texts) override
+    {
+        std::string& buffer = listing_.Sjis;
+        for (const std::string_view text : texts) {
+            const std::size_t at = buffer.size();
+            buffer.resize(at + text.size());
+            const std::size_t length = CopyFilteredSjisLine(text, buffer.data() + at);
+            buffer.resize(at + length);
+            if (length == 0 || (length == 1 && buffer[at] == ' ')) {
+                buffer.resize(at);
+                continue;
+            }
+            MarkRun();
+            End();
+        }
         return true;
     }
 
 private:
-    static void Push(std::string& buffer, std::vector<std::size_t>& starts, std::string_view line)
+    // A run starts with its first line, so sections without lines leave no
+    // run behind.
+    void MarkRun()
     {
-        buffer += line;
-        buffer += '\0';
-        starts.push_back(buffer.size());
+        auto& kinds = listing_.Kinds;
+        if (kinds.empty() || kinds.back().Kind != kind_ || kinds.back().Block != block_)
+            kinds.push_back({listing_.Count(), kind_, block_});
+    }
+
+    void End()
+    {
+        listing_.Sjis += '\0';
+        listing_.SjisStarts.push_back(listing_.Sjis.size());
     }
 
     vaveze_listing& listing_;
@@ -111,6 +134,25 @@ const vaveze_listing::KindRun& KindOf(const vaveze_listing& listing, std::size_t
     const auto after = std::upper_bound(listing.Kinds.begin(), listing.Kinds.end(), index,
                                         [](std::size_t i, const vaveze_listing::KindRun& run) { return i < run.First; });
     return *(after - 1);
+}
+
+const vaveze_listing& WithUtf8(const vaveze_listing& listing)
+{
+    std::call_once(listing.Utf8Made, [&] {
+        std::string utf8;
+        std::vector<std::size_t> starts{0};
+        starts.reserve(listing.SjisStarts.size());
+        utf8.reserve(listing.Sjis.size() + listing.Sjis.size() / 2);
+        for (std::size_t i = 0; i < listing.Count(); ++i) {
+            const std::size_t start = listing.SjisStarts[i];
+            utf8 += Cp932ToUtf8(std::string_view(listing.Sjis).substr(start, listing.SjisStarts[i + 1] - start - 1));
+            utf8 += '\0';
+            starts.push_back(utf8.size());
+        }
+        listing.Utf8 = std::move(utf8);
+        listing.Utf8Starts = std::move(starts);
+    });
+    return listing;
 }
 
 const std::string& WholeListing(const vaveze_listing& listing, int encoding)

@@ -36,11 +36,13 @@ struct vaveze_listing {
 
     vaveze::ResultCodes Codes;
     // The lines of each encoding lie in one buffer, each followed by a NUL,
-    // so that a caller gets a C string without a copy.
+    // so that a caller gets a C string without a copy. The UTF-8 lines are
+    // decoded when first asked for: a caller may want only the bytes.
     std::string Sjis;
-    std::string Utf8;
     std::vector<std::size_t> SjisStarts{0};  // where each line starts, then the end
-    std::vector<std::size_t> Utf8Starts{0};
+    mutable std::once_flag Utf8Made;
+    mutable std::string Utf8;
+    mutable std::vector<std::size_t> Utf8Starts{0};
     std::vector<KindRun> Kinds;  // in order of First; the first starts at 0
     mutable Encoded Whole[2];    // by vaveze_encoding
 
@@ -59,6 +61,9 @@ namespace vaveze {
 
 // The run of kinds line `index` (< Count()) lies in.
 [[nodiscard]] const vaveze_listing::KindRun& KindOf(const vaveze_listing& listing, std::size_t index);
+
+// The listing with its UTF-8 lines decoded, once. Throws std::bad_alloc.
+const vaveze_listing& WithUtf8(const vaveze_listing& listing);
 
 // The whole listing in `encoding`, made once. Throws std::bad_alloc.
 [[nodiscard]] const std::string& WholeListing(const vaveze_listing& listing, int encoding);

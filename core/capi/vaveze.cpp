@@ -108,16 +108,24 @@ std::string_view BytesOf(const void* bytes, size_t size)
 }
 
 // Hands out line `index` of one of the listing's buffers.
-int Line(const vaveze_listing* listing, bool utf8, std::size_t index, const char** text, std::size_t* length)
+int Line(const vaveze_listing* listing, bool utf8, std::size_t index, const char** text, std::size_t* length) noexcept
 {
     if (listing == nullptr || text == nullptr || index >= listing->Count())
         return VAVEZE_ERROR_ARGUMENT;
-    const std::string& buffer = utf8 ? listing->Utf8 : listing->Sjis;
-    const std::vector<std::size_t>& starts = utf8 ? listing->Utf8Starts : listing->SjisStarts;
-    *text = buffer.data() + starts[index];
-    if (length != nullptr)
-        *length = starts[index + 1] - starts[index] - 1;
-    return VAVEZE_OK;
+    try {
+        const std::string& buffer = utf8 ? WithUtf8(*listing).Utf8 : listing->Sjis;
+        const std::vector<std::size_t>& starts = utf8 ? listing->Utf8Starts : listing->SjisStarts;
+        *text = buffer.data() + starts[index];
+        if (length != nullptr)
+            *length = starts[index + 1] - starts[index] - 1;
+        return VAVEZE_OK;
+    } catch (const std::bad_alloc&) {
+        return VAVEZE_ERROR_MEMORY;
+    } catch (const std::length_error&) {
+        return VAVEZE_ERROR_MEMORY;
+    } catch (...) {
+        return VAVEZE_ERROR_INTERNAL;
+    }
 }
 
 int LineKindCode(LineKind kind)
@@ -292,6 +300,20 @@ int vaveze_listing_line_block(const vaveze_listing* listing, size_t index)
     if (listing == nullptr || index >= listing->Count())
         return -1;
     return KindOf(*listing, index).Block;
+}
+
+int vaveze_listing_line_kinds(const vaveze_listing* listing, size_t first, size_t count, int* kinds, int* blocks)
+{
+    if (listing == nullptr || first > listing->Count() || count > listing->Count() - first)
+        return VAVEZE_ERROR_ARGUMENT;
+    for (size_t i = 0; i < count; ++i) {
+        const vaveze_listing::KindRun& run = KindOf(*listing, first + i);
+        if (kinds != nullptr)
+            kinds[i] = LineKindCode(run.Kind);
+        if (blocks != nullptr)
+            blocks[i] = run.Block;
+    }
+    return VAVEZE_OK;
 }
 
 int vaveze_listing_bytes(const vaveze_listing* listing, int encoding, const char** bytes, size_t* size)

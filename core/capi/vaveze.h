@@ -291,7 +291,9 @@ VAVEZE_API int VAVEZE_CALL vaveze_listing_line(const vaveze_listing *listing, si
                                                size_t *length);
 
 /* The same line decoded to UTF-8 for convenience: bytes that start no valid
- * Shift-JIS character become U+FFFD. Otherwise as vaveze_listing_line. */
+ * Shift-JIS character become U+FFFD. Otherwise as vaveze_listing_line; the
+ * first call for a listing decodes all its lines, and may give
+ * VAVEZE_ERROR_MEMORY. */
 VAVEZE_API int VAVEZE_CALL vaveze_listing_line_utf8(const vaveze_listing *listing, size_t index, const char **text,
                                                     size_t *length);
 
@@ -303,6 +305,14 @@ VAVEZE_API int VAVEZE_CALL vaveze_listing_line_kind(const vaveze_listing *listin
  * order; -1 outside the block section, and for NULL or an index past the
  * last line (since 1.1.0). */
 VAVEZE_API int VAVEZE_CALL vaveze_listing_line_block(const vaveze_listing *listing, size_t index);
+
+/* The kinds and blocks of `count` lines from line `first` at once, into
+ * kinds[0 .. count - 1] and blocks[0 .. count - 1] (either may be NULL), as
+ * vaveze_listing_line_kind and vaveze_listing_line_block give them: for a
+ * binding that takes every line's kind in one call. VAVEZE_OK, or
+ * VAVEZE_ERROR_ARGUMENT when the lines run past the last (since 1.1.0). */
+VAVEZE_API int VAVEZE_CALL vaveze_listing_line_kinds(const vaveze_listing *listing, size_t first, size_t count,
+                                                     int *kinds, int *blocks);
 
 /* The whole listing as one run of bytes in `encoding` (a vaveze_encoding),
  * exactly as vaveze-list writes it (since 1.1.0). *bytes receives them,

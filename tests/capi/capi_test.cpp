@@ -279,6 +279,20 @@ TEST(CapiTest, EveryLineKnowsItsKindAndBlock)
                                        VAVEZE_LINE_BLOCK_TEXT}));
     for (size_t i = 0; i < blocks.size(); ++i)
         EXPECT_EQ(blocks[i], int(i));
+
+    // All at once as line by line; from any line.
+    const size_t count = vaveze_listing_count(all.Handle);
+    for (const size_t first : {size_t{0}, count / 2, count}) {
+        std::vector<int> someKinds(count - first), someBlocks(count - first);
+        ASSERT_EQ(vaveze_listing_line_kinds(all.Handle, first, count - first, someKinds.data(), someBlocks.data()),
+                  VAVEZE_OK);
+        for (size_t i = first; i < count; ++i) {
+            EXPECT_EQ(someKinds[i - first], vaveze_listing_line_kind(all.Handle, i)) << i;
+            EXPECT_EQ(someBlocks[i - first], vaveze_listing_line_block(all.Handle, i)) << i;
+        }
+    }
+    EXPECT_EQ(vaveze_listing_line_kinds(all.Handle, 1, count, nullptr, nullptr), VAVEZE_ERROR_ARGUMENT);
+    EXPECT_EQ(vaveze_listing_line_kinds(all.Handle, size_t(-1), 2, nullptr, nullptr), VAVEZE_ERROR_ARGUMENT);
 }
 
 TEST(CapiTest, WholeBytesAndSaveAreTheLinesAsTheToolWritesThem)
