@@ -5,11 +5,14 @@ BENCH_DIR ?= build-bench
 ASAN_DIR ?= build-asan
 WEB_DIR ?= build-web
 WINDOWS_DIR ?= build-windows
+PYTHON_DIR ?= build-python
+# Debian's Python, whose packages build and test the wheel, before any other.
+PYTHON ?= $(shell [ -x /usr/bin/python3 ] && echo /usr/bin/python3 || command -v python3)
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 FUZZ_RUNS ?= -1
 
-.PHONY: all deps configure build run test test-asan test-web web windows test-windows fuzz bench bench-web clean
+.PHONY: all deps configure build run test test-asan test-web web windows test-windows python test-python fuzz bench bench-web clean
 
 all: build
 
@@ -36,6 +39,7 @@ run:
 # strings with their lengths, which it reports as overflows.)
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-python
 	@$(MAKE) --no-print-directory test-web
 	@$(MAKE) --no-print-directory test-asan
 	@$(MAKE) --no-print-directory test-windows
@@ -45,6 +49,24 @@ test-asan: deps
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
 	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# The Python package: $(PYTHON_DIR)/vaveze-<version>-py3-none-linux_x86_64.whl
+# with the shared library of $(BUILD_DIR) inside, by Debian's python3-build,
+# python3-setuptools and python3-wheel (no package index).
+python: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vaveze_shared
+	@PYTHON=$(PYTHON) sh python/build-wheel.sh $(BUILD_DIR) $(PYTHON_DIR)
+
+# The wheel installed into a fresh virtual environment in $(PYTHON_DIR) (with
+# the system's packages, for Debian's pytest), its tests run there against
+# vaveze-list on the samples and the fuzz seeds.
+test-python: build python
+	@rm -rf $(PYTHON_DIR)/venv
+	@$(PYTHON) -m venv --system-site-packages $(PYTHON_DIR)/venv
+	@$(PYTHON_DIR)/venv/bin/python -m pip install -q --no-index --no-deps $(PYTHON_DIR)/vaveze-*.whl
+	@cd $(PYTHON_DIR) && VAVEZE_LIST=$(abspath $(BUILD_DIR))/cli/vaveze-list VAVEZE_SAMPLES=$(CURDIR)/samples \
+	  VAVEZE_SEEDS=$(abspath $(BUILD_DIR))/fuzz/seeds VAVEZE_README=$(CURDIR)/README.md \
+	  venv/bin/python -m pytest -q -p no:cacheprovider --import-mode=importlib $(CURDIR)/python/tests
 
 # The core as WebAssembly: the page $(WEB_DIR)/vaveze.html and the Node
 # package (vaveze-list.mjs: cli/ compiled for Node; vaveze.mjs: the API).
@@ -98,4 +120,4 @@ bench:
 	@sh bench/run-bench.sh $(BENCH_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(RUN_DIR) $(ASAN_DIR) $(BENCH_DIR) $(WEB_DIR) $(WINDOWS_DIR) build-fuzz
+	rm -rf $(BUILD_DIR) $(RUN_DIR) $(ASAN_DIR) $(BENCH_DIR) $(WEB_DIR) $(WINDOWS_DIR) $(PYTHON_DIR) build-fuzz
