@@ -11,6 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace vaveze;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const auto parse = fuzz::EitherWayIn<ZvkReader>(ParseZvkStream, ParseZvkBytes);
-    fuzz::ParseAndList<ZvkReader>(bytes, parse, ListZvk, ClearZvk);
+    fuzz::ParseAndList<ZvkReader>(bytes, parse, ListZvk, ResetZvk);
     return 0;
 }

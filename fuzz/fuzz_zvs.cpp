@@ -13,6 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const auto parseAll = fuzz::EitherWayIn<ZvsReader>(ParseZvsStream, ParseZvsBytes);
     const auto parseTexts = fuzz::EitherWayIn<ZvsReader>(ParseZvsTextsStream, ParseZvsTextsBytes);
-    fuzz::ParseAndListBothWays<ZvsReader>(bytes, parseAll, parseTexts, ListZvs, ClearZvs);
+    fuzz::ParseAndListBothWays<ZvsReader>(bytes, parseAll, parseTexts, ListZvs, ResetZvs);
     return 0;
 }

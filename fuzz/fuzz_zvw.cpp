@@ -13,6 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const auto parseAll = fuzz::EitherWayIn<ZvwReader>(ParseZvwStream, ParseZvwBytes);
     const auto parseTexts = fuzz::EitherWayIn<ZvwReader>(ParseZvwTextsStream, ParseZvwTextsBytes);
-    fuzz::ParseAndListBothWays<ZvwReader>(bytes, parseAll, parseTexts, ListZvw, ClearZvw);
+    fuzz::ParseAndListBothWays<ZvwReader>(bytes, parseAll, parseTexts, ListZvw, ResetZvw);
     return 0;
 }

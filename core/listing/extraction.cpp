@@ -196,13 +196,7 @@ void ResetReaders(Readers& readers)
     ResetZvs(readers.Zvs);
 }
 
-void ClearReaders(Readers& readers)
-{
-    ClearZvc(readers.Zvc);
-    ClearZvk(readers.Zvk);
-    ClearZvw(readers.Zvw);
-    ClearZvs(readers.Zvs);
-}
+void ClearReaders(Readers& readers) { ResetReaders(readers); }
 
 std::string_view FormatName(FormatKind kind)
 {

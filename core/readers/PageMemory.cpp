@@ -36,6 +36,17 @@
 
 namespace vaveze {
 
+// The one place a piece that cannot be had is turned from an exception into
+// a result, so that the readers' own code throws nothing.
+void* TryAllocatePiece(std::size_t bytes) noexcept
+{
+    try {
+        return AllocatePiece(bytes);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 #ifdef VAVEZE_PAGES_FROM_HEAP
 
 void* AllocateLarge(std::size_t bytes) { return ::operator new(bytes == 0 ? 1 : bytes); }

@@ -7,10 +7,12 @@
 // PageMemory.cpp.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <limits>
 #include <memory>
 #include <new>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -42,6 +44,9 @@ void FreeLarge(void* piece, std::size_t bytes) noexcept;
     return bytes < kLargePieceBytes ? ::operator new(bytes) : AllocateLarge(bytes);
 }
 
+// The same, or nullptr when the memory cannot be had.
+[[nodiscard]] void* TryAllocatePiece(std::size_t bytes) noexcept;
+
 inline void FreePiece(void* piece, std::size_t bytes) noexcept
 {
     if (bytes < kLargePieceBytes)
@@ -55,6 +60,15 @@ class PageBuffer {
 public:
     PageBuffer() = default;
     explicit PageBuffer(std::size_t bytes) : data_(static_cast<char*>(AllocatePiece(bytes))), size_(bytes) {}
+    // A buffer of `bytes`, or an empty one (data() == nullptr) when the
+    // memory cannot be had.
+    [[nodiscard]] static PageBuffer TryAllocate(std::size_t bytes) noexcept
+    {
+        PageBuffer out;
+        out.data_ = static_cast<char*>(TryAllocatePiece(bytes));
+        out.size_ = out.data_ != nullptr ? bytes : 0;
+        return out;
+    }
     PageBuffer(PageBuffer&& other) noexcept : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
     PageBuffer& operator=(PageBuffer&& other) noexcept
     {
@@ -110,5 +124,53 @@ struct TableAllocator {
 // A reader's table of records.
 template <typename T>
 using Table = std::vector<T, TableAllocator<T>>;
+
+// Tables that grow without throwing: false when the room cannot be had (or
+// is beyond what the table can hold), the table then as it was. Out of
+// line, so that the one exception they catch never needs catching where
+// they are called.
+template <typename Vector>
+[[nodiscard, gnu::noinline]] bool TryReserve(Vector& table, std::size_t n) noexcept
+{
+    if (n > table.max_size())
+        return false;
+    try {
+        table.reserve(n);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+}
+
+// Room for at least one more entry, grown as an append grows a vector:
+// twice its size (at least one), or as much as it can hold.
+template <typename Vector>
+[[nodiscard]] bool TryRoomForOne(Vector& table) noexcept
+{
+    const std::size_t size = table.size();
+    if (size < table.capacity())
+        return true;
+    const std::size_t most = table.max_size();
+    if (size >= most)
+        return false;
+    return TryReserve(table, most - size < std::max<std::size_t>(size, 1) ? most : size + std::max<std::size_t>(size, 1));
+}
+
+// The table made `n` copies of `value`, or false (the table then as it
+// was, or emptied) when it cannot be had.
+template <typename Vector>
+[[nodiscard, gnu::noinline]] bool TryAssign(Vector& table, std::size_t n, const typename Vector::value_type& value) noexcept
+{
+    try {
+        table.assign(n, value);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+}
 
 }  // namespace vaveze

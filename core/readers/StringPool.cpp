@@ -14,14 +14,19 @@ constexpr std::size_t kGrowth = 8;
 
 }  // namespace
 
-void StringPool::MakeRoom(std::size_t bytes)
+bool StringPool::MakeRoom(std::size_t bytes) noexcept
 {
     const std::size_t grown = pieces_.empty() ? kFirstPieceBytes : std::min(kGrowth * pieces_.back().size(), kLastPieceBytes);
     const std::size_t size = std::max(grown, bytes);
-    pieces_.reserve(pieces_.size() + 1);  // so that the new piece cannot be lost
-    pieces_.emplace_back(size);
+    if (!TryRoomForOne(pieces_))  // so that the new piece cannot be lost
+        return false;
+    PageBuffer piece = PageBuffer::TryAllocate(size);
+    if (piece.data() == nullptr)
+        return false;
+    pieces_.push_back(std::move(piece));
     next_ = pieces_.back().data();
     left_ = size;
+    return true;
 }
 
 }  // namespace vaveze

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstring>
+#include <optional>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -23,23 +25,23 @@ public:
     StringPool(const StringPool&) = delete;
     StringPool& operator=(const StringPool&) = delete;
 
-    // A copy of `bytes` that lives as long as the pool (moves included).
-    // Throws std::bad_alloc when no room can be had.
-    [[nodiscard]] std::string_view Keep(std::string_view bytes)
+    // A copy of `bytes` that lives as long as the pool (moves included), or
+    // nothing when no room can be had.
+    [[nodiscard]] std::optional<std::string_view> Keep(std::string_view bytes) noexcept
     {
         if (bytes.empty())
-            return {};
-        if (bytes.size() > left_)
-            MakeRoom(bytes.size());
+            return std::string_view();
+        if (bytes.size() > left_ && !MakeRoom(bytes.size()))
+            return std::nullopt;
         char* kept = next_;
         std::memcpy(kept, bytes.data(), bytes.size());
         next_ += bytes.size();
         left_ -= bytes.size();
-        return {kept, bytes.size()};
+        return std::string_view(kept, bytes.size());
     }
 
 private:
-    void MakeRoom(std::size_t bytes);
+    [[nodiscard]] bool MakeRoom(std::size_t bytes) noexcept;
 
     std::vector<PageBuffer> pieces_;
     char* next_ = nullptr;

@@ -3,22 +3,33 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <new>
 #include <utility>
 
 namespace vaveze {
 
+std::string_view WindowedInput::First(std::size_t n) { return WindowOrThrow(0, n).substr(0, n); }
+
 InputStream WindowedInput::Cursor()
 {
-    const std::string_view first = Window(0, std::min(windowBytes_, size_));
+    const std::string_view first = WindowOrThrow(0, std::min(windowBytes_, size_));
     return InputStream(first, size_, &WindowedInput::Refill, this);
 }
 
-std::string_view WindowedInput::Refill(void* self, std::size_t from, std::size_t atLeast)
+InputStream::Refilled WindowedInput::Refill(void* self, std::size_t from, std::size_t atLeast) noexcept
 {
     return static_cast<WindowedInput*>(self)->Window(from, atLeast);
 }
 
-std::string_view WindowedInput::Window(std::size_t from, std::size_t atLeast)
+std::string_view WindowedInput::WindowOrThrow(std::size_t from, std::size_t atLeast)
+{
+    const InputStream::Refilled window = Window(from, atLeast);
+    if (window.OutOfMemory)
+        throw std::bad_alloc();
+    return window.Bytes;
+}
+
+InputStream::Refilled WindowedInput::Window(std::size_t from, std::size_t atLeast) noexcept
 {
     assert(from >= base_);  // the bytes before the window are gone
     // The bytes not yet passed move to the front; room for a read larger
@@ -27,7 +38,9 @@ std::string_view WindowedInput::Window(std::size_t from, std::size_t atLeast)
     const std::size_t wanted = std::min(atLeast, size_ - std::min(size_, from));
     const std::size_t capacity = std::max({windowBytes_, wanted, kept});
     if (buffer_.size() < capacity) {
-        PageBuffer larger(capacity);
+        PageBuffer larger = PageBuffer::TryAllocate(capacity);
+        if (larger.data() == nullptr)
+            return {{}, true};  // as it was: the cursor stops where it stands
         if (kept != 0)
             std::memcpy(larger.data(), buffer_.data() + (from - base_), kept);
         buffer_ = std::move(larger);
@@ -47,7 +60,7 @@ std::string_view WindowedInput::Window(std::size_t from, std::size_t atLeast)
         }
         filled_ += got;
     }
-    return {buffer_.data(), filled_};
+    return {{buffer_.data(), filled_}};
 }
 
 }  // namespace vaveze

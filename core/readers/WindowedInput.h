@@ -39,17 +39,21 @@ public:
     [[nodiscard]] std::size_t size() const noexcept { return size_; }
 
     // The first `n` bytes (fewer when the input has fewer), read now if they
-    // were not yet. Only before a cursor has moved on.
-    [[nodiscard]] std::string_view First(std::size_t n) { return Window(0, n).substr(0, n); }
+    // were not yet. Only before a cursor has moved on. Throws std::bad_alloc
+    // when no window can be had.
+    [[nodiscard]] std::string_view First(std::size_t n);
 
-    // A cursor over the input from its first byte. The input must outlive it.
+    // A cursor over the input from its first byte. The input must outlive
+    // it. Throws std::bad_alloc when no window can be had; once the cursor
+    // runs, a window it cannot have stops it (OutOfMemory).
     [[nodiscard]] InputStream Cursor();
 
 private:
-    static std::string_view Refill(void* self, std::size_t from, std::size_t atLeast);
+    static InputStream::Refilled Refill(void* self, std::size_t from, std::size_t atLeast) noexcept;
     // The bytes from offset `from` (not before the window's start) on: at
     // least `atLeast` of them, unless the input ends sooner.
-    std::string_view Window(std::size_t from, std::size_t atLeast);
+    InputStream::Refilled Window(std::size_t from, std::size_t atLeast) noexcept;
+    [[nodiscard]] std::string_view WindowOrThrow(std::size_t from, std::size_t atLeast);
 
     PageBuffer buffer_;
     std::size_t size_;

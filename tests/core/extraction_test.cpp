@@ -140,6 +140,35 @@ TEST_F(ExtractionTest, FilesThatCannotBeReadSayWhy)
               "the file could not be read: Input/output error");
 }
 
+// Each format's magic is its first bytes exactly: whatever follows it, but
+// not one byte short, in another case or with a NUL inside.
+TEST(ExtractionMagic, ComparedByteForByte)
+{
+    using namespace std::string_literals;
+    const struct {
+        const char* Name;
+        std::string Bytes;
+        FormatKind Kind;
+    } cases[] = {
+        {"a.zvw", "ZvwData.", FormatKind::Zvw},
+        {"b.zvw", "zvwData.", FormatKind::None},
+        {"c.zvs", "ZvsData", FormatKind::Zvs},
+        {"d.zvs", "ZvsDat", FormatKind::None},
+        {"e.zvc", "zv_cad(c)data.......", FormatKind::Zvc},
+        {"f.zvc", "zv_cad(c)data.......V2f and more", FormatKind::Zvc},
+        {"g.zvc", "zv_cad(c)data......", FormatKind::None},
+        {"h.zvc", "ZV_CAD(c)data.......", FormatKind::None},
+        {"i.zvc", "zv_cad(c)data......\0"s, FormatKind::None},
+        {"j.zvk", "zv_cad(c)sym........", FormatKind::Zvk},
+        {"k.zvk", "zv_cad(c)sym.......\0"s, FormatKind::None},
+        {"l.zvk", "", FormatKind::None},
+    };
+    for (const auto& c : cases) {
+        Readers readers;
+        EXPECT_EQ(DetectAndParseBytes(readers, c.Name, c.Bytes).Kind, c.Kind) << c.Name;
+    }
+}
+
 TEST_F(ExtractionTest, BytesInMemoryAreDetectedByTheirNameAlone)
 {
     Readers readers;

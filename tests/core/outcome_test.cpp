@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/listing/extraction.h"
+#include "core/readers/InputStream.h"
 #include "tests/dos/dos_writer.h"
 #include "tests/win/win_samples.h"
 #include "tests/win/zvw_writer.h"
@@ -105,6 +106,41 @@ TEST(ParseOutcomeTest, ReasonOffsetAndRecordOfEveryKindOfStop)
         EXPECT_EQ(d.Outcome.Offset, expected.Offset) << c.Name;
         EXPECT_EQ(d.Outcome.Record, expected.Record) << c.Name;
     }
+}
+
+// A stopped cursor keeps its first stop, and then reads nothing: zeros for
+// a block or a field, no bytes for a view, however much is asked.
+TEST(ParseOutcomeTest, AStoppedCursorKeepsItsFirstStopAndReadsNothing)
+{
+    InputStream in(std::string_view("0123456789"));
+    in.mark("text record");
+    in.skip(4);
+    EXPECT_EQ(in.readBytes(7), "");
+    in.mark("arc record");
+    in.fail(StopReason::ImpossibleSize, 2);
+    EXPECT_EQ(in.outcome(), (ParseOutcome{StopReason::EndsEarly, 10, "text record"}));
+    EXPECT_EQ(in.tell(), 4u);
+    EXPECT_EQ(in.remaining(), 0u);
+    EXPECT_EQ(in.readU32(), 0u);
+    EXPECT_EQ(in.readDouble(), 0.0);
+    FieldBlock block = in.fields(kLargestFieldBlock);
+    ASSERT_EQ(block.remaining(), kLargestFieldBlock);
+    for (std::size_t i = 0; i < kLargestFieldBlock; i += 8)
+        ASSERT_EQ(block.readDouble(), 0.0);
+    EXPECT_EQ(in.readBytes(1), "");
+}
+
+// A window that cannot be had stops the cursor where it stands.
+TEST(ParseOutcomeTest, AWindowThatCannotBeHadStopsTheCursor)
+{
+    const InputStream::Refill noWindow = [](void*, std::size_t, std::size_t) noexcept {
+        return InputStream::Refilled{{}, true};
+    };
+    InputStream in(std::string_view("abc"), 100, noWindow, nullptr);
+    in.mark("line record");
+    EXPECT_EQ(in.readBytes(2), "ab");
+    EXPECT_EQ(in.readU16(), 0u);
+    EXPECT_EQ(in.outcome(), (ParseOutcome{StopReason::OutOfMemory, 2, "line record"}));
 }
 
 TEST(ParseOutcomeTest, EnglishDescription)

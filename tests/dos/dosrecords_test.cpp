@@ -180,31 +180,49 @@ TEST(TextRecord, PoolPositionByFormat)
     EXPECT_EQ(ReadMoji2(b, DosPoolAddressing::OffsetOnly).PoolPosition, 0xFFFF);
 }
 
-TEST(Records, CutRecordIsAnInputError)
+TEST(Records, CutRecordEndsTheFileEarly)
 {
-    // One byte short of each record.
-    const std::string storage(kEnko2FileSize, '\0');
+    // One byte short of each record; what a stopped cursor reads is zeros.
+    const std::string storage(kEnko2FileSize, '\x7F');
     const std::string_view bytes(storage);
     InputStream a(bytes.substr(0, 23)), b(bytes.substr(0, 31)), c(bytes.substr(0, 21)), d(bytes.substr(0, 11));
-    EXPECT_THROW((void)ReadMoji2(a, DosPoolAddressing::OffsetOnly), InputError);
-    EXPECT_THROW((void)ReadEnko2(b), InputError);
-    EXPECT_THROW((void)ReadSen2(c), InputError);
-    EXPECT_THROW((void)ReadTen2(d), InputError);
+    EXPECT_EQ(ReadMoji2(a, DosPoolAddressing::OffsetOnly).PoolPosition, 0);
+    EXPECT_EQ(ReadEnko2(b).Value1, 0u);
+    EXPECT_EQ(ReadSen2(c).Bytes, TSen2{}.Bytes);
+    EXPECT_EQ(ReadTen2(d).Value3, 0u);
+    const std::pair<const InputStream*, std::uint64_t> ends[] = {{&a, 23}, {&b, 31}, {&c, 21}, {&d, 11}};
+    for (const auto& [in, end] : ends)
+        EXPECT_EQ(in->outcome(), (ParseOutcome{StopReason::EndsEarly, end, {}}));
 }
 
 // ------------------------------------------------------------ table sizes
 
 TEST(TableSize, CountsAreCheckedBeforeSizing)
 {
-    EXPECT_EQ(CheckedTableSize(0, 1000, 24, 200), 0u);
-    EXPECT_EQ(CheckedTableSize(8, 1000, 24, 200), 8u);  // exactly fits
-    EXPECT_THROW((void)CheckedTableSize(9, 1000, 24, 200), InputError);
-    EXPECT_THROW((void)CheckedTableSize(-1, 1000, 24, 200), InputError);
-    EXPECT_THROW((void)CheckedTableSize(INT32_MIN, 1000, 24, 200), InputError);
-    // Without a record size only the file's size bounds the count.
-    EXPECT_EQ(CheckedTableSize(1000, 1000, 0, 0), 1000u);
-    EXPECT_THROW((void)CheckedTableSize(1001, 1000, 0, 0), InputError);
-    EXPECT_THROW((void)CheckedTableSize(INT32_MAX, 1000, 0, 0), InputError);
+    const struct {
+        std::int32_t count;
+        std::size_t recordBytes, room, size;
+        StopReason reason;
+    } cases[] = {
+        {0, 24, 200, 0, StopReason::None},
+        {8, 24, 200, 8, StopReason::None},  // exactly fits
+        {9, 24, 200, 0, StopReason::EndsEarly},
+        {-1, 24, 200, 0, StopReason::ImpossibleSize},
+        {INT32_MIN, 24, 200, 0, StopReason::ImpossibleSize},
+        // Without a record size only the file's size bounds the count.
+        {1000, 0, 0, 1000, StopReason::None},
+        {1001, 0, 0, 0, StopReason::ImpossibleSize},
+        {INT32_MAX, 0, 0, 0, StopReason::ImpossibleSize},
+    };
+    for (const auto& c : cases) {
+        InputStream in("0123456789"sv);
+        in.skip(4);
+        EXPECT_EQ(CheckedTableSize(in, c.count, 1000, c.recordBytes, c.room), c.size) << c.count;
+        // An impossible count stops where the cursor stands; a file too short
+        // for its records ends early, at its end.
+        const std::uint64_t at = c.reason == StopReason::EndsEarly ? 10 : c.reason == StopReason::None ? 0 : 4;
+        EXPECT_EQ(in.outcome(), (ParseOutcome{c.reason, at, {}})) << c.count;
+    }
 }
 
 // ------------------------------------------------------------ string pool
@@ -217,12 +235,14 @@ TEST(StringPool, ReadWithFinalNul)
     EXPECT_EQ(in.remaining(), 2u);
 }
 
-TEST(StringPool, LargerThanTheRestIsAnErrorBeforeReading)
+TEST(StringPool, LargerThanTheRestEndsTheFileBeforeReading)
 {
-    InputStream in("abc"sv);
-    EXPECT_THROW((void)ReadStringPool(in, 4), InputError);
-    EXPECT_THROW((void)ReadStringPool(in, INT32_MAX), InputError);
-    EXPECT_EQ(in.remaining(), 3u);
+    for (const std::int32_t size : {4, INT32_MAX}) {
+        InputStream in("abc"sv);
+        EXPECT_EQ(ReadStringPool(in, size).data(), nullptr);
+        EXPECT_EQ(in.outcome(), (ParseOutcome{StopReason::EndsEarly, 3, {}}));
+        EXPECT_EQ(in.tell(), 0u);
+    }
 }
 
 Table<TMoji2> TextsAt(std::initializer_list<std::int32_t> positions)
@@ -249,7 +269,7 @@ TEST(StringPool, TextsTakeTheirStrings)
     for (const std::string& tail : {""s, std::string(64, '\0')}) {
         const std::string viewed = pool + tail;  // outlives the texts, which view it
         auto texts = TextsAt({100, 104, 101, 103, 109, 112, 99, 113, 114, 1000});
-        GiveTextsTheirStrings(texts, viewed, 100, SIZE_MAX);
+        EXPECT_TRUE(GiveTextsTheirStrings(texts, viewed, 100, SIZE_MAX));
         EXPECT_EQ(TextsOf(texts), (std::vector<std::string>{"ABC", "\x82\xA0\x82\xA2", "BC", "", "tail", "l",
                                                             "",  // before the pool
                                                             "",  // index == pool size
@@ -261,11 +281,11 @@ TEST(StringPool, TextsBeyondTheBudgetAreAnAllocationFailure)
 {
     const std::string pool = std::string(100, 'x') + '\0';
     auto texts = TextsAt({0, 50, 0, 0});
-    EXPECT_THROW(GiveTextsTheirStrings(texts, pool, 0, 200), InputError);
+    EXPECT_FALSE(GiveTextsTheirStrings(texts, pool, 0, 200));
     EXPECT_EQ(TextsOf(texts), (std::vector<std::string>{std::string(100, 'x'), std::string(50, 'x'), "", ""}));
 
     auto fits = TextsAt({0, 50, 0});
-    GiveTextsTheirStrings(fits, pool, 0, 250);
+    EXPECT_TRUE(GiveTextsTheirStrings(fits, pool, 0, 250));
     EXPECT_EQ(fits[2].Text.size(), 100u);
 }
 

@@ -1,16 +1,18 @@
 // The committed MS-DOS format samples parse completely.
 #include <gtest/gtest.h>
 
-#include "core/readers/dos/zvcunit.h"
-#include "core/readers/dos/zvkunit.h"
+#include "core/listing/extraction.h"
 
 namespace vaveze {
 namespace {
 
 TEST(DosSamples, DrawingParses)
 {
-    ZvcReader r;
-    ASSERT_TRUE(ParseZvc(r, VAVEZE_SAMPLES_DIR "/drawing.zvc"));
+    Readers readers;
+    const Detection detection = DetectAndParse(readers, VAVEZE_SAMPLES_DIR "/drawing.zvc");
+    ASSERT_EQ(detection.Kind, FormatKind::Zvc);
+    ASSERT_TRUE(detection.Outcome);
+    const ZvcReader& r = readers.Zvc;
     EXPECT_TRUE(r.Header.RealScale);
     ASSERT_EQ(r.Texts.size(), 9u);
     EXPECT_EQ(r.Texts[0].Text, "\x8B\x8F\x8A\xD4");  // living room
@@ -21,8 +23,11 @@ TEST(DosSamples, DrawingParses)
 
 TEST(DosSamples, SymbolParses)
 {
-    ZvkReader r;
-    ASSERT_TRUE(ParseZvk(r, VAVEZE_SAMPLES_DIR "/symbol.zvk"));
+    Readers readers;
+    const Detection detection = DetectAndParse(readers, VAVEZE_SAMPLES_DIR "/symbol.zvk");
+    ASSERT_EQ(detection.Kind, FormatKind::Zvk);
+    ASSERT_TRUE(detection.Outcome);
+    const ZvkReader& r = readers.Zvk;
     ASSERT_EQ(r.Texts.size(), 3u);
     EXPECT_EQ(r.Texts[1].Text, "D1");
 }

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "tests/dos/dos_writer.h"
 
 namespace vaveze {
@@ -118,41 +116,6 @@ void ExpectDefaultHeader(const TZvcHeader& h)
     EXPECT_TRUE(h.Fields.empty());
 }
 
-// ------------------------------------------------------------ magic test
-
-struct MagicCase {
-    const char* name;
-    std::string content;
-    bool expected;
-};
-
-class ZvcMagicTest : public testing::TestWithParam<MagicCase> {};
-
-TEST_P(ZvcMagicTest, ComparesTheFirstTwentyBytes)
-{
-    const std::string path = testing::TempDir() + "magic_" + GetParam().name + ".zvc";
-    ASSERT_TRUE(dw::SaveFile(path, GetParam().content));
-    EXPECT_EQ(IsZvcFile(path), GetParam().expected);
-    std::filesystem::remove(path);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, ZvcMagicTest,
-    testing::Values(MagicCase{"Exact", "zv_cad(c)data.......", true},
-                    MagicCase{"WithMore", "zv_cad(c)data.......V2f and more", true},
-                    MagicCase{"OneShort", "zv_cad(c)data......", false},
-                    MagicCase{"Empty", "", false},
-                    MagicCase{"CaseDiffers", "ZV_CAD(c)data.......", false},
-                    MagicCase{"NulInside", "zv_cad(c)data......\0"s, false},
-                    MagicCase{"SymbolMagic", "zv_cad(c)sym........", false}),
-    [](const testing::TestParamInfo<MagicCase>& info) { return info.param.name; });
-
-TEST(ZvcMagic, UnopenablePathsAreFalse)
-{
-    EXPECT_FALSE(IsZvcFile(testing::TempDir() + "no_such_file.zvc"));
-    EXPECT_FALSE(IsZvcFile(testing::TempDir()));
-}
-
 // ------------------------------------------------------------ whole files
 
 TEST(ZvcParse, MagicOnlyKeepsDefaultsAndSizedFixedTables)
@@ -248,24 +211,21 @@ TEST(ZvcParse, OnlyLowerCaseFAsCharacter23SelectsRealScales)
     }
 }
 
-TEST(ZvcParse, ReadsFilesAndStartsEachParseAfresh)
+TEST(ZvcParse, StartsEachParseAfresh)
 {
-    const std::string path = testing::TempDir() + "rich.zvc";
-    ASSERT_TRUE(dw::SaveFile(path, dw::WriteZvc(RichZvc(true))));
+    const std::string bytes = dw::WriteZvc(RichZvc(true));
     ZvcReader r;
-    ASSERT_TRUE(ParseZvc(r, path));
+    ASSERT_TRUE(ParseZvcBytes(r, bytes));
     EXPECT_EQ(r.Texts.size(), 3u);
 
-    EXPECT_FALSE(ParseZvc(r, testing::TempDir() + "no_such_file.zvc"));
+    EXPECT_FALSE(ParseZvcBytes(r, kZvcMagic));
     EXPECT_TRUE(r.Texts.empty());
-    EXPECT_TRUE(r.HeaderLines.empty());
     ExpectDefaultHeader(r.Header);
 
-    ASSERT_TRUE(ParseZvc(r, path));
-    ClearZvc(r);
-    EXPECT_TRUE(r.Layers.empty() && r.Texts.empty() && r.Header.Text1.empty());
+    ASSERT_TRUE(ParseZvcBytes(r, bytes));
+    ResetZvc(r);
+    EXPECT_TRUE(r.HeaderLines.empty() && r.Layers.empty() && r.Texts.empty() && r.Header.Text1.empty());
     ExpectDefaultHeader(r.Header);
-    std::filesystem::remove(path);
 }
 
 // ------------------------------------------------------------ header fields

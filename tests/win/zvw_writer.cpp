@@ -630,7 +630,7 @@ std::string_view KeptText(std::string_view text)
     static std::mutex lock;
     static StringPool kept;
     const std::lock_guard guard(lock);
-    return kept.Keep(text);
+    return kept.Keep(text).value();
 }
 
 TEntMoji MakeMoji(std::string_view text, std::string_view firstString)

@@ -2,10 +2,7 @@
 // cut-off and hostile files.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "core/readers/win/zvwunit.h"
-#include "tests/temp_folder.h"
 #include "tests/win/zvw_writer.h"
 
 namespace vaveze {
@@ -71,44 +68,6 @@ ZvwDocument RichDrawing(std::int32_t version)
     second.Entities.Add(MakeMoji("BT2"));
     doc.BlockDefs.Defs.push_back(second);
     return doc;
-}
-
-// --- Magic test ---------------------------------------------------------------------
-
-class TempFile {
-public:
-    explicit TempFile(std::string_view bytes)
-        : path_(ProcessTempFolder().Write(std::to_string(counter_++) + ".zvw", bytes))
-    {
-    }
-    ~TempFile() { std::filesystem::remove(path_); }
-    [[nodiscard]] std::string Path() const { return path_.string(); }
-
-private:
-    static inline int counter_ = 0;
-    std::filesystem::path path_;
-};
-
-TEST(ZvwMagic, ExactEightBytes)
-{
-    EXPECT_TRUE(IsZvwFile(TempFile("ZvwData.").Path()));
-    EXPECT_TRUE(IsZvwFile(TempFile(WriteZvw(RichDrawing(700))).Path()));
-    EXPECT_FALSE(IsZvwFile(TempFile(std::string("ZvwData\0", 8)).Path()));
-    EXPECT_FALSE(IsZvwFile(TempFile("ZvwData").Path()));
-    EXPECT_FALSE(IsZvwFile(TempFile("zvwData.").Path()));
-    EXPECT_FALSE(IsZvwFile("/nonexistent/dir/file.zvw"));
-}
-
-TEST(ZvwParse, FromPathAndUnopenableFile)
-{
-    const ZvwDocument doc = RichDrawing(700);
-    ZvwReader r;
-    EXPECT_TRUE(ParseZvw(r, TempFile(WriteZvw(doc)).Path()));
-    EXPECT_EQ(Texts(r.Entities), (std::vector<std::string>{"T1", "T2"}));
-
-    EXPECT_FALSE(ParseZvw(r, "/nonexistent/dir/file.zvw"));
-    EXPECT_TRUE(r.LayerGroups.empty());
-    EXPECT_TRUE(r.Entities.Moji.empty());
 }
 
 // --- Header versions ---------------------------------------------------------------

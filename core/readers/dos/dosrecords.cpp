@@ -4,6 +4,9 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <new>
+
+#include "core/text/Func_.h"
 
 namespace vaveze {
 namespace {
@@ -56,10 +59,11 @@ TMoji2 DecodeMoji2(FieldBlock& f, DosPoolAddressing addressing) noexcept
 // Records are taken from the cursor this many bytes' worth at a time, each
 // run with one check: a file read a window at a time never needs a larger
 // window for them.
-constexpr std::size_t kRecordRunBytes = std::size_t{64} << 10;
+constexpr std::size_t kRecordRunBytes = kLargestFieldBlock;
 
 // The whole records left are taken in runs; a record the file ends in is then
-// asked of the cursor, which throws the end of the file.
+// asked of the cursor, which stops at the end of the file. (Once stopped,
+// the cursor has no bytes left, so no record is taken.)
 template <std::size_t Size, typename T, typename Decode>
 void ReadRecords(InputStream& in, Table<T>& table, std::size_t count, Decode decode)
 {
@@ -67,6 +71,8 @@ void ReadRecords(InputStream& in, Table<T>& table, std::size_t count, Decode dec
     for (std::size_t done = 0; done < whole;) {
         const std::size_t run = std::min(whole - done, kRecordRunBytes / Size);
         FieldBlock records = in.fields(run * Size);
+        if (in.failed())
+            return;  // a file that shrank while it was read
         for (std::size_t i = 0; i < run; ++i)
             table.push_back(decode(records));
         done += run;
@@ -81,11 +87,14 @@ constexpr std::size_t kSharedPoolBytesPerText = 4;
 constexpr std::size_t kMaxLengthTableEntries = std::numeric_limits<std::uint32_t>::max();
 
 // The length of the string at every index of a pool whose last byte is NUL
-// (or, without one, up to the pool's end), in one pass from the end.
+// (or, without one, up to the pool's end), in one pass from the end; null
+// when the table cannot be had.
 std::unique_ptr<std::uint32_t[]> StringLengthsAtEveryIndex(std::string_view pool)
 {
     // Every entry is written below, so none is cleared first.
-    std::unique_ptr<std::uint32_t[]> lengths(new std::uint32_t[pool.size()]);
+    std::unique_ptr<std::uint32_t[]> lengths(new (std::nothrow) std::uint32_t[pool.size()]);
+    if (lengths == nullptr)
+        return lengths;
     std::uint32_t length = 0;
     for (std::size_t i = pool.size(); i-- > 0;) {
         length = pool[i] == '\0' ? 0 : length + 1;
@@ -95,8 +104,8 @@ std::unique_ptr<std::uint32_t[]> StringLengthsAtEveryIndex(std::string_view pool
 }
 
 template <typename LengthAt>
-void ViewPoolStrings(Table<TMoji2>& texts, std::string_view pool, std::int64_t poolBase, std::size_t byteBudget,
-                     LengthAt lengthAt)
+[[nodiscard]] bool ViewPoolStrings(Table<TMoji2>& texts, std::string_view pool, std::int64_t poolBase,
+                                   std::size_t byteBudget, LengthAt lengthAt)
 {
     const std::uint64_t poolSize = pool.empty() ? 0 : pool.size() - 1;
     std::size_t spent = 0;
@@ -107,10 +116,11 @@ void ViewPoolStrings(Table<TMoji2>& texts, std::string_view pool, std::int64_t p
             continue;  // no string of the pool: the text stays empty
         const std::size_t length = lengthAt(static_cast<std::size_t>(index));
         if (length > byteBudget - spent)
-            throw InputError("texts exceed the memory budget", StopReason::OutOfMemory);
+            return false;  // the texts exceed the memory budget
         spent += length;
         text.Text = std::string_view(pool.data() + index, length);
     }
+    return true;
 }
 
 }  // namespace
@@ -124,6 +134,16 @@ DosTitleTexts TakeTitleTexts(std::string_view line)
     };
     return {field(0, kDosTitleBlockSize), field(kDosTitleBlockSize, kDosHeaderTextSize),
             field(kDosTitleBlockSize + kDosHeaderTextSize, kDosHeaderTextSize)};
+}
+
+bool DosHeaderReal(std::string_view field, float& out)
+{
+    try {
+        out = TextToSingle(field);
+        return true;
+    } catch (const ConversionOverflow&) {
+        return false;
+    }
 }
 
 // Fields never reached stay "0"; whatever follows the n-th comma is dropped.
@@ -147,16 +167,20 @@ std::vector<std::string> SplitFields(std::string_view line, std::size_t n)
     return fields;
 }
 
-std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize, std::size_t recordBytes, std::size_t room)
+std::size_t CheckedTableSize(InputStream& in, std::int32_t count, std::size_t fileSize, std::size_t recordBytes,
+                             std::size_t room)
 {
-    if (count < 0)
-        throw InputError("negative record count", StopReason::ImpossibleSize);
+    // Negative, or more records than the file has bytes.
+    if (count < 0 || static_cast<std::uint64_t>(count) > fileSize) {
+        in.fail(StopReason::ImpossibleSize);
+        return 0;
+    }
     const auto n = static_cast<std::uint64_t>(count);
-    if (n > fileSize)
-        throw InputError("record count larger than the file", StopReason::ImpossibleSize);
     // Below 2^31 records of at most a few dozen bytes: the product fits in 64 bits.
-    if (recordBytes != 0 && n * recordBytes > room)
-        throw InputError("records cannot fit in the file");  // ends early, or a count gone wrong: taken as the former
+    if (recordBytes != 0 && n * recordBytes > room) {
+        in.fail(StopReason::EndsEarly);  // ends early, or a count gone wrong: taken as the former
+        return 0;
+    }
     return static_cast<std::size_t>(n);
 }
 
@@ -207,32 +231,48 @@ void ReadMoji2Records(InputStream& in, Table<TMoji2>& table, std::size_t count, 
 
 PageBuffer ReadStringPool(InputStream& in, std::int32_t size)
 {
-    if (size <= 0)
-        throw InputError("empty string pool", StopReason::ImpossibleSize);
+    if (in.failed())
+        return {};
+    if (size <= 0) {
+        in.fail(StopReason::ImpossibleSize);  // an empty pool
+        return {};
+    }
     const auto n = static_cast<std::size_t>(size);
-    if (n > in.remaining())
-        throw InputError("string pool runs past the end of the file");
-    PageBuffer pool(CheckedAdd(n, 1));
+    if (n > in.remaining()) {
+        in.fail(StopReason::EndsEarly);  // the pool runs past the end of the file
+        return {};
+    }
+    const std::size_t bytes = CheckedAdd(in, n, 1);
+    if (in.failed())
+        return {};
+    PageBuffer pool = PageBuffer::TryAllocate(bytes);
+    if (pool.data() == nullptr) {
+        in.fail(StopReason::OutOfMemory);
+        return {};
+    }
     for (std::size_t copied = 0; copied < n;) {
-        const std::string_view bytes = in.readBytes(std::min(n - copied, kRecordRunBytes));
-        std::memcpy(pool.data() + copied, bytes.data(), bytes.size());
-        copied += bytes.size();
+        const std::string_view run = in.readBytes(std::min(n - copied, kRecordRunBytes));
+        if (in.failed())
+            return {};  // a file that shrank while it was read
+        std::memcpy(pool.data() + copied, run.data(), run.size());
+        copied += run.size();
     }
     pool.data()[n] = '\0';  // every string ends at the latest at the pool's end
     return pool;
 }
 
-void GiveTextsTheirStrings(Table<TMoji2>& texts, std::string_view pool, std::int64_t poolBase,
-                           std::size_t byteBudget)
+bool GiveTextsTheirStrings(Table<TMoji2>& texts, std::string_view pool, std::int64_t poolBase, std::size_t byteBudget)
 {
     // The buffer's final NUL is not part of the pool, but ends its last string.
     const std::uint64_t poolSize = pool.empty() ? 0 : pool.size() - 1;
     if (texts.size() > poolSize / kSharedPoolBytesPerText && pool.size() <= kMaxLengthTableEntries) {
         const std::unique_ptr<std::uint32_t[]> lengths = StringLengthsAtEveryIndex(pool);
-        ViewPoolStrings(texts, pool, poolBase, byteBudget, [&lengths](std::size_t index) { return lengths[index]; });
-        return;
+        if (lengths == nullptr)
+            return false;
+        return ViewPoolStrings(texts, pool, poolBase, byteBudget,
+                               [&lengths](std::size_t index) { return lengths[index]; });
     }
-    ViewPoolStrings(texts, pool, poolBase, byteBudget, [pool](std::size_t index) {
+    return ViewPoolStrings(texts, pool, poolBase, byteBudget, [pool](std::size_t index) {
         const char* from = pool.data() + index;
         const std::size_t searched = pool.size() - index;
         const auto* nul = static_cast<const char*>(std::memchr(from, '\0', searched));

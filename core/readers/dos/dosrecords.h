@@ -62,14 +62,13 @@ enum class DosPoolAddressing {
     OffsetOnly,     // symbol files: the offset alone; the segment bytes are ignored
 };
 
-// The three text fields of the first header line.
-// Empties a header's field list however its decoding ends (an overflowing
-// real leaves by exception).
+// Empties a header's field list however its decoding ends.
 struct FieldListReset {
     std::vector<std::string>& Fields;
     ~FieldListReset() { Fields = {}; }
 };
 
+// The three text fields of the first header line.
 struct DosTitleTexts {
     std::string TitleBlock;
     std::string Text1;
@@ -83,15 +82,19 @@ struct DosTitleTexts {
 // (shorter only when the line itself is).
 [[nodiscard]] DosTitleTexts TakeTitleTexts(std::string_view line);
 
+// A header field as a real (TextToSingle); false, with `out` as it was, when
+// it lies beyond the single-precision range.
+[[nodiscard]] bool DosHeaderReal(std::string_view field, float& out);
+
 // Splits a header line into exactly n fields (see dosrecords.cpp).
 [[nodiscard]] std::vector<std::string> SplitFields(std::string_view line, std::size_t n);
 
 // The element count for a table of `count` records, checked before anything
 // is sized: negative counts and counts above the file's size are impossible
 // sizes; tables whose records cannot fit in `room` bytes (when `recordBytes`
-// is not 0) make the file end early.
-[[nodiscard]] std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize, std::size_t recordBytes,
-                                           std::size_t room);
+// is not 0) make the file end early. Either stops the cursor, and gives 0.
+[[nodiscard]] std::size_t CheckedTableSize(InputStream& in, std::int32_t count, std::size_t fileSize,
+                                           std::size_t recordBytes, std::size_t room);
 
 [[nodiscard]] TSen2 ReadSen2(InputStream& in);
 [[nodiscard]] TEnko2 ReadEnko2(InputStream& in);
@@ -101,18 +104,24 @@ struct DosTitleTexts {
 // Append `count` records to a table that has room set aside for them. The
 // whole records the file still holds are taken with one check and decoded
 // straight into the table; when the file ends inside the next one, that
-// record leaves nothing behind and the end of the file is thrown.
+// record leaves nothing behind and the cursor stops at the end of the file.
 void ReadSen2Records(InputStream& in, Table<TSen2>& table, std::size_t count);
 void ReadEnko2Records(InputStream& in, Table<TEnko2>& table, std::size_t count);
 void ReadTen2Records(InputStream& in, Table<TTen2>& table, std::size_t count);
 void ReadMoji2Records(InputStream& in, Table<TMoji2>& table, std::size_t count, DosPoolAddressing addressing);
 
 // Sets aside room for `count` records in an empty table, which the Read*Records
-// below then fill; returns the count.
+// above then fill; returns the count. Room that cannot be had stops the
+// cursor (OutOfMemory); then, as once the cursor has stopped, it gives 0.
 template <typename T>
-[[nodiscard]] std::size_t SetAsideRoom(Table<T>& table, std::size_t count)
+[[nodiscard]] std::size_t SetAsideRoom(InputStream& in, Table<T>& table, std::size_t count)
 {
-    table.reserve(count);
+    if (in.failed())
+        return 0;
+    if (!TryReserve(table, count)) {
+        in.fail(StopReason::OutOfMemory);
+        return 0;
+    }
     return count;
 }
 
@@ -127,8 +136,9 @@ void FillUpWithZeros(Table<T>& table, std::size_t count) noexcept
 }
 
 // Reads a pool of `size` bytes (> 0) into a buffer one byte longer whose last
-// byte is NUL. A pool larger than what is left of the file is an input error
-// before anything is allocated.
+// byte is NUL. A pool larger than what is left of the file ends it early
+// before anything is allocated. Once the cursor has stopped, the buffer is
+// empty.
 [[nodiscard]] PageBuffer ReadStringPool(InputStream& in, std::int32_t size);
 
 [[nodiscard]] inline std::string_view PoolBytes(const PageBuffer& pool) noexcept
@@ -143,10 +153,11 @@ void FillUpWithZeros(Table<T>& table, std::size_t count) noexcept
 //
 // The listing copies every text, so their total is bounded by `byteBudget`:
 // texts that would take it past the budget count as an allocation failure
-// (InputError), so many records pointing at one long string cannot exhaust
-// memory. Texts before that keep their strings.
-void GiveTextsTheirStrings(Table<TMoji2>& texts, std::string_view pool, std::int64_t poolBase,
-                           std::size_t byteBudget);
+// (false, as when the table of string lengths cannot be had), so many
+// records pointing at one long string cannot exhaust memory. Texts before
+// that keep their strings.
+[[nodiscard]] bool GiveTextsTheirStrings(Table<TMoji2>& texts, std::string_view pool, std::int64_t poolBase,
+                                         std::size_t byteBudget);
 
 // The budget GiveTextsTheirStrings is given by the readers for a file of
 // `fileSize` bytes: far above what any sound file needs.

@@ -1,6 +1,5 @@
 #include "core/readers/dos/zvcunit.h"
 
-#include "core/readers/FileAccess.h"
 #include "core/readers/ParseGuard.h"
 #include "core/text/Func_.h"
 
@@ -57,10 +56,10 @@ std::array<TDosField, N> Defaults(const std::array<FieldLayout, N>& layout)
 }
 
 // Splits header line `index` (0-based) into the header's field list and
-// converts field by field, storing each at once: an overflowing real ends the
-// parse at its line, with the fields before it kept.
+// converts field by field, storing each at once: an overflowing real stops
+// the parse at its line, with the fields before it kept.
 template <std::size_t N>
-void DecodeLine(std::vector<std::string>& fields, std::size_t index, std::string_view line,
+void DecodeLine(InputStream& in, std::vector<std::string>& fields, std::size_t index, std::string_view line,
                 const std::array<FieldLayout, N>& layout, std::array<TDosField, N>& out)
 {
     fields = SplitFields(line, N);
@@ -68,16 +67,41 @@ void DecodeLine(std::vector<std::string>& fields, std::size_t index, std::string
         switch (layout[i].Kind) {
         case FieldKind::Int: out[i].I = TextToInt(fields[i]); break;
         case FieldKind::Real:
-            try {
-                out[i].F = TextToSingle(fields[i]);
-            } catch (const ConversionOverflow&) {
-                throw InputError("header number out of range", StopReason::NumberOverflow,
-                                 index * kDosHeaderLineSize);
+            if (!DosHeaderReal(fields[i], out[i].F)) {
+                in.fail(StopReason::NumberOverflow, index * kDosHeaderLineSize);
+                return;
             }
             break;
         case FieldKind::PoolAddress: out[i].I = ZvcPoolAddress(fields[i]); break;
         }
     }
+}
+
+// Decodes the header lines read; a real beyond range stops the parse
+// (NumberOverflow) at its line.
+void DecodeZvcHeader(ZvcReader& reader, InputStream& in)
+{
+    TZvcHeader& h = reader.Header;
+    FieldListReset emptyAfterwards{h.Fields};
+    auto line = [&reader](std::size_t i) {
+        return i < reader.HeaderLines.size() ? std::string_view(reader.HeaderLines[i]) : std::string_view();
+    };
+
+    DosTitleTexts texts = TakeTitleTexts(line(0));
+    h.TitleBlock = std::move(texts.TitleBlock);
+    h.Text1 = std::move(texts.Text1);
+    h.Text2 = std::move(texts.Text2);
+    h.RealScale = line(0).size() > kRealScaleFlagIndex && line(0)[kRealScaleFlagIndex] == 'f';
+
+    DecodeLine(in, h.Fields, 1, line(1), kLine2, h.Line2);
+    if (in.failed())
+        return;
+    if (h.Line2[kOldSheetFieldIndex].I == 0)
+        h.Line2[kOldSheetFieldIndex].I = kOldSheetZeroValue;
+    DecodeLine(in, h.Fields, 2, line(2), kLine3, h.Line3);
+    if (in.failed())
+        return;
+    DecodeLine(in, h.Fields, 3, line(3), kLine4, h.Line4);
 }
 
 // A name slot's bytes up to the first NUL.
@@ -121,6 +145,19 @@ struct EntityCounts {
     std::size_t Points = 0;
 };
 
+// Brings the tables to their counts however the parse ends.
+struct FilledUpWithZeros {
+    ZvcReader& Reader;
+    const EntityCounts& Counts;
+    ~FilledUpWithZeros()
+    {
+        FillUpWithZeros(Reader.Lines, Counts.Lines);
+        FillUpWithZeros(Reader.Arcs, Counts.Arcs);
+        FillUpWithZeros(Reader.Texts, Counts.Texts);
+        FillUpWithZeros(Reader.Points, Counts.Points);
+    }
+};
+
 void ReadEntities(ZvcReader& r, InputStream& in, const EntityCounts& n, std::size_t fileSize)
 {
     in.mark("line record");
@@ -129,11 +166,18 @@ void ReadEntities(ZvcReader& r, InputStream& in, const EntityCounts& n, std::siz
     ReadEnko2Records(in, r.Arcs, n.Arcs);
     in.mark("text record");
     ReadMoji2Records(in, r.Texts, n.Texts, DosPoolAddressing::SegmentOffset);
+    if (in.failed())
+        return;
     // Without a pool nothing is skipped: the point records follow directly.
     if (r.Header.PoolSize() > 0) {
         in.mark("string pool");
         r.TextPool = ReadStringPool(in, r.Header.PoolSize());
-        GiveTextsTheirStrings(r.Texts, PoolBytes(r.TextPool), r.Header.PoolStart(), DosTextByteBudget(fileSize));
+        if (in.failed())
+            return;
+        if (!GiveTextsTheirStrings(r.Texts, PoolBytes(r.TextPool), r.Header.PoolStart(), DosTextByteBudget(fileSize))) {
+            in.fail(StopReason::OutOfMemory);
+            return;
+        }
     }
     in.mark("point record");
     ReadTen2Records(in, r.Points, n.Points);
@@ -159,7 +203,11 @@ void ReadZvc(ZvcReader& r, InputStream& in)
 
     for (auto& line : r.HeaderLines)
         line = ReadHeaderLine(in);
-    DecodeZvcHeader(r);
+    if (in.failed())
+        return;
+    DecodeZvcHeader(r, in);
+    if (in.failed())
+        return;
 
     // Every table is checked against the file before room is set aside for
     // it. Line, arc and text records must fit behind the header; the point
@@ -167,34 +215,29 @@ void ReadZvc(ZvcReader& r, InputStream& in)
     // texts. The header lines have been read, so the file holds at least
     // their bytes.
     const std::size_t fileSize = in.size();
-    const std::size_t room = CheckedSub(fileSize, kHeaderBytes);
+    const std::size_t room = CheckedSub(in, fileSize, kHeaderBytes);
     const TZvcHeader& h = r.Header;
-    EntityCounts n;
     // Tables with room set aside are full-sized however the parse ends; the
     // records not read stay zero.
-    try {
-        in.mark("line table");
-        n.Lines = SetAsideRoom(r.Lines, CheckedTableSize(h.LineCount(), fileSize, kSen2FileSize, room));
-        in.mark("arc table");
-        n.Arcs = SetAsideRoom(r.Arcs, CheckedTableSize(h.ArcCount(), fileSize, kEnko2FileSize, room));
-        in.mark("text table");
-        n.Texts = SetAsideRoom(r.Texts, CheckedTableSize(h.TextCount(), fileSize, kMoji2FileSize, room));
-        in.mark("point table");
-        n.Points = SetAsideRoom(r.Points, CheckedTableSize(h.PointCount(), fileSize, 0, 0));
+    EntityCounts n;
+    const FilledUpWithZeros fillUp{r, n};
+    in.mark("line table");
+    n.Lines = SetAsideRoom(in, r.Lines, CheckedTableSize(in, h.LineCount(), fileSize, kSen2FileSize, room));
+    in.mark("arc table");
+    n.Arcs = SetAsideRoom(in, r.Arcs, CheckedTableSize(in, h.ArcCount(), fileSize, kEnko2FileSize, room));
+    in.mark("text table");
+    n.Texts = SetAsideRoom(in, r.Texts, CheckedTableSize(in, h.TextCount(), fileSize, kMoji2FileSize, room));
+    in.mark("point table");
+    n.Points = SetAsideRoom(in, r.Points, CheckedTableSize(in, h.PointCount(), fileSize, 0, 0));
+    if (in.failed())
+        return;
 
-        in.mark("fixed table");
-        ReadFixedBlocks(r, in);
-        in.mark("layer table");
-        ReadGroupsAndLayers(r, in);
-        ReadEntities(r, in, n, fileSize);
-        ReadNames(r, in);
-    } catch (...) {
-        FillUpWithZeros(r.Lines, n.Lines);
-        FillUpWithZeros(r.Arcs, n.Arcs);
-        FillUpWithZeros(r.Texts, n.Texts);
-        FillUpWithZeros(r.Points, n.Points);
-        throw;
-    }
+    in.mark("fixed table");
+    ReadFixedBlocks(r, in);
+    in.mark("layer table");
+    ReadGroupsAndLayers(r, in);
+    ReadEntities(r, in, n, fileSize);
+    ReadNames(r, in);
 }
 
 }  // namespace
@@ -214,35 +257,7 @@ std::int32_t ZvcPoolAddress(std::string_view field)
     return hex(1) * 16 + hex(6);
 }
 
-bool IsZvcFile(const std::filesystem::path& path)
-{
-    return ReadFileBytes(path, kZvcMagic.size()).Bytes.view() == kZvcMagic;
-}
-
 void ResetZvc(ZvcReader& reader) { reader = ZvcReader{}; }
-
-void ClearZvc(ZvcReader& reader) { ResetZvc(reader); }
-
-void DecodeZvcHeader(ZvcReader& reader)
-{
-    TZvcHeader& h = reader.Header;
-    FieldListReset emptyAfterwards{h.Fields};
-    auto line = [&reader](std::size_t i) {
-        return i < reader.HeaderLines.size() ? std::string_view(reader.HeaderLines[i]) : std::string_view();
-    };
-
-    DosTitleTexts texts = TakeTitleTexts(line(0));
-    h.TitleBlock = std::move(texts.TitleBlock);
-    h.Text1 = std::move(texts.Text1);
-    h.Text2 = std::move(texts.Text2);
-    h.RealScale = line(0).size() > kRealScaleFlagIndex && line(0)[kRealScaleFlagIndex] == 'f';
-
-    DecodeLine(h.Fields, 1, line(1), kLine2, h.Line2);
-    if (h.Line2[kOldSheetFieldIndex].I == 0)
-        h.Line2[kOldSheetFieldIndex].I = kOldSheetZeroValue;
-    DecodeLine(h.Fields, 2, line(2), kLine3, h.Line3);
-    DecodeLine(h.Fields, 3, line(3), kLine4, h.Line4);
-}
 
 ParseOutcome ParseZvcBytes(ZvcReader& reader, std::string_view bytes)
 {
@@ -255,11 +270,6 @@ ParseOutcome ParseZvcStream(ZvcReader& reader, InputStream& in)
     ResetZvc(reader);
     // What was stored before a stop stays.
     return GuardParse(in, [&] { ReadZvc(reader, in); });
-}
-
-ParseOutcome ParseZvc(ZvcReader& reader, const std::filesystem::path& path)
-{
-    return ParseFile(reader, path, ParseZvcStream, ResetZvc);
 }
 
 }  // namespace vaveze

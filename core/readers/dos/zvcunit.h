@@ -3,7 +3,6 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -84,15 +83,9 @@ struct ZvcReader {
     PageBuffer TextPool;  // the string pool, whose bytes the texts view
 };
 
-[[nodiscard]] bool IsZvcFile(const std::filesystem::path& path);
 void ResetZvc(ZvcReader& reader);
-// As ParseZvwBytes and ParseZvw.
+// As ParseZvwBytes and ParseZvwStream.
 [[nodiscard]] ParseOutcome ParseZvcBytes(ZvcReader& reader, std::string_view bytes);
 [[nodiscard]] ParseOutcome ParseZvcStream(ZvcReader& reader, InputStream& in);
-[[nodiscard]] ParseOutcome ParseZvc(ZvcReader& reader, const std::filesystem::path& path);
-void ClearZvc(ZvcReader& reader);
-// Decodes the header lines read; a real beyond range throws InputError
-// (NumberOverflow) at its line.
-void DecodeZvcHeader(ZvcReader& reader);
 
 }  // namespace vaveze

@@ -1,6 +1,5 @@
 #include "core/readers/dos/zvkunit.h"
 
-#include "core/readers/FileAccess.h"
 #include "core/readers/ParseGuard.h"
 #include "core/text/Func_.h"
 
@@ -11,67 +10,25 @@ constexpr std::size_t kHeaderLineCount = 2;
 constexpr std::size_t kHeaderBytes = kHeaderLineCount * kDosHeaderLineSize;
 constexpr std::size_t kHeaderFieldCount = 9;
 
-void ReadZvk(ZvkReader& r, InputStream& in)
-{
-    in.mark("header line");
-    r.HeaderLines.resize(kHeaderLineCount);
-    for (auto& line : r.HeaderLines)
-        line = ReadHeaderLine(in);
-    DecodeZvkHeader(r);
-
-    // Every record table must fit in what follows the header lines; each is
-    // checked just before room is set aside for it, in file order. Tables
-    // with room set aside are full-sized however the parse ends; the records
-    // not read stay zero.
-    const std::size_t fileSize = in.size();
-    const std::size_t room = CheckedSub(fileSize, kHeaderBytes);
-    const TZvkHeader& h = r.Header;
-    std::size_t lines = 0, arcs = 0, points = 0, texts = 0;
-    try {
-        in.mark("line table");
-        lines = SetAsideRoom(r.Lines, CheckedTableSize(h.LineCount, fileSize, kSen2FileSize, room));
-        in.mark("arc table");
-        arcs = SetAsideRoom(r.Arcs, CheckedTableSize(h.ArcCount, fileSize, kEnko2FileSize, room));
-        in.mark("point table");
-        points = SetAsideRoom(r.Points, CheckedTableSize(h.PointCount, fileSize, kTen2FileSize, room));
-        in.mark("text table");
-        texts = SetAsideRoom(r.Texts, CheckedTableSize(h.TextCount, fileSize, kMoji2FileSize, room));
-
-        in.mark("line record");
-        ReadSen2Records(in, r.Lines, lines);
-        in.mark("arc record");
-        ReadEnko2Records(in, r.Arcs, arcs);
-        in.mark("point record");
-        ReadTen2Records(in, r.Points, points);
-        in.mark("text record");
-        ReadMoji2Records(in, r.Texts, texts, DosPoolAddressing::OffsetOnly);
-    } catch (...) {
-        FillUpWithZeros(r.Lines, lines);
-        FillUpWithZeros(r.Arcs, arcs);
-        FillUpWithZeros(r.Points, points);
-        FillUpWithZeros(r.Texts, texts);
-        throw;
+// Brings the record tables to their counts however their reading ends.
+struct FilledUpWithZeros {
+    ZvkReader& Reader;
+    const std::size_t& Lines;
+    const std::size_t& Arcs;
+    const std::size_t& Points;
+    const std::size_t& Texts;
+    ~FilledUpWithZeros()
+    {
+        FillUpWithZeros(Reader.Lines, Lines);
+        FillUpWithZeros(Reader.Arcs, Arcs);
+        FillUpWithZeros(Reader.Points, Points);
+        FillUpWithZeros(Reader.Texts, Texts);
     }
+};
 
-    if (h.PoolSize > 0) {
-        in.mark("string pool");
-        r.TextPool = ReadStringPool(in, h.PoolSize);
-        GiveTextsTheirStrings(r.Texts, PoolBytes(r.TextPool), 0, DosTextByteBudget(fileSize));
-    }
-}
-
-}  // namespace
-
-bool IsZvkFile(const std::filesystem::path& path)
-{
-    return ReadFileBytes(path, kZvkMagic.size()).Bytes.view() == kZvkMagic;
-}
-
-void ResetZvk(ZvkReader& reader) { reader = ZvkReader{}; }
-
-void ClearZvk(ZvkReader& reader) { ResetZvk(reader); }
-
-void DecodeZvkHeader(ZvkReader& reader)
+// Decodes the header lines read; a real beyond range stops the parse
+// (NumberOverflow) at its line.
+void DecodeZvkHeader(ZvkReader& reader, InputStream& in)
 {
     TZvkHeader& h = reader.Header;
     FieldListReset emptyAfterwards{h.Fields};
@@ -93,19 +50,75 @@ void DecodeZvkHeader(ZvkReader& reader)
     h.ArcCount = TextToInt(f[1]);
     h.PointCount = TextToInt(f[2]);
     h.TextCount = TextToInt(f[3]);
-    const auto real = [](const std::string& field) {
-        try {
-            return TextToSingle(field);
-        } catch (const ConversionOverflow&) {
-            throw InputError("header number out of range", StopReason::NumberOverflow, kDosHeaderLineSize);
-        }
+    const auto real = [&in](const std::string& field, float& out) {
+        if (!DosHeaderReal(field, out))
+            in.fail(StopReason::NumberOverflow, kDosHeaderLineSize);
+        return !in.failed();
     };
-    h.Real4 = real(f[4]);
-    h.Real5 = real(f[5]);
-    h.Real6 = real(f[6]);
+    if (!real(f[4], h.Real4) || !real(f[5], h.Real5) || !real(f[6], h.Real6))
+        return;
     h.PoolSize = TextToInt(f[7]);
-    h.Real8 = real(f[8]);
+    (void)real(f[8], h.Real8);
 }
+
+void ReadZvk(ZvkReader& r, InputStream& in)
+{
+    in.mark("header line");
+    r.HeaderLines.resize(kHeaderLineCount);
+    for (auto& line : r.HeaderLines)
+        line = ReadHeaderLine(in);
+    if (in.failed())
+        return;
+    DecodeZvkHeader(r, in);
+    if (in.failed())
+        return;
+
+    // Every record table must fit in what follows the header lines; each is
+    // checked just before room is set aside for it, in file order. Tables
+    // with room set aside are full-sized however the parse ends; the records
+    // not read stay zero.
+    const std::size_t fileSize = in.size();
+    const std::size_t room = CheckedSub(in, fileSize, kHeaderBytes);
+    const TZvkHeader& h = r.Header;
+    std::size_t lines = 0, arcs = 0, points = 0, texts = 0;
+    {
+        const FilledUpWithZeros fillUp{r, lines, arcs, points, texts};
+        in.mark("line table");
+        lines = SetAsideRoom(in, r.Lines, CheckedTableSize(in, h.LineCount, fileSize, kSen2FileSize, room));
+        in.mark("arc table");
+        arcs = SetAsideRoom(in, r.Arcs, CheckedTableSize(in, h.ArcCount, fileSize, kEnko2FileSize, room));
+        in.mark("point table");
+        points = SetAsideRoom(in, r.Points, CheckedTableSize(in, h.PointCount, fileSize, kTen2FileSize, room));
+        in.mark("text table");
+        texts = SetAsideRoom(in, r.Texts, CheckedTableSize(in, h.TextCount, fileSize, kMoji2FileSize, room));
+        if (in.failed())
+            return;
+
+        in.mark("line record");
+        ReadSen2Records(in, r.Lines, lines);
+        in.mark("arc record");
+        ReadEnko2Records(in, r.Arcs, arcs);
+        in.mark("point record");
+        ReadTen2Records(in, r.Points, points);
+        in.mark("text record");
+        ReadMoji2Records(in, r.Texts, texts, DosPoolAddressing::OffsetOnly);
+        if (in.failed())
+            return;
+    }
+
+    if (h.PoolSize > 0) {
+        in.mark("string pool");
+        r.TextPool = ReadStringPool(in, h.PoolSize);
+        if (in.failed())
+            return;
+        if (!GiveTextsTheirStrings(r.Texts, PoolBytes(r.TextPool), 0, DosTextByteBudget(fileSize)))
+            in.fail(StopReason::OutOfMemory);
+    }
+}
+
+}  // namespace
+
+void ResetZvk(ZvkReader& reader) { reader = ZvkReader{}; }
 
 ParseOutcome ParseZvkBytes(ZvkReader& reader, std::string_view bytes)
 {
@@ -118,11 +131,6 @@ ParseOutcome ParseZvkStream(ZvkReader& reader, InputStream& in)
     ResetZvk(reader);
     // What was stored before a stop stays.
     return GuardParse(in, [&] { ReadZvk(reader, in); });
-}
-
-ParseOutcome ParseZvk(ZvkReader& reader, const std::filesystem::path& path)
-{
-    return ParseFile(reader, path, ParseZvkStream, ResetZvk);
 }
 
 }  // namespace vaveze

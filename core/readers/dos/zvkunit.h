@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,15 +38,9 @@ struct ZvkReader {
     PageBuffer TextPool;  // the string pool, whose bytes the texts view
 };
 
-[[nodiscard]] bool IsZvkFile(const std::filesystem::path& path);
 void ResetZvk(ZvkReader& reader);
-// As ParseZvwBytes and ParseZvw.
+// As ParseZvwBytes and ParseZvwStream.
 [[nodiscard]] ParseOutcome ParseZvkBytes(ZvkReader& reader, std::string_view bytes);
 [[nodiscard]] ParseOutcome ParseZvkStream(ZvkReader& reader, InputStream& in);
-[[nodiscard]] ParseOutcome ParseZvk(ZvkReader& reader, const std::filesystem::path& path);
-void ClearZvk(ZvkReader& reader);
-// Decodes the header lines read; a real beyond range throws InputError
-// (NumberOverflow) at its line.
-void DecodeZvkHeader(ZvkReader& reader);
 
 }  // namespace vaveze

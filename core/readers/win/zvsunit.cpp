@@ -1,6 +1,5 @@
 #include "core/readers/win/zvsunit.h"
 
-#include "core/readers/FileAccess.h"
 #include "core/readers/ParseGuard.h"
 
 namespace vaveze {
@@ -28,10 +27,12 @@ void ReadHeader(InputStream& in, ZvsReader& reader)
         d = in.readDouble();
 }
 
-// The figure and its block definitions; input errors pass through.
+// The figure and its block definitions, up to where the cursor stops.
 void ReadSymbol(InputStream& in, ZvsReader& reader, RecordsKept kept)
 {
     ReadHeader(in, reader);
+    if (in.failed())
+        return;
 
     // The version is not checked: it only selects the record layouts.
     const TArchiveFormat format{reader.Header.FileVersion, kZvsNameBufferSize, in.size(), kept};
@@ -53,17 +54,7 @@ ParseOutcome ParseKeeping(ZvsReader& reader, InputStream& in, RecordsKept kept)
 
 }  // namespace
 
-bool IsZvsFile(const std::filesystem::path& path)
-{
-    return ReadFileBytes(path, kZvsMagic.size()).Bytes.view() == kZvsMagic;
-}
-
 void ResetZvs(ZvsReader& reader) { reader = ZvsReader{}; }
-
-ParseOutcome ParseZvs(ZvsReader& reader, const std::filesystem::path& path)
-{
-    return ParseFile(reader, path, ParseZvsStream, ResetZvs);
-}
 
 ParseOutcome ParseZvsStream(ZvsReader& reader, InputStream& in) { return ParseKeeping(reader, in, RecordsKept::All); }
 
@@ -83,7 +74,5 @@ ParseOutcome ParseZvsTextsBytes(ZvsReader& reader, std::string_view bytes)
     InputStream in(bytes);
     return ParseZvsTextsStream(reader, in);
 }
-
-void ClearZvs(ZvsReader& reader) { ResetZvs(reader); }
 
 }  // namespace vaveze

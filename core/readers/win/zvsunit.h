@@ -3,12 +3,10 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/readers/FileAccess.h"
 #include "core/readers/win/zvtype.h"
 #include "core/readers/win/zvwunit.h"
 
@@ -36,14 +34,11 @@ struct ZvsReader {
     TBlockDefTable BlockDefs;
 };
 
-[[nodiscard]] bool IsZvsFile(const std::filesystem::path& path);
 void ResetZvs(ZvsReader& reader);
-// As ParseZvwBytes, ParseZvwTextsBytes and ParseZvw.
+// As the four parses of ZVW files.
 [[nodiscard]] ParseOutcome ParseZvsBytes(ZvsReader& reader, std::string_view bytes);
 [[nodiscard]] ParseOutcome ParseZvsStream(ZvsReader& reader, InputStream& in);
 [[nodiscard]] ParseOutcome ParseZvsTextsBytes(ZvsReader& reader, std::string_view bytes);
 [[nodiscard]] ParseOutcome ParseZvsTextsStream(ZvsReader& reader, InputStream& in);
-[[nodiscard]] ParseOutcome ParseZvs(ZvsReader& reader, const std::filesystem::path& path);
-void ClearZvs(ZvsReader& reader);
 
 }  // namespace vaveze

@@ -1,7 +1,7 @@
 #include "core/readers/win/zvtype.h"
 
 #include <algorithm>
-#include <new>
+#include <optional>
 #include <utility>
 
 namespace vaveze {
@@ -39,8 +39,10 @@ std::string_view ReadClassName(InputStream& in, std::size_t nameBufferSize)
     in.skip(2);  // class schema number
     const std::size_t lengthAt = in.tell();
     const std::uint16_t length = in.readU16();
-    if (length > nameBufferSize)
-        throw InputError("class name longer than the read buffer", StopReason::ImpossibleSize, lengthAt);
+    if (length > nameBufferSize) {
+        in.fail(StopReason::ImpossibleSize, lengthAt);  // longer than the read buffer
+        return {};
+    }
     return in.readBytes(length);
 }
 
@@ -126,18 +128,11 @@ struct ListProgress {
     std::size_t BytesLeft;  // bytes of the file not yet read
 };
 
-// Makes room for one more record. Large lists hold hundreds of thousands of
-// records: growing by doubling copies every table several times and touches
-// twice the memory it keeps. Once a list has shown its mix of kinds, a table
-// that must grow is given this kind's share of the whole declared list at
-// once (with some slack), or doubled if that is more; but never more room
-// than the rest of the list and of the file could fill.
+// Out of line: a table grows a few dozen times for a million records.
 template <typename Record>
-void MakeRoomForOne(Table<Record>& table, EntityKind kind, const ListProgress& progress)
+[[gnu::noinline]] bool GrowForOne(Table<Record>& table, EntityKind kind, const ListProgress& progress)
 {
     const std::size_t size = table.size();
-    if (size < table.capacity())
-        return;
     // In 64 bits: size * declared can pass a 32-bit size_t. The room finally
     // asked for is at most `most`, which the file's size bounds.
     const std::uint64_t size64 = size;
@@ -155,31 +150,55 @@ void MakeRoomForOne(Table<Record>& table, EntityKind kind, const ListProgress& p
     // unwritten room costs nothing, and the table is never copied to grow.
     const bool whole = LargePiecesTakeMemoryWhenWritten() && most * sizeof(Record) >= kLargePieceBytes;
     for (const std::uint64_t room : {whole ? most : 0, std::min(target, most)}) {
-        if (room == 0 || room > table.max_size())
-            continue;  // beyond what a table can hold: left to the append, which reports it
-        try {
-            table.reserve(static_cast<std::size_t>(room));
-            return;
-        } catch (const std::bad_alloc&) {
-            // Not to be had: less room, or in the end plain doubling when
-            // the record is appended.
-        }
+        if (room != 0 && room <= table.max_size() && TryReserve(table, static_cast<std::size_t>(room)))
+            return true;
     }
+    return TryRoomForOne(table);
+}
+
+// Makes room for one more record; false when none can be had. Large lists
+// hold hundreds of thousands of records: growing by doubling copies every
+// table several times and touches twice the memory it keeps. Once a list has
+// shown its mix of kinds, a table that must grow is given this kind's share
+// of the whole declared list at once (with some slack), or doubled if that
+// is more; but never more room than the rest of the list and of the file
+// could fill. Room that cannot be had is left to plain doubling.
+template <typename Record>
+[[nodiscard]] bool MakeRoomForOne(Table<Record>& table, EntityKind kind, const ListProgress& progress)
+{
+    const std::size_t size = table.size();
+    if (size < table.capacity()) [[likely]]
+        return true;
+    return GrowForOne(table, kind, progress);
 }
 
 // Appends the record read, or a zero-filled entry when the end of the file
-// cuts the record off: it still leaves its (empty) entry.
+// cuts the record off: it still leaves its (empty) entry. A table that
+// cannot grow stops the parse after the record.
 template <typename Record, typename Reader>
-std::int32_t AppendRecord(Table<Record>& table, EntityKind kind, const ListProgress& progress, Reader&& read)
+std::int32_t AppendRecord(InputStream& in, Table<Record>& table, EntityKind kind, const ListProgress& progress,
+                          Reader&& read)
 {
-    MakeRoomForOne(table, kind, progress);
-    try {
-        table.push_back(read());
-    } catch (const InputError&) {
-        table.emplace_back();
-        throw;
+    if (!MakeRoomForOne(table, kind, progress)) [[unlikely]] {
+        (void)read();  // an append reads the record before its table fails to grow
+        in.fail(StopReason::OutOfMemory);
+        return -1;
     }
+    table.push_back(read());
+    if (in.failed())
+        table.back() = Record{};
     return static_cast<std::int32_t>(table.size() - 1);
+}
+
+// Makes room for a record read into its table's entry; a table that cannot
+// grow stops the parse before it.
+template <typename Record>
+[[nodiscard]] bool RoomForEntry(InputStream& in, Table<Record>& table, EntityKind kind, const ListProgress& progress)
+{
+    if (MakeRoomForOne(table, kind, progress))
+        return true;
+    in.fail(StopReason::OutOfMemory);
+    return false;
 }
 
 std::int32_t ReadEntityRecord(InputStream& in, std::int32_t version, EntityKind kind, const ListProgress& progress,
@@ -188,24 +207,25 @@ std::int32_t ReadEntityRecord(InputStream& in, std::int32_t version, EntityKind 
     in.mark(kRecordNames[static_cast<std::size_t>(kind)]);
     switch (kind) {
     case kKindSen:
-        return AppendRecord(tables.Sen, kind, progress, [&] { return ReadSen(in, version); });
+        return AppendRecord(in, tables.Sen, kind, progress, [&] { return ReadSen(in, version); });
     case kKindEnko:
-        return AppendRecord(tables.Enko, kind, progress, [&] { return ReadEnko(in, version); });
+        return AppendRecord(in, tables.Enko, kind, progress, [&] { return ReadEnko(in, version); });
     case kKindTen:
-        return AppendRecord(tables.Ten, kind, progress, [&] { return ReadTen(in, version); });
+        return AppendRecord(in, tables.Ten, kind, progress, [&] { return ReadTen(in, version); });
     case kKindMoji:
-        MakeRoomForOne(tables.Moji, kind, progress);
-        tables.Moji.emplace_back();
-        ReadMojiInto(in, version, strings, tables.Moji.back());
+        if (!RoomForEntry(in, tables.Moji, kind, progress))
+            return -1;
+        ReadMojiInto(in, version, strings, tables.Moji.emplace_back());
         return static_cast<std::int32_t>(tables.Moji.size() - 1);
     case kKindSunpou:
-        MakeRoomForOne(tables.Sunpo, kind, progress);
+        if (!RoomForEntry(in, tables.Sunpo, kind, progress))
+            return -1;
         ReadSunpoInto(in, version, strings, tables.Sunpo.emplace_back());
         return static_cast<std::int32_t>(tables.Sunpo.size() - 1);
     case kKindSolid:
-        return AppendRecord(tables.Solid, kind, progress, [&] { return ReadSolid(in, version); });
+        return AppendRecord(in, tables.Solid, kind, progress, [&] { return ReadSolid(in, version); });
     case kKindBlock:
-        return AppendRecord(tables.Block, kind, progress, [&] { return ReadBlock(in, version); });
+        return AppendRecord(in, tables.Block, kind, progress, [&] { return ReadBlock(in, version); });
     case kKindNone:
         break;
     }
@@ -217,7 +237,7 @@ std::string_view ReadMojiText(InputStream& in, std::int32_t version, StringPool&
 {
     in.skip(MojiNumberBytes(version));
     (void)ReadLpStringBytes(in);
-    return strings.Keep(ReadLpStringBytes(in));
+    return ReadKeptString(in, strings);
 }
 
 // The text of a dimension, once the whole record is read: a dimension cut off
@@ -234,6 +254,20 @@ std::string_view ReadSunpoText(InputStream& in, std::int32_t version, StringPool
     return text;
 }
 
+// Adds a text read whole to the list's texts; a table that cannot grow
+// stops the parse after the record.
+void AppendText(InputStream& in, Table<std::string_view>& texts, std::string_view text, EntityKind kind,
+                const ListProgress& progress)
+{
+    if (in.failed())
+        return;  // cut off: the record leaves nothing
+    if (!MakeRoomForOne(texts, kind, progress)) {
+        in.fail(StopReason::OutOfMemory);
+        return;
+    }
+    texts.push_back(text);
+}
+
 // Reads one record where the parse keeps the texts alone: a text or a
 // dimension adds its text to the list's texts, any other record is read and
 // dropped.
@@ -242,18 +276,12 @@ void ReadEntityText(InputStream& in, std::int32_t version, EntityKind kind, cons
 {
     in.mark(kRecordNames[static_cast<std::size_t>(kind)]);
     switch (kind) {
-    case kKindMoji: {
-        const std::string_view text = ReadMojiText(in, version, strings);
-        MakeRoomForOne(texts.Texts, kind, progress);
-        texts.Texts.push_back(text);
+    case kKindMoji:
+        AppendText(in, texts.Texts, ReadMojiText(in, version, strings), kind, progress);
         return;
-    }
-    case kKindSunpou: {
-        const std::string_view text = ReadSunpoText(in, version, strings);
-        MakeRoomForOne(texts.DimensionTexts, kind, progress);
-        texts.DimensionTexts.push_back(text);
+    case kKindSunpou:
+        AppendText(in, texts.DimensionTexts, ReadSunpoText(in, version, strings), kind, progress);
         return;
-    }
     case kKindSen:
         (void)ReadSen(in, version);
         return;
@@ -277,6 +305,16 @@ void ReadEntityText(InputStream& in, std::int32_t version, EntityKind kind, cons
 }  // namespace
 
 std::string ReadLpString(InputStream& in) { return std::string(ReadLpStringBytes(in)); }
+
+std::string_view ReadKeptString(InputStream& in, StringPool& strings)
+{
+    const std::optional<std::string_view> kept = strings.Keep(ReadLpStringBytes(in));
+    if (!kept) {
+        in.fail(StopReason::OutOfMemory);
+        return {};
+    }
+    return *kept;
+}
 
 std::string_view ReadLpStringBytes(InputStream& in)
 {
@@ -316,14 +354,14 @@ std::int32_t ReadObjectCount(InputStream& in)
     return in.readI32();
 }
 
-std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize, std::uint64_t countAt)
+std::size_t CheckedTableSize(InputStream& in, std::int32_t count, std::size_t fileSize, std::uint64_t countAt)
 {
-    if (count < 0)
-        throw InputError("negative count", StopReason::ImpossibleSize, countAt);
-    const auto size = static_cast<std::uint64_t>(count);
-    if (size > fileSize)
-        throw InputError("count larger than the file", StopReason::ImpossibleSize, countAt);
-    return static_cast<std::size_t>(size);
+    // Negative, or larger than the file: no file can hold that many records.
+    if (count < 0 || static_cast<std::uint64_t>(count) > fileSize) {
+        in.fail(StopReason::ImpossibleSize, countAt);
+        return 0;
+    }
+    return static_cast<std::size_t>(count);
 }
 
 EntityKind ClassKindOfName(std::string_view name)
@@ -433,33 +471,30 @@ void ReadMojiInto(InputStream& in, std::int32_t fileVersion, StringPool& strings
     ReadDoubles(numbers, entry.D1);
     entry.I = numbers.readI32();
     ReadDoubles(numbers, entry.D2);
-    entry.FirstString = strings.Keep(ReadLpStringBytes(in));
-    entry.Text = strings.Keep(ReadLpStringBytes(in));
+    entry.FirstString = ReadKeptString(in, strings);
+    entry.Text = ReadKeptString(in, strings);
 }
 
 void ReadSunpoInto(InputStream& in, std::int32_t fileVersion, StringPool& strings, TEntSunpo& dim)
 {
-    // Stored whole or not at all: a dimension cut off anywhere leaves its
-    // entry empty.
-    try {
-        FieldBlock head = in.fields(SunpoHeadBytes(fileVersion));
-        dim.Attr = DecodeAttr(head, fileVersion);
-        dim.Line = DecodeSen(head, fileVersion);
-        ReadMojiInto(in, fileVersion, strings, dim.Moji);
-        if (fileVersion < kVersionSunpoExtension) {
-            CompleteOldSunpo(dim);
-            return;
-        }
+    FieldBlock head = in.fields(SunpoHeadBytes(fileVersion));
+    dim.Attr = DecodeAttr(head, fileVersion);
+    dim.Line = DecodeSen(head, fileVersion);
+    ReadMojiInto(in, fileVersion, strings, dim.Moji);
+    if (fileVersion < kVersionSunpoExtension) {
+        CompleteOldSunpo(dim);
+    } else {
         FieldBlock lines = in.fields(SunpoLinesBytes(fileVersion));
         dim.W = lines.readU16();
         dim.Line2 = DecodeSen(lines, fileVersion);
         dim.Line3 = DecodeSen(lines, fileVersion);
         for (TEntTen& point : dim.Points)
             point = ReadTen(in, fileVersion);
-    } catch (...) {
-        dim = TEntSunpo{};
-        throw;
     }
+    // Stored whole or not at all: a dimension cut off anywhere leaves its
+    // entry empty.
+    if (in.failed())
+        dim = TEntSunpo{};
 }
 
 TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion, StringPool& strings)
@@ -472,12 +507,17 @@ TEntSunpo ReadSunpo(InputStream& in, std::int32_t fileVersion, StringPool& strin
 namespace {
 
 // Checks a list's declared count and, where the parse keeps every record,
-// sizes its order list to it (all entries (0, 0)).
-void SizeOrderList(TEntityTables& tables, std::int32_t count, const TArchiveFormat& format, std::uint64_t countAt)
+// sizes its order list to it (all entries (0, 0)). False when the parse
+// stops there.
+[[nodiscard]] bool SizeOrderList(InputStream& in, TEntityTables& tables, std::int32_t count,
+                                 const TArchiveFormat& format, std::uint64_t countAt)
 {
-    const std::size_t size = CheckedTableSize(count, format.FileSize, countAt);
-    if (format.Kept == RecordsKept::All)
-        tables.Order.assign(size, TOrderEntry{});
+    const std::size_t size = CheckedTableSize(in, count, format.FileSize, countAt);
+    if (in.failed())
+        return false;
+    if (format.Kept == RecordsKept::All && !TryAssign(tables.Order, size, TOrderEntry{}))
+        in.fail(StopReason::OutOfMemory);
+    return !in.failed();
 }
 
 // Reads `count` recognised entities into `tables`, whose order list has
@@ -491,13 +531,19 @@ void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecode
     while (read < count) {
         in.mark("entity list");
         const EntityKind kind = ReadClassTag(in, decoder, format.NameBufferSize);
+        if (in.failed())
+            return;
         if (kind == kKindNone)
             continue;  // nothing is known of the object's size: its bytes are read as the next tag
         const ListProgress progress{read, count, in.remaining()};
         if (format.Kept == RecordsKept::TextsOnly) {
             ReadEntityText(in, format.FileVersion, kind, progress, strings, tables.Listed);
+            if (in.failed())
+                return;
         } else {
             const std::int32_t index = ReadEntityRecord(in, format.FileVersion, kind, progress, strings, tables);
+            if (in.failed())
+                return;  // the order list keeps (0, 0) for a record cut off
             const auto slot = static_cast<std::size_t>(read);
             if (slot < tables.Order.size())
                 tables.Order[slot] = TOrderEntry{kind, index};
@@ -512,24 +558,32 @@ void ReadOneBlockDefinition(InputStream& in, const TArchiveFormat& format, TClas
 {
     in.mark("block definition");
     ReadBlockDefTag(in, decoder, format.NameBufferSize);
-
-    TEntBlockDef scratch;
-    scratch.Attr = ReadAttr(in, format.FileVersion);
-    scratch.Value1 = in.readI32();
-    scratch.Value2 = in.readI32();
+    const TEntAttr attr = ReadAttr(in, format.FileVersion);
+    const std::int32_t value1 = in.readI32();
+    const std::int32_t value2 = in.readI32();
     const std::uint32_t third = in.readU32();
-    scratch.Value3 = static_cast<std::int32_t>(third);
+    auto value3 = static_cast<std::int32_t>(third);
     if (third >= kBlockDefExtraFlag) {
         in.skip(kBlockDefExtraBytes);
-        scratch.Value3 = position;
+        value3 = position;
     }
-
-    table.Defs.push_back(std::move(scratch));
-    TEntBlockDef& def = table.Defs.back();
-    def.Name = ReadLpString(in);
+    // A definition is entered once its head is read whole.
+    if (in.failed())
+        return;
+    if (!TryRoomForOne(table.Defs)) {
+        in.fail(StopReason::OutOfMemory);
+        return;
+    }
+    TEntBlockDef& def = table.Defs.emplace_back();
+    def.Attr = attr;
+    def.Value1 = value1;
+    def.Value2 = value2;
+    def.Value3 = value3;
+    def.Name.assign(ReadLpStringBytes(in));
     const std::size_t countAt = in.tell();
     def.EntityCount = ReadObjectCount(in);
-    SizeOrderList(def.Entities, def.EntityCount, format, countAt);
+    if (!SizeOrderList(in, def.Entities, def.EntityCount, format, countAt))
+        return;
     CountObject(decoder);  // the definition itself takes the next object index
     ReadEntities(in, format, decoder, def.EntityCount, strings, def.Entities);
 }
@@ -545,14 +599,17 @@ void ReadBlockDefinitions(InputStream& in, const TArchiveFormat& format, TClassT
     in.mark("block definition list");
     const std::size_t countAt = in.tell();
     const std::int32_t count = ReadObjectCount(in);
-    if (count == 0)
+    if (count == 0)  // as a count cut off reads
         return;
     table.Count = count;
     // The entries themselves are made as each definition is started, so a
     // table that is declared large but cut short costs nothing.
-    table.TableSize = static_cast<std::int32_t>(CheckedTableSize(count, format.FileSize, countAt));
+    const std::size_t size = CheckedTableSize(in, count, format.FileSize, countAt);
+    if (in.failed())
+        return;
+    table.TableSize = static_cast<std::int32_t>(size);
 
-    for (std::int32_t position = 1; position <= count; ++position)
+    for (std::int32_t position = 1; position <= count && !in.failed(); ++position)
         ReadOneBlockDefinition(in, format, decoder, position, strings, table);
 }
 
@@ -565,10 +622,11 @@ void ReadEntityListAndBlocks(InputStream& in, const TArchiveFormat& format, std:
     in.mark("entity list");
     const std::size_t countAt = in.tell();
     entityCount = ReadObjectCount(in);
-    SizeOrderList(entities, entityCount, format, countAt);
+    if (!SizeOrderList(in, entities, entityCount, format, countAt))
+        return;
     ReadEntities(in, format, decoder, entityCount, strings, entities);
-
-    ReadBlockDefinitions(in, format, decoder, strings, blockDefs);
+    if (!in.failed())
+        ReadBlockDefinitions(in, format, decoder, strings, blockDefs);
 }
 
 }  // namespace vaveze

@@ -55,7 +55,7 @@ inline constexpr std::int32_t kVersionSunpoExtension = 420; // dimensions carry 
 inline constexpr std::uint8_t kPointExtensionMark = 100;  // TEntAttr::AttrB of a point
 inline constexpr std::uint16_t kSolidExtraMark = 10;      // TEntAttr::AttrC of a solid
 
-// Read buffers for class names: a longer name is an input error.
+// Read buffers for class names: a longer name stops the parse (ImpossibleSize).
 inline constexpr std::size_t kZvwNameBufferSize = 2048;
 inline constexpr std::size_t kZvsNameBufferSize = 200;
 
@@ -210,10 +210,13 @@ struct TArchiveFormat {
 // --- Serialized primitives ---------------------------------------------------
 
 // Length-prefixed string: 1 byte n; n == 255 escapes to a 16-bit length
-// read as 256-byte chunks and a remainder.
+// read as 256-byte chunks and a remainder. A string cut off reads as empty.
 [[nodiscard]] std::string ReadLpString(InputStream& in);
 // The string's bytes as the cursor gives them: good only until its next read.
 [[nodiscard]] std::string_view ReadLpStringBytes(InputStream& in);
+// The string kept in `strings`; a pool that cannot grow stops the parse
+// (OutOfMemory) and gives an empty string.
+[[nodiscard]] std::string_view ReadKeptString(InputStream& in, StringPool& strings);
 
 // Reads one common attribute block; AttrD is present from version 351.
 [[nodiscard]] TEntAttr ReadAttr(InputStream& in, std::int32_t fileVersion);
@@ -225,10 +228,10 @@ void CopyAttr(const TEntAttr& source, TEntAttr& destination);
 
 // Number of entries a table declared with `count` may be sized to. A
 // negative count, or one above the file's size in bytes (no file can hold
-// that many records), throws InputError (ImpossibleSize) at `countAt`, the
-// count's offset.
-[[nodiscard]] std::size_t CheckedTableSize(std::int32_t count, std::size_t fileSize,
-                                           std::uint64_t countAt = InputError::kAtCursor);
+// that many records), stops the parse (ImpossibleSize) at `countAt`, the
+// count's offset, and gives 0.
+[[nodiscard]] std::size_t CheckedTableSize(InputStream& in, std::int32_t count, std::size_t fileSize,
+                                           std::uint64_t countAt = InputStream::kAtCursor);
 
 // Kind selected by an exact class name; kKindNone for any other name.
 [[nodiscard]] EntityKind ClassKindOfName(std::string_view name);
@@ -248,7 +251,8 @@ void ReadBlockDefTag(InputStream& in, TClassTagDecoder& decoder, std::size_t nam
 [[nodiscard]] TEntBlock ReadBlock(InputStream& in, std::int32_t fileVersion);
 // Text records keep their numbers when a string is cut off, so the record
 // is read into its (already appended) table entry in two steps. Its
-// strings are kept in `strings`.
+// strings are kept in `strings`. A record cut off among its numbers leaves
+// the entry as it was, zero.
 void ReadMojiInto(InputStream& in, std::int32_t fileVersion, StringPool& strings, TEntMoji& entry);
 // A dimension is stored whole, strings included, or not at all: one cut
 // off anywhere leaves its entry empty.

@@ -2,7 +2,6 @@
 
 #include <type_traits>
 
-#include "core/readers/FileAccess.h"
 #include "core/readers/ParseGuard.h"
 
 namespace vaveze {
@@ -18,9 +17,29 @@ constexpr std::int32_t kVersionBlock19Long = 225;
 constexpr std::int32_t kVersionBlock19Full = 230;
 
 // Fixed blocks are read whole and then taken apart, so a block cut off by
-// the end of the file stores none of its fields.
-InputStream TakeBlock(InputStream& in, std::size_t size) { return in.take(size); }
+// the end of the file stores none of its fields: `decode` runs only on a
+// block read whole.
+template <typename Decode>
+void ReadFixedBlock(InputStream& in, std::size_t size, Decode&& decode)
+{
+    FieldBlock block = in.fields(size);
+    if (!in.failed())
+        decode(block);
+}
 
+template <typename T, std::size_t N>
+void ReadArray(FieldBlock& in, std::array<T, N>& out)
+{
+    for (T& value : out) {
+        if constexpr (std::is_same_v<T, double>)
+            value = in.readDouble();
+        else
+            value = in.readI32();
+    }
+}
+
+// The same from the cursor, field by field: once it has stopped, the fields
+// read as zeros, as a reset leaves them.
 template <typename T, std::size_t N>
 void ReadArray(InputStream& in, std::array<T, N>& out)
 {
@@ -35,28 +54,30 @@ void ReadArray(InputStream& in, std::array<T, N>& out)
 void ReadGroupsAndLayerNumbers(InputStream& in, ZvwReader& reader)
 {
     for (std::size_t g = 0; g < kZvwLayerGroupCount; ++g) {
-        InputStream group = TakeBlock(in, 20);
-        TLayerGroup& lg = reader.LayerGroups[g];
-        lg.V1 = group.readI32();
-        lg.V2 = group.readI32();
-        lg.D = group.readDouble();
-        lg.V3 = group.readI32();
-
-        InputStream layers = TakeBlock(in, 16 * 8);
-        for (std::size_t l = 0; l < kZvwLayersPerGroup; ++l) {
-            TLayer& layer = reader.Layers[g * kZvwLayersPerGroup + l];
-            layer.V1 = layers.readI32();
-            layer.V2 = layers.readI32();
-        }
+        ReadFixedBlock(in, 20, [&](FieldBlock& group) {
+            TLayerGroup& lg = reader.LayerGroups[g];
+            lg.V1 = group.readI32();
+            lg.V2 = group.readI32();
+            lg.D = group.readDouble();
+            lg.V3 = group.readI32();
+        });
+        ReadFixedBlock(in, 16 * 8, [&](FieldBlock& layers) {
+            for (std::size_t l = 0; l < kZvwLayersPerGroup; ++l) {
+                TLayer& layer = reader.Layers[g * kZvwLayersPerGroup + l];
+                layer.V1 = layers.readI32();
+                layer.V2 = layers.readI32();
+            }
+        });
     }
 }
 
 void ReadBlock9(InputStream& in, TZvwHeader& h)
 {
-    InputStream b = TakeBlock(in, 72);
-    ReadArray(b, h.Block9D1);
-    ReadArray(b, h.Block9I);
-    ReadArray(b, h.Block9D2);
+    ReadFixedBlock(in, 72, [&h](FieldBlock& b) {
+        ReadArray(b, h.Block9D1);
+        ReadArray(b, h.Block9I);
+        ReadArray(b, h.Block9D2);
+    });
 }
 
 void ReadNames(InputStream& in, ZvwReader& reader)
@@ -70,72 +91,77 @@ void ReadNames(InputStream& in, ZvwReader& reader)
 void ReadBlock12(InputStream& in, TZvwHeader& h, std::int32_t version)
 {
     const bool longForm = version >= kVersionLongBlock12;
-    InputStream b = TakeBlock(in, longForm ? 44 : 28);
-    h.Block12D1[0] = b.readDouble();
-    h.Block12D1[1] = b.readDouble();
-    h.Block12I = b.readI32();
-    h.Block12D2 = b.readDouble();
-    if (longForm && version >= kVersionKeepBlock12Extra)
-        ReadArray(b, h.Block12D3);
+    ReadFixedBlock(in, longForm ? 44 : 28, [&](FieldBlock& b) {
+        h.Block12D1[0] = b.readDouble();
+        h.Block12D1[1] = b.readDouble();
+        h.Block12I = b.readI32();
+        h.Block12D2 = b.readDouble();
+        if (longForm && version >= kVersionKeepBlock12Extra)
+            ReadArray(b, h.Block12D3);
+    });
 }
 
 void ReadBlock13(InputStream& in, TZvwHeader& h)
 {
-    InputStream b = TakeBlock(in, 52);
-    h.Block13I = b.readI32();
-    ReadArray(b, h.Block13D);
+    ReadFixedBlock(in, 52, [&h](FieldBlock& b) {
+        h.Block13I = b.readI32();
+        ReadArray(b, h.Block13D);
+    });
 }
 
 void ReadBlock14(InputStream& in, TZvwHeader& h, std::int32_t version)
 {
     if (version < kVersionLongBlock14) {
-        InputStream b = TakeBlock(in, 4 * 24);
-        for (std::size_t i = 0; i < 4; ++i) {
+        ReadFixedBlock(in, 4 * 24, [&h](FieldBlock& b) {
+            for (std::size_t i = 0; i < 4; ++i) {
+                h.Block14A[i] = b.readDouble();
+                h.Block14B[i] = b.readDouble();
+                h.Block14C[i] = b.readDouble();
+            }
+        });
+        return;
+    }
+    ReadFixedBlock(in, 280, [&h](FieldBlock& b) {
+        for (std::size_t i = 0; i < 8; ++i) {
             h.Block14A[i] = b.readDouble();
             h.Block14B[i] = b.readDouble();
             h.Block14C[i] = b.readDouble();
+            h.Block14I[i] = b.readI32();
         }
-        return;
-    }
-    InputStream b = TakeBlock(in, 280);
-    for (std::size_t i = 0; i < 8; ++i) {
-        h.Block14A[i] = b.readDouble();
-        h.Block14B[i] = b.readDouble();
-        h.Block14C[i] = b.readDouble();
-        h.Block14I[i] = b.readI32();
-    }
-    ReadArray(b, h.Block14TailD1);
-    h.Block14TailI1 = b.readI32();
-    ReadArray(b, h.Block14TailD2);
-    h.Block14TailI2 = b.readI32();
+        ReadArray(b, h.Block14TailD1);
+        h.Block14TailI1 = b.readI32();
+        ReadArray(b, h.Block14TailD2);
+        h.Block14TailI2 = b.readI32();
+    });
 }
 
 void ReadBlocks15To18(InputStream& in, ZvwReader& reader)
 {
-    InputStream b15 = TakeBlock(in, 168);
-    ReadArray(b15, reader.Header.Block15D);
-    reader.Header.Block15E = b15.readDouble();
-    for (TZvwTable10Entry& entry : reader.Table10) {
-        entry.V[0] = b15.readI32();
-        entry.V[1] = b15.readI32();
-    }
-
-    InputStream b16 = TakeBlock(in, 160);
-    for (TZvwTable10Entry& entry : reader.Table10) {
-        entry.V[2] = b16.readI32();
-        entry.V[3] = b16.readI32();
-        entry.D = b16.readDouble();
-    }
-
-    InputStream b17 = TakeBlock(in, 128);
-    for (auto& entry : reader.Table8)
-        ReadArray(b17, entry);
-
-    InputStream b18 = TakeBlock(in, 164);
-    for (auto& entry : reader.Table5)
-        ReadArray(b18, entry);
-    for (auto& entry : reader.Table4)
-        ReadArray(b18, entry);
+    ReadFixedBlock(in, 168, [&reader](FieldBlock& b15) {
+        ReadArray(b15, reader.Header.Block15D);
+        reader.Header.Block15E = b15.readDouble();
+        for (TZvwTable10Entry& entry : reader.Table10) {
+            entry.V[0] = b15.readI32();
+            entry.V[1] = b15.readI32();
+        }
+    });
+    ReadFixedBlock(in, 160, [&reader](FieldBlock& b16) {
+        for (TZvwTable10Entry& entry : reader.Table10) {
+            entry.V[2] = b16.readI32();
+            entry.V[3] = b16.readI32();
+            entry.D = b16.readDouble();
+        }
+    });
+    ReadFixedBlock(in, 128, [&reader](FieldBlock& b17) {
+        for (auto& entry : reader.Table8)
+            ReadArray(b17, entry);
+    });
+    ReadFixedBlock(in, 164, [&reader](FieldBlock& b18) {
+        for (auto& entry : reader.Table5)
+            ReadArray(b18, entry);
+        for (auto& entry : reader.Table4)
+            ReadArray(b18, entry);
+    });
 }
 
 // The block grows with the version; versions between the known steps below
@@ -154,16 +180,17 @@ void ReadBlock19(InputStream& in, TZvwHeader& h, std::int32_t version)
     if (size == 0)
         return;
 
-    InputStream b = TakeBlock(in, size);
-    ReadArray(b, h.Block19I);
-    if (size >= 104) {
-        ReadArray(b, h.Block19I2);
-        ReadArray(b, h.Block19D);
-    }
-    if (size >= 136)
-        ReadArray(b, h.Block19D2);
-    if (size >= 144)
-        ReadArray(b, h.Block19I3);
+    ReadFixedBlock(in, size, [&h, size](FieldBlock& b) {
+        ReadArray(b, h.Block19I);
+        if (size >= 104) {
+            ReadArray(b, h.Block19I2);
+            ReadArray(b, h.Block19D);
+        }
+        if (size >= 136)
+            ReadArray(b, h.Block19D2);
+        if (size >= 144)
+            ReadArray(b, h.Block19I3);
+    });
 }
 
 void ReadExtendedTables(InputStream& in, ZvwReader& reader)
@@ -189,21 +216,23 @@ void ReadExtendedTables(InputStream& in, ZvwReader& reader)
 
 void ReadBlock21(InputStream& in, ZvwReader& reader)
 {
-    InputStream b = TakeBlock(in, 280);
-    for (TZvwLastTableEntry& entry : reader.LastTable) {
-        ReadArray(b, entry.D);
-        entry.V = b.readI32();
-    }
+    ReadFixedBlock(in, 280, [&reader](FieldBlock& b) {
+        for (TZvwLastTableEntry& entry : reader.LastTable) {
+            ReadArray(b, entry.D);
+            entry.V = b.readI32();
+        }
+    });
 }
 
 void ReadBlock22(InputStream& in, TZvwHeader& h)
 {
-    InputStream b = TakeBlock(in, 100);
-    ReadArray(b, h.Block22D1);
-    ReadArray(b, h.Block22I1);
-    ReadArray(b, h.Block22D2);
-    h.Block22I2 = b.readI32();
-    ReadArray(b, h.Block22D3);
+    ReadFixedBlock(in, 100, [&h](FieldBlock& b) {
+        ReadArray(b, h.Block22D1);
+        ReadArray(b, h.Block22I1);
+        ReadArray(b, h.Block22D2);
+        h.Block22I2 = b.readI32();
+        ReadArray(b, h.Block22D3);
+    });
 }
 
 // Everything after the version, up to the top-level object count.
@@ -217,14 +246,8 @@ void ReadHeaderBody(InputStream& in, ZvwReader& reader)
     h.Value4 = in.readI32();
     h.Value5 = in.readI32();
     ReadGroupsAndLayerNumbers(in, reader);
-    {
-        InputStream b = TakeBlock(in, 56);
-        ReadArray(b, h.Block7);
-    }
-    {
-        InputStream b = TakeBlock(in, 28);
-        ReadArray(b, h.Block8);
-    }
+    ReadFixedBlock(in, 56, [&h](FieldBlock& b) { ReadArray(b, h.Block7); });
+    ReadFixedBlock(in, 28, [&h](FieldBlock& b) { ReadArray(b, h.Block8); });
     ReadBlock9(in, h);
     in.mark("layer name table");
     ReadNames(in, reader);
@@ -256,18 +279,24 @@ void SizeFixedTables(ZvwReader& reader)
     reader.LineTypes.resize(kZvwLineTypeCount);
 }
 
-// The whole file; input errors, a version too old to read included, pass
-// through to the caller.
+// The whole file, up to where the cursor stops, a version too old to read
+// included.
 void ReadDrawing(InputStream& in, ZvwReader& reader, RecordsKept kept)
 {
     in.mark("file header");
     reader.Header.Magic = std::string(in.readBytes(kZvwMagic.size()));
     const std::size_t versionAt = in.tell();
     reader.Header.FileVersion = in.readI32();
-    if (reader.Header.FileVersion < kZvwOldestVersion)
-        throw InputError("version not supported", StopReason::UnsupportedVersion, versionAt);
+    if (in.failed())
+        return;
+    if (reader.Header.FileVersion < kZvwOldestVersion) {
+        in.fail(StopReason::UnsupportedVersion, versionAt);
+        return;
+    }
 
     ReadHeaderBody(in, reader);
+    if (in.failed())
+        return;
 
     const TArchiveFormat format{reader.Header.FileVersion, kZvwNameBufferSize, in.size(), kept};
     ReadEntityListAndBlocks(in, format, reader.Header.EntityCount, reader.Strings, reader.Entities,
@@ -290,17 +319,7 @@ ParseOutcome ParseKeeping(ZvwReader& reader, InputStream& in, RecordsKept kept)
 
 }  // namespace
 
-bool IsZvwFile(const std::filesystem::path& path)
-{
-    return ReadFileBytes(path, kZvwMagic.size()).Bytes.view() == kZvwMagic;
-}
-
 void ResetZvw(ZvwReader& reader) { reader = ZvwReader{}; }
-
-ParseOutcome ParseZvw(ZvwReader& reader, const std::filesystem::path& path)
-{
-    return ParseFile(reader, path, ParseZvwStream, ResetZvw);
-}
 
 ParseOutcome ParseZvwStream(ZvwReader& reader, InputStream& in) { return ParseKeeping(reader, in, RecordsKept::All); }
 
@@ -320,7 +339,5 @@ ParseOutcome ParseZvwTextsBytes(ZvwReader& reader, std::string_view bytes)
     InputStream in(bytes);
     return ParseZvwTextsStream(reader, in);
 }
-
-void ClearZvw(ZvwReader& reader) { ResetZvw(reader); }
 
 }  // namespace vaveze

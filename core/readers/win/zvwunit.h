@@ -4,12 +4,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/readers/FileAccess.h"
+#include "core/readers/InputStream.h"
+#include "core/readers/ParseOutcome.h"
 #include "core/readers/win/zvtype.h"
 
 namespace vaveze {
@@ -160,8 +160,7 @@ struct ZvwReader {
     TBlockDefTable BlockDefs;
 };
 
-// True when the file can be read and starts with the magic.
-[[nodiscard]] bool IsZvwFile(const std::filesystem::path& path);
+// Empties every table, as before the first parse.
 void ResetZvw(ZvwReader& reader);
 // Parses a whole file's bytes; the outcome is complete when every step was
 // read. Whatever was read before a stop stays in the reader.
@@ -175,9 +174,5 @@ void ResetZvw(ZvwReader& reader);
 // outcome are those of the full parse.
 [[nodiscard]] ParseOutcome ParseZvwTextsBytes(ZvwReader& reader, std::string_view bytes);
 [[nodiscard]] ParseOutcome ParseZvwTextsStream(ZvwReader& reader, InputStream& in);
-// The same for a file on disk; a file that cannot be read parses as no bytes
-// (DetectAndParse says why it could not be read).
-[[nodiscard]] ParseOutcome ParseZvw(ZvwReader& reader, const std::filesystem::path& path);
-void ClearZvw(ZvwReader& reader);
 
 }  // namespace vaveze
