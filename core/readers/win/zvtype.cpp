@@ -32,6 +32,18 @@ void ReadDoubles(FieldBlock& in, std::array<double, N>& out)
         d = in.readDouble();
 }
 
+// A length-prefixed string kept in `strings`; a pool that cannot grow stops
+// the parse (OutOfMemory) and gives an empty string.
+[[gnu::always_inline]] inline std::string_view ReadKeptString(InputStream& in, StringPool& strings)
+{
+    const std::optional<std::string_view> kept = strings.Keep(ReadLpStringBytes(in));
+    if (!kept) [[unlikely]] {
+        in.fail(StopReason::OutOfMemory);
+        return {};
+    }
+    return *kept;
+}
+
 // A new-class tag: schema number, then the class name through the reader's
 // name buffer.
 std::string_view ReadClassName(InputStream& in, std::size_t nameBufferSize)
@@ -255,9 +267,10 @@ std::string_view ReadSunpoText(InputStream& in, std::int32_t version, StringPool
 }
 
 // Adds a text read whole to the list's texts; a table that cannot grow
-// stops the parse after the record.
-void AppendText(InputStream& in, Table<std::string_view>& texts, std::string_view text, EntityKind kind,
-                const ListProgress& progress)
+// stops the parse after the record. Inlined: it runs once per text, and on
+// its own it would save and restore registers for its rare growth.
+[[gnu::always_inline]] inline void AppendText(InputStream& in, Table<std::string_view>& texts, std::string_view text,
+                                              EntityKind kind, const ListProgress& progress)
 {
     if (in.failed())
         return;  // cut off: the record leaves nothing
@@ -306,15 +319,6 @@ void ReadEntityText(InputStream& in, std::int32_t version, EntityKind kind, cons
 
 std::string ReadLpString(InputStream& in) { return std::string(ReadLpStringBytes(in)); }
 
-std::string_view ReadKeptString(InputStream& in, StringPool& strings)
-{
-    const std::optional<std::string_view> kept = strings.Keep(ReadLpStringBytes(in));
-    if (!kept) {
-        in.fail(StopReason::OutOfMemory);
-        return {};
-    }
-    return *kept;
-}
 
 std::string_view ReadLpStringBytes(InputStream& in)
 {
@@ -537,9 +541,9 @@ void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecode
             continue;  // nothing is known of the object's size: its bytes are read as the next tag
         const ListProgress progress{read, count, in.remaining()};
         if (format.Kept == RecordsKept::TextsOnly) {
+            // A record cut off leaves nothing; the next tag, or the caller,
+            // sees the cursor stopped.
             ReadEntityText(in, format.FileVersion, kind, progress, strings, tables.Listed);
-            if (in.failed())
-                return;
         } else {
             const std::int32_t index = ReadEntityRecord(in, format.FileVersion, kind, progress, strings, tables);
             if (in.failed())

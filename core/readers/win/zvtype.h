@@ -214,9 +214,6 @@ struct TArchiveFormat {
 [[nodiscard]] std::string ReadLpString(InputStream& in);
 // The string's bytes as the cursor gives them: good only until its next read.
 [[nodiscard]] std::string_view ReadLpStringBytes(InputStream& in);
-// The string kept in `strings`; a pool that cannot grow stops the parse
-// (OutOfMemory) and gives an empty string.
-[[nodiscard]] std::string_view ReadKeptString(InputStream& in, StringPool& strings);
 
 // Reads one common attribute block; AttrD is present from version 351.
 [[nodiscard]] TEntAttr ReadAttr(InputStream& in, std::int32_t fileVersion);
