@@ -94,16 +94,18 @@ bench-web: web build
 	@[ -f $(WEB_DIR)/bench-files/large.zvw ] || $(BUILD_DIR)/bench/vaveze_make_bench_files $(WEB_DIR)/bench-files
 	@node web/bench.mjs $(BUILD_DIR) $(WEB_DIR) $(WEB_DIR)/bench-files $(BENCH_RUNS)
 # The Windows build, cross-compiled with mingw-w64, packed as
-# $(WINDOWS_DIR)/vaveze-windows-x64.zip.
-windows: deps
-	@cmake --preset windows >/dev/null
+# $(WINDOWS_DIR)/vaveze-windows-x64.zip with the page of `make web`.
+windows: deps web
+	@cmake --preset windows -DVAVEZE_WEB_PAGE=$(abspath $(WEB_DIR))/vaveze.html >/dev/null
 	@cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
 # The Windows tool under wine, held to the Linux one: every listing byte for
-# byte and every exit status, Japanese names, CR LF. The wine prefix is made
+# byte and every exit status, Japanese names, CR LF, a console; then the
+# Windows window driven on a virtual display (Xvfb). The wine prefix is made
 # in $(WINDOWS_DIR) on first use.
 test-windows: build windows
 	@sh tests/windows/run-wine-tests.sh $(BUILD_DIR)/cli/vaveze-list $(WINDOWS_DIR) $(BUILD_DIR)/fuzz/seeds
+	@sh tests/windows/run-wine-window-tests.sh $(BUILD_DIR)/cli/vaveze-list $(WINDOWS_DIR)
 
 # Each fuzz target for FUZZ_SECONDS (or FUZZ_RUNS executions, if sooner),
 # one after the other (needs clang); FUZZ_TARGETS picks some of them.

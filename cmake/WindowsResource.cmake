@@ -35,4 +35,8 @@ function(vaveze_windows_resource target description)
   list(JOIN parts "," VAVEZE_RC_VERSION)
   configure_file(${windows}/program.rc.in ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc @ONLY)
   target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+  # The resource compiler reads these too; a change to them is a change to
+  # the resource.
+  set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/${target}.rc PROPERTIES
+    OBJECT_DEPENDS "${windows}/vaveze.ico;${windows}/vaveze.manifest")
 endfunction()

@@ -17,25 +17,10 @@ dll=$build/core/capi/vaveze.dll
 work=$build/wine-tests
 root=$(cd "$(dirname "$0")/../.." && pwd)
 
-for w in "${WINE:-}" "$(command -v wine64 2>/dev/null)" /usr/lib/wine/wine64 "$(command -v wine 2>/dev/null)"; do
-    [ -n "$w" ] && [ -x "$w" ] && { wine=$w; break; }
-done
-[ -n "${wine:-}" ] || { echo "run-wine-tests: wine64 not found" >&2; exit 1; }
-wineserver=$(dirname "$wine")/wineserver
-[ -x "$wineserver" ] || wineserver=wineserver
-
 mkdir -p "$work"
-WINEPREFIX=$build/wineprefix
-export WINEPREFIX WINEDEBUG=-all LC_ALL=C.UTF-8
-# No window, no menu entries in the home folder, no downloads of .NET or Gecko.
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+# The console tool's runs have no display.
 unset DISPLAY WAYLAND_DISPLAY
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$wine" wineboot --init </dev/null >/dev/null 2>&1
-    "$wineserver" -w
-fi
-# One server for all the runs below, instead of one per run.
-"$wineserver" -p
+. "$root/tests/windows/wine-setup.sh"
 trap '"$wineserver" -k 2>/dev/null' EXIT
 
 passed=0

@@ -1,0 +1,206 @@
+#!/bin/sh
+# Drives the Windows window (vaveze.exe) under wine on a virtual X display,
+# as a person would, with wine's own dialogs: Ctrl+O and a typed path, Ctrl+S
+# and the proposed name, the boxes, a failed open, the questions before
+# edits are lost, a file in a Japanese folder on the command line and the
+# pane-full message; every saved listing is held to the Linux tool's bytes.
+# What the window shows is read by window-state.exe (built here with
+# mingw-w64) through the controls' own texts. The program must be a window
+# program that needs only the DLLs every Windows has.
+#   run-wine-window-tests.sh NATIVE_TOOL WINDOWS_BUILD_FOLDER
+# Needs Xvfb and xdotool; the wine prefix is made in
+# WINDOWS_BUILD_FOLDER/wineprefix on first use.
+set -u
+
+native=$(realpath "$1")
+build=$(realpath "$2")
+exe=$build/winapp/vaveze.exe
+work=$build/wine-window-tests
+root=$(cd "$(dirname "$0")/../.." && pwd)
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); }
+fail() { failed=$((failed + 1)); echo "FAIL: $*"; }
+check() {
+    description=$1
+    shift
+    if "$@"; then pass; else fail "$description"; fi
+}
+
+rm -rf "$work" && mkdir -p "$work"
+
+# The program's imports: a window program of the system's DLLs alone.
+objdump -p "$exe" >"$work/objdump.txt"
+check "vaveze.exe is a window program" grep -q "Subsystem.*(Windows GUI)" "$work/objdump.txt"
+foreign=$(sed -n 's/^[[:space:]]*DLL Name: //p' "$work/objdump.txt" | tr '[:upper:]' '[:lower:]' |
+    grep -v -x -e kernel32.dll -e user32.dll -e gdi32.dll -e comctl32.dll -e comdlg32.dll -e shell32.dll \
+        -e ole32.dll -e msvcrt.dll)
+check "vaveze.exe imports only system DLLs (not: $foreign)" test -z "$foreign"
+
+# The package a Windows user downloads: the window, the tool, the page (when
+# the build was given it, as make windows does), the library and the README.
+zip=$build/vaveze-windows-x64.zip
+if [ -f "$zip" ]; then
+    python3 -m zipfile -l "$zip" | awk '{ print $1 }' | sed 's|^vaveze-windows-x64/||' >"$work/zip.txt"
+    for file in vaveze.exe vaveze-list.exe vaveze.dll vaveze.dll.a vaveze.h README.txt; do
+        check "the zip holds $file" grep -q -x -F "$file" "$work/zip.txt"
+    done
+    if grep -q "^VAVEZE_WEB_PAGE:FILEPATH=." "$build/CMakeCache.txt"; then
+        check "the zip holds vaveze.html" grep -q -x vaveze.html "$work/zip.txt"
+    fi
+fi
+
+x86_64-w64-mingw32-gcc-posix -std=c99 -O1 -o "$work/window-state.exe" "$root/tests/windows/window-state.c" ||
+    { echo "window-state.exe does not build"; exit 1; }
+
+# A display of its own: -displayfd picks a free one and names it once ready;
+# -noreset keeps the server as it is between clients.
+Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp -noreset 5>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+i=0
+while [ ! -s "$work/display" ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i + 1)); done
+[ -s "$work/display" ] || { echo "Xvfb did not start: $(cat "$work/xvfb.log")"; kill $xvfb; exit 1; }
+DISPLAY=:$(head -n 1 "$work/display")
+export DISPLAY
+. "$root/tests/windows/wine-setup.sh"
+trap '"$wineserver" -k 2>/dev/null; kill $xvfb 2>/dev/null' EXIT
+
+# until COMMAND...: runs it every tenth of a second, for 30 seconds at most.
+until_true() {
+    i=0
+    while [ $i -lt 300 ]; do
+        "$@" && return 0
+        sleep 0.1
+        i=$((i + 1))
+    done
+    return 1
+}
+# What the window shows now, in $work/state (see window-state.c).
+state() { "$wine" "$work/window-state.exe" >"$work/state" 2>/dev/null; }
+# shows PATTERN: the window shows a control's line matching PATTERN.
+shows() { state && grep -q -- "$1" "$work/state"; }
+main_window() { xdotool search --onlyvisible --name '^VAveze Ver\.1\.01$' 2>/dev/null | head -n 1; }
+has_main_window() { [ -n "$(main_window)" ]; }
+# A dialog or box of the program: any other window with a name.
+other_window() { xdotool search --onlyvisible --name '.' 2>/dev/null | grep -v -x "$main" | head -n 1; }
+has_other_window() { [ -n "$(other_window)" ]; }
+window_gone() { ! xdotool search --onlyvisible --name '.' 2>/dev/null | grep -q -x "$1"; }
+is_gone() { ! kill -0 "$1" 2>/dev/null; }
+key() { xdotool key --delay 50 "$@"; }
+# Keys for the dialog or box that comes, then until it is gone.
+answer() {
+    until_true has_other_window || return 1
+    dialog=$(other_window)
+    key "$@"
+    until_true window_gone "$dialog"
+}
+# Ctrl+O, the path typed, Enter.
+open_by_dialog() {
+    key ctrl+o
+    until_true has_other_window || return 1
+    xdotool type --delay 10 "Z:$(printf '%s' "$1" | tr / '\\')"
+    answer Return
+}
+# Ctrl+S and the proposed name; until the file is there.
+save_proposed() {
+    rm -f "$1"
+    key ctrl+s
+    answer Return && until_true test -f "$1"
+}
+# Clicks a point of the window (no window manager: the window has no frame).
+click() { xdotool mousemove --window "$main" "$1" "$2" click 1; }
+# The listing as the pane shows it, as window-state.exe prints it.
+pane_line() { printf '1009 - '; "$native" --utf8 "$@" | sed -e ':a' -e 'N' -e '$!ba' -e 's/\n/\\n/g'; }
+
+start() {
+    "$wine" "$exe" "$@" >"$work/program.log" 2>&1 &
+    program=$!
+    until_true has_main_window || { echo "no window: $(cat "$work/program.log")"; return 1; }
+    main=$(main_window)
+}
+
+# --- One window: open, save, the boxes, a failed open, edits -------------
+a=$work/a
+mkdir -p "$a"
+cp "$root/samples/plan.zvw" "$a/plan.zvw"
+cp "$root/samples/symbol.zvs" "$a/wrong.zvw"
+"$native" "$a/plan.zvw" >"$work/plan.sjis"
+"$native" --header "$a/plan.zvw" >"$work/plan-header.sjis"
+pane_line --header "$a/plan.zvw" >"$work/plan-header.pane"
+
+start || exit 1
+check "the first control has the focus" until_true shows '^focus 1001$'
+key Tab Tab Tab Tab Tab Tab
+check "Tab goes through the controls to the pane" until_true shows '^focus 1009$'
+key Tab
+check "Tab leaves the pane" until_true shows '^focus 1001$'
+
+open_by_dialog "$a/plan.zvw"
+check "Ctrl+O, a typed path and Enter list the file" until_true shows '^1010 - .*plan\.zvw'
+save_proposed "$a/plan.txt"
+check "Ctrl+S and Enter save the listing as plan.txt, as vaveze-list writes it" cmp -s "$work/plan.sjis" "$a/plan.txt"
+
+click 112 48
+check "a box lists the file again at once" until_true shows '^1003 1 '
+save_proposed "$a/plan.txt"
+check "the listing with the header section saved as vaveze-list --header writes it" \
+    cmp -s "$work/plan-header.sjis" "$a/plan.txt"
+
+# A ZVS file named .zvw: the warning box, then the pane and the name
+# proposed for saving stay those of plan.zvw.
+open_by_dialog "$a/wrong.zvw"
+answer Return || fail "no warning box"
+check "a failed open says why in the status line" until_true shows '^1010 - .*wrong\.zvw.*plan\.zvw'
+check "a failed open says so beside the pane" shows '^1008 - ..*wrong\.zvw'
+check "a failed open keeps the pane" grep -q -x -F -f "$work/plan-header.pane" "$work/state"
+save_proposed "$a/plan.txt"
+check "after a failed open the listing shown is saved under its own name" \
+    cmp -s "$work/plan-header.sjis" "$a/plan.txt"
+
+# An edit in the pane, then a box: the question, Cancel, the box goes back.
+click 100 240
+key End x
+click 112 48
+answer Escape || fail "no question before the edits were lost"
+check "Cancel keeps the edits and puts the box back" until_true shows '^1003 1 '
+check "... and the pane keeps the edit" grep -q '^1009 - .*x' "$work/state"
+# Closing with edits asks too: Cancel keeps the window, Yes closes it.
+key alt+F4
+answer Escape || fail "no question before closing"
+check "Cancel keeps the window" kill -0 "$program"
+key alt+F4
+answer Left Return
+check "Yes closes the window" until_true is_gone "$program"
+
+# --- A file in a Japanese folder named on the command line, a pane too
+# small for it (VAVEZE_TEST_PANE_LIMIT, read only for tests) --------------
+b=$work/b
+mkdir -p "$b/図面"
+cp "$root/samples/plan.zvw" "$b/図面/平面図.zvw"
+limit=30
+# The lines the pane holds: each line's characters and its line end.
+"$native" "$b/図面/平面図.zvw" | python3 -c '
+import sys
+room = int(sys.argv[1])
+for line in sys.stdin.buffer.read().split(b"\r\n")[:-1]:
+    room -= len(line.decode("cp932")) + 1
+    if room < 0:
+        break
+    sys.stdout.buffer.write(line + b"\r\n")' $limit >"$work/cut.sjis"
+cd "$b" || exit 1
+export VAVEZE_TEST_PANE_LIMIT=$limit
+start "図面/平面図.zvw" || exit 1
+unset VAVEZE_TEST_PANE_LIMIT
+check "the file named on the command line is listed" until_true shows '^1002 - .*\\図面\\平面図\.zvw$'
+answer Return || fail "no pane-full message"
+save_proposed "$b/図面/平面図.txt"
+check "a listing cut off where the pane is full is saved as far as shown" cmp -s "$work/cut.sjis" "$b/図面/平面図.txt"
+check "the first lines were saved" test -s "$b/図面/平面図.txt"
+key alt+F4
+check "the window closes at once when the pane holds no edits" until_true is_gone "$program"
+
+check "--version answers through a pipe" test "$("$wine" "$exe" --version 2>/dev/null)" = "vaveze (VAveze) $(sed -n 's/^project(VAveze VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,26 @@
+// The window's texts meet the system here: the core speaks UTF-8, Windows
+// wide characters.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "core/session/texts.h"
+
+namespace vaveze::win {
+
+[[nodiscard]] std::wstring Wide(std::string_view utf8);
+[[nodiscard]] std::string Utf8(std::wstring_view wide);
+
+// A fixed text of the window, from the core's catalogue.
+[[nodiscard]] inline std::wstring Wide(WindowText text) { return Wide(Text(text)); }
+
+// The system's own words for an error, without the line end it adds.
+[[nodiscard]] std::wstring SystemMessage(DWORD error);
+
+// The text of a window (a control's caption, an edit's content).
+[[nodiscard]] std::wstring WindowTextOf(HWND window);
+
+}  // namespace vaveze::win
