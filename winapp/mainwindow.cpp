@@ -14,6 +14,7 @@
 
 #include "core/session/session.h"
 #include "core/session/texts.h"
+#include "winapp/accessibility.h"
 #include "winapp/dialogs.h"
 #include "winapp/font.h"
 #include "winapp/layout.h"
@@ -37,6 +38,7 @@ struct MainWindow {
     explicit MainWindow(std::size_t paneCharacterLimit) : PaneCharacterLimit(paneCharacterLimit) {}
 
     std::size_t PaneCharacterLimit;
+    bool Ready = false;  // every control made: the handlers may run
     Font WindowFont;
     Session Files;
     HWND Window = nullptr;
@@ -297,6 +299,9 @@ void ExtractFile(MainWindow& w, const std::wstring& path, std::size_t othersNotO
         (void)w.Files.Open(std::filesystem::path(path));
     }
     const OpenResult& opened = w.Files.Chosen();
+    // A box shown while the listing goes in may let another file be opened
+    // meanwhile (dropped on the window); the warning is this file's.
+    const WarningKind warning = opened.Warning;
     UpdateNotice(w);
     const std::string others = othersNotOpened > 0 ? OthersNotOpenedStatus(othersNotOpened) : std::string();
     if (opened.Listed()) {
@@ -309,8 +314,8 @@ void ExtractFile(MainWindow& w, const std::wstring& path, std::size_t othersNotO
         w.StatusTaken = Filling(w);
     }
     // After the status line, so that it already says why while the box is up.
-    if (opened.Warning != WarningKind::None)
-        ShowMessage(w.Window, MessageKind::Warning, Text(WindowText::WarningCaption), WarningText(opened.Warning));
+    if (warning != WarningKind::None)
+        ShowMessage(w.Window, MessageKind::Warning, Text(WindowText::WarningCaption), WarningText(warning));
 }
 
 void Button1Click(MainWindow& w)
@@ -443,6 +448,9 @@ BOOL OnCreate(HWND window, LPCREATESTRUCTW)
     w.RichEdit1 = CreatePane(w);
     if (w.RichEdit1 == nullptr)
         return FALSE;
+    // The path field and the pane have no label of their own beside them.
+    SetAccessibleName(w.Edit1, Wide(WindowText::PathField));
+    SetAccessibleName(w.RichEdit1, Wide(WindowText::PaneCaption));
     w.Status = std::make_unique<StatusLine>(window, IDC_STATUS, w.WindowFont.Handle(), w.WindowFont.LineHeight());
     w.Fill = std::make_unique<PaneFill>(w.RichEdit1);
     // The system's warning icon (the same number as the OEM one) at the size
@@ -456,6 +464,7 @@ BOOL OnCreate(HWND window, LPCREATESTRUCTW)
     w.DesignedWidth = client.right;
     LayOutControls(w);
     w.LastFocus = w.Button1;
+    w.Ready = true;
     return TRUE;
 }
 
@@ -604,19 +613,27 @@ void OnDestroy(HWND window)
 
 void OnNcDestroy(HWND window)
 {
-    MainWindow* w = Self(window);
+    delete Self(window);
     ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    delete w;
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE)
         return HANDLE_WM_NCCREATE(window, wParam, lParam, OnNcCreate);
-    if (Self(window) == nullptr)
+    const MainWindow* w = Self(window);
+    if (w == nullptr)
         return ::DefWindowProcW(window, message, wParam, lParam);
+    // Until every control is made (the mouse may be over the window as it
+    // is created), and when making them failed, the system's defaults.
+    if (!w->Ready) {
+        if (message == WM_CREATE)
+            return HANDLE_WM_CREATE(window, wParam, lParam, OnCreate);
+        if (message == WM_NCDESTROY)
+            OnNcDestroy(window);
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
     switch (message) {
-        HANDLE_MSG(window, WM_CREATE, OnCreate);
         HANDLE_MSG(window, WM_SIZE, OnSize);
         HANDLE_MSG(window, WM_GETMINMAXINFO, OnGetMinMaxInfo);
         HANDLE_MSG(window, WM_PAINT, OnPaint);
