@@ -207,8 +207,9 @@ void LayOutControls(MainWindow& w)
     ::ShowWindow(w.NoticeText, noticeHeight > 0 ? SW_SHOWNA : SW_HIDE);
     Place(w.RichEdit1, l.Pane);
     w.Status->Place(l.Status);
-    // The panels' edges and the notice's frame are the window's own drawing.
-    ::InvalidateRect(w.Window, nullptr, TRUE);
+    // The panels' edges and the notice's frame are the window's own drawing;
+    // a control moved shows its own pixels, not those of where it was.
+    ::RedrawWindow(w.Window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // ---- What the window does ------------------------------------------------

@@ -51,7 +51,7 @@ if [ -f "$zip" ]; then
     fi
 fi
 
-x86_64-w64-mingw32-gcc-posix -std=c99 -O1 -o "$work/window-state.exe" "$root/tests/windows/window-state.c" ||
+x86_64-w64-mingw32-gcc-posix -std=c99 -O1 -o "$work/window-state.exe" "$root/tests/windows/window-state.c" -lshell32 ||
     { echo "window-state.exe does not build"; exit 1; }
 
 # A display of its own: -displayfd picks a free one and names it once ready;
@@ -78,6 +78,8 @@ until_true() {
 }
 # What the window shows now, in $work/state (see window-state.c).
 state() { "$wine" "$work/window-state.exe" >"$work/state" 2>/dev/null; }
+# act COMMAND...: edits or sizes the window (see window-state.c).
+act() { "$wine" "$work/window-state.exe" "$@" >"$work/done" 2>/dev/null; }
 # shows PATTERN: the window shows a control's line matching PATTERN.
 shows() { state && grep -q -- "$1" "$work/state"; }
 main_window() { xdotool search --onlyvisible --name '^VAveze Ver\.1\.01$' 2>/dev/null | head -n 1; }
@@ -136,6 +138,23 @@ check "Tab goes through the controls to the pane" until_true shows '^focus 1009$
 key Tab
 check "Tab leaves the pane" until_true shows '^focus 1001$'
 
+# Wider than designed, the path field and the save button follow the width
+# (the window has no frame here: its outer size is its client area's);
+# narrower, the window stops where nothing overlaps.
+act size 668 506 && act places
+check "the path field and the save button follow a wider window" \
+    grep -q -x -e '1002 104 8 645 32 1' "$work/done"
+check "... the save button too" grep -q -x -e '1006 540 32 645 57 1' "$work/done"
+check "... and the status line stays at the bottom, right under the pane" awk '
+    /^client/ { width = $2; height = $3 }
+    $1 == 1009 { paneBottom = $5 }
+    $1 == 1010 { ok = $2 == 0 && $3 == paneBottom && $4 == width && $5 == height }
+    END { exit !ok }' "$work/done"
+act size 200 150 && act places
+check "the window is no smaller than where nothing overlaps, with room for the pane" \
+    grep -q -x -e '1009 0 129 553 225 1' "$work/done"
+act size 568 506
+
 open_by_dialog "$a/plan.zvw"
 check "Ctrl+O, a typed path and Enter list the file" until_true shows '^1010 - .*plan\.zvw'
 save_proposed "$a/plan.txt"
@@ -158,12 +177,38 @@ save_proposed "$a/plan.txt"
 check "after a failed open the listing shown is saved under its own name" \
     cmp -s "$work/plan-header.sjis" "$a/plan.txt"
 
+# The pane case every front runs (tests/data/pane_edits.json): the boxes as
+# it says, its file listed, its edits made through the pane's own typing,
+# the saved bytes as it gives them.
+case=$root/tests/data/pane_edits.json
+if [ -f "$case" ] && python3 "$root/tests/windows/pane-case.py" "$case" "$work"; then
+    file=$(cat "$work/case-file")
+    cp "$root/tests/data/$file" "$a/$file"
+    state
+    read -r header dimensions blocks <"$work/case-boxes"
+    for box in "1003 $header 48" "1004 $dimensions 68" "1005 $blocks 88"; do
+        # shellcheck disable=SC2086
+        set -- $box
+        grep -q "^$1 $2 " "$work/state" || click 112 "$3"
+    done
+    open_by_dialog "$a/$file"
+    shows_case() { state && grep -q -x -F -f "$work/case-shown" "$work/state"; }
+    check "the shared pane case: the pane shows its lines" until_true shows_case
+    while read -r edit; do
+        eval "act $edit"
+    done <"$work/case-edits"
+    save_proposed "$a/${file%.*}.txt"
+    check "the shared pane case: the edited pane saved to its bytes" cmp -s "$work/case-saved" "$a/${file%.*}.txt"
+fi
+
 # An edit in the pane, then a box: the question, Cancel, the box goes back.
+state
+before=$(sed -n 's/^1003 \([01]\) .*/\1/p' "$work/state")
 click 100 240
 key End x
 click 112 48
 answer Escape || fail "no question before the edits were lost"
-check "Cancel keeps the edits and puts the box back" until_true shows '^1003 1 '
+check "Cancel keeps the edits and puts the box back" until_true shows "^1003 $before "
 check "... and the pane keeps the edit" grep -q '^1009 - .*x' "$work/state"
 # Closing with edits asks too: Cancel keeps the window, Yes closes it.
 key alt+F4

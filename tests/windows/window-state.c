@@ -1,14 +1,26 @@
-/* Prints what a person sees of the VAveze window, for the window test:
+/* What a person sees of the VAveze window and does to it, for the window
+ * test. With no argument, prints
  *   focus ID        the control with the keyboard focus
  *   ID CHECK TEXT   each control: its check state (- when it has none) and
  *                   its text in UTF-8, line ends shown as \n
- * Exit status 1 when there is no such window. */
+ * With one, edits the pane as typing would, character by character:
+ *   insert LINE TEXT        a new line TEXT before line LINE
+ *   delete LINE             line LINE with its line end
+ *   type LINE COLUMN TEXT   TEXT at COLUMN (UTF-16 units) of line LINE
+ *   size WIDTH HEIGHT       the window's outer size, as a drag would ask it
+ *   places                  the client area's size, then each control's
+ *                           place in it: ID LEFT TOP RIGHT BOTTOM VISIBLE
+ * Lines count from 0. Exit status 1 when there is no such window, 2 for an
+ * unknown command. */
 #include <windows.h>
+#include <richedit.h>
+#include <shellapi.h>
 
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <wchar.h>
 
 static void PrintUtf8(const wchar_t *text, int length)
 {
@@ -52,13 +64,78 @@ static BOOL CALLBACK PrintControl(HWND control, LPARAM unused)
     return TRUE;
 }
 
+static BOOL CALLBACK PrintPlace(HWND control, LPARAM parent)
+{
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(NULL, (HWND)parent, (POINT *)&r, 2);
+    printf("%d %ld %ld %ld %ld %d\n", GetDlgCtrlID(control), r.left, r.top, r.right, r.bottom,
+           IsWindowVisible(control) ? 1 : 0);
+    return TRUE;
+}
+
+static void Type(HWND pane, const wchar_t *text)
+{
+    for (; *text != L'\0'; ++text)
+        SendMessageW(pane, WM_CHAR, (WPARAM)*text, 1);
+}
+
+/* A key as the keyboard sends it: down, the character it makes (none: 0),
+ * up. */
+static void Key(HWND pane, WPARAM key, wchar_t character)
+{
+    SendMessageW(pane, WM_KEYDOWN, key, 1);
+    if (character != 0)
+        SendMessageW(pane, WM_CHAR, (WPARAM)character, 1);
+    SendMessageW(pane, WM_KEYUP, key, (LPARAM)0xC0000001);
+}
+
+static LRESULT LineStart(HWND pane, long line)
+{
+    return SendMessageW(pane, EM_LINEINDEX, (WPARAM)line, 0);
+}
+
+static int Edit(HWND window, int count, wchar_t **args)
+{
+    HWND pane = GetDlgItem(window, 1009);
+    const wchar_t *command = args[1];
+    long line = count > 2 ? wcstol(args[2], NULL, 10) : 0;
+    if (lstrcmpW(command, L"insert") == 0 && count == 4) {
+        const LRESULT at = LineStart(pane, line);
+        SendMessageW(pane, EM_SETSEL, (WPARAM)at, (LPARAM)at);
+        Type(pane, args[3]);
+        Key(pane, VK_RETURN, L'\r');
+    } else if (lstrcmpW(command, L"delete") == 0 && count == 3) {
+        SendMessageW(pane, EM_SETSEL, (WPARAM)LineStart(pane, line), (LPARAM)LineStart(pane, line + 1));
+        Key(pane, VK_DELETE, 0);
+    } else if (lstrcmpW(command, L"type") == 0 && count == 5) {
+        const LRESULT at = LineStart(pane, line) + wcstol(args[3], NULL, 10);
+        SendMessageW(pane, EM_SETSEL, (WPARAM)at, (LPARAM)at);
+        Type(pane, args[4]);
+    } else if (lstrcmpW(command, L"places") == 0 && count == 2) {
+        RECT client;
+        GetClientRect(window, &client);
+        printf("client %ld %ld\n", client.right, client.bottom);
+        EnumChildWindows(window, PrintPlace, (LPARAM)window);
+    } else if (lstrcmpW(command, L"size") == 0 && count == 4) {
+        SetWindowPos(window, NULL, 0, 0, (int)line, (int)wcstol(args[3], NULL, 10), SWP_NOMOVE | SWP_NOZORDER);
+    } else {
+        return 2;
+    }
+    return 0;
+}
+
 int main(void)
 {
     GUITHREADINFO thread;
     HWND window = FindWindowW(L"VAvezeMainWindow", NULL);
+    int count = 0;
+    wchar_t **args = CommandLineToArgvW(GetCommandLineW(), &count);
     _setmode(_fileno(stdout), _O_BINARY);
     if (window == NULL)
         return 1;
+    if (args != NULL && count > 1)
+        return Edit(window, count, args);
     thread.cbSize = sizeof thread;
     if (GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &thread) && thread.hwndFocus != NULL)
         printf("focus %d\n", GetDlgCtrlID(thread.hwndFocus));
