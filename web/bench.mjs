@@ -1,7 +1,14 @@
 // Speed of the WebAssembly build on the large benchmark files: the Node tool
-// against the native one (whole runs, output to /dev/null), the parse and
-// listing alone under Node, and the time from choosing a file in the page
-// until its listing is shown (headless Chromium). Prints a Markdown table.
+// against the native one, as a user runs them (whole processes, output to
+// /dev/null); the parse and listing alone under Node; and the time from
+// choosing a file in the page until its listing is shown (headless
+// Chromium). Prints a Markdown table.
+//
+// The tools: medians of 9 alternating runs each of the Node tool, of
+// `node -e 0` (Node's own start) and of the native tool, all options and
+// --sjis; the Node tool's own work is its time less Node's start, and its
+// speed is the native tool's time over that. Both outputs must be the same
+// bytes. VAVEZE_BENCH_PAGE=0 leaves the page out.
 //
 //   node web/bench.mjs NATIVE_BUILD WEB_BUILD BENCH_FILES [RUNS]
 import { spawnSync } from 'node:child_process';
@@ -13,21 +20,32 @@ import { pathToFileURL } from 'node:url';
 
 const [nativeBuild, webBuild, files, runsText = '3'] = process.argv.slice(2);
 const runs = Number(runsText);
+const toolRuns = 9;
+const withPage = process.env.VAVEZE_BENCH_PAGE !== '0';
 const all = ['--header', '--dimensions', '--blocks'];
 const names = ['large.zvw', 'large.zvs', 'largest.zvc', 'largest.zvk', 'pane-full.zvw'];
 const median = (values) => values.sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const seconds = (ms) => (ms / 1000).toFixed(2);
 const megabytes = (file) => (readFileSync(file).length / 1e6).toFixed(0);
 
-function timeRun(command, args) {
-  const times = [];
-  for (let i = 0; i < runs; ++i) {
-    const start = performance.now();
-    const result = spawnSync(command, args, { stdio: ['ignore', openSync('/dev/null', 'w'), 'ignore'] });
-    times.push(performance.now() - start);
-    if (result.status !== 0 && result.status !== 3) throw new Error(`${command} ${args.join(' ')}: ${result.status}`);
+// Medians of alternating runs of each command ([file, ...args]), in ms.
+function timeAlternating(commands) {
+  const times = commands.map(() => []);
+  const output = openSync('/dev/null', 'w');
+  for (let i = 0; i < toolRuns; ++i) {
+    commands.forEach(([command, ...args], k) => {
+      const start = performance.now();
+      const result = spawnSync(command, args, { stdio: ['ignore', output, 'ignore'] });
+      times[k].push(performance.now() - start);
+      if (result.status !== 0 && result.status !== 3) throw new Error(`${command} ${args.join(' ')}: ${result.status}`);
+    });
   }
-  return median(times);
+  return times.map(median);
+}
+
+function sameOutput(commands) {
+  const [first, ...rest] = commands.map(([command, ...args]) => spawnSync(command, args, { maxBuffer: 1 << 30 }).stdout);
+  return rest.every((output) => output.equals(first));
 }
 
 const { binding, forms } = await import(pathToFileURL(resolve(webBuild, 'vaveze.mjs')).href);
@@ -84,17 +102,18 @@ async function timePage(file) {
   }
 }
 
-console.log('| file | MB | lines | native tool s | Node tool s | Node share of native speed | Node parse+listing s |' +
-  ' page: listing ready s | page: shown in the pane s |');
-console.log('|---|---:|---:|---:|---:|---:|---:|---:|---:|');
+console.log('| file | MB | lines | native tool ms | Node tool ms | node -e 0 ms | Node tool\'s own work, share of native speed |' +
+  ' Node parse+listing s | page: listing ready s | page: shown in the pane s |');
+console.log('|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|');
 for (const name of names) {
   const file = join(files, name);
-  const nativeTime = timeRun(join(nativeBuild, 'cli/vaveze-list'), [...all, file]);
-  const nodeTime = timeRun(process.execPath, [join(webBuild, 'vaveze-list.mjs'), ...all, file]);
+  const native = [join(nativeBuild, 'cli/vaveze-list'), ...all, '--sjis', file];
+  const nodeTool = [process.execPath, join(webBuild, 'vaveze-list.mjs'), ...all, '--sjis', file];
+  if (!sameOutput([native, nodeTool])) throw new Error(`${name}: the Node tool's output differs from the native tool's`);
+  const [nodeTime, nodeStart, nativeTime] = timeAlternating([nodeTool, [process.execPath, '-e', '0'], native]);
   const inProcess = timeInProcess(file, name);
-  const lines = spawnSync(join(nativeBuild, 'cli/vaveze-list'), [...all, file], { maxBuffer: 1 << 30 })
-    .stdout.toString('latin1').split('\r\n').length - 1;
-  const [listed, shown] = await timePage(file);
-  console.log(`| ${name} | ${megabytes(file)} | ${lines} | ${seconds(nativeTime)} | ${seconds(nodeTime)} | ` +
-    `${Math.round((100 * nativeTime) / nodeTime)} % | ${seconds(inProcess)} | ${seconds(listed)} | ${seconds(shown)} |`);
+  const lines = spawnSync(native[0], native.slice(1), { maxBuffer: 1 << 30 }).stdout.toString('latin1').split('\r\n').length - 1;
+  const [listed, shown] = withPage ? (await timePage(file)).map(seconds) : ['', ''];
+  console.log(`| ${name} | ${megabytes(file)} | ${lines} | ${Math.round(nativeTime)} | ${Math.round(nodeTime)} | ${Math.round(nodeStart)} | ` +
+    `${Math.round((100 * nativeTime) / (nodeTime - nodeStart))} % | ${seconds(inProcess)} | ${listed} | ${shown} |`);
 }
