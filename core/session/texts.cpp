@@ -108,6 +108,18 @@ const char* Text(WindowText text)
         return Ja("No");
     case WindowText::Cancel:
         return Ja("Cancel");
+    case WindowText::Ok:
+        return Ja("OK");
+    case WindowText::DropHint:
+        return Ja("Drop the files here");
+    case WindowText::FindField:
+        return Ja("Find");
+    case WindowText::FindNext:
+        return Ja("Find next");
+    case WindowText::FindPrevious:
+        return Ja("Find previous");
+    case WindowText::FindClose:
+        return Ja("Close");
     }
     return "";
 }
@@ -259,6 +271,24 @@ std::string StillFillingStatus()
 {
     return Ja("Nothing was saved: the listing is still going into the pane. Save again once it is shown.");
 }
+
+std::string ReadingStatus(std::string_view name, unsigned percent)
+{
+    return Fill(Ja("Reading \"%1\"... %2%"), {name, Count(percent)});
+}
+
+std::string ExtractingStatus(std::string_view name) { return Fill(Ja("Extracting the texts of \"%1\"..."), {name}); }
+
+std::string PreparingSaveStatus() { return Ja("Preparing the listing for saving..."); }
+
+std::string DownloadStatus(std::string_view name, std::size_t lines)
+{
+    return Fill(TrN(kJa, "Handed %2 line to the browser as the download \"%1\".",
+                    "Handed %2 lines to the browser as the download \"%1\".", lines),
+                {name, Count(lines)});
+}
+
+std::string OutOfMemoryMessage() { return Ja("There is not enough memory to do this."); }
 
 std::string PaneNotice(const OpenResult& chosen, const OpenResult& shown)
 {

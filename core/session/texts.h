@@ -43,6 +43,12 @@ enum class WindowText : std::uint8_t {
     Yes,              // the buttons of a question
     No,
     Cancel,
+    Ok,               // the button of a message box
+    DropHint,         // the page: said while files are dragged over it
+    FindField,        // the page's find bar: its field and buttons
+    FindNext,
+    FindPrevious,
+    FindClose,
 };
 
 // A fixed text of the windows, in Japanese; NUL-terminated, static.
@@ -80,6 +86,17 @@ inline constexpr std::string_view kSaveExtension = "txt";
 [[nodiscard]] std::string SavedStatus(std::string_view path, std::size_t lines);
 [[nodiscard]] std::string NoFileToSaveStatus();
 [[nodiscard]] std::string StillFillingStatus();
+
+// The page's status line while it reads a chosen file (`percent` of its
+// bytes), extracts its texts, and turns the pane into the bytes to save.
+[[nodiscard]] std::string ReadingStatus(std::string_view name, unsigned percent);
+[[nodiscard]] std::string ExtractingStatus(std::string_view name);
+[[nodiscard]] std::string PreparingSaveStatus();
+// A listing the page handed to the browser as a download: where it lands,
+// and the name beside an earlier one, are the browser's to choose.
+[[nodiscard]] std::string DownloadStatus(std::string_view name, std::size_t lines);
+// The page's message when its memory ran out.
+[[nodiscard]] std::string OutOfMemoryMessage();
 
 // The notice beside the pane, unmistakable where a status line may be cut
 // off: the file shown was read only in part, or the last file chosen could
