@@ -1,29 +1,31 @@
-// The WebAssembly face of the core: parse one file's bytes, list it in one of
-// the forms the page and the Node API need, and turn the page's edited pane
-// back into the bytes of a saved listing. One file at a time: the parsed
-// tables of the last file stay until the next parse, so a changed option
-// lists again without parsing again.
+// The WebAssembly face of the core's session (core/session): one user's
+// session with files, as the page's worker and the Node API hold it. A file
+// is opened from its bytes; its parse is kept, so a changed option lists it
+// again without reading it again; the pane's listing is kept, so the pane
+// the user edited is saved back by the session's one algorithm; and every
+// text the page shows is the core's, composed here from the session's state.
 //
-// Output leaves through vz_emit in chunks, so a listing far larger than its
-// file (many texts may share one pooled string) never has to be held whole.
+// Listings other than the pane's leave through vz_emit in chunks, so a
+// listing far larger than its file (many texts may share one pooled string)
+// never has to be held whole.
 #include <emscripten/emscripten.h>
 
-#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <new>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
+#include <utility>
 
 #include "core/listing/extraction.h"
 #include "core/listing/listing.h"
 #include "core/readers/ParseOutcome.h"
-#include "core/text/cp932.h"
 #include "core/session/session.h"
 #include "core/session/texts.h"
+#include "core/text/cp932.h"
 #include "core/text/typedtext.h"
 
 // Hands a chunk of output to the JavaScript side, which copies it before
@@ -33,41 +35,52 @@ EM_JS(void, vz_emit, (const void* data, std::size_t size), { Module["onChunk"](d
 namespace vaveze {
 namespace {
 
-// Most characters the page's pane takes; a line end counts as one. The same
-// bound as the window's pane.
-constexpr std::size_t kPaneCharacterLimit = 8'200'000;
-
 enum class Form : int {
     Sjis = 0,     // each line's bytes and CR LF: what the tool writes and the window saves
     Utf8 = 1,     // UTF-8 and LF
-    Pane = 2,     // UTF-16 text as the pane shows it, lines joined by LF
+    Pane = 2,     // UTF-16 text as the pane shows it, lines joined by LF; kept for saving
     Records = 3,  // per line: u8 LineKind, i32 block, u32 byte count, the bytes, u32 UTF-8 count, the UTF-8
 };
 
 enum OptionBits : int { kHeader = 1, kDimensions = 2, kBlocks = 4 };
 
-struct BindingState {
-    Readers Tables;
-    Detection Parsed;
-    std::size_t Lines = 0;
-    // Lines of the pane whose shown text does not encode back to their
-    // bytes: line number and original bytes.
-    std::vector<std::pair<std::size_t, std::string>> Kept;
-    SavedText Save;  // the pane's text as the bytes to save
-    OpenResult NotListed;  // why the last parse listed nothing
+struct Binding {
+    Session Files;
+    // The last file chosen, as the session has it; or a file whose bytes
+    // the page could not read or that holds none, which the session cannot
+    // tell from bytes it is given.
+    OpenResult Chosen;
+    std::size_t Lines = 0;  // of the last listing
+    SavedText Save;         // the pane's text as the bytes to save
+    PaneListing First;      // the first lines of the pane's listing
+    std::string Said;       // the last text handed out
 };
 
-BindingState& Current()
+Binding& Current()
 {
-    static BindingState session;
-    return session;
+    static Binding binding;
+    return binding;
+}
+
+ListingOptions OptionsOf(int bits)
+{
+    ListingOptions options;
+    options.Header = (bits & kHeader) != 0;
+    options.Dimensions = (bits & kDimensions) != 0;
+    options.Blocks = (bits & kBlocks) != 0;
+    return options;
+}
+
+// A text for the JavaScript side (UTF-8), valid until the next one.
+const char* Say(std::string text)
+{
+    Current().Said = std::move(text);
+    return Current().Said.c_str();
 }
 
 class ChunkSink final : public LineSink {
 public:
-    ChunkSink(Form form, std::vector<std::pair<std::size_t, std::string>>& kept) : form_(form), kept_(kept)
-    {
-    }
+    explicit ChunkSink(Form form) : form_(form) {}
     ~ChunkSink() override { Flush(); }
     ChunkSink(const ChunkSink&) = delete;
     ChunkSink& operator=(const ChunkSink&) = delete;
@@ -76,8 +89,6 @@ public:
     {
         buffer_.clear();
         lines_ = 0;
-        characters_ = 0;
-        kept_.clear();
     }
 
     void SetKind(LineKind kind, std::int32_t block) override
@@ -97,16 +108,14 @@ public:
             buffer_ += Cp932ToUtf8(line);
             buffer_ += '\n';
             break;
-        case Form::Pane:
-            if (!AppendPaneLine(line))
-                return false;
-            break;
         case Form::Records:
             buffer_ += static_cast<char>(kind_);
             buffer_.append(reinterpret_cast<const char*>(&block_), sizeof block_);  // little-endian
             AppendRecord(line);
             AppendRecord(Cp932ToUtf8(line));
             break;
+        case Form::Pane:
+            return false;  // listed by the session (vz_list_pane)
         }
         ++lines_;
         if (buffer_.size() >= kFlushSize)
@@ -118,21 +127,6 @@ public:
 
 private:
     static constexpr std::size_t kFlushSize = std::size_t{1} << 16;
-
-    bool AppendPaneLine(std::string_view line)
-    {
-        const DecodedText decoded = DecodeCp932(line, ControlBytes::AsRawByte);
-        const std::size_t cost = decoded.Text.size() + 1;
-        if (cost > kPaneCharacterLimit - characters_)
-            return false;
-        if (lines_ != 0)
-            buffer_.append(reinterpret_cast<const char*>(u"\n"), sizeof(char16_t));
-        buffer_.append(reinterpret_cast<const char*>(decoded.Text.data()), decoded.Text.size() * sizeof(char16_t));
-        if (!decoded.ReEncodesExactly)
-            kept_.emplace_back(lines_, std::string(line));
-        characters_ += cost;
-        return true;
-    }
 
     void AppendRecord(std::string_view bytes)
     {
@@ -149,62 +143,80 @@ private:
     }
 
     Form form_;
-    std::vector<std::pair<std::size_t, std::string>>& kept_;
     std::string buffer_;
     std::size_t lines_ = 0;
-    std::size_t characters_ = 0;
     LineKind kind_ = LineKind::Text;
     std::int32_t block_ = kNoBlock;
 };
 
-std::u16string DecodeLine(std::string_view bytes) { return DecodeCp932(bytes, ControlBytes::AsRawByte).Text; }
-
-// The pane's text as the bytes to save. Untouched and moved lines whose text
-// does not encode back exactly are found by their text; an edited one by its
-// line number, as long as the number of lines has not changed.
-void PaneBytes(BindingState& session, std::u16string_view text)
+// Lists the kept parse for the pane: 1 when every line fitted, 0 when the
+// pane's limit cut the listing.
+int ListPane(Binding& binding, int options)
 {
-    struct KeptLine {
-        const std::string* Bytes;
-        std::size_t Number;
-        bool Used = false;
-    };
-    std::unordered_map<std::u16string, std::vector<KeptLine>> byText;
-    for (const auto& [number, bytes] : session.Kept)
-        byText[DecodeLine(bytes)].push_back({&bytes, number});
-    std::unordered_map<std::size_t, KeptLine*> byNumber;
-    for (auto& [shown, lines] : byText)
-        for (KeptLine& line : lines)
-            byNumber[line.Number] = &line;
-    const std::size_t lineCount = static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n')) + 1;
-    const bool sameLines = session.Lines == lineCount || (session.Lines + 1 == lineCount && text.ends_with(u'\n'));
+    const PaneListing& pane = binding.Files.ListForPane(OptionsOf(options));
+    binding.Lines = pane.LineCount();
+    return pane.Full() ? 0 : 1;
+}
 
-    session.Save.Bytes.clear();
-    session.Save.Unencodable.clear();
-    std::size_t start = 0;
-    for (std::size_t number = 0; start <= text.size(); ++number) {
-        const std::size_t end = std::min(text.find(u'\n', start), text.size());
-        const std::u16string_view line = text.substr(start, end - start);
-        if (line.empty() && end == text.size())
-            break;  // a last empty line is only the end of the line before it
-        KeptLine* same = nullptr;
-        if (const auto found = byText.find(std::u16string(line)); found != byText.end())
-            for (KeptLine& kept : found->second)
-                if (!kept.Used && same == nullptr)
-                    same = &kept;
-        if (same != nullptr) {
-            same->Used = true;
-            session.Save.Bytes += *same->Bytes;
-        } else if (const auto edited = byNumber.find(number);
-                   sameLines && edited != byNumber.end() && !edited->second->Used) {
-            edited->second->Used = true;
-            AppendEdited(session.Save, line, *edited->second->Bytes);
+void AppendJsonString(std::string& out, std::string_view text)
+{
+    out += '"';
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+            out += escaped;
         } else {
-            AppendTyped(session.Save, line);
+            out += c;
         }
-        session.Save.Bytes += "\r\n";
-        start = end + 1;
     }
+    out += '"';
+}
+
+// The texts of the page that never change, by the names its script uses.
+std::string FixedTextsJson()
+{
+    const std::pair<const char*, std::string> texts[] = {
+        {"windowCaption", std::string(kWindowCaption)},
+        {"applicationTitle", std::string(kApplicationTitle)},
+        {"openButton", Text(WindowText::OpenButton)},
+        {"pathField", Text(WindowText::PathField)},
+        {"headerBox", Text(WindowText::HeaderBox)},
+        {"dimensionsBox", Text(WindowText::DimensionsBox)},
+        {"blocksBox", Text(WindowText::BlocksBox)},
+        {"saveButton", Text(WindowText::SaveButton)},
+        {"paneCaption", Text(WindowText::PaneCaption)},
+        {"warningCaption", Text(WindowText::WarningCaption)},
+        {"paneFull", Text(WindowText::PaneFull)},
+        {"saveFilter", Text(WindowText::SaveFilter)},
+        {"fileList", Text(WindowText::FileList)},
+        {"yes", Text(WindowText::Yes)},
+        {"cancel", Text(WindowText::Cancel)},
+        {"ok", Text(WindowText::Ok)},
+        {"dropHint", Text(WindowText::DropHint)},
+        {"findField", Text(WindowText::FindField)},
+        {"findNext", Text(WindowText::FindNext)},
+        {"findPrevious", Text(WindowText::FindPrevious)},
+        {"findClose", Text(WindowText::FindClose)},
+        {"editsLostRelist", EditsLostQuestion(EditsAt::Relist)},
+        {"editsLostOpen", EditsLostQuestion(EditsAt::Open)},
+        {"noFileToSave", NoFileToSaveStatus()},
+        {"stillFilling", StillFillingStatus()},
+        {"preparingSave", PreparingSaveStatus()},
+        {"outOfMemory", OutOfMemoryMessage()},
+    };
+    std::string json = "{";
+    for (const auto& [name, text] : texts) {
+        if (json.size() > 1)
+            json += ',';
+        AppendJsonString(json, name);
+        json += ':';
+        AppendJsonString(json, text);
+    }
+    return json + "}";
 }
 
 }  // namespace
@@ -219,114 +231,185 @@ EMSCRIPTEN_KEEPALIVE void* vz_alloc(std::size_t size) { return std::malloc(size 
 
 EMSCRIPTEN_KEEPALIVE void vz_free(void* data) { std::free(data); }
 
-// Parses `size` bytes at `data` as the file called `name` (only the name's
-// extension matters), keeping the tables for vz_list. Returns the format
-// (0 none, 1 ZVW, 2 ZVS, 3 ZVC, 4 ZVK), or -1 when memory ran out.
+// Opens the `size` bytes at `data` as the file called `name` (only the
+// name's extension matters). A file listed becomes the file shown and its
+// parse is kept; one that is not leaves the file shown as it was. Returns
+// the format (0 none, 1 ZVW, 2 ZVS, 3 ZVC, 4 ZVK), or -1 when memory ran out.
 EMSCRIPTEN_KEEPALIVE int vz_parse(const char* name, const char* data, std::size_t size)
 {
-    BindingState& session = Current();
-    // A file that is not listed leaves the page's pane as it was, so what
-    // the pane's lines need to save back stays with them.
-    std::vector<std::pair<std::size_t, std::string>> kept = std::move(session.Kept);
-    const std::size_t lines = session.Lines;
-    session.Kept.clear();
+    Binding& binding = Current();
     try {
-        ClearReaders(session.Tables);
-        ResetReaders(session.Tables);
-        session.Parsed = {};
-        session.Parsed = DetectAndParseBytes(session.Tables, std::filesystem::path(name), std::string_view(data, size),
-                                             RecordsKept::TextsOnly);
-        session.NotListed = {};
-        session.NotListed.Path = name;
-        session.NotListed.Reason = ReasonOf(session.Parsed, session.NotListed.Path);
-        if (session.Parsed.Kind == FormatKind::None) {
-            session.Kept = std::move(kept);
-            session.Lines = lines;
-        }
+        binding.Chosen = binding.Files.OpenBytes(std::string_view(data, size), std::filesystem::path(name));
     } catch (const std::bad_alloc&) {
-        ClearReaders(session.Tables);
-        session.Parsed = {};
         return -1;
     }
-    return static_cast<int>(session.Parsed.Kind);
+    if (size == 0 && !binding.Chosen.Listed())
+        binding.Chosen.Reason = NotListedReason::Empty;
+    return static_cast<int>(binding.Chosen.Kind);
 }
 
-// The parts of the stop: the StopReason and the byte offset.
-EMSCRIPTEN_KEEPALIVE int vz_stop_reason() { return static_cast<int>(Current().Parsed.Outcome.Reason); }
-EMSCRIPTEN_KEEPALIVE double vz_stop_offset() { return static_cast<double>(Current().Parsed.Outcome.Offset); }
-// Why the last parse stopped early ("the file ends at byte 1,234 inside a
-// text record"), or an empty string when it read the file to its end.
-EMSCRIPTEN_KEEPALIVE const char* vz_stop()
+// The page could not read the bytes of the file called `name`: it is the
+// file chosen, not listed, for the reason the browser gave (UTF-8).
+EMSCRIPTEN_KEEPALIVE void vz_unreadable(const char* name, const char* message)
 {
-    static std::string stop;
-    stop = DescribeStop(Current().Parsed.Outcome);
-    return stop.c_str();
+    OpenResult result;
+    result.Path = std::filesystem::path(name);
+    result.Reason = NotListedReason::ReadError;
+    result.SystemMessage = message;
+    Current().Chosen = std::move(result);
 }
 
-// The window's warning for the last parse (UTF-8), or an empty string.
-EMSCRIPTEN_KEEPALIVE const char* vz_warning()
-{
-    static std::string warning;
-    warning = WarningText(Current().Parsed.Warning);
-    return warning.c_str();
-}
+// The parts of the last file's stop: the StopReason and the byte offset.
+EMSCRIPTEN_KEEPALIVE int vz_stop_reason() { return static_cast<int>(Current().Chosen.Outcome.Reason); }
+EMSCRIPTEN_KEEPALIVE double vz_stop_offset() { return static_cast<double>(Current().Chosen.Outcome.Offset); }
+// Why the last file's parse stopped early ("the file ends at byte 1,234
+// inside a text record"), or an empty string when it read the file to its
+// end.
+EMSCRIPTEN_KEEPALIVE const char* vz_stop() { return Say(StopText(Current().Chosen.Outcome, Language::English)); }
 
-// Why the last parse listed nothing: the NotListedReason of core/session,
-// 0 when it listed the file.
-EMSCRIPTEN_KEEPALIVE int vz_not_listed_reason() { return static_cast<int>(Current().NotListed.Reason); }
+// The window's warning for the last file (Japanese), or an empty string.
+EMSCRIPTEN_KEEPALIVE const char* vz_warning() { return Say(std::string(WarningText(Current().Chosen.Warning))); }
 
-// The words for it (English, UTF-8), or an empty string.
+// Why the last file was not listed: the NotListedReason of core/session, 0
+// when it was listed.
+EMSCRIPTEN_KEEPALIVE int vz_not_listed_reason() { return static_cast<int>(Current().Chosen.Reason); }
+
+// The words for it (English), or an empty string.
 EMSCRIPTEN_KEEPALIVE const char* vz_not_listed_text()
 {
-    static std::string text;
-    text = Current().NotListed.Reason == NotListedReason::None ? std::string()
-                                                               : NotListedReasonText(Current().NotListed, Language::English);
-    return text.c_str();
+    const OpenResult& chosen = Current().Chosen;
+    return Say(chosen.Listed() ? std::string() : NotListedReasonText(chosen, Language::English));
 }
 
-// Lists the last parse in `form` with the option bits; 1 when every line was
-// listed, 0 when the pane's limit stopped it, -1 when memory ran out.
+// Lists the file shown in `form` with the option bits, through vz_emit; 1
+// when every line was listed, 0 when the pane's limit stopped it, -1 when
+// memory ran out. The pane's form is the session's pane listing, kept for
+// vz_pane_bytes, handed over in one chunk.
 EMSCRIPTEN_KEEPALIVE int vz_list(int options, int form)
 {
-    BindingState& session = Current();
-    ListingOptions listing;
-    listing.Header = (options & kHeader) != 0;
-    listing.Dimensions = (options & kDimensions) != 0;
-    listing.Blocks = (options & kBlocks) != 0;
+    Binding& binding = Current();
     try {
-        ChunkSink sink(static_cast<Form>(form), session.Kept);
-        const bool complete = ListFormat(session.Parsed.Kind, session.Tables, listing, sink);
-        session.Lines = sink.Lines();
+        if (static_cast<Form>(form) == Form::Pane) {
+            const int complete = ListPane(binding, options);
+            const std::u16string& text = binding.Files.Pane().Text();
+            vz_emit(text.data(), text.size() * sizeof(char16_t));
+            return complete;
+        }
+        ChunkSink sink(static_cast<Form>(form));
+        const bool complete = binding.Files.List(OptionsOf(options), sink);
+        binding.Lines = sink.Lines();
         return complete ? 1 : 0;
     } catch (const std::bad_alloc&) {
-        session.Lines = 0;
+        binding.Lines = 0;
         return -1;
     }
 }
 
 EMSCRIPTEN_KEEPALIVE double vz_lines() { return static_cast<double>(Current().Lines); }
 
-// Turns the pane's text (UTF-16, `units` code units) into the bytes to save,
-// Shift-JIS with CR LF; vz_save_data/vz_save_size then give them. Returns the
+// Lists the file shown for the pane and keeps that listing, whose text
+// vz_pane_text and vz_pane_units then give (UTF-16, lines joined by LF).
+// Returns as vz_list.
+EMSCRIPTEN_KEEPALIVE int vz_list_pane(int options)
+{
+    try {
+        return ListPane(Current(), options);
+    } catch (const std::bad_alloc&) {
+        Current().Lines = 0;
+        return -1;
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE const char16_t* vz_pane_text() { return Current().Files.Pane().Text().data(); }
+EMSCRIPTEN_KEEPALIVE std::size_t vz_pane_units() { return Current().Files.Pane().Text().size(); }
+
+// The first lines of what vz_list_pane gives, up to `characters` (a line
+// end counts as one), listed without the rest: what the pane shows while
+// the whole listing is made. 1 when that is every line, 0 when lines
+// follow, -1 when memory ran out; vz_first_text and vz_first_units give
+// the text.
+EMSCRIPTEN_KEEPALIVE int vz_list_first(int options, std::size_t characters)
+{
+    Binding& binding = Current();
+    try {
+        binding.First = PaneListing(characters);
+        return binding.Files.List(OptionsOf(options), binding.First) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        binding.First = PaneListing();
+        return -1;
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE const char16_t* vz_first_text() { return Current().First.Text().data(); }
+EMSCRIPTEN_KEEPALIVE std::size_t vz_first_units() { return Current().First.Text().size(); }
+
+// Turns the pane's text (UTF-16, `units` code units, lines ended by LF)
+// into the bytes to save, Shift-JIS with CR LF, by the session's one
+// algorithm; vz_save_data and vz_save_size then give them. Returns the
 // number of characters code page 932 cannot hold (vz_unencodable gives
 // them), or -1 when memory ran out.
 EMSCRIPTEN_KEEPALIVE int vz_pane_bytes(const char16_t* text, std::size_t units)
 {
-    BindingState& session = Current();
+    Binding& binding = Current();
     try {
-        PaneBytes(session, std::u16string_view(text, units));
+        binding.Save = binding.Files.PaneToBytes(std::u16string_view(text, units));
     } catch (const std::bad_alloc&) {
-        session.Save.Bytes.clear();
-        session.Save.Bytes.shrink_to_fit();
+        binding.Save = {};
         return -1;
     }
-    return static_cast<int>(session.Save.Unencodable.size());
+    return static_cast<int>(binding.Save.Unencodable.size());
 }
 
 EMSCRIPTEN_KEEPALIVE const char* vz_save_data() { return Current().Save.Bytes.data(); }
 EMSCRIPTEN_KEEPALIVE std::size_t vz_save_size() { return Current().Save.Bytes.size(); }
 EMSCRIPTEN_KEEPALIVE const char32_t* vz_unencodable() { return Current().Save.Unencodable.data(); }
 
+// The name of the file shown.
+EMSCRIPTEN_KEEPALIVE const char* vz_shown_name() { return Say(FileNameOf(Current().Files.Shown().Path)); }
+
+// The name the listing shown is proposed to be saved under: "plan.txt".
+EMSCRIPTEN_KEEPALIVE const char* vz_proposed_name() { return Say(FileNameOf(Current().Files.ProposedSavePath())); }
+
 EMSCRIPTEN_KEEPALIVE const char* vz_version() { return VAVEZE_VERSION; }
+
+// The texts, all from core/session/texts.h, in Japanese, UTF-8. Each is
+// valid until the next text is asked for.
+
+// Every fixed text the page shows, as a JSON object by name.
+EMSCRIPTEN_KEEPALIVE const char* vz_fixed_texts() { return Say(FixedTextsJson()); }
+
+// The status line and the notice beside the pane for the session as it is.
+EMSCRIPTEN_KEEPALIVE const char* vz_listed_status(double lines, int paneFull)
+{
+    return Say(ListedStatus(Current().Files.Shown(), static_cast<std::size_t>(lines), paneFull != 0));
+}
+EMSCRIPTEN_KEEPALIVE const char* vz_not_listed_status()
+{
+    return Say(NotListedStatus(Current().Chosen, Current().Files.Shown()));
+}
+EMSCRIPTEN_KEEPALIVE const char* vz_pane_notice() { return Say(PaneNotice(Current().Chosen, Current().Files.Shown())); }
+EMSCRIPTEN_KEEPALIVE const char* vz_filling_status(double shown, double total)
+{
+    return Say(FillingStatus(Current().Files.Shown(), static_cast<std::size_t>(shown), static_cast<std::size_t>(total)));
+}
+EMSCRIPTEN_KEEPALIVE const char* vz_reading_status(const char* name, int percent)
+{
+    return Say(ReadingStatus(name, static_cast<unsigned>(percent)));
+}
+EMSCRIPTEN_KEEPALIVE const char* vz_extracting_status(const char* name) { return Say(ExtractingStatus(name)); }
+EMSCRIPTEN_KEEPALIVE const char* vz_saved_status(const char* name, double lines)
+{
+    return Say(SavedStatus(name, static_cast<std::size_t>(lines)));
+}
+EMSCRIPTEN_KEEPALIVE const char* vz_download_status(const char* name, double lines)
+{
+    return Say(DownloadStatus(name, static_cast<std::size_t>(lines)));
+}
+EMSCRIPTEN_KEEPALIVE const char* vz_save_failed_message(const char* name, const char* message)
+{
+    return Say(SaveFailedMessage(name, message));
+}
+// The characters the last vz_pane_bytes found code page 932 lacks.
+EMSCRIPTEN_KEEPALIVE const char* vz_unencodable_message() { return Say(UnencodableMessage(Current().Save.Unencodable)); }
 
 }  // extern "C"

@@ -11,73 +11,119 @@ const VAVEZE_FORMATS = Object.freeze([null, 'ZVW', 'ZVS', 'ZVC', 'ZVK']);
 function makeVavezeBinding(module) {
   let sink = null;
   module.onChunk = (pointer, size) => sink(module.HEAPU8.subarray(pointer, pointer + size));
+  const text = (pointer) => module.UTF8ToString(pointer >>> 0);
 
-  function withString(text, use) {
-    const size = module.lengthBytesUTF8(text) + 1;
+  // Calls `use` with the strings in the module's memory (UTF-8, NUL-ended).
+  function withStrings(strings, use) {
+    const pointers = [];
+    try {
+      for (const string of strings) {
+        const size = module.lengthBytesUTF8(string) + 1;
+        const pointer = module._vz_alloc(size) >>> 0;
+        if (pointer === 0) throw new RangeError('out of memory');
+        pointers.push(pointer);
+        module.stringToUTF8(string, pointer, size);
+      }
+      return use(...pointers);
+    } finally {
+      for (const pointer of pointers) module._vz_free(pointer);
+    }
+  }
+  const say = (call, ...strings) => withStrings(strings, (...pointers) => text(call(...pointers)));
+
+  // The text's UTF-16 code units (a string or a Uint16Array) in the
+  // module's memory.
+  function withUnits(units, use) {
+    const pointer = module._vz_alloc(units.length * 2) >>> 0;
+    if (pointer === 0) throw new RangeError('out of memory');
+    try {
+      if (typeof units === 'string') {
+        const heap = module.HEAPU16;
+        const first = pointer >>> 1;
+        for (let i = 0; i < units.length; ++i) heap[first + i] = units.charCodeAt(i);
+      } else {
+        module.HEAPU16.set(units, pointer >>> 1);
+      }
+      return use(pointer);
+    } finally {
+      module._vz_free(pointer);
+    }
+  }
+
+  // What the last open came to.
+  function opened(kind) {
+    if (kind < 0) throw new RangeError('out of memory');
+    return {
+      format: VAVEZE_FORMATS[kind],
+      notListed: { reason: module._vz_not_listed_reason(), text: text(module._vz_not_listed_text()) },
+      stop: text(module._vz_stop()),
+      stopReason: module._vz_stop_reason(),
+      stopOffset: module._vz_stop_offset(),
+      warning: text(module._vz_warning()),
+    };
+  }
+
+  // Room for `size` bytes in the module's memory while `use(pointer)` runs,
+  // which may be async.
+  function withRoom(size, use) {
     const pointer = module._vz_alloc(size) >>> 0;
     if (pointer === 0) throw new RangeError('out of memory');
+    let async = false;
     try {
-      module.stringToUTF8(text, pointer, size);
-      return use(pointer);
+      const result = use(pointer);
+      if (result instanceof Promise) {
+        async = true;
+        return result.finally(() => module._vz_free(pointer));
+      }
+      return result;
     } finally {
-      module._vz_free(pointer);
+      if (!async) module._vz_free(pointer);
     }
   }
-
-  // The text's UTF-16 code units in the module's memory.
-  function withUnits(text, use) {
-    const pointer = module._vz_alloc(text.length * 2) >>> 0;
-    if (pointer === 0) throw new RangeError('out of memory');
-    try {
-      const units = module.HEAPU16;
-      const first = pointer >>> 1;
-      for (let i = 0; i < text.length; ++i) units[first + i] = text.charCodeAt(i);
-      return use(pointer);
-    } finally {
-      module._vz_free(pointer);
-    }
-  }
+  const parseAt = (name, pointer, size) => opened(withStrings([name], (namePointer) => module._vz_parse(namePointer, pointer, size)));
 
   return {
-    version: module.UTF8ToString(module._vz_version()),
+    version: text(module._vz_version()),
 
-    // Parses a file of `size` bytes called `name`; `fill(view)` copies the
-    // bytes into the Uint8Array it is given. The result's format is null
-    // when the file is not recognised, and notListed says why (the core's
-    // NotListedReason number and English words); stop says why the parse
-    // ended early ('' when it read the file to its end), stopReason and
-    // stopOffset the core's StopReason number and the byte; warning is the
-    // window's warning or ''. Throws RangeError when memory runs out.
+    // Opens a file of `size` bytes called `name` in the session; `fill(view)`
+    // copies the bytes into the Uint8Array it is given. A file listed
+    // becomes the file shown; one that is not leaves it as it was. The
+    // result's format is null when the file is not recognised, and
+    // notListed says why (the core's NotListedReason number and English
+    // words); stop says why the parse ended early ('' when it read the file
+    // to its end), stopReason and stopOffset the core's StopReason number
+    // and the byte; warning is the window's warning or ''. Throws
+    // RangeError when memory runs out.
     parse(name, size, fill) {
-      const pointer = module._vz_alloc(size) >>> 0;
-      if (pointer === 0) throw new RangeError('out of memory');
-      let kind;
-      try {
+      return withRoom(size, (pointer) => {
         fill(module.HEAPU8.subarray(pointer, pointer + size));
-        kind = withString(name, (namePointer) => module._vz_parse(namePointer, pointer, size));
-      } finally {
-        module._vz_free(pointer);
-      }
-      if (kind < 0) throw new RangeError('out of memory');
-      return {
-        format: VAVEZE_FORMATS[kind],
-        notListed: { reason: module._vz_not_listed_reason(), text: module.UTF8ToString(module._vz_not_listed_text()) },
-        stop: module.UTF8ToString(module._vz_stop()),
-        stopReason: module._vz_stop_reason(),
-        stopOffset: module._vz_stop_offset(),
-        warning: module.UTF8ToString(module._vz_warning()),
-      };
+        return parseAt(name, pointer, size);
+      });
     },
 
-    // Lists the last parse; `onChunk(bytes)` receives the output in pieces
+    // The same, for bytes that arrive in pieces: `fill(put)` calls
+    // put(offset, bytes) for each piece and returns a promise.
+    parseStreamed(name, size, fill) {
+      return withRoom(size, async (pointer) => {
+        await fill((offset, bytes) => module.HEAPU8.set(bytes, pointer + offset));
+        return parseAt(name, pointer, size);
+      });
+    },
+
+    // The page could not read the file called `name`, for the browser's
+    // reason `message`: it is the file chosen, and not listed.
+    unreadable(name, message) {
+      withStrings([name, message], (namePointer, messagePointer) => module._vz_unreadable(namePointer, messagePointer));
+    },
+
+    // Lists the file shown; `onChunk(bytes)` receives the output in pieces
     // that are valid only during the call. `complete` is false when the
     // pane's character limit cut the listing.
     list(options, form, onChunk) {
-      const bits = (options.header ? 1 : 0) | (options.dimensions ? 2 : 0) | (options.blocks ? 4 : 0);
       sink = onChunk;
       let result;
       try {
-        result = module._vz_list(bits, form);
+        result = module._vz_list(optionBits(options), form);
       } finally {
         sink = null;
       }
@@ -85,19 +131,69 @@ function makeVavezeBinding(module) {
       return { complete: result === 1, lines: module._vz_lines() };
     },
 
-    // The pane's text as the bytes to save: { bytes } or, when code page
-    // 932 lacks some of its characters, { unencodable: [code points] }.
-    paneBytes(text) {
-      const count = withUnits(text, (pointer) => module._vz_pane_bytes(pointer, text.length));
+    // Lists the file shown as the pane shows it, and keeps that listing
+    // for paneBytes: its text as UTF-16 code units (lines joined by LF), a
+    // copy of the module's.
+    listPane(options) {
+      const result = module._vz_list_pane(optionBits(options));
+      if (result < 0) throw new RangeError('out of memory');
+      const first = module._vz_pane_text() >>> 1;
+      const units = module.HEAPU16.slice(first, first + (module._vz_pane_units() >>> 0));
+      return { units, complete: result === 1, lines: module._vz_lines() };
+    },
+
+    // The first lines of listPane's text, up to `characters`, without
+    // listing the rest; `complete` when they are every line.
+    listFirst(options, characters) {
+      const result = module._vz_list_first(optionBits(options), characters);
+      if (result < 0) throw new RangeError('out of memory');
+      const first = module._vz_first_text() >>> 1;
+      return { units: module.HEAPU16.slice(first, first + (module._vz_first_units() >>> 0)), complete: result === 1 };
+    },
+
+    // The pane's text (a string or UTF-16 code units, lines ended by LF) as
+    // the bytes to save: { bytes, lines } or, when code page 932 lacks some
+    // of its characters, { unencodable: [code points] }.
+    paneBytes(paneText) {
+      const count = withUnits(paneText, (pointer) => module._vz_pane_bytes(pointer, paneText.length));
       if (count < 0) throw new RangeError('out of memory');
       if (count > 0) {
         const first = module._vz_unencodable() >>> 2;
         return { unencodable: Array.from(module.HEAPU32.subarray(first, first + count)) };
       }
       const data = module._vz_save_data() >>> 0;
-      return { bytes: module.HEAPU8.slice(data, data + (module._vz_save_size() >>> 0)) };
+      const bytes = module.HEAPU8.slice(data, data + (module._vz_save_size() >>> 0));
+      let lines = 0;
+      for (let at = bytes.indexOf(10); at >= 0; at = bytes.indexOf(10, at + 1)) ++lines;
+      return { bytes, lines };
+    },
+
+    shownName: () => text(module._vz_shown_name()),
+    // The name the listing shown is proposed to be saved under.
+    proposedName: () => text(module._vz_proposed_name()),
+
+    // The texts the page shows, all the core's (Japanese).
+    texts: {
+      // Every one that never changes, by name (binding.cpp's FixedTextsJson).
+      fixed: () => JSON.parse(text(module._vz_fixed_texts())),
+      // For the session as it is: the file shown and the last one chosen.
+      listed: (lines, complete) => text(module._vz_listed_status(lines, complete ? 0 : 1)),
+      notListed: () => text(module._vz_not_listed_status()),
+      notice: () => text(module._vz_pane_notice()),
+      filling: (shown, total) => text(module._vz_filling_status(shown, total)),
+      reading: (name, percent) => say((pointer) => module._vz_reading_status(pointer, percent), name),
+      extracting: (name) => say(module._vz_extracting_status, name),
+      saved: (name, lines) => say((pointer) => module._vz_saved_status(pointer, lines), name),
+      download: (name, lines) => say((pointer) => module._vz_download_status(pointer, lines), name),
+      saveFailed: (name, message) => say(module._vz_save_failed_message, name, message),
+      // For the characters the last paneBytes found code page 932 lacks.
+      unencodable: () => text(module._vz_unencodable_message()),
     },
   };
+}
+
+function optionBits(options) {
+  return (options.header ? 1 : 0) | (options.dimensions ? 2 : 0) | (options.blocks ? 4 : 0);
 }
 
 // The save dialog's proposal: the name part with its extension replaced by
