@@ -70,10 +70,12 @@ test-python: build python
 
 # The core as WebAssembly: the page $(WEB_DIR)/vaveze.html and the Node
 # package (vaveze-list.mjs: cli/ compiled for Node; vaveze.mjs: the API).
-# Debian's emscripten runs its JavaScript tools with the system's node,
-# which finds their modules only through NODE_PATH.
+# The page's script is bundled with its pane's editor from
+# web/package-lock.json. Debian's emscripten runs its JavaScript tools with
+# the system's node, which finds their modules only through NODE_PATH.
 EM_ENV = NODE_PATH=/usr/share/nodejs:/usr/lib/nodejs$${NODE_PATH:+:$$NODE_PATH}
 web: deps
+	@cd web && npm ci --no-audit --no-fund --loglevel=error
 	@$(EM_ENV) emcmake cmake -S . -B $(WEB_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DVAVEZE_BUILD_GUI=OFF -DVAVEZE_BUILD_TESTS=OFF >/dev/null
 	@$(EM_ENV) cmake --build $(WEB_DIR) -j $(JOBS)
@@ -84,13 +86,11 @@ web: deps
 # headless Chromium and Firefox ESR (puppeteer-core from
 # web/package-lock.json).
 test-web: web build
-	@cd web && npm ci --no-audit --no-fund --loglevel=error
 	@VAVEZE_BUILD=$(BUILD_DIR) VAVEZE_WEB=$(WEB_DIR) node --test tests/web/
 
 # The WebAssembly build on the large benchmark files: Node against the native
 # tool, and the page until a listing is shown (figures in BENCHMARKS.md).
 bench-web: web build
-	@cd web && npm ci --no-audit --no-fund --loglevel=error
 	@[ -f $(WEB_DIR)/bench-files/large.zvw ] || $(BUILD_DIR)/bench/vaveze_make_bench_files $(WEB_DIR)/bench-files
 	@node web/bench.mjs $(BUILD_DIR) $(WEB_DIR) $(WEB_DIR)/bench-files $(BENCH_RUNS)
 # The Windows build, cross-compiled with mingw-w64, packed as

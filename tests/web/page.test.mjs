@@ -1,8 +1,10 @@
 // The page opened from disk in each browser of browsers.mjs, driven through
-// its labels and roles: choose, list, switch an option, save (through the
-// save dialog where the browser has one, else as a download), drop two
-// files, an unrecognised file, a character Shift-JIS lacks; no network
-// request all along. One set of cases for every browser.
+// its labels, roles and keys: choose, list, switch an option, save (through
+// the save dialog where the browser has one, else as a download), the
+// shared edit of a listing, the questions before edits are lost, drop two
+// files, an unrecognised and a partial file, a character Shift-JIS lacks;
+// no network request all along. One set of cases for every browser; the
+// shared edit also through the page's binding in Node.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { mkdirSync, readFileSync, writeFileSync } from 'node:fs';
@@ -16,10 +18,32 @@ const webDir = resolve(root, process.env.VAVEZE_WEB ?? 'build-web');
 const native = join(resolve(root, process.env.VAVEZE_BUILD ?? 'build'), 'cli/vaveze-list');
 const sample = (name) => join(root, 'samples', name);
 const listing = (...args) => spawnSync(native, args).stdout;
+const lineCount = (bytes) => bytes.toString('latin1').split('\r\n').length - 1;
 // The pane shows the --utf8 listing without its last line end.
 const paneText = (...args) => listing('--utf8', ...args).toString().replace(/\n$/, '');
 
+// The edit every front with an editable pane is held to (see its "about").
+const sharedEdit = JSON.parse(readFileSync(join(root, 'tests/data/pane_edits.json'), 'utf8'));
+const sharedFile = join(root, 'tests/data', sharedEdit.file);
+const sharedSaved = Buffer.concat(sharedEdit.saved.map((hex) => Buffer.from(`${hex}0d0a`, 'hex')));
+
+test('the shared edit through the page\'s binding saves the shared bytes', async () => {
+  const { binding } = await import(pathToFileURL(join(webDir, 'vaveze.mjs')).href);
+  const bytes = readFileSync(sharedFile);
+  assert.equal(binding.parse(sharedEdit.file, bytes.length, (view) => view.set(bytes)).format, 'ZVK');
+  const lines = new TextDecoder('utf-16le').decode(binding.listPane(sharedEdit.options).units).split('\n');
+  assert.deepEqual(lines, sharedEdit.shown);
+  for (const { edit, line, column, text } of sharedEdit.edits) {
+    if (edit === 'insert') lines.splice(line, 0, text);
+    else if (edit === 'delete') lines.splice(line, 1);
+    else lines[line] = lines[line].slice(0, column) + text + lines[line].slice(column);
+  }
+  assert.deepEqual(Buffer.from(binding.paneBytes(lines.join('\n')).bytes).toString('hex'), sharedSaved.toString('hex'));
+});
+
 const role = (kind, name) => `::-p-aria([role="${kind}"]${name === undefined ? '' : `[name="${name}"]`})`;
+const paneBox = role('textbox', '文字抽出情報');
+const headerBox = role('checkbox', 'ヘッダ情報を含む（※ZVSの場合は無関係）');
 
 for (const browserName of browserNames) {
   describe(browserName, () => {
@@ -33,39 +57,61 @@ for (const browserName of browserNames) {
     afterEach(() => assert.deepEqual(tab.errors, [], 'errors in the page'));
 
     const valueOf = async (selector) => (await page.waitForSelector(selector)).evaluate((element) => element.value);
-    const pane = () => valueOf(role('textbox', '文字抽出情報'));
-    const status = async () => (await page.waitForSelector(role('status'))).evaluate((element) => element.textContent);
+    const pane = () => valueOf(paneBox);
+    const textOf = async (selector) => (await page.waitForSelector(selector)).evaluate((element) => element.textContent);
+    const status = () => textOf(role('status'));
     const waitFor = (check, ...args) => page.waitForFunction(check, { timeout: 20_000 }, ...args);
     const listed = (text) =>
       waitFor((want) => document.querySelector('[role="status"]').textContent.includes(want), text);
+    const paneIs = async (text) => waitFor((box, want) => box.value === want, await page.$(paneBox), text);
     const alerted = (text) =>
       waitFor((want) => [...document.querySelectorAll('[role="alert"]')].some((box) => box.textContent.includes(want)), text);
     const pressSave = () => page.locator(role('button', 'テキスト出力')).click();
-    const saved = () => tab.saved(pressSave);
+    const saved = (action = pressSave) => tab.saved(action);
+    const keys = async (...chord) => {
+      for (const key of chord) await page.keyboard.down(key);
+      for (const key of chord.reverse()) await page.keyboard.up(key);
+    };
     // What the status line says of a save: a download's name and folder are
     // the browser's to choose.
-    const savedText = (name) => (tab.dialog ? `「${name}」を保存しました。` : `「${name}」をダウンロードとしてブラウザに渡しました。`);
-    // As a user does: press "ファイル名" and pick files in the browser's dialog.
-    async function choose(...paths) {
-      const [chooser] = await Promise.all([page.waitForFileChooser(), page.locator('::-p-text(ファイル名)').click()]);
+    const savedText = (name, lines) =>
+      (tab.dialog ? `「${name}」に ${lines} 行を保存しました。` : `「${name}」をダウンロードとしてブラウザに渡しました（${lines} 行）。`);
+    // As a user does: press "ファイル名" (or Ctrl+O) and pick files in the
+    // browser's dialog.
+    async function choose(paths, how = () => page.locator('::-p-text(ファイル名)').click()) {
+      const [chooser] = await Promise.all([page.waitForFileChooser(), how()]);
       await chooser.accept(paths);
     }
+    // The page's own question: its text, then the answer.
+    async function answer(question, button) {
+      const dialog = await page.waitForSelector(role('dialog'));
+      assert.match(await dialog.evaluate((box) => box.textContent), question);
+      await page.locator(`${role('dialog')} ${role('button', button)}`).click();
+      await waitFor(() => !document.querySelector('dialog').open);
+    }
+    // Moves the pane's cursor to the start of line `line`, with the keys.
+    async function toLine(line) {
+      await page.focus(paneBox);
+      await keys('Control', 'Home');
+      for (let i = 0; i < line; ++i) await page.keyboard.press('ArrowDown');
+      await page.keyboard.press('Home');
+    }
 
-    test('choose a sample, switch an option, save byte for byte', async () => {
-      await choose(sample('plan.zvw'));
+    test('choose a sample, switch an option, save byte for byte with Ctrl+S', async () => {
+      await choose([sample('plan.zvw')]);
       await listed('行を抽出しました');
       assert.equal(await pane(), paneText(sample('plan.zvw')));
       assert.equal(await valueOf(role('textbox', '選んだファイル')), 'plan.zvw');
 
-      await page.locator(role('checkbox', 'ヘッダ情報を含む（※ZVSの場合は無関係）')).click();
-      await waitFor((box, want) => box.value === want, await page.$(role('textbox', '文字抽出情報')),
-        paneText('--header', sample('plan.zvw')));
-      assert.match(await status(), /^ZVW 図面ファイル: \d+ 行を抽出しました。$/);
+      await page.locator(headerBox).click();
+      await paneIs(paneText('--header', sample('plan.zvw')));
+      const expected = listing('--header', sample('plan.zvw'));
+      assert.equal(await status(), `ZVW 図面ファイル「plan.zvw」から ${lineCount(expected)} 行を抽出しました。`);
 
-      const file = await saved();
+      const file = await saved(() => keys('Control', 's'));
       assert.equal(file?.name, 'plan.txt');
-      assert.deepEqual(file.bytes, listing('--header', sample('plan.zvw')));
-      await listed(savedText('plan.txt'));
+      assert.deepEqual(file.bytes, expected);
+      await listed(savedText('plan.txt', lineCount(expected)));
     });
 
     test('the save dialog: cancelling changes nothing, a refused dialog downloads, a failed write says so', async (t) => {
@@ -78,56 +124,110 @@ for (const browserName of browserNames) {
 
       await tab.answerDialog('refuse');
       const file = await tab.download(pressSave);
+      const expected = listing('--header', sample('plan.zvw'));
       assert.equal(file?.name, 'plan.txt');
-      assert.deepEqual(file.bytes, listing('--header', sample('plan.zvw')));
-      await listed('「plan.txt」をダウンロードとしてブラウザに渡しました。');
+      assert.deepEqual(file.bytes, expected);
+      await listed(`「plan.txt」をダウンロードとしてブラウザに渡しました（${lineCount(expected)} 行）。`);
 
       await tab.answerDialog('full');
       await pressSave();
       await alerted('「plan.txt」に保存できませんでした。');
-      await listed('「plan.txt」をダウンロードとしてブラウザに渡しました。');
+      await listed('をダウンロードとしてブラウザに渡しました');
       await page.locator('::-p-aria([role="alert"]) ::-p-text(OK)').click();
       await tab.answerDialog('save');
     });
 
-    test('a character Shift-JIS lacks refuses the save, naming it', async () => {
-      await page.focus(role('textbox', '文字抽出情報'));
-      await page.keyboard.down('Control');
-      await page.keyboard.press('End');
-      await page.keyboard.up('Control');
-      await page.keyboard.type('\nü');
-      assert.equal(await pane(), `${paneText('--header', sample('plan.zvw'))}\nü`);
-      const refused = () => pressSave().then(() => alerted('「ü」(U+00FC)'));
-      assert.equal(await tab.saved(refused, 1000), null);
-      assert.match(await page.$eval('[role="alert"]', (box) => box.textContent), /次の文字は Shift-JIS にないため、保存できません。/);
+    test('the shared edit through the pane\'s keys saves the shared bytes', async () => {
+      const boxes = await page.$$('input[type="checkbox"]');
+      const wanted = [sharedEdit.options.header, sharedEdit.options.dimensions, sharedEdit.options.blocks];
+      for (const [index, box] of boxes.entries())
+        if ((await box.evaluate((input) => input.checked)) !== wanted[index]) await box.click();
+      await choose([sharedFile], () => keys('Control', 'o'));
+      await paneIs(sharedEdit.shown.join('\n'));
+      for (const { edit, line, column, text } of sharedEdit.edits) {
+        await toLine(line);
+        if (edit === 'insert') {
+          await page.keyboard.type(text);
+          await page.keyboard.press('Enter');
+        } else if (edit === 'delete') {
+          await keys('Shift', 'ArrowDown');
+          await page.keyboard.press('Backspace');
+        } else {
+          for (let i = 0; i < column; ++i) await page.keyboard.press('ArrowRight');
+          await page.keyboard.type(text);
+        }
+      }
+      const file = await saved();
+      assert.equal(file?.name, 'pane_edits.txt');
+      assert.equal(file.bytes.toString('hex'), sharedSaved.toString('hex'));
     });
 
-    test('drop two files: a list, each listed on demand', async () => {
+    test('the find bar reaches a line; a character Shift-JIS lacks typed there refuses the save, naming it', async () => {
+      await page.locator(headerBox).click();  // nothing asked: the edits are saved
+      const listed = paneText('--header', sharedFile);
+      await paneIs(listed);
+      await page.focus(paneBox);
+      await keys('Control', 'f');
+      await page.locator(role('searchbox', '検索')).fill('応接室');
+      await page.keyboard.press('Enter');
+      await page.keyboard.press('Escape');
+      await page.keyboard.type('ü');
+      assert.equal(await pane(), listed.replace('応接室', 'ü'));
+      const refused = () => pressSave().then(() => alerted('「ü」(U+00FC)'));
+      assert.equal(await tab.saved(refused, 1000), null);
+      assert.match(await textOf(role('alert')), /次の文字は Shift-JIS にないため、保存できません。/);
+    });
+
+    test('with edits in the pane, a box or another file asks first; Cancel keeps everything as it was', async () => {
+      const edited = await pane();
+      await page.locator(headerBox).click();
+      await answer(/新しい設定で抽出し直すと、編集した内容は失われます。/, 'キャンセル');
+      assert.equal(await page.$eval('#header', (box) => box.checked), true);
+      assert.equal(await pane(), edited);
+
       const files = ['symbol.zvs', 'drawing.zvc'].map((name) => ({ name, bytes: [...readFileSync(sample(name))] }));
-      await page.$eval(role('textbox', '文字抽出情報'), (target, list) => {
+      const drop = () => page.$eval('#pane', (target, list) => {
         const data = new DataTransfer();
         for (const { name, bytes } of list) data.items.add(new File([new Uint8Array(bytes)], name));
         target.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
       }, files);
-      await listed('ZVS 図形ファイル');
+      await drop();
+      await answer(/別のファイルを開くと、編集した内容は失われます。/, 'キャンセル');
+      assert.equal(await pane(), edited);
+      assert.equal(await valueOf(role('textbox', '選んだファイル')), 'pane_edits.zvk');
+
+      await drop();
+      await answer(/別のファイルを開くと/, 'はい');
+      await listed('ZVS 図形ファイル「symbol.zvs」');
       const options = await page.$$(role('option'));
       assert.deepEqual(await Promise.all(options.map((option) => option.evaluate((item) => item.textContent))),
         ['symbol.zvs', 'drawing.zvc']);
       assert.ok(await page.$(role('listbox', 'ファイル一覧')));
       await page.locator(role('option', 'drawing.zvc')).click();
-      await listed('ZVC 図面ファイル');
+      await listed('ZVC 図面ファイル（MS-DOS）「drawing.zvc」');
       assert.equal(await pane(), paneText('--header', sample('drawing.zvc')));
     });
 
-    test('an unrecognised file shows the warning, keeps the listing shown and its save name; no network request', async () => {
+    test('an unrecognised file and a partial one: the notice beside the pane says which and why; no network request', async () => {
       const other = join(tab.folder, 'other.zvw');
       writeFileSync(other, 'nothing');
-      await choose(other);
+      await choose([other]);
       await alerted('このファイルは、Zv_cad for Windows(Ver2.20～)図面ファイルではありません。');
-      assert.equal(await status(), '「other.zvw」は抽出できませんでした（ZVW 図面ファイルではありません）。 表示は「drawing.zvc」のままです。');
+      const notListed = '「other.zvw」は抽出できませんでした（ZVW 図面ファイルではありません (先頭が ZVW 図面ファイルのものではありません)）。' +
+        ' 表示は「drawing.zvc」のままです。';
+      assert.equal(await status(), notListed);
+      assert.equal(await textOf(role('note')), notListed);
+      assert.equal(await valueOf(role('textbox', '選んだファイル')), 'other.zvw');
       const file = await saved();
       assert.equal(file?.name, 'drawing.txt');
       assert.deepEqual(file.bytes, listing('--header', sample('drawing.zvc')));
+
+      const cut = join(tab.folder, 'cut.zvw');
+      writeFileSync(cut, readFileSync(sample('plan.zvw')).subarray(0, 3000));
+      await choose([cut]);
+      await listed('「cut.zvw」から');
+      assert.match(await textOf(role('note')), /^「cut\.zvw」は最後まで読めませんでした（ファイルが 3,000 バイト目、.+の途中で終わっています）。読めたところまでを表示しています。$/);
+      assert.equal(await pane(), paneText('--header', cut));
 
       const artifacts = join(webDir, 'test-artifacts');
       mkdirSync(artifacts, { recursive: true });

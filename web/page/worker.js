@@ -1,8 +1,10 @@
-// The page's worker: reads a chosen file, parses and lists it with the
-// WebAssembly core and turns the edited pane back into Shift-JIS, so that
-// the page never waits. The parse of the last file stays, so a changed
-// option lists again without reading the file again.
-/* global VAVEZE_WASM_BASE64, createVavezeCore, makeVavezeBinding, VAVEZE_FORM */
+// The page's worker: holds the user's session (the core's, through the
+// WebAssembly binding), reads a chosen file into it, lists it for the pane
+// and turns the edited pane back into Shift-JIS, so that the page never
+// waits; and composes every text the page shows from the session's state.
+// The parse of the file shown stays, so a changed option lists again
+// without reading the file again.
+/* global VAVEZE_WASM_GZIP_BASE64, createVavezeCore, makeVavezeBinding */
 'use strict';
 
 function decodeBase64(text) {
@@ -12,78 +14,160 @@ function decodeBase64(text) {
   return bytes;
 }
 
-const bindingReady = createVavezeCore({ wasmBinary: decodeBase64(VAVEZE_WASM_BASE64) }).then(makeVavezeBinding);
-let parsed = null;  // the last parse: { format, stop, warning }
-
-function progress(id, phase, done, total) {
-  postMessage({ type: 'progress', id, phase, done, total });
+async function wasmBinary() {
+  const compressed = new Blob([decodeBase64(VAVEZE_WASM_GZIP_BASE64)]);
+  return new Uint8Array(await new Response(compressed.stream().pipeThrough(new DecompressionStream('gzip'))).arrayBuffer());
 }
 
-// The file's bytes, read in pieces so that the page can show how far.
-async function readFile(id, file) {
-  const bytes = new Uint8Array(file.size);
-  const reader = file.stream().getReader();
-  let at = 0;
-  for (;;) {
-    const { done, value } = await reader.read();
-    if (done) break;
-    const take = Math.min(value.length, bytes.length - at);
-    bytes.set(value.subarray(0, take), at);
-    at += take;
-    progress(id, 'read', at, bytes.length);
+const bindingReady = wasmBinary().then((binary) => createVavezeCore({ wasmBinary: binary })).then(makeVavezeBinding);
+
+// The file is read in the pieces the browser gives, straight into the
+// module's memory; the page is told how far at every step of
+// kProgressStep bytes.
+const kProgressStep = 8 << 20;
+// The pane's listing goes to the page in slices: a first one small enough
+// to show at once, then slices the pane takes in well under a frame's
+// budget of a busy page.
+const kFirstSliceUnits = 1 << 13;
+const kSliceUnits = 1 << 19;
+
+// A read of the file failed: the browser's error, kept apart from running
+// out of memory.
+class Unreadable {
+  constructor(error) {
+    this.message = error === null ? '' : (error?.message ?? String(error));
   }
-  return bytes.subarray(0, at);
 }
 
-// The pane's text goes to the page as UTF-16 bytes in a transferred buffer:
-// cloning a string of millions of characters can take Chromium longer than
-// the whole parse.
-function listPane(binding, id, options) {
-  progress(id, 'list', 0, 0);
-  const chunks = [];
-  let size = 0;
-  const { complete, lines } = binding.list(options, VAVEZE_FORM.pane, (chunk) => {
-    chunks.push(chunk.slice());
-    size += chunk.length;
+async function readInto(binding, id, file, put) {
+  let at = 0;
+  try {
+    // (A reader into a buffer of the worker's own was no faster, and in
+    // Chromium now and then stopped for good half way.)
+    const reader = file.stream().getReader();
+    for (let told = 0; ;) {
+      const { done, value: piece } = await reader.read();
+      if (done) break;
+      const take = Math.min(piece.length, file.size - at);
+      put(at, piece.subarray(0, take));
+      at += take;
+      if (at - told >= kProgressStep) {
+        told = at;
+        progress(id, binding.texts.reading(file.name, Math.floor((at * 100) / file.size)), at, file.size);
+      }
+    }
+  } catch (error) {
+    throw new Unreadable(error);
+  }
+  // The file changed after it was chosen.
+  if (at !== file.size) throw new Unreadable(null);
+}
+
+function progress(id, status, done = 0, total = 0) {
+  postMessage({ type: 'progress', id, status, done, total });
+}
+
+// Where the slices of the pane's text from `from` end: at ends of lines.
+function sliceEnds(units, from) {
+  const ends = [];
+  for (let at = from; at < units.length; ) {
+    let end = at + kSliceUnits >= units.length ? units.length : units.indexOf(10, at + kSliceUnits);
+    if (end < 0) end = units.length;
+    ends.push(end);
+    at = end + 1;
+  }
+  return ends;
+}
+
+function countLines(units, from, to) {
+  let lines = 1;
+  for (let at = units.indexOf(10, from); at >= 0 && at < to; at = units.indexOf(10, at + 1)) ++lines;
+  return lines;
+}
+
+// Lists the file shown for the pane and hands it over a slice at a time,
+// each with the status line for it: how far while it goes in, the
+// listing's status with the last. The first lines go ahead, before the rest
+// is listed. The first slice carries `opened`, the notice and warning of
+// an open.
+function listPane(binding, id, options, opened = {}) {
+  const post = (slice, units) => postMessage({ type: 'slice', id, ...slice, units }, [units.buffer]);
+  let from = 0;
+  let shown = 0;
+  const ahead = binding.listFirst(options, kFirstSliceUnits);
+  if (!ahead.complete && ahead.units.length > 0) {
+    from = ahead.units.length + 1;
+    shown = countLines(ahead.units, 0, ahead.units.length);
+    post({ first: true, last: false, status: null, ...opened }, ahead.units);
+  }
+  const { units, complete, lines } = binding.listPane(options);
+  const ends = sliceEnds(units, from);
+  if (ends.length === 0) ends.push(units.length);
+  ends.forEach((end, index) => {
+    const last = index === ends.length - 1;
+    if (!last) shown += countLines(units, from, end);
+    const status = last ? binding.texts.listed(lines, complete) : binding.texts.filling(shown, lines);
+    const first = from === 0;
+    post({ first, last, status, complete, ...(first ? opened : {}) }, units.slice(from, end));
+    from = end + 1;
   });
-  const text = new Uint8Array(size);
-  let at = 0;
-  for (const chunk of chunks) {
-    text.set(chunk, at);
-    at += chunk.length;
+}
+
+async function open(binding, id, file, options) {
+  progress(id, binding.texts.reading(file.name, 0), 0, file.size);
+  let result;
+  try {
+    result = await binding.parseStreamed(file.name, file.size, async (put) => {
+      await readInto(binding, id, file, put);
+      progress(id, binding.texts.extracting(file.name));
+    });
+  } catch (error) {
+    if (!(error instanceof Unreadable)) throw error;
+    binding.unreadable(file.name, error.message);
+    result = { format: null, warning: '' };
   }
-  postMessage({ type: 'listed', id, ...parsed, complete, lines, text }, [text.buffer]);
+  const opened = { notice: binding.texts.notice(), warning: result.warning };
+  if (result.format === null) {
+    postMessage({ type: 'notListed', id, status: binding.texts.notListed(), ...opened });
+    return;
+  }
+  listPane(binding, id, options, opened);
+}
+
+function save(binding, units) {
+  const result = binding.paneBytes(units);
+  if (result.unencodable) {
+    postMessage({ type: 'refused', request: 'save', message: binding.texts.unencodable() });
+    return;
+  }
+  postMessage({ type: 'saved', request: 'save', bytes: result.bytes, lines: result.lines, name: binding.proposedName() },
+    [result.bytes.buffer]);
 }
 
 async function handle(message) {
   const binding = await bindingReady;
   const { id } = message;
   try {
-    if (message.type === 'open') {
-      parsed = null;
-      let bytes;
-      try {
-        bytes = await readFile(id, message.file);
-      } catch {
-        postMessage({ type: 'unreadable', id });
-        return;
-      }
-      progress(id, 'parse', 0, 0);
-      parsed = binding.parse(message.file.name, bytes.length, (view) => view.set(bytes));
-      const empty = bytes.length === 0;
-      bytes = null;
-      if (parsed.format === null) {
-        postMessage({ type: 'listed', id, ...parsed, empty, complete: true, lines: 0, text: new Uint8Array(0) });
-        return;
-      }
+    switch (message.type) {
+    case 'open':
+      await open(binding, id, message.file, message.options);
+      break;
+    case 'list':
+      progress(id, binding.texts.extracting(binding.shownName()));
       listPane(binding, id, message.options);
-    } else if (message.type === 'list') {
-      if (parsed !== null && parsed.format !== null) listPane(binding, id, message.options);
-    } else if (message.type === 'save') {
-      postMessage({ type: 'saved', id, ...binding.paneBytes(message.text) });
+      break;
+    case 'save':
+      save(binding, message.units);
+      break;
+    case 'say':
+      postMessage({ type: 'said', ticket: message.ticket, text: binding.texts[message.what](...message.args) });
+      break;
     }
   } catch (error) {
-    postMessage({ type: 'failed', id, outOfMemory: error instanceof RangeError, message: String(error) });
+    postMessage({
+      type: 'failed', id, request: message.type, ticket: message.ticket,
+      outOfMemory: error instanceof RangeError, message: String(error),
+    });
   }
 }
 
