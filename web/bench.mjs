@@ -1,20 +1,23 @@
 // Speed of the WebAssembly build on the large benchmark files: the Node tool
 // against the native one, as a user runs them (whole processes, output to
-// /dev/null); the parse and listing alone under Node; and the time from
-// choosing a file in the page until its listing is shown (headless
-// Chromium). Prints a Markdown table.
+// /dev/null); the parse and listing alone under Node; and the page in
+// headless Chromium (through puppeteer-core): from choosing a file until
+// its first lines and its whole listing are shown, the longest task that
+// held the page meanwhile, then select all, copy and find in it. Prints a
+// Markdown table.
 //
 // The tools: medians of 9 alternating runs each of the Node tool, of
 // `node -e 0` (Node's own start) and of the native tool, all options and
 // --sjis; the Node tool's own work is its time less Node's start, and its
 // speed is the native tool's time over that. Both outputs must be the same
-// bytes. VAVEZE_BENCH_PAGE=0 leaves the page out.
+// bytes. VAVEZE_BENCH_PAGE=0 leaves the page out, VAVEZE_BENCH_TOOLS=0 the
+// tools; VAVEZE_BENCH_FILES=large.zvw,... picks the files;
+// VAVEZE_BENCH_ACTIONS=0 leaves out select all, copy and find.
 //
 //   node web/bench.mjs NATIVE_BUILD WEB_BUILD BENCH_FILES [RUNS]
 import { spawnSync } from 'node:child_process';
-import { mkdtempSync, openSync, readFileSync, rmSync } from 'node:fs';
+import { openSync, readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
-import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
 
@@ -22,8 +25,11 @@ const [nativeBuild, webBuild, files, runsText = '3'] = process.argv.slice(2);
 const runs = Number(runsText);
 const toolRuns = 9;
 const withPage = process.env.VAVEZE_BENCH_PAGE !== '0';
+const withTools = process.env.VAVEZE_BENCH_TOOLS !== '0';
+const puppeteer = createRequire(resolve(import.meta.dirname, 'package.json'))('puppeteer-core');
 const all = ['--header', '--dimensions', '--blocks'];
-const names = ['large.zvw', 'large.zvs', 'largest.zvc', 'largest.zvk', 'pane-full.zvw'];
+const names = process.env.VAVEZE_BENCH_FILES?.split(',') ??
+  ['large.zvw', 'large.zvs', 'largest.zvc', 'largest.zvk', 'pane-full.zvw'];
 const median = (values) => values.sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const seconds = (ms) => (ms / 1000).toFixed(2);
 const megabytes = (file) => (readFileSync(file).length / 1e6).toFixed(0);
@@ -48,7 +54,7 @@ function sameOutput(commands) {
   return rest.every((output) => output.equals(first));
 }
 
-const { binding, forms } = await import(pathToFileURL(resolve(webBuild, 'vaveze.mjs')).href);
+const { binding, forms } = withTools ? await import(pathToFileURL(resolve(webBuild, 'vaveze.mjs')).href) : {};
 function timeInProcess(file, name) {
   const bytes = readFileSync(file);
   const times = [];
@@ -61,59 +67,114 @@ function timeInProcess(file, name) {
   return median(times);
 }
 
-async function timePage(file) {
-  const { chromium } = createRequire(resolve('web/package.json'))('playwright-core');
-  const userData = mkdtempSync(join(tmpdir(), 'vaveze-bench-'));
-  const context = await chromium.launchPersistentContext(userData, {
+// Page measures, from the file input's `change` event: when the pane first
+// holds lines (the end of the first frame painted after), when the whole
+// listing is in (the page no longer busy), and every task of the page's
+// main thread longer than 50 ms meanwhile (the browser's long tasks).
+function watchPage() {
+  window.benchLongTasks = [];
+  new PerformanceObserver((list) => {
+    for (const entry of list.getEntries()) window.benchLongTasks.push([entry.startTime, entry.duration]);
+  }).observe({ type: 'longtask' });
+  document.addEventListener('change', (event) => {
+    if (event.target.type !== 'file') return;
+    const start = event.timeStamp;
+    const marks = { start };
+    window.benchMarks = marks;
+    const pane = document.getElementById('pane');
+    const frame = () => requestAnimationFrame(() => setTimeout(() => {
+      const now = performance.now();
+      if (marks.first === undefined && pane.textLength > 0) marks.first = now - start;
+      if (marks.first !== undefined && document.body.getAttribute('aria-busy') === 'false') {
+        marks.all = now - start;
+        marks.long = window.benchLongTasks.filter(([at]) => at >= start).map(([, duration]) => duration);
+      } else {
+        frame();
+      }
+    }, 0));
+    frame();
+  }, true);
+}
+
+// After the whole listing is in: select all and copy it, and find its last
+// line with the page's find bar; each until the frame after.
+async function timeActions(page, lastLine) {
+  const untilFrame = () => page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0))));
+  const timed = async (action) => {
+    await page.evaluate(() => (window.benchActionStart = performance.now()));
+    await action();
+    await untilFrame();
+    return page.evaluate(() => performance.now() - window.benchActionStart);
+  };
+  const keys = async (...chord) => {
+    for (const key of chord) await page.keyboard.down(key);
+    for (const key of chord.reverse()) await page.keyboard.up(key);
+  };
+  await page.focus('#pane [role="textbox"]');
+  const selectAll = await timed(() => keys('Control', 'a'));
+  const copy = await timed(() => keys('Control', 'c'));
+  await keys('Control', 'f');
+  await page.keyboard.type(lastLine);
+  const find = await timed(() => page.keyboard.press('Enter'));
+  return { selectAll, copy, find };
+}
+
+async function timePage(file, lastLine) {
+  const browser = await puppeteer.launch({
+    browser: 'chrome',
     executablePath: '/usr/bin/chromium',
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'],
+    headless: true,
+    defaultViewport: { width: 640, height: 520 },
+    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'],
   });
   try {
-    const page = context.pages()[0] ?? (await context.newPage());
-    await page.goto(pathToFileURL(resolve(webBuild, 'vaveze.html')).href);
-    for (const box of ['header', 'dimensions', 'blocks']) await page.check(`#${box}`);
-    // When the listing reaches the page, and when the pane has taken it.
-    await page.evaluate(() => {
-      const handler = worker.onmessage;
-      worker.onmessage = (event) => {
-        if (event.data.type === 'listed') window.benchListed = performance.now();
-        handler(event);
-        if (event.data.type === 'listed') window.benchShown = performance.now();
-      };
-    });
-    const listed = [];
-    const shown = [];
+    const first = [];
+    const all = [];
+    const longest = [];
+    let actions = null;
     for (let i = 0; i < runs; ++i) {
-      await page.evaluate(() => {
-        document.getElementById('status').textContent = '';
-        window.benchStart = performance.now();
-      });
-      await page.getByLabel('ファイル名').setInputFiles(file);
-      await page.waitForFunction(() => /行を抽出/.test(document.getElementById('status').textContent), null,
-        { timeout: 300_000, polling: 20 });
-      const marks = await page.evaluate(() => [window.benchStart, window.benchListed, window.benchShown]);
-      listed.push(marks[1] - marks[0]);
-      shown.push(marks[2] - marks[0]);
+      const page = await browser.newPage();
+      await page.evaluateOnNewDocument(watchPage);
+      await page.goto(pathToFileURL(resolve(webBuild, 'vaveze.html')).href);
+      for (const box of ['header', 'dimensions', 'blocks']) await page.click(`#${box}`);
+      await (await page.$('#chooser')).uploadFile(file);
+      await page.waitForFunction(() => window.benchMarks?.all !== undefined, { timeout: 600_000, polling: 50 });
+      const marks = await page.evaluate(() => window.benchMarks);
+      first.push(marks.first);
+      all.push(marks.all);
+      longest.push(Math.max(0, ...marks.long));
+      if (i === runs - 1 && process.env.VAVEZE_BENCH_ACTIONS !== '0') actions = await timeActions(page, lastLine);
+      await page.close();
     }
-    return [median(listed), median(shown)];
+    return { first: median(first), all: median(all), longest: median(longest), ...actions };
   } finally {
-    await context.close();
-    rmSync(userData, { recursive: true, force: true });
+    await browser.close();
   }
 }
 
 console.log('| file | MB | lines | native tool ms | Node tool ms | node -e 0 ms | Node tool\'s own work, share of native speed |' +
-  ' Node parse+listing s | page: listing ready s | page: shown in the pane s |');
-console.log('|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|');
+  ' Node parse+listing s | page: first lines s | page: whole listing s | page: longest task ms |' +
+  ' page: select all, copy, find the last line ms |');
+console.log('|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|');
 for (const name of names) {
   const file = join(files, name);
   const native = [join(nativeBuild, 'cli/vaveze-list'), ...all, '--sjis', file];
   const nodeTool = [process.execPath, join(webBuild, 'vaveze-list.mjs'), ...all, '--sjis', file];
-  if (!sameOutput([native, nodeTool])) throw new Error(`${name}: the Node tool's output differs from the native tool's`);
-  const [nodeTime, nodeStart, nativeTime] = timeAlternating([nodeTool, [process.execPath, '-e', '0'], native]);
-  const inProcess = timeInProcess(file, name);
-  const lines = spawnSync(native[0], native.slice(1), { maxBuffer: 1 << 30 }).stdout.toString('latin1').split('\r\n').length - 1;
-  const [listed, shown] = withPage ? (await timePage(file)).map(seconds) : ['', ''];
-  console.log(`| ${name} | ${megabytes(file)} | ${lines} | ${Math.round(nativeTime)} | ${Math.round(nodeTime)} | ${Math.round(nodeStart)} | ` +
-    `${Math.round((100 * nativeTime) / (nodeTime - nodeStart))} % | ${seconds(inProcess)} | ${listed} | ${shown} |`);
+  const listed = spawnSync(native[0], ['--utf8', ...native.slice(1)], { maxBuffer: 1 << 30 }).stdout.toString().split('\n');
+  const lines = listed.length - 1;
+  let tools = ['', '', '', '', ''];
+  if (withTools) {
+    if (!sameOutput([native, nodeTool])) throw new Error(`${name}: the Node tool's output differs from the native tool's`);
+    const [nodeTime, nodeStart, nativeTime] = timeAlternating([nodeTool, [process.execPath, '-e', '0'], native]);
+    tools = [Math.round(nativeTime), Math.round(nodeTime), Math.round(nodeStart),
+      `${Math.round((100 * nativeTime) / (nodeTime - nodeStart))} %`, seconds(timeInProcess(file, name))];
+  }
+  let page = ['', '', '', ''];
+  if (withPage) {
+    const times = await timePage(file, listed[lines - 1]);
+    const ms = Math.round;
+    page = [seconds(times.first), seconds(times.all), ms(times.longest),
+      times.selectAll === undefined ? '' : `${ms(times.selectAll)}, ${ms(times.copy)}, ${ms(times.find)}`];
+  }
+  console.log(`| ${name} | ${megabytes(file)} | ${lines} | ${[...tools, ...page].join(' | ')} |`);
 }
