@@ -20,7 +20,8 @@ PANE_REPS=${BENCH_PANE_REPETITIONS:-3}
 RUNS=${BENCH_RUNS:-5}
 LIST="$BUILD/cli/vaveze-list"
 GENERATOR="$BUILD/bench/vaveze_make_bench_files"
-ALL="--header --dimensions --blocks"
+# Shift-JIS named, as the listing's encoding to a pipe follows the locale.
+ALL="--sjis --header --dimensions --blocks"
 
 for tool in hyperfine strings iconv /usr/bin/time; do
     command -v "$tool" >/dev/null 2>&1 || { echo "run-bench: $tool is missing" >&2; exit 1; }

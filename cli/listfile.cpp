@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "cli/jsonlines.h"
 #include "cli/messages.h"
 #include "cli/platform.h"
 #include "cli/status.h"
@@ -18,19 +19,22 @@ constexpr int kStandardOutput = 1;
 
 std::string SystemText(int error) { return std::generic_category().message(error); }
 
-// Detects and parses; the status is kExitOk, kExitPartial or kExitNotRecognised.
-void Parse(const Source& source, Prepared& prepared)
+// Bytes of standard input go by a backup's name: their format is decided
+// by their first bytes alone.
+const std::filesystem::path kStandardInputAsBackup = "-.bak";
+
+// Keeps the parse of a file listed, or says why it was not.
+void Take(std::unique_ptr<Session> session, const OpenResult& result, const RunSettings& settings,
+          bool standardInput, Prepared& prepared)
 {
-    if (!source.WalkProblem.empty()) {
-        prepared.Status = kExitNotRecognised;
-        prepared.Reason = source.WalkProblem;
-        return;
-    }
-    auto session = std::make_unique<Session>();
-    const OpenResult& result = session->Open(source.Path);
     if (!result.Listed()) {
         prepared.Status = kExitNotRecognised;
-        prepared.Reason = NotListedReasonText(result, MessageLanguage());
+        if (standardInput && result.Reason == NotListedReason::NotAnyFormat)
+            prepared.Reason = Tr("not a ZVW, ZVS, ZVC or ZVK file: it starts as none of them");
+        else
+            prepared.Reason = NotListedReasonText(result, MessageLanguage());
+        if (result.Reason == NotListedReason::Folder && !settings.Recursive)
+            prepared.Reason = Fill(Tr("%1; use -r to list the files of a folder"), {prepared.Reason});
         return;
     }
     if (result.Partial()) {
@@ -39,6 +43,47 @@ void Parse(const Source& source, Prepared& prepared)
     }
     prepared.Listed = std::move(session);
 }
+
+void ParseStandardInput(StandardInput& input, const RunSettings& settings, Prepared& prepared)
+{
+    OpenResult unread;
+    if (input.Error != 0) {
+        unread.Reason = NotListedReason::ReadError;
+        unread.SystemMessage = SystemText(input.Error);
+    } else if (input.TooLarge) {
+        prepared.Status = kExitNotRecognised;
+        prepared.Reason = Tr("holds more than 1 GiB, the most read from standard input: name the file instead");
+        return;
+    } else if (input.Bytes.empty()) {
+        unread.Reason = NotListedReason::Empty;
+    } else {
+        auto session = std::make_unique<Session>();
+        const OpenResult& result = session->OpenBytes(input.Bytes, kStandardInputAsBackup);
+        std::string().swap(input.Bytes);  // the parse holds what it needs
+        Take(std::move(session), result, settings, true, prepared);
+        return;
+    }
+    Take(nullptr, unread, settings, true, prepared);
+}
+
+// Detects and parses; the status is kExitOk, kExitPartial or kExitNotRecognised.
+void Parse(const Source& source, const RunSettings& settings, StandardInput* input, Prepared& prepared)
+{
+    if (!source.WalkProblem.empty()) {
+        prepared.Status = kExitNotRecognised;
+        prepared.Reason = source.WalkProblem;
+        return;
+    }
+    if (input != nullptr) {
+        ParseStandardInput(*input, settings, prepared);
+        return;
+    }
+    auto session = std::make_unique<Session>();
+    const OpenResult& result = session->Open(source.Path);
+    Take(std::move(session), result, settings, false, prepared);
+}
+
+int WriteToStandardOutput(std::string_view bytes) { return platform::WriteAll(kStandardOutput, bytes); }
 
 void Save(const Target& target, const RunSettings& settings, Prepared& prepared)
 {
@@ -92,14 +137,31 @@ std::string SavedLine(const Target& target, const Prepared& prepared)
 
 }  // namespace
 
-Prepared PrepareFile(const Source& source, const Target* target, const RunSettings& settings) noexcept
+StandardInput ReadStandardInput()
+{
+    StandardInput input;
+    try {
+        input.Error = platform::ReadStandardInput(input.Bytes, kStandardInputLimit + 1);
+        input.TooLarge = input.Bytes.size() > kStandardInputLimit;
+    } catch (const std::bad_alloc&) {
+        input.TooLarge = true;
+    }
+    if (input.TooLarge)
+        std::string().swap(input.Bytes);
+    return input;
+}
+
+Prepared PrepareFile(const Source& source, const Target* target, const RunSettings& settings,
+                     StandardInput* input) noexcept
 {
     Prepared prepared;
     try {
-        Parse(source, prepared);
+        Parse(source, settings, input, prepared);
         if (target != nullptr && prepared.Listed) {
             Save(*target, settings, prepared);
             prepared.Listed.reset();
+        } else if (settings.FailedNames) {
+            prepared.Listed.reset();  // only its name may be written
         }
     } catch (const std::exception&) {
         prepared = Prepared{};
@@ -109,41 +171,63 @@ Prepared PrepareFile(const Source& source, const Target* target, const RunSettin
     return prepared;
 }
 
+namespace {
+
+// Lists the parse to standard output; 0, or the errno of a failed write.
+int ListToStandardOutput(const Source& source, const Session& parse, const RunSettings& settings)
+{
+    if (settings.Json) {
+        JsonLinesSink sink(WriteToStandardOutput, platform::Utf8FromPath(source.Path));
+        (void)parse.List(settings.Listing, sink);
+        return sink.Finish();
+    }
+    EncodedSink sink(WriteToStandardOutput, settings.Utf8,
+                     settings.PathPrefix ? PathPrefix(source.Path, settings.Utf8) : std::string());
+    (void)parse.List(settings.Listing, sink);
+    return sink.Finish();
+}
+
+}  // namespace
+
 int FinishFile(const Source& source, const Target* target, Prepared& prepared, const RunSettings& settings,
                Tally& tally, ProgressLine& progress) noexcept
 {
     try {
         const std::string name = platform::Utf8FromPath(source.Path);
-        // A message takes the progress line's place; it comes back at the next redraw.
+        // A message takes the progress line's place; it comes back at the
+        // next redraw. -s leaves out all but a failed write's.
         const auto SayAbout = [&progress](std::string_view file, std::string_view reason) {
             progress.Hide();
             cli::SayAbout(file, reason);
         };
-        if (target != nullptr) {
-            if (prepared.Status == kExitNotRecognised)
-                SayAbout(name, prepared.Reason);
-            else if (prepared.Status == kExitWriteError)
-                SayAbout(platform::Utf8FromPath(target->Path), Fill(Tr("the listing of %1 could not be written: %2"),
-                                                  {name, prepared.WriteFailure}));
-            else if (!settings.Quiet)
-                SayAbout(name, SavedLine(*target, prepared));
-            else if (prepared.Status == kExitPartial)
-                SayAbout(name, Fill(Tr("%1, what was read is listed"), {prepared.Reason}));
-        } else {
-            if (prepared.Status == kExitPartial)
-                SayAbout(name, Fill(Tr("%1, what was read is listed"), {prepared.Reason}));
-            else if (prepared.Status == kExitNotRecognised)
-                SayAbout(name, prepared.Reason);
-            if (prepared.Listed) {
-                EncodedSink sink([](std::string_view bytes) { return platform::WriteAll(kStandardOutput, bytes); },
-                                 settings.Utf8,
-                                 settings.PathPrefix ? PathPrefix(source.Path, settings.Utf8) : std::string());
-                (void)prepared.Listed->List(settings.Listing, sink);
-                prepared.Listed.reset();
-                if (const int error = sink.Finish(); error != 0) {
-                    SayAbout(Tr("standard output"), SystemText(error));
-                    prepared.Status = kExitWriteError;
-                }
+        const auto Mention = [&](std::string_view file, std::string_view reason) {
+            if (!settings.NoMessages)
+                SayAbout(file, reason);
+        };
+        // With --failed nothing is listed to standard output.
+        const bool listing = target == nullptr && !settings.FailedNames;
+        if (prepared.Status == kExitNotRecognised)
+            Mention(name, prepared.Reason);
+        else if (prepared.Status == kExitWriteError && target != nullptr)
+            SayAbout(platform::Utf8FromPath(target->Path),
+                     Fill(Tr("the listing of %1 could not be written: %2"), {name, prepared.WriteFailure}));
+        else if (target != nullptr && !settings.Quiet)
+            Mention(name, SavedLine(*target, prepared));
+        else if (prepared.Status == kExitPartial)
+            Mention(name, target == nullptr && !listing ? prepared.Reason
+                                                        : Fill(Tr("%1, what was read is listed"), {prepared.Reason}));
+        if (prepared.Listed) {
+            const int error = ListToStandardOutput(source, *prepared.Listed, settings);
+            prepared.Listed.reset();
+            if (error != 0) {
+                SayAbout(Tr("standard output"), SystemText(error));
+                prepared.Status = kExitWriteError;
+            }
+        }
+        if (settings.FailedNames && prepared.Status != kExitOk) {
+            if (const int error = WriteToStandardOutput(name + '\n'); error != 0) {
+                SayAbout(Tr("standard output"), SystemText(error));
+                prepared.Status = kExitWriteError;
             }
         }
     } catch (const std::exception&) {

@@ -16,9 +16,27 @@ namespace vaveze::cli {
 struct RunSettings {
     ListingOptions Listing;
     bool Utf8 = false;
-    bool PathPrefix = false;  // each line starts with "path:"
-    bool Quiet = false;       // no line per saved file
+    bool PathPrefix = false;   // each line starts with "path:"
+    bool Quiet = false;        // no line per saved file
+    bool NoMessages = false;   // no message about a file but a failed write
+    bool FailedNames = false;  // the names of the files not fully listed instead of listings
+    bool Json = false;         // listings as JSON Lines
+    bool Recursive = false;    // folders named are walked
 };
+
+// The most read from standard input: a drawing is held in memory whole
+// there, and nothing bounds what a pipe may bring.
+inline constexpr std::size_t kStandardInputLimit = std::size_t{1} << 30;
+
+// Standard input, read once before the files of the run: the first "-"
+// lists what it held; a later one finds it read to its end, as cat does.
+struct StandardInput {
+    std::string Bytes;
+    int Error = 0;          // the errno of a failed read
+    bool TooLarge = false;  // it held more than kStandardInputLimit bytes
+};
+
+[[nodiscard]] StandardInput ReadStandardInput();
 
 // What the parallel part of a file's work leaves for its turn to write.
 struct Prepared {
@@ -29,12 +47,15 @@ struct Prepared {
     std::string WriteFailure;  // why the listing could not be saved; translated
 };
 
-// Reads and parses the file; with a target, also saves the listing there and
+// Reads and parses the file, or with `input` the bytes of standard input
+// (which it lets go of); with a target, also saves the listing there and
 // lets go of the tables.
-[[nodiscard]] Prepared PrepareFile(const Source& source, const Target* target, const RunSettings& settings) noexcept;
+[[nodiscard]] Prepared PrepareFile(const Source& source, const Target* target, const RunSettings& settings,
+                                   StandardInput* input) noexcept;
 
 // In the run's order: lists to standard output what was parsed (no target)
-// or reports the save, and counts the file. The file's exit status.
+// or reports the save, writes the file's name when it asks for the names of
+// the files not fully listed, and counts the file. The file's exit status.
 int FinishFile(const Source& source, const Target* target, Prepared& prepared, const RunSettings& settings,
                Tally& tally, ProgressLine& progress) noexcept;
 

@@ -1,7 +1,9 @@
 // vaveze-list: writes the text listing of drawing and symbol files, exactly
 // as the window saves it, for scripts and batch work: one file, a list of
 // files, or whole folder trees, to standard output or saved as .txt files.
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -40,9 +42,26 @@ unsigned JobCount(const Options& options)
     return processors == 0 ? 1 : processors;
 }
 
+bool IsStandardInput(const Source& source) { return source.Path == kStandardInputName; }
+
+// As CollectSources, with "-" standing for standard input wherever it is named.
+std::vector<Source> Sources(const Options& options)
+{
+    std::vector<Source> sources;
+    for (const std::filesystem::path& named : options.Files) {
+        if (named == kStandardInputName) {
+            sources.push_back({named, named, 0, {}});
+            continue;
+        }
+        std::vector<Source> found = CollectSources({named}, options.Recursive);
+        sources.insert(sources.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+    }
+    return sources;
+}
+
 int Run(const Options& options)
 {
-    const std::vector<Source> sources = CollectSources(options.Files, options.Recursive);
+    const std::vector<Source> sources = Sources(options);
     const bool batch = options.Recursive || options.Files.size() > 1;
 
     std::vector<Target> targets;
@@ -58,6 +77,21 @@ int Run(const Options& options)
     settings.PathPrefix = !options.Save && (options.Prefix == FileNames::Always ||
                                             (options.Prefix == FileNames::Auto && batch));
     settings.Quiet = options.Quiet;
+    settings.NoMessages = options.NoMessages;
+    settings.FailedNames = options.FailedNames;
+    settings.Json = options.Json;
+    settings.Recursive = options.Recursive;
+
+    // Read before any file, so that which "-" gets its bytes does not
+    // depend on the order the jobs finish in.
+    const auto firstInput = std::find_if(sources.begin(), sources.end(), IsStandardInput);
+    StandardInput input = firstInput != sources.end() ? ReadStandardInput() : StandardInput{};
+    StandardInput readToItsEnd;
+    const auto inputFor = [&](std::size_t i) {
+        if (!IsStandardInput(sources[i]))
+            return static_cast<StandardInput*>(nullptr);
+        return sources.begin() + static_cast<std::ptrdiff_t>(i) == firstInput ? &input : &readToItsEnd;
+    };
 
     std::uint64_t bytes = 0;
     for (const Source& source : sources)
@@ -68,7 +102,9 @@ int Run(const Options& options)
     int status = kExitOk;
     RunInOrder(
         sources.size(), JobCount(options),
-        [&](std::size_t i) { return PrepareFile(sources[i], options.Save ? &targets[i] : nullptr, settings); },
+        [&](std::size_t i) {
+            return PrepareFile(sources[i], options.Save ? &targets[i] : nullptr, settings, inputFor(i));
+        },
         [&](std::size_t i, Prepared& prepared) {
             const int one = FinishFile(sources[i], options.Save ? &targets[i] : nullptr, prepared, settings, tally,
                                        progress);

@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 #include <string_view>
@@ -17,6 +18,7 @@ constexpr unsigned kMaxJobs = 256;
 constexpr const char* kHelp =
     "Usage: vaveze-list [OPTION]... FILE...\n"
     "Lists every text of ZVW, ZVS, ZVC and ZVK files (and their backups), one per line.\n"
+    "With FILE -, reads standard input.\n"
     "\n"
     "  --header             include the header section (ZVW, ZVC, ZVK)\n"
     "  --dimensions         include the texts of dimensions (ZVW, ZVS)\n"
@@ -28,7 +30,11 @@ constexpr const char* kHelp =
     "  --output-dir DIR     with --save: write the listings under DIR instead\n"
     "  --utf8, --sjis       write UTF-8 with LF, or Shift-JIS with CR LF\n"
     "  -j, --jobs N         read N files at once (default: one per processor)\n"
+    "  --json               JSON Lines: one object per line, with its path, number,\n"
+    "                       kind, block, text and Shift-JIS bytes\n"
     "  -q, --quiet          no progress line, no line per saved file\n"
+    "  -s, --no-messages    no message about single files; the summary stays\n"
+    "  --failed             only the names of the files not listed or listed in part\n"
     "  --help, --version\n"
     "\n"
     "Exit status: 0 listed, 1 not recognised, 2 usage error, 3 listed in part,\n"
@@ -112,6 +118,12 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
                 options.Prefix = FileNames::Never;
             } else if (name == "--quiet") {
                 options.Quiet = true;
+            } else if (name == "--no-messages") {
+                options.NoMessages = true;
+            } else if (name == "--failed") {
+                options.FailedNames = true;
+            } else if (name == "--json") {
+                options.Json = true;
             } else if (name == "--jobs") {
                 if (const int status = jobs(glued, name); status >= 0)
                     return status;
@@ -141,6 +153,8 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
                     options.Prefix = FileNames::Never;
                 } else if (c == 'q') {
                     options.Quiet = true;
+                } else if (c == 's') {
+                    options.NoMessages = true;
                 } else if (c == 'j') {
                     if (const int status = jobs(std::string_view(arg).substr(k + 1), "-j"); status >= 0)
                         return status;
@@ -155,6 +169,16 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
         return UsageError(Tr("no file given"));
     if (options.OutputDir && !options.Save)
         return UsageError(Tr("--output-dir needs --save"));
+    // JSON is UTF-8 and goes to standard output; --failed writes names there instead.
+    if (options.Json && options.Output)
+        return UsageError(Tr("--json writes UTF-8: it takes neither --utf8 nor --sjis"));
+    if (options.Json && options.Save)
+        return UsageError(Tr("--json and --save cannot be combined"));
+    if (options.Json && options.FailedNames)
+        return UsageError(Tr("--json and --failed cannot be combined"));
+    if (options.Save && std::find(options.Files.begin(), options.Files.end(),
+                                  std::filesystem::path(kStandardInputName)) != options.Files.end())
+        return UsageError(Tr("--save cannot save the listing of standard input (-): name the file instead"));
     return -1;
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/listing/listing.h"
@@ -21,9 +22,15 @@ struct Options {
     FileNames Prefix = FileNames::Auto;
     bool Recursive = false;
     bool Quiet = false;
+    bool NoMessages = false;  // -s: no message about a file; the summary stays
+    bool FailedNames = false; // --failed: the names of the files not fully listed, instead of listings
+    bool Json = false;        // --json: JSON Lines, one object per line of the listing
     unsigned Jobs = 0;  // 0: one per processor
     std::vector<std::filesystem::path> Files;
 };
+
+// The name that stands for standard input.
+inline constexpr std::string_view kStandardInputName = "-";
 
 // Reads the arguments into `options`; returns -1 to go on, or the exit
 // status when help, the version or a usage error has been printed.

@@ -40,6 +40,10 @@ void UseBinaryStandardStreams();
 // Writes all of `bytes` to a descriptor; 0, or the errno of the failure.
 [[nodiscard]] int WriteAll(int fd, std::string_view bytes);
 
+// Reads standard input, as bytes, to its end or until `bytes` holds at least
+// `most` bytes; 0, or the errno of the failure.
+[[nodiscard]] int ReadStandardInput(std::string& bytes, std::size_t most);
+
 // Writes a UTF-8 message to standard error. A Windows console gets it as
 // wide characters, so it reads right whatever the console's code page.
 void WriteMessage(std::string_view utf8);

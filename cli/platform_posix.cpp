@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -68,6 +69,22 @@ int WriteAll(int fd, std::string_view bytes)
             return errno != 0 ? errno : EIO;
         }
         bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+int ReadStandardInput(std::string& bytes, std::size_t most)
+{
+    constexpr std::size_t kChunk = std::size_t{1} << 20;
+    while (bytes.size() < most) {
+        const std::size_t had = bytes.size();
+        bytes.resize(had + std::min(kChunk, most - had));
+        const ssize_t n = ::read(STDIN_FILENO, bytes.data() + had, bytes.size() - had);
+        bytes.resize(had + static_cast<std::size_t>(n > 0 ? n : 0));
+        if (n == 0)
+            break;
+        if (n < 0 && errno != EINTR)
+            return errno != 0 ? errno : EIO;
     }
     return 0;
 }

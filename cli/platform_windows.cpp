@@ -238,6 +238,24 @@ int WriteAll(int fd, std::string_view bytes)
     return 0;
 }
 
+int ReadStandardInput(std::string& bytes, std::size_t most)
+{
+    // Binary, so that CR LF and Ctrl+Z reach the parse as they are.
+    _setmode(_fileno(stdin), _O_BINARY);
+    constexpr std::size_t kChunk = std::size_t{1} << 20;
+    while (bytes.size() < most) {
+        const std::size_t had = bytes.size();
+        bytes.resize(had + std::min(kChunk, most - had));
+        const int n = _read(_fileno(stdin), bytes.data() + had, static_cast<unsigned>(bytes.size() - had));
+        bytes.resize(had + static_cast<std::size_t>(n > 0 ? n : 0));
+        if (n == 0)
+            break;
+        if (n < 0)
+            return errno != 0 ? errno : EIO;
+    }
+    return 0;
+}
+
 void WriteMessage(std::string_view utf8)
 {
     const HANDLE handle = ::GetStdHandle(STD_ERROR_HANDLE);

@@ -1,5 +1,6 @@
 #include "core/listing/encoded.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -7,6 +8,28 @@
 #include "core/text/cp932.h"
 
 namespace vaveze {
+
+std::string WithControlPictures(std::string utf8)
+{
+    const auto control = [](char c) { return (c >= 0 && c < 0x20 && c != '\t') || c == 0x7F; };
+    auto at = std::find_if(utf8.begin(), utf8.end(), control);
+    if (at == utf8.end())
+        return utf8;
+    // Below 0x80 a UTF-8 byte is always a character of its own.
+    std::string out(utf8.begin(), at);
+    out.reserve(utf8.size() + 16);
+    for (; at != utf8.end(); ++at) {
+        if (!control(*at)) {
+            out += *at;
+            continue;
+        }
+        const char32_t picture = *at == 0x7F ? U'\u2421' : U'\u2400' + static_cast<char32_t>(*at);
+        out += static_cast<char>(0xE0 | (picture >> 12));
+        out += static_cast<char>(0x80 | ((picture >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (picture & 0x3F));
+    }
+    return out;
+}
 
 std::string PathPrefix(const std::filesystem::path& path, bool utf8)
 {
@@ -42,7 +65,7 @@ bool EncodedSink::Append(std::string_view line)
 {
     Write(prefix_);
     if (utf8_) {
-        Write(Cp932ToUtf8(line));
+        Write(WithControlPictures(Cp932ToUtf8(line)));
         Write("\n");
     } else {
         Write(line);

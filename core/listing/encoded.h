@@ -19,6 +19,11 @@ namespace vaveze {
 // each character it cannot hold.
 [[nodiscard]] std::string PathPrefix(const std::filesystem::path& path, bool utf8);
 
+// UTF-8 text with its control characters (C0 but TAB, and DEL) as their
+// pictures, U+2400 to U+241F and U+2421: a text with a line feed or a NUL in
+// it stays one line, which grep reads as text.
+[[nodiscard]] std::string WithControlPictures(std::string utf8);
+
 // Encodes listing lines and streams them to a file or a string. Many texts
 // of a file may share one long pooled string, so a listing can be far
 // larger than its file: holding only a block of fixed size keeps memory

@@ -31,12 +31,28 @@ struct LocaleVariables {
     std::string_view Lang;
 };
 
+// Whether the locale's character set is UTF-8, chosen as the C library
+// chooses it: LC_ALL, else LC_CTYPE, else LANG ("ja_JP.UTF-8", "C.utf8").
+[[nodiscard]] bool IsUtf8Locale(const LocaleVariables& locale) noexcept;
+
+// The system whose programs read the output: on Windows they read pipes in
+// the code page, whatever the environment says. The Node tool reads its
+// locale as on Linux wherever it runs.
+enum class OutputSystem : std::uint8_t { Posix, Windows };
+
+#ifdef _WIN32
+inline constexpr OutputSystem kThisSystem = OutputSystem::Windows;
+#else
+inline constexpr OutputSystem kThisSystem = OutputSystem::Posix;
+#endif
+
 // The encoding of a listing written to `stream`: UTF-8 to a console, which
-// takes characters; else the one asked for (--utf8, --sjis), else UTF-8 on
-// a terminal, where it is read as characters, and Shift-JIS everywhere
-// else. The locale does not change the choice yet; it is passed so that the
-// rule has one home when it does.
+// takes characters; else the one asked for (--utf8, --sjis); else UTF-8 on
+// a terminal, where it is read as characters; to a pipe, UTF-8 when the
+// locale is UTF-8, as grep, less and sort then read their input, and
+// Shift-JIS otherwise and always on Windows; Shift-JIS to a file and
+// anything else, byte for byte what the window saves.
 [[nodiscard]] TextEncoding OutputEncoding(std::optional<TextEncoding> asked, const LocaleVariables& locale,
-                                          StreamKind stream) noexcept;
+                                          StreamKind stream, OutputSystem system = kThisSystem) noexcept;
 
 }  // namespace vaveze

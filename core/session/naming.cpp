@@ -23,10 +23,19 @@ std::u8string Key(const fs::path& path)
     return key;
 }
 
-bool IsMainFormat(const fs::path& path)
+// Which sources may have the plain name, and in which order they claim it.
+enum class Claim { First, Then, Never };
+
+Claim ClaimOf(const fs::path& path)
 {
-    const NameClass name = ClassifyName(path);
-    return name != NameClass::Backup && name != NameClass::Other;
+    switch (ClassifyName(path)) {
+    case NameClass::Backup:
+        return Claim::Never;
+    case NameClass::Other:
+        return Claim::Then;
+    default:
+        return Claim::First;
+    }
 }
 
 fs::path Folder(const Source& source, const std::optional<fs::path>& outputDir)
@@ -49,10 +58,11 @@ std::vector<Target> SettleTargets(const std::vector<Source>& sources, const std:
 
     std::vector<Target> targets(sources.size());
     std::vector<bool> settled(sources.size(), false);
-    // First the plain names: the main formats in order, then the backups.
-    for (const bool mainPass : {true, false}) {
+    // First the plain names: the drawing and symbol files in order, then
+    // names of other kinds (never listed, but they keep their claim).
+    for (const Claim claim : {Claim::First, Claim::Then}) {
         for (std::size_t i = 0; i < sources.size(); ++i) {
-            if (!sources[i].WalkProblem.empty() || IsMainFormat(sources[i].Path) != mainPass)
+            if (!sources[i].WalkProblem.empty() || ClaimOf(sources[i].Path) != claim)
                 continue;
             fs::path plain = PlainTarget(sources[i], outputDir);
             if (taken.insert(Key(plain)).second) {
@@ -61,8 +71,8 @@ std::vector<Target> SettleTargets(const std::vector<Source>& sources, const std:
             }
         }
     }
-    // Then the whole names of those whose plain name was taken, numbered
-    // in the rare case that one is taken too.
+    // Then the whole names of the backups and of those whose plain name was
+    // taken, numbered in the rare case that one is taken too.
     for (std::size_t i = 0; i < sources.size(); ++i) {
         if (settled[i] || !sources[i].WalkProblem.empty())
             continue;
@@ -77,7 +87,8 @@ std::vector<Target> SettleTargets(const std::vector<Source>& sources, const std:
         for (int n = 2; !taken.insert(Key(candidate)).second; ++n)
             candidate = named("." + std::to_string(n) + ".txt");
         targets[i].Path = std::move(candidate);
-        targets[i].TakenPlainName = PlainTarget(sources[i], outputDir);
+        if (ClaimOf(sources[i].Path) != Claim::Never)
+            targets[i].TakenPlainName = PlainTarget(sources[i], outputDir);
     }
     return targets;
 }

@@ -73,7 +73,8 @@ def list_bytes(data, name, flags=ALL):
 
 
 def tool(*args):
-    return subprocess.run([vaveze_list, *args], stdout=subprocess.PIPE, check=False).stdout
+    # Shift-JIS named, as to a pipe the tool follows the locale; a later --utf8 wins.
+    return subprocess.run([vaveze_list, "--sjis", *args], stdout=subprocess.PIPE, check=False).stdout
 
 
 assert lib.vaveze_version().decode() == "1.1.0" and lib.vaveze_version_number() == 10100

@@ -68,14 +68,18 @@ protected:
         return path.string();
     }
 
-    // Standard output goes to `out` when it is given, and is then not read.
-    Outcome Execute(std::vector<std::string> args, std::vector<std::string> env = {}, std::string out = {})
+    // Standard output goes to `out` when it is given, and is then not read;
+    // standard input comes from `in` when it is given.
+    Outcome Execute(std::vector<std::string> args, std::vector<std::string> env = {}, std::string out = {},
+                    std::string in = {})
     {
         const bool readOut = out.empty();
         if (readOut)
             out = (dir_ / "stdout").string();
         Outcome run = Spawn(std::move(args), std::move(env), [&](posix_spawn_file_actions_t& actions) {
             posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (!in.empty())
+                posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
         });
         run.out = readOut ? Slurp(out) : std::string();
         return run;
@@ -83,10 +87,10 @@ protected:
 
     // Standard output is `writeEnd` (a pipe's, a terminal's), whose other
     // end `readEnd` is read until the tool has closed it.
-    Outcome ExecuteOnto(std::vector<std::string> args, int writeEnd, int readEnd)
+    Outcome ExecuteOnto(std::vector<std::string> args, int writeEnd, int readEnd, std::vector<std::string> env = {})
     {
         std::string out;
-        Outcome run = Spawn(std::move(args), {}, [&](posix_spawn_file_actions_t& actions) {
+        Outcome run = Spawn(std::move(args), std::move(env), [&](posix_spawn_file_actions_t& actions) {
             posix_spawn_file_actions_adddup2(&actions, writeEnd, 1);
         }, [&] {
             ::close(writeEnd);
@@ -97,6 +101,32 @@ protected:
         ::close(readEnd);
         run.out = std::move(out);
         return run;
+    }
+
+    // Standard input a pipe that holds `input` (at most a pipe's buffer),
+    // as `cat FILE | tool ARGS`.
+    Outcome ExecuteFromPipe(std::vector<std::string> args, std::string_view input)
+    {
+        int ends[2];
+        EXPECT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+        EXPECT_EQ(::write(ends[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
+        ::close(ends[1]);
+        const std::string out = (dir_ / "stdout").string();
+        Outcome run = Spawn(std::move(args), {}, [&](posix_spawn_file_actions_t& actions) {
+            posix_spawn_file_actions_adddup2(&actions, ends[0], 0);
+            posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        });
+        ::close(ends[0]);
+        run.out = Slurp(out);
+        return run;
+    }
+
+    // Standard output a pipe, as `tool ARGS | cat`, in the environment given.
+    Outcome ExecuteIntoPipe(std::vector<std::string> args, std::vector<std::string> env = {})
+    {
+        int ends[2];
+        EXPECT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+        return ExecuteOnto(std::move(args), ends[1], ends[0], std::move(env));
     }
 
     template <class Redirect, class WhileRunning = void (*)()>
@@ -116,9 +146,16 @@ protected:
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_t pid = 0;
         Outcome run;
+        // The variables given replace those of the same name.
+        const auto given = [&](std::string_view entry) {
+            return std::any_of(env.begin(), env.end(), [&](const std::string& e) {
+                return entry.substr(0, entry.find('=') + 1) == std::string_view(e).substr(0, e.find('=') + 1);
+            });
+        };
         std::vector<char*> envp;
         for (char** e = environ; *e != nullptr; ++e)
-            envp.push_back(*e);
+            if (!given(*e))
+                envp.push_back(*e);
         for (auto& e : env)
             envp.push_back(e.data());
         envp.push_back(nullptr);
@@ -140,7 +177,10 @@ protected:
 TEST_F(CliTest, UsageErrors)
 {
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"--bogus", "x.zvw"}, {"-j", "0", "x.zvw"}, {"--output-dir", "d", "x.zvw"}, {"x.zvw", "-j"}}) {
+             {}, {"--bogus", "x.zvw"}, {"-j", "0", "x.zvw"}, {"--output-dir", "d", "x.zvw"}, {"x.zvw", "-j"},
+             // JSON is UTF-8 on standard output, instead of names; standard input has no folder to save in.
+             {"--json", "--sjis", "x.zvw"}, {"--utf8", "--json", "x.zvw"}, {"--json", "--save", "x.zvw"},
+             {"--failed", "--json", "x.zvw"}, {"--save", "x.zvw", "-"}}) {
         const Outcome run = Execute(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.out.empty());
@@ -210,13 +250,19 @@ TEST_F(CliTest, Utf8OutputUsesLineFeeds)
     EXPECT_EQ(run.out, "■文字情報\n");
 }
 
-// A terminal gets UTF-8, a pipe (as a file) the listing as the window saves
-// it, unless --utf8 or --sjis says otherwise. The Node tool must ask Node
-// what its standard output is: its runtime calls every stream a terminal.
-TEST_F(CliTest, EncodingFollowsWhatStandardOutputIs)
+// A terminal gets UTF-8 whatever the locale; a pipe UTF-8 when the locale
+// is UTF-8 (LC_ALL, else LC_CTYPE, else LANG) and Shift-JIS otherwise; a
+// file the listing as the window saves it; --utf8 and --sjis force either.
+// The Node tool must ask Node what its standard output is: its runtime
+// calls every stream a terminal.
+TEST_F(CliTest, EncodingFollowsWhatStandardOutputIsAndTheLocale)
 {
     const std::string path = Write("cut.zvw", std::string(kZvwMagic));
     const std::string utf8 = "■文字情報\n";
+    const auto locale = [](const char* all, const char* ctype, const char* lang) {
+        return std::vector<std::string>{std::string("LC_ALL=") + all, std::string("LC_CTYPE=") + ctype,
+                                        std::string("LANG=") + lang};
+    };
     const auto onTerminal = [&](std::vector<std::string> args) {
         const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         EXPECT_GE(terminal, 0);
@@ -227,18 +273,28 @@ TEST_F(CliTest, EncodingFollowsWhatStandardOutputIs)
         ::tcgetattr(side, &raw);
         ::cfmakeraw(&raw);
         ::tcsetattr(side, TCSANOW, &raw);
-        return ExecuteOnto(std::move(args), side, terminal).out;
-    };
-    const auto onPipe = [&](std::vector<std::string> args) {
-        int ends[2];
-        EXPECT_EQ(::pipe2(ends, O_CLOEXEC), 0);
-        return ExecuteOnto(std::move(args), ends[1], ends[0]).out;
+        return ExecuteOnto(std::move(args), side, terminal, locale("", "", "C")).out;
     };
     EXPECT_EQ(onTerminal({path}), utf8);
     EXPECT_EQ(onTerminal({"--sjis", path}), heading_);
-    EXPECT_EQ(onPipe({path}), heading_);
-    EXPECT_EQ(onPipe({"--utf8", path}), utf8);
-    EXPECT_EQ(Execute({path}).out, heading_);
+    struct Case {
+        std::vector<std::string> Locale;
+        std::vector<std::string> Args;
+        std::string Expected;
+    };
+    for (const Case& c : std::vector<Case>{
+             {locale("", "", "C.UTF-8"), {path}, utf8},
+             {locale("", "ja_JP.utf8", "C"), {path}, utf8},
+             {locale("C", "", "C.UTF-8"), {path}, heading_},
+             {locale("", "", "ja_JP.eucJP"), {path}, heading_},
+             {locale("", "", ""), {path}, heading_},
+             {locale("", "", "C.UTF-8"), {"--sjis", path}, heading_},
+             {locale("", "", "C"), {"--utf8", path}, utf8}}) {
+        EXPECT_EQ(ExecuteIntoPipe(c.Args, c.Locale).out, c.Expected) << c.Locale[0] << c.Locale[1] << c.Locale[2];
+    }
+    // A redirect to a file is the window's save, whatever the locale.
+    EXPECT_EQ(Execute({path}, locale("", "", "C.UTF-8")).out, heading_);
+    EXPECT_EQ(Execute({"--utf8", path}, locale("", "", "C")).out, utf8);
 }
 
 TEST_F(CliTest, SaveWritesBesideEachSourceAndReportsTheWorstStatus)
@@ -332,6 +388,31 @@ TEST_F(CliTest, WorkedExampleUnderEveryCombinationOfOptions)
     }
 }
 
+// In UTF-8 a text's control characters (which survive the listing's filter
+// as the second byte of a broken pair) and DEL show as their pictures, so
+// each text is one line that grep reads as text; Shift-JIS keeps the bytes.
+TEST_F(CliTest, ControlCharactersShowAsTheirPicturesInUtf8)
+{
+    using namespace winwriter;
+    const std::string text("A\x82\x0A" "B\x81\x00" "C\x7F\x82\x09" "D\x82\x1B", 13);
+    ZvsDocument zvs;
+    zvs.Entities.Add(MakeMoji(text)).Add(MakeMoji("T2"));
+    const std::string path = Write("controls.zvs", WriteZvs(zvs));
+    const std::string pictured = "A\uFFFD\u240AB\uFFFD\u2400C\u2421\uFFFD\tD\uFFFD\u241B";
+    EXPECT_EQ(Execute({"--utf8", "-H", path}).out,
+              path + ":■文字情報\n" + path + ":" + pictured + "\n" + path + ":T2\n");
+    EXPECT_EQ(ExecuteIntoPipe({path}, {"LC_ALL=C.UTF-8"}).out, "■文字情報\n" + pictured + "\nT2\n");
+    EXPECT_EQ(Execute({path}).out, CrLf({std::string(kHeadingText), text, "T2"}));
+    EXPECT_EQ(Execute({"--json", path}).out,
+              "{\"path\":\"" + path + "\",\"line\":1,\"kind\":\"heading\",\"block\":null,\"text\":\"■文字情報\","
+              "\"bytes\":\"81a195b68e9a8fee95f1\"}\n"
+              "{\"path\":\"" + path + "\",\"line\":2,\"kind\":\"text\",\"block\":null,"
+              "\"text\":\"A\uFFFD\\nB\uFFFD\\u0000C\x7F\uFFFD\\tD\uFFFD\\u001b\",\"bytes\":\"41820a4281004"
+              "37f820944821b\"}\n"
+              "{\"path\":\"" + path + "\",\"line\":3,\"kind\":\"text\",\"block\":null,\"text\":\"T2\","
+              "\"bytes\":\"5432\"}\n");
+}
+
 TEST_F(CliTest, ListsEveryFormatAndItsBackups)
 {
     using namespace winwriter;
@@ -367,6 +448,22 @@ TEST_F(CliTest, ListsEveryFormatAndItsBackups)
         EXPECT_EQ(Execute({Write(std::string("k") + ext, zvkBytes)}).out, CrLf({t, "K1"}));
 }
 
+// UTF-8 as the tool shows it: control characters (but TAB) as their pictures.
+std::string Pictured(const std::string& utf8)
+{
+    std::string out;
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+            const char32_t picture = byte == 0x7F ? 0x2421 : 0x2400 + byte;
+            out += {'\xE2', static_cast<char>(0x80 | (picture >> 6 & 0x3F)), static_cast<char>(0x80 | (picture & 0x3F))};
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 // Many texts of every length around the word sizes, blank ones, ones with
 // control bytes, and ones that with their line end (and path) outgrow the
 // output's 64 KiB block, so that lines meet the block's end at every offset;
@@ -399,7 +496,7 @@ TEST_F(CliTest, OutputHoldsTheListingLineByLineAcrossBlocks)
         for (const std::string& line : lines.Lines) {
             listings[0].back() += line + "\r\n";
             listings[1].back() += paths.back() + ":" + line + "\r\n";
-            listings[2].back() += paths.back() + ":" + Cp932ToUtf8(line) + "\n";
+            listings[2].back() += paths.back() + ":" + Pictured(Cp932ToUtf8(line)) + "\n";
         }
     }
     // Compared without printing megabytes when they differ.
@@ -503,8 +600,7 @@ TEST_F(CliTest, SaveUnderAnOutputFolderSettlesNamesAndLeavesSourcesAlone)
     EXPECT_EQ(Slurp(dir_ / "out" / "cut.txt"), heading_);
     EXPECT_TRUE(fs::exists(dir_ / "out" / "single.txt"));
     EXPECT_FALSE(fs::exists(root / "a" / "plan.txt"));
-    EXPECT_NE(run.err.find("plan.bak: listed in " + (dir_ / "out" / "a" / "plan.bak.txt").string() +
-                           " (3 lines); " + (dir_ / "out" / "a" / "plan.txt").string() + " is taken"),
+    EXPECT_NE(run.err.find("plan.bak: listed in " + (dir_ / "out" / "a" / "plan.bak.txt").string() + " (3 lines)\n"),
               std::string::npos) << run.err;
     EXPECT_NE(run.err.find("cut.txt (1 line); the file ends at byte 9"), std::string::npos) << run.err;
 
@@ -535,12 +631,150 @@ TEST_F(CliTest, BatchStatusBySeverityAndMessagesInJapanese)
     const std::vector<std::string> ja = {"LANGUAGE=ja", "LC_ALL=C.UTF-8"};
     const Outcome run = Execute({missing, folder, cut}, ja);
     EXPECT_NE(run.err.find("vaveze-list: " + missing + ": ファイルがありません\n"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("vaveze-list: " + folder + ": フォルダーです\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("vaveze-list: " + folder + ": フォルダーです。フォルダー内のファイルを出力するには -r を指定してください\n"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find(cut + ": ファイルが 9 バイト目、ファイルヘッダの途中で終わっています。"), std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("3 ファイル: 完全 0、一部のみ 1、認識できず 2"), std::string::npos) << run.err;
     EXPECT_NE(Execute({"--bogus"}, ja).err.find("使い方: vaveze-list"), std::string::npos);
     EXPECT_NE(Execute({"--bogus"}, {"LC_ALL=C"}).err.find("Usage: vaveze-list"), std::string::npos);
+}
+
+// The hexadecimal form of bytes, as --json writes them.
+std::string Hex(std::string_view bytes)
+{
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out;
+    for (const char c : bytes)
+        out += {kDigits[static_cast<unsigned char>(c) >> 4], kDigits[static_cast<unsigned char>(c) & 0xF]};
+    return out;
+}
+
+// --json: one object per line of the listing with its kind, its block (null
+// outside the block section), its text and its exact bytes; the same on any
+// number of jobs.
+TEST_F(CliTest, JsonLinesHoldEachLineWithItsKindBlockTextAndBytes)
+{
+    const std::string path = Write("example.zvw", WorkedExampleDrawing(420));
+    const std::string h(kHeadingHeader), t(kHeadingText), b(kHeadingBlock), mark(kBlockMark);
+    struct Line {
+        const char* Kind;
+        const char* Block;
+        std::string Bytes;
+    };
+    std::string expected;
+    int number = 0;
+    for (const Line& line : std::vector<Line>{{"heading", "null", h},
+                                              {"layer_group", "null", "G0"},
+                                              {"layers", "null", "L0,L1"},
+                                              {"heading", "null", t},
+                                              {"text", "null", "T1"},
+                                              {"text", "null", "T2"},
+                                              {"dimension_text", "null", "100"},
+                                              {"heading", "null", b},
+                                              {"block_name", "0", mark + "B"},
+                                              {"block_text", "0", "BT"}}) {
+        expected += "{\"path\":\"" + path + "\",\"line\":" + std::to_string(++number) + ",\"kind\":\"" + line.Kind +
+                    "\",\"block\":" + line.Block + ",\"text\":\"" + Cp932ToUtf8(line.Bytes) + "\",\"bytes\":\"" +
+                    Hex(line.Bytes) + "\"}\n";
+    }
+    const Outcome run = Execute({"--json", "--header", "--dimensions", "--blocks", path});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, expected);
+
+    const fs::path root = dir_ / "tree";
+    (void)MakeTree(root, WorkedExampleDrawing(420));
+    const Outcome one = Execute({"--json", "-r", "-j1", root.string()});
+    EXPECT_EQ(one.out, Execute({"--json", "-r", "-j3", root.string()}).out);
+    EXPECT_EQ(std::count(one.out.begin(), one.out.end(), '\n'), 8);
+    EXPECT_NE(one.out.find("{\"path\":\"" + root.string() + "/a/plan.zvw\",\"line\":3,\"kind\":\"text\""),
+              std::string::npos) << one.out;
+}
+
+// A backup's listing never replaces its drawing's: it goes to its whole
+// name, whether the drawing is saved in the same run or another.
+TEST_F(CliTest, BackupsSaveUnderTheirWholeNameInEveryRun)
+{
+    const std::string plan = Write("plan.zvw", WorkedExampleDrawing(420));
+    const std::string backup = Write("plan.bak", std::string(kZvwMagic));
+    const std::string other = Write("sym.zv$", std::string(kZvwMagic));
+    EXPECT_EQ(Execute({"--save", plan}).status, 0);
+    const Outcome run = Execute({"--save", backup, other});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(Slurp(dir_ / "plan.txt"), CrLf({std::string(kHeadingText), "T1", "T2"}));
+    EXPECT_EQ(Slurp(dir_ / "plan.bak.txt"), heading_);
+    EXPECT_EQ(Slurp(dir_ / "sym.zv$.txt"), heading_);
+    EXPECT_FALSE(fs::exists(dir_ / "sym.txt"));
+    EXPECT_EQ(run.err.find("is taken"), std::string::npos) << run.err;
+}
+
+// -s keeps only the summary (and the status); --failed writes the names of
+// the files not fully listed instead of any listing, with the status as
+// without it, also under -s and beside --save; a folder named without -r
+// says how to list it.
+TEST_F(CliTest, QuieterBatchesAndTheNamesOfFilesNotFullyListed)
+{
+    const std::string plan = Write("plan.zvw", WorkedExampleDrawing(420));
+    const std::string cut = Write("cut.zvw", std::string(kZvwMagic) + "\xDC");
+    const std::string missing = (dir_ / "missing.zvw").string();
+    const std::string folder = (dir_ / "sub").string();
+    fs::create_directories(folder);
+    const std::vector<std::string> files = {plan, cut, missing, folder};
+    const std::string summary = "vaveze-list: 4 files: 1 complete, 1 partial, 2 not recognised, 0 failed to write\n";
+    const std::string names = cut + "\n" + missing + "\n" + folder + "\n";
+    const auto with = [&](std::vector<std::string> options) {
+        options.insert(options.end(), files.begin(), files.end());
+        const Outcome run = Execute(options);
+        EXPECT_EQ(run.status, 1);
+        return run;
+    };
+    const Outcome all = with({});
+    EXPECT_EQ(all.err, "vaveze-list: " + cut + ": the file ends at byte 9 inside a file header, what was read is listed\n"
+                       "vaveze-list: " + missing + ": no such file\n"
+                       "vaveze-list: " + folder + ": is a folder; use -r to list the files of a folder\n" + summary);
+    const Outcome silent = with({"-s"});
+    EXPECT_EQ(silent.out, all.out);
+    EXPECT_EQ(silent.err, summary);
+    const Outcome failed = with({"--failed"});
+    EXPECT_EQ(failed.out, names);
+    EXPECT_NE(failed.err.find(cut + ": the file ends at byte 9 inside a file header\n"), std::string::npos) << failed.err;
+    const Outcome both = with({"--no-messages", "--failed"});
+    EXPECT_EQ(both.out, names);
+    EXPECT_EQ(both.err, summary);
+
+    const Outcome whole = Execute({"--failed", plan});
+    EXPECT_EQ(whole.status, 0);
+    EXPECT_TRUE(whole.out.empty() && whole.err.empty());
+    const Outcome saved = Execute({"--failed", "--save", "-s", plan, cut});
+    EXPECT_EQ(saved.status, 3);
+    EXPECT_EQ(saved.out, cut + "\n");
+    EXPECT_EQ(Slurp(dir_ / "cut.txt"), heading_);
+}
+
+// "-" is a drawing read from standard input, its format decided by its first
+// bytes; it is named "-" wherever a name is shown; a second "-" finds it read.
+TEST_F(CliTest, DashReadsADrawingFromStandardInput)
+{
+    const std::string drawing = WorkedExampleDrawing(420);
+    const std::string plan = Write("plan.zvw", drawing);
+    const Outcome piped = ExecuteFromPipe({"-"}, drawing);
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.out, Execute({plan}).out);
+    EXPECT_TRUE(piped.err.empty()) << piped.err;
+
+    const std::string in = Write("in", drawing);
+    EXPECT_EQ(Execute({"--utf8", "-", plan}, {}, {}, in).out,
+              "-:■文字情報\n-:T1\n-:T2\n" + plan + ":■文字情報\n" + plan + ":T1\n" + plan + ":T2\n");
+    EXPECT_EQ(Execute({"--json", "-"}, {}, {}, in).out.substr(0, 37), "{\"path\":\"-\",\"line\":1,\"kind\":\"heading\"");
+    const Outcome twice = Execute({"-", "-"}, {}, {}, in);
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_NE(twice.err.find("vaveze-list: -: is empty\n"), std::string::npos) << twice.err;
+    for (const auto& [bytes, status, message] : std::vector<std::tuple<std::string, int, std::string>>{
+             {std::string(kZvwMagic) + "\xDC", 3, "-: the file ends at byte 9 inside a file header, what was read is listed\n"},
+             {"not a drawing", 1, "-: not a ZVW, ZVS, ZVC or ZVK file: it starts as none of them\n"}}) {
+        const Outcome run = Execute({"-"}, {}, {}, Write("in", bytes));
+        EXPECT_EQ(run.status, status);
+        EXPECT_EQ(run.err, "vaveze-list: " + message);
+    }
 }
 
 }  // namespace

@@ -129,27 +129,48 @@ TEST(Session, StopsAndStatusesSayWhereAndWhy)
     EXPECT_STREQ(Text(WindowText::BlocksBox), "ブロック情報を含む　（※ZVC/ZVKの場合は無関係）");
 }
 
-// The tool's output: UTF-8 only on a terminal, whatever the locale says,
-// unless --utf8 or --sjis forces either; always to a Windows console,
+// The tool's output: UTF-8 on a terminal whatever the locale, to a pipe as
+// the locale says (never on Windows), Shift-JIS to files and anything else,
+// unless --utf8 or --sjis forces either; always UTF-8 to a Windows console,
 // which takes characters.
-TEST(Session, OutputEncodingByWhatTheStreamIsAndWhatWasAsked)
+TEST(Session, OutputEncodingByWhatTheStreamIsTheLocaleAndWhatWasAsked)
 {
     const auto utf8 = TextEncoding::Utf8;
     const auto sjis = TextEncoding::ShiftJis;
-    for (const LocaleVariables& locale : {LocaleVariables{}, LocaleVariables{"", "", "C.UTF-8"},
-                                          LocaleVariables{"ja_JP.UTF-8", "C", "C"}, LocaleVariables{"C", "", "ja_JP.UTF-8"}}) {
-        for (const auto& [asked, stream, expected] : std::vector<std::tuple<std::optional<TextEncoding>, StreamKind, TextEncoding>>{
-                 {std::nullopt, StreamKind::Terminal, utf8},
-                 {std::nullopt, StreamKind::Pipe, sjis},
-                 {std::nullopt, StreamKind::File, sjis},
-                 {std::nullopt, StreamKind::Other, sjis},
-                 {sjis, StreamKind::Terminal, sjis},
-                 {utf8, StreamKind::Pipe, utf8},
-                 {utf8, StreamKind::File, utf8},
-                 {std::nullopt, StreamKind::Console, utf8},
-                 {sjis, StreamKind::Console, utf8}}) {
-            EXPECT_EQ(OutputEncoding(asked, locale, stream), expected)
-                << locale.LcAll << "/" << locale.LcCtype << "/" << locale.Lang << ", stream " << static_cast<int>(stream);
+    for (const auto& [locale, isUtf8] : std::vector<std::pair<LocaleVariables, bool>>{
+             {{}, false},
+             {{"", "", "C.UTF-8"}, true},
+             {{"", "", "ja_JP.utf8"}, true},
+             {{"", "", "de_DE.Utf-8@euro"}, true},
+             {{"ja_JP.UTF-8", "C", "C"}, true},
+             {{"C", "", "ja_JP.UTF-8"}, false},
+             {{"", "ja_JP.UTF-8", "C"}, true},
+             {{"", "POSIX", "C.UTF-8"}, false},
+             {{"", "", "ja_JP.eucJP"}, false},
+             {{"", "", "ja_JP.SJIS"}, false},
+             {{"", "", "ja_JP"}, false},
+             {{"", "", "C.UTF-16"}, false},
+             {{"", "", "C.UTF-8x"}, false}}) {
+        const std::string name = std::string(locale.LcAll) + "/" + std::string(locale.LcCtype) + "/" +
+                                 std::string(locale.Lang);
+        EXPECT_EQ(IsUtf8Locale(locale), isUtf8) << name;
+        const TextEncoding pipe = isUtf8 ? utf8 : sjis;
+        for (const auto& [asked, stream, system, expected] :
+             std::vector<std::tuple<std::optional<TextEncoding>, StreamKind, OutputSystem, TextEncoding>>{
+                 {std::nullopt, StreamKind::Terminal, OutputSystem::Posix, utf8},
+                 {std::nullopt, StreamKind::Pipe, OutputSystem::Posix, pipe},
+                 {std::nullopt, StreamKind::Pipe, OutputSystem::Windows, sjis},
+                 {std::nullopt, StreamKind::File, OutputSystem::Posix, sjis},
+                 {std::nullopt, StreamKind::File, OutputSystem::Windows, sjis},
+                 {std::nullopt, StreamKind::Other, OutputSystem::Posix, sjis},
+                 {sjis, StreamKind::Terminal, OutputSystem::Posix, sjis},
+                 {sjis, StreamKind::Pipe, OutputSystem::Posix, sjis},
+                 {utf8, StreamKind::Pipe, OutputSystem::Windows, utf8},
+                 {utf8, StreamKind::File, OutputSystem::Posix, utf8},
+                 {std::nullopt, StreamKind::Console, OutputSystem::Windows, utf8},
+                 {sjis, StreamKind::Console, OutputSystem::Windows, utf8}}) {
+            EXPECT_EQ(OutputEncoding(asked, locale, stream, system), expected)
+                << name << ", stream " << static_cast<int>(stream) << ", system " << static_cast<int>(system);
         }
     }
 }

@@ -192,7 +192,8 @@ protected:
 QByteArray ListingOf(const QString& path)
 {
     QProcess list;
-    list.start(QStringLiteral(VAVEZE_LIST_PATH), {path});
+    // Shift-JIS named: to a pipe the tool follows the locale.
+    list.start(QStringLiteral(VAVEZE_LIST_PATH), {QStringLiteral("--sjis"), path});
     list.waitForFinished(kPatienceMs);
     return list.readAllStandardOutput();
 }

@@ -17,7 +17,8 @@ const root = resolve(import.meta.dirname, '../..');
 const webDir = resolve(root, process.env.VAVEZE_WEB ?? 'build-web');
 const native = join(resolve(root, process.env.VAVEZE_BUILD ?? 'build'), 'cli/vaveze-list');
 const sample = (name) => join(root, 'samples', name);
-const listing = (...args) => spawnSync(native, args).stdout;
+// Shift-JIS named, as to a pipe the tool follows the locale; a later --utf8 wins.
+const listing = (...args) => spawnSync(native, ['--sjis', ...args]).stdout;
 const lineCount = (bytes) => bytes.toString('latin1').split('\r\n').length - 1;
 // The pane shows the --utf8 listing without its last line end.
 const paneText = (...args) => listing('--utf8', ...args).toString().replace(/\n$/, '');
