@@ -16,20 +16,26 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QStyle>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/filespanel.h"
+#include "app/findbar.h"
 #include "app/panefill.h"
 #include "app/startup.h"
 #include "app/statusline.h"
@@ -43,6 +49,10 @@ constexpr int kFontPixels = 16;
 // Designed places of the controls that follow the window's width.
 constexpr QRect kEdit1(104, 8, 441, 24);
 constexpr QRect kButton2(440, 32, 105, 25);
+// In the panel's free corner under "ファイル名", where no designed control moves.
+constexpr QRect kButton3(8, 72, 89, 25);
+// The file list's width beside the pane when it first appears.
+constexpr int kFileListWidth = 168;
 constexpr int kMargin = 8;
 // The pane keeps room for a few lines at the smallest size.
 constexpr int kPaneMinimumHeight = 96;
@@ -115,12 +125,6 @@ std::filesystem::path FsPath(const QByteArray& nativePath)
 #endif
 }
 
-bool IsFolder(const QByteArray& nativePath)
-{
-    std::error_code error;
-    return std::filesystem::is_directory(FsPath(nativePath), error);
-}
-
 // The file system's path as the window shows it, with '/' between folders.
 QString FromFsPath(const std::filesystem::path& path)
 {
@@ -158,18 +162,14 @@ std::size_t SavedLineCount(std::u16string_view text)
 
 }  // namespace
 
-DroppedFiles FilesOfDrop(const QMimeData* data)
+QList<QByteArray> FilesOfDrop(const QMimeData* data)
 {
-    DroppedFiles files;
+    QList<QByteArray> files;
     if (data == nullptr || !data->hasUrls())
         return files;
-    for (const QUrl& url : data->urls()) {
-        const QByteArray path = NativePath(url);
-        if (files.First.isEmpty() && !path.isEmpty() && !IsFolder(path))
-            files.First = path;
-        else
-            ++files.Others;
-    }
+    for (const QUrl& url : data->urls())
+        if (const QByteArray path = NativePath(url); !path.isEmpty())
+            files.push_back(path);
     return files;
 }
 
@@ -216,6 +216,9 @@ void TForm1::CreateControls()
     CheckBox3->setGeometry(104, 80, 417, 17);
     Button2 = new QPushButton(Utf8(WindowText::SaveButton), Panel1);
     Button2->setGeometry(kButton2);
+    Button3 = new QPushButton(Utf8(WindowText::SaveAllButton), Panel1);
+    Button3->setGeometry(kButton3);
+    Button3->setToolTip(Button3->text() + QStringLiteral(" (Ctrl+Shift+S)"));
 
     Panel2 = new QLabel(Utf8(WindowText::PaneCaption), this);
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -224,7 +227,12 @@ void TForm1::CreateControls()
     Panel2->setIndent(4);
     CreateNotice();
 
-    RichEdit1 = new QPlainTextEdit(this);
+    Split = new QSplitter(Qt::Horizontal, this);
+    Split->setChildrenCollapsible(false);
+    FileListPanel = new FilesPanel(Split);
+    FileListPanel->Attach(files_, session_, [this] { return CurrentOptions(); });
+    FileListPanel->hide();
+    RichEdit1 = new QPlainTextEdit(Split);
     RichEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -232,11 +240,10 @@ void TForm1::CreateControls()
     // Tab moves between the controls, as everywhere else in the window.
     RichEdit1->setTabChangesFocus(true);
     RichEdit1->viewport()->installEventFilter(this);
+    Split->setStretchFactor(1, 1);
     fill_ = new PaneFill(*RichEdit1, this);
-    connect(fill_, &PaneFill::Progress, this, &TForm1::ShowFillProgress);
-    connect(fill_, &PaneFill::Finished, this, &TForm1::FillFinished);
-
-    Status = new StatusLine(this);
+    Find = new FindBar(*RichEdit1, this);
+    CreateBottom();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -244,23 +251,69 @@ void TForm1::CreateControls()
     layout->addWidget(Panel1);
     layout->addWidget(Panel2);
     layout->addWidget(NoticeBar);
-    layout->addWidget(RichEdit1, 1);
-    layout->addWidget(Status);
+    layout->addWidget(Split, 1);
+    layout->addWidget(Find);
+    auto* bottom = new QHBoxLayout;
+    bottom->setSpacing(0);
+    bottom->addWidget(Status, 1);
+    bottom->addWidget(Progress);
+    bottom->addWidget(StopButton);
+    layout->addLayout(bottom);
 
     setTabOrder(Button1, Edit1);
     setTabOrder(Edit1, CheckBox1);
     setTabOrder(CheckBox1, CheckBox2);
     setTabOrder(CheckBox2, CheckBox3);
     setTabOrder(CheckBox3, Button2);
-    setTabOrder(Button2, RichEdit1);
+    setTabOrder(Button2, Button3);
+    setTabOrder(Button3, FileListPanel->Filter);
+    setTabOrder(FileListPanel->Filter, FileListPanel->List);
+    setTabOrder(FileListPanel->List, RichEdit1);
+    setTabOrder(RichEdit1, Find->Field);
+    ConnectControls();
+}
 
+void TForm1::CreateBottom()
+{
+    Status = new StatusLine(this);
+    Progress = new QProgressBar(this);
+    Progress->setMaximumWidth(kButton3.width() + kButton2.width());
+    Progress->setMaximumHeight(Status->sizeHint().height());
+    Progress->hide();
+    StopButton = new QPushButton(Utf8(WindowText::StopButton), this);
+    StopButton->setMaximumHeight(Status->sizeHint().height());
+    StopButton->hide();
+}
+
+void TForm1::ConnectControls()
+{
+    connect(fill_, &PaneFill::Progress, this, &TForm1::ShowFillProgress);
+    connect(fill_, &PaneFill::Finished, this, &TForm1::FillFinished);
     // A box takes effect at once on the file shown.
     for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3})
         connect(box, &QCheckBox::toggled, this, [this, box](bool checked) { OptionToggled(*box, checked); });
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(StopButton, &QPushButton::clicked, this, [this] {
+        if (batch_)
+            batch_->Stop();
+    });
     connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, &TForm1::Button1Click);
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, &TForm1::Button2Click);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this), &QShortcut::activated, this,
+            &TForm1::Button3Click);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, Find, &FindBar::Open);
+    connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this,
+            [this] { Find->isVisible() ? (void)Find->Find(FindDirection::Forward) : Find->Open(); });
+    connect(new QShortcut(QKeySequence::FindPrevious, this), &QShortcut::activated, this,
+            [this] { Find->isVisible() ? (void)Find->Find(FindDirection::Backward) : Find->Open(); });
+    connect(Find, &FindBar::Says, this, &TForm1::SayAside);
+    connect(FileListPanel, &FilesPanel::Says, this, &TForm1::SayAside);
+    connect(FileListPanel, &FilesPanel::Chosen, this, &TForm1::ChooseEntry);
+    saveStep_ = new QTimer(this);
+    saveStep_->setInterval(0);
+    connect(saveStep_, &QTimer::timeout, this, &TForm1::SaveAllStep);
     Panel1->installEventFilter(this);
 }
 
@@ -331,10 +384,30 @@ void TForm1::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+void TForm1::SayAside(const QString& text)
+{
+    if (!text.isEmpty()) {
+        if (lastAside_.isEmpty() || Status->Text() != lastAside_)
+            statusAside_ = Status->Text();
+        lastAside_ = text;
+        Status->SetText(text);
+        return;
+    }
+    // Only while the line still says what find or the filter said.
+    if (!lastAside_.isEmpty() && Status->Text() == lastAside_)
+        Status->SetText(statusAside_);
+    lastAside_.clear();
+}
+
 void TForm1::FormShow() { executableFolder_ = QCoreApplication::applicationDirPath() + QLatin1Char('/'); }
 
 void TForm1::FormClose()
 {
+    // The file being saved is complete: every step saves one whole file.
+    if (batch_) {
+        batch_->Stop();
+        SaveAllFinished();
+    }
     fill_->Stop();
     session_.Close();
 }
@@ -362,35 +435,75 @@ void TForm1::Button1Click()
         setup.Folder = FolderPart(current);
         setup.ProposedName = NamePart(current);
     }
-    if (const std::optional<QString> chosen = dialogs_.ChooseFileToOpen(this, setup))
-        ExtractFile(*chosen);
+    const QStringList chosen = dialogs_.ChooseFilesToOpen(this, setup);
+    QList<QByteArray> paths;
+    for (const QString& path : chosen)
+        paths.push_back(QFile::encodeName(path));
+    ExtractNativeFiles(paths, false);
 }
 
-void TForm1::ExtractFile(const QString& path, int othersNotOpened)
-{
-    ExtractNativeFile(QFile::encodeName(path), othersNotOpened);
-}
+void TForm1::ExtractFile(const QString& path) { ExtractNativeFile(QFile::encodeName(path)); }
 
-void TForm1::ExtractNativeFile(const QByteArray& nativePath, int othersNotOpened)
+void TForm1::ExtractNativeFile(const QByteArray& nativePath) { ExtractNativeFiles({nativePath}, false); }
+
+void TForm1::ExtractNativeFiles(const QList<QByteArray>& nativePaths, bool walkFolders)
 {
-    if (!MayReplaceEdits(EditsAt::Open))
+    // The list is the batch's while every listing is saved.
+    if (nativePaths.isEmpty() || batch_ || !MayReplaceEdits(EditsAt::Open))
         return;
-    Edit1->setText(QFile::decodeName(nativePath));
+    std::vector<std::filesystem::path> paths;
+    for (const QByteArray& path : nativePaths)
+        paths.push_back(FsPath(path));
+    FileList files = FileList::Chosen(paths, walkFolders);
+    if (files.Empty()) {
+        // Folders without a drawing: the list and the pane stay as they were.
+        dialogs_.Beep();
+        Status->SetText(Utf8(NoDrawingsStatus()));
+        return;
+    }
+    files_ = std::move(files);
+    FileListPanel->ShowList(files_);
+    if (files_.Size() > 1 && !FileListPanel->isVisible()) {
+        FileListPanel->show();
+        Split->setSizes({kFileListWidth, qMax(Split->width() - kFileListWidth, 1)});
+    } else if (files_.Size() == 1) {
+        FileListPanel->hide();
+    }
+    OpenEntry(0);
+}
+
+void TForm1::ChooseEntry(std::size_t index)
+{
+    if (index >= files_.Size() || (index == entryShown_ && session_.Chosen().Path == files_[index].Where.Path))
+        return;
+    if (!MayReplaceEdits(EditsAt::Open)) {
+        FileListPanel->Select(entryShown_);
+        return;
+    }
+    OpenEntry(index);
+}
+
+void TForm1::OpenEntry(std::size_t index)
+{
+    const std::filesystem::path path = files_[index].Where.Path;
+    entryShown_ = index;
+    FileListPanel->Select(index);
+    Edit1->setText(FromFsPath(path));
     {
         const BusyCursor busy;
-        (void)session_.Open(FsPath(nativePath));
+        (void)session_.Open(path);
     }
     const OpenResult& opened = session_.Chosen();
+    files_.Record(index, opened);
+    FileListPanel->UpdateEntry(index);
     UpdateNotice();
-    const std::string others = othersNotOpened > 0 ? OthersNotOpenedStatus(static_cast<std::size_t>(othersNotOpened))
-                                                   : std::string();
     if (opened.Listed()) {
-        ShowListing(others);
+        ShowListing();
     } else {
         // The pane keeps what it shows (the user may have typed into it);
         // the status line and the notice say so, and a fill still running
         // goes on.
-        Status->SetText(Utf8(NotListedStatus(opened, session_.Shown()) + others));
+        Status->SetText(Utf8(NotListedStatus(opened, session_.Shown())));
         statusTaken_ = fill_->Running();
     }
     // After the status line, so that it already says why while the box is up.
@@ -410,6 +523,8 @@ void TForm1::ShowListing(const std::string& note)
     finalStatus_ = Utf8(ListedStatus(session_.Shown(), listing->LineCount(), listing->Full()) + note);
     statusTaken_ = false;
     fill_->Start(QString::fromStdU16String(listing->Text()), listing->LineCount());
+    // The caret at the top, where find starts; later slices go in below it.
+    RichEdit1->setTextCursor(QTextCursor(RichEdit1->document()));
     if (fill_->Running()) {
         // The rest of the listing goes in from the event loop: the window
         // answers meanwhile and shows that it is busy.
@@ -424,14 +539,18 @@ void TForm1::ShowListing(const std::string& note)
 
 void TForm1::OptionToggled(QCheckBox& box, bool checked)
 {
-    if (!session_.HasListing())
+    if (!session_.HasListing()) {
+        FileListPanel->Refilter();
         return;
+    }
     if (!MayReplaceEdits(EditsAt::Relist)) {
         const QSignalBlocker quiet(box);
         box.setChecked(!checked);
         return;
     }
     ShowListing();
+    // What the files' listings hold depends on the boxes.
+    FileListPanel->Refilter();
 }
 
 void TForm1::UpdateNotice()
@@ -544,8 +663,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 bool TForm1::HandleFileDrag(QEvent* event)
 {
     auto* drop = static_cast<QDropEvent*>(event);
-    const DroppedFiles files = FilesOfDrop(drop->mimeData());
-    if (files.First.isEmpty()) {
+    const QList<QByteArray> files = FilesOfDrop(drop->mimeData());
+    if (files.isEmpty() || batch_) {
         drop->ignore();
         return true;
     }
@@ -553,9 +672,69 @@ bool TForm1::HandleFileDrag(QEvent* event)
     if (event->type() == QEvent::Drop) {
         // Run after the drop has finished, so that the message boxes of the
         // extraction do not keep the dragging program waiting.
-        QTimer::singleShot(0, this, [this, files] { ExtractNativeFile(files.First, files.Others); });
+        QTimer::singleShot(0, this, [this, files] { ExtractNativeFiles(files); });
     }
     return true;
+}
+
+void TForm1::Button3Click()
+{
+    if (batch_)
+        return;
+    if (files_.Empty()) {
+        dialogs_.Beep();
+        Button1->setFocus();
+        Status->SetText(Utf8(NoFileToSaveStatus()));
+        return;
+    }
+    auto batch = std::make_unique<BatchSave>(files_, CurrentOptions());
+    // One question, before anything is written: files that would be
+    // replaced, and edits in the pane that fresh listings leave out.
+    const std::string question = SaveAllQuestion(batch->ExistingTargets(), batch->Count(), HoldsEdits());
+    if (!question.empty() && !dialogs_.Confirm(this, Utf8(kApplicationTitle), Utf8(question)))
+        return;
+    batch_ = std::move(batch);
+    Button1->setEnabled(false);
+    Button3->setEnabled(false);
+    Progress->setRange(0, static_cast<int>(batch_->Count()));
+    Progress->setValue(0);
+    Progress->show();
+    StopButton->show();
+    StopButton->setFocus();
+    Status->SetText(Utf8(SaveAllProgressStatus(0, batch_->Count(), files_[0].Where.Path)));
+    statusTaken_ = fill_->Running();
+    saveStep_->start();
+}
+
+// One file per turn of the event loop: the window answers, and Stop is
+// heard, between two files.
+void TForm1::SaveAllStep()
+{
+    if (!batch_)
+        return;
+    if (batch_->Finished()) {
+        SaveAllFinished();
+        return;
+    }
+    const std::size_t done = batch_->SaveNext();
+    FileListPanel->UpdateEntry(done);
+    Progress->setValue(static_cast<int>(batch_->Position()));
+    if (!batch_->Finished())
+        Status->SetText(Utf8(SaveAllProgressStatus(batch_->Position(), batch_->Count(),
+                                                   files_[batch_->Position()].Where.Path)));
+}
+
+void TForm1::SaveAllFinished()
+{
+    saveStep_->stop();
+    const BatchSummary summary = batch_->Summary();
+    batch_.reset();
+    Progress->hide();
+    StopButton->hide();
+    Button1->setEnabled(true);
+    Button3->setEnabled(true);
+    Status->SetText(Utf8(SaveAllSummary(summary)));
+    statusTaken_ = fill_->Running();
 }
 
 }  // namespace vaveze

@@ -69,13 +69,13 @@ QString QtNameFilter(const FileFilter& filter)
     return filter.Description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
-std::optional<QString> QtDialogs::ChooseFileToOpen(QWidget* parent, const FileDialogSetup& setup)
+QStringList QtDialogs::ChooseFilesToOpen(QWidget* parent, const FileDialogSetup& setup)
 {
     QFileDialog dialog(parent, setup.Title);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
     SetUp(dialog, setup);
-    return Run(dialog);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
 std::optional<QString> QtDialogs::ChooseFileToSave(QWidget* parent, const FileDialogSetup& setup)

@@ -32,8 +32,9 @@ enum class MessageKind { Warning, Error };
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    // The full path of an existing file, or nothing when the user cancelled.
-    [[nodiscard]] virtual std::optional<QString> ChooseFileToOpen(QWidget* parent, const FileDialogSetup& setup) = 0;
+    // The full paths of the existing files chosen (one or several), in the
+    // order the dialog gives them; none when the user cancelled.
+    [[nodiscard]] virtual QStringList ChooseFilesToOpen(QWidget* parent, const FileDialogSetup& setup) = 0;
     // The full path to save to, or nothing when the user cancelled. The user
     // has already agreed to replace an existing file.
     [[nodiscard]] virtual std::optional<QString> ChooseFileToSave(QWidget* parent, const FileDialogSetup& setup) = 0;
@@ -49,7 +50,7 @@ public:
 // options differ between platforms) and message boxes.
 class QtDialogs final : public Dialogs {
 public:
-    [[nodiscard]] std::optional<QString> ChooseFileToOpen(QWidget* parent, const FileDialogSetup& setup) override;
+    [[nodiscard]] QStringList ChooseFilesToOpen(QWidget* parent, const FileDialogSetup& setup) override;
     [[nodiscard]] std::optional<QString> ChooseFileToSave(QWidget* parent, const FileDialogSetup& setup) override;
     void ShowMessage(QWidget* parent, MessageKind kind, const QString& caption, const QString& text) override;
     [[nodiscard]] bool Confirm(QWidget* parent, const QString& caption, const QString& question) override;

@@ -45,18 +45,20 @@ int main(int argc, char* argv[])
     vaveze::TForm1 form(dialogs);
     form.show();
 
-    // A file handed over by the desktop (opening a drawing with this
-    // program) is extracted as if it had been dropped on the window; of
-    // several, the first, as with a drop. The name is taken as bytes: it
-    // need not be valid UTF-8. (QApplication has taken its own options out
-    // of argv.)
+    // Files handed over by the desktop (opening drawings with this program)
+    // are extracted as if they had been dropped on the window: several
+    // become the file list. Names are taken as bytes: they need not be
+    // valid UTF-8. (QApplication has taken its own options out of argv.)
     const std::vector<std::string> files = vaveze::ReadCommandLine(Arguments(argc, argv)).Files;
     if (!files.empty()) {
-        QByteArray path = QByteArray::fromStdString(files.front());
-        if (!QDir::isAbsolutePath(QFile::decodeName(path)))
-            path = QFile::encodeName(QDir::currentPath()) + '/' + path;
-        const int others = static_cast<int>(files.size() - 1);
-        QTimer::singleShot(0, &form, [&form, path, others] { form.ExtractNativeFile(path, others); });
+        QList<QByteArray> paths;
+        for (const std::string& file : files) {
+            QByteArray path = QByteArray::fromStdString(file);
+            if (!QDir::isAbsolutePath(QFile::decodeName(path)))
+                path = QFile::encodeName(QDir::currentPath()) + '/' + path;
+            paths.push_back(path);
+        }
+        QTimer::singleShot(0, &form, [&form, paths] { form.ExtractNativeFiles(paths); });
     }
     return QApplication::exec();
 }

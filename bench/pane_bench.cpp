@@ -56,7 +56,7 @@ public:
     QString SavePath;
     int Messages = 0;
 
-    std::optional<QString> ChooseFileToOpen(QWidget*, const FileDialogSetup&) override { return std::nullopt; }
+    QStringList ChooseFilesToOpen(QWidget*, const FileDialogSetup&) override { return {}; }
     std::optional<QString> ChooseFileToSave(QWidget*, const FileDialogSetup&) override { return SavePath; }
     void ShowMessage(QWidget*, MessageKind, const QString&, const QString&) override { ++Messages; }
     bool Confirm(QWidget*, const QString&, const QString&) override { return true; }

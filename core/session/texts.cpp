@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "core/session/batchsave.h"
+#include "core/session/filelist.h"
+#include "core/session/find.h"
 #include "core/session/session.h"
 #include "core/text/cp932.h"
 
@@ -120,6 +123,12 @@ const char* Text(WindowText text)
         return Ja("Find previous");
     case WindowText::FindClose:
         return Ja("Close");
+    case WindowText::SaveAllButton:
+        return Ja("Save all");
+    case WindowText::StopButton:
+        return Ja("Stop");
+    case WindowText::FilterField:
+        return Ja("Only files whose texts hold");
     }
     return "";
 }
@@ -267,6 +276,11 @@ std::string NoFileToSaveStatus()
     return Ja("Nothing was saved: no file has been opened yet. Choose a file with \"File name\" first.");
 }
 
+std::string NoDrawingsStatus()
+{
+    return Ja("Nothing was opened: the folders hold no drawing or symbol file.");
+}
+
 std::string StillFillingStatus()
 {
     return Ja("Nothing was saved: the listing is still going into the pane. Save again once it is shown.");
@@ -338,6 +352,95 @@ std::string EditsLostQuestion(EditsAt what)
         return Ja("The pane holds changes you made that have not been saved. Close anyway?");
     }
     return {};
+}
+
+std::string SaveAllQuestion(std::size_t existing, std::size_t targets, bool paneEdits)
+{
+    std::string text;
+    if (paneEdits)
+        text = Ja("The pane holds changes you made. \"Save all\" saves fresh listings of the files and leaves these "
+                  "changes out; \"Save as text\" saves them.");
+    if (existing > 0) {
+        if (!text.empty())
+            text += "\n\n";
+        text += Fill(TrN(kJa, "%1 of the %2 text files to be saved exists already. Overwrite it?",
+                         "%1 of the %2 text files to be saved exist already. Overwrite them?", existing),
+                     {Count(existing), Count(targets)});
+    } else if (!text.empty()) {
+        text += "\n\n";
+        text += Ja("Save every listing anyway?");
+    }
+    return text;
+}
+
+std::string SaveAllProgressStatus(std::size_t done, std::size_t count, const std::filesystem::path& next)
+{
+    return Fill(Ja("Saving every listing... %1 / %2 \"%3\""), {Count(done), Count(count), FileNameOf(next)});
+}
+
+std::string SaveAllSummary(const BatchSummary& summary)
+{
+    const std::size_t done = summary.Saved + summary.SavedInPart + summary.NotRecognised + summary.NotWritten;
+    const std::string counts = Fill(Ja("%1 saved, %2 saved in part, %3 not recognised, %4 not written."),
+                                    {Count(summary.Saved), Count(summary.SavedInPart), Count(summary.NotRecognised),
+                                     Count(summary.NotWritten)});
+    if (summary.NotReached > 0)
+        return Fill(Ja("Stopped after %1 of %2 files: %3"), {Count(done), Count(done + summary.NotReached), counts});
+    return Fill(TrN(kJa, "Saved the listing of %1 file: %2", "Saved the listings of %1 files: %2", done),
+                {Count(done), counts});
+}
+
+std::string FileTooltip(const ListedFile& file)
+{
+    const std::u8string path = file.Where.Path.u8string();
+    std::string text(path.begin(), path.end());
+    switch (file.State) {
+    case FileState::NotRead:
+        text += Ja("\nNot read yet");
+        break;
+    case FileState::Listed:
+        text += Ja("\nListed");
+        break;
+    case FileState::Partial:
+        text += Fill(Ja("\nListed in part: %1"), {file.Reason});
+        break;
+    case FileState::NotRecognised:
+        text += Fill(Ja("\nNot listed: %1"), {file.Reason});
+        break;
+    }
+    const std::u8string target = file.SavedTo.u8string();
+    const std::string_view targetText(reinterpret_cast<const char*>(target.data()), target.size());
+    switch (file.Save) {
+    case SaveState::NotSaved:
+        break;
+    case SaveState::Saved:
+        text += Fill(TrN(kJa, "\nSaved to \"%1\" (%2 line)", "\nSaved to \"%1\" (%2 lines)", file.SavedLines),
+                     {targetText, Count(file.SavedLines)});
+        break;
+    case SaveState::NotWritten:
+        text += Fill(Ja("\nCould not be written to \"%1\": %2"), {targetText, file.WriteFailure});
+        break;
+    }
+    return text;
+}
+
+std::string NotFoundStatus(std::string_view needle) { return Fill(Ja("\"%1\" was not found."), {needle}); }
+
+std::string WrappedStatus(FindDirection direction)
+{
+    return direction == FindDirection::Forward ? Ja("Found past the end, from the start.")
+                                               : Ja("Found past the start, from the end.");
+}
+
+std::string FilteringStatus(std::string_view needle, std::size_t done, std::size_t count)
+{
+    return Fill(Ja("Looking for \"%1\" in the files... %2 / %3"), {needle, Count(done), Count(count)});
+}
+
+std::string FilteredStatus(std::string_view needle, std::size_t holding, std::size_t count)
+{
+    return Fill(TrN(kJa, "%1 of %2 file holds \"%3\".", "%1 of %2 files hold \"%3\".", count),
+                {Count(holding), Count(count), needle});
 }
 
 std::string WindowUsage(std::string_view program)

@@ -18,6 +18,9 @@
 namespace vaveze {
 
 struct OpenResult;
+struct ListedFile;
+struct BatchSummary;
+enum class FindDirection : std::uint8_t;
 
 // The application's name and the main window's caption: the same in every
 // language.
@@ -45,10 +48,13 @@ enum class WindowText : std::uint8_t {
     Cancel,
     Ok,               // the button of a message box
     DropHint,         // the page: said while files are dragged over it
-    FindField,        // the page's find bar: its field and buttons
+    FindField,        // the find bar over the pane: its field and buttons
     FindNext,
     FindPrevious,
     FindClose,
+    SaveAllButton,    // "すべて出力": every listing of the file list saved beside its source
+    StopButton,       // stops "save every listing" between two files
+    FilterField,      // the field that keeps in the file list the files whose listing holds a text
 };
 
 // A fixed text of the windows, in Japanese; NUL-terminated, static.
@@ -85,6 +91,8 @@ inline constexpr std::string_view kSaveExtension = "txt";
 [[nodiscard]] std::string OthersNotOpenedStatus(std::size_t others);
 [[nodiscard]] std::string SavedStatus(std::string_view path, std::size_t lines);
 [[nodiscard]] std::string NoFileToSaveStatus();
+// Folders dropped that hold no drawing or symbol file.
+[[nodiscard]] std::string NoDrawingsStatus();
 [[nodiscard]] std::string StillFillingStatus();
 
 // The page's status line while it reads a chosen file (`percent` of its
@@ -113,6 +121,29 @@ inline constexpr std::string_view kSaveExtension = "txt";
 // opening another file or closing the window would replace.
 enum class EditsAt : std::uint8_t { Relist, Open, Close };
 [[nodiscard]] std::string EditsLostQuestion(EditsAt what);
+
+// The one question before "save every listing", or nothing when there is
+// nothing to ask: `existing` of the `targets` listings to be written are
+// there already (they would be replaced), and the pane holds edits that a
+// batch of fresh listings leaves out.
+[[nodiscard]] std::string SaveAllQuestion(std::size_t existing, std::size_t targets, bool paneEdits);
+// While "save every listing" runs: `done` of `count` files, the next one.
+[[nodiscard]] std::string SaveAllProgressStatus(std::size_t done, std::size_t count,
+                                                const std::filesystem::path& next);
+// What it came to, counted by what became of each file (and how many were
+// left when it was stopped).
+[[nodiscard]] std::string SaveAllSummary(const BatchSummary& summary);
+// A file list's entry as its tooltip tells it: the path, what reading it
+// came to (and why) and what saving its listing came to.
+[[nodiscard]] std::string FileTooltip(const ListedFile& file);
+
+// Find in the pane: nothing found, or found only past the end (Forward) or
+// the start (Backward). `needle` as typed, UTF-8.
+[[nodiscard]] std::string NotFoundStatus(std::string_view needle);
+[[nodiscard]] std::string WrappedStatus(FindDirection direction);
+// The file list's filter: while it reads the files, and how many hold the text.
+[[nodiscard]] std::string FilteringStatus(std::string_view needle, std::size_t done, std::size_t count);
+[[nodiscard]] std::string FilteredStatus(std::string_view needle, std::size_t holding, std::size_t count);
 
 // The window program's answer to --help.
 [[nodiscard]] std::string WindowUsage(std::string_view program);

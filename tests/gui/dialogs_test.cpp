@@ -77,7 +77,7 @@ TEST(QtDialogs, OpenDialogStartsWhereAskedAndReturnsTheChosenFile)
     WhenOpen<QFileDialog>([&dir](QFileDialog& d) {
         EXPECT_EQ(d.windowTitle(), QStringLiteral("開く"));
         EXPECT_TRUE(d.testOption(QFileDialog::DontUseNativeDialog));
-        EXPECT_EQ(d.fileMode(), QFileDialog::ExistingFile);
+        EXPECT_EQ(d.fileMode(), QFileDialog::ExistingFiles);
         EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptOpen);
         EXPECT_EQ(d.directory().absolutePath(), QDir(dir.path()).absolutePath());
         EXPECT_EQ(d.nameFilters().size(), 2);
@@ -85,11 +85,11 @@ TEST(QtDialogs, OpenDialogStartsWhereAskedAndReturnsTheChosenFile)
         EXPECT_EQ(d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QStringLiteral("plan.ZVW"));
         static_cast<QDialog&>(d).accept();
     });
-    EXPECT_EQ(dialogs.ChooseFileToOpen(nullptr, MakeSetup(dir.path() + QLatin1Char('/'), QStringLiteral("plan.ZVW"))),
-              dir.filePath(QStringLiteral("plan.ZVW")));
+    EXPECT_EQ(dialogs.ChooseFilesToOpen(nullptr, MakeSetup(dir.path() + QLatin1Char('/'), QStringLiteral("plan.ZVW"))),
+              QStringList{dir.filePath(QStringLiteral("plan.ZVW"))});
 
     WhenOpen<QFileDialog>([](QFileDialog& d) { d.reject(); });
-    EXPECT_EQ(dialogs.ChooseFileToOpen(nullptr, MakeSetup(dir.path() + QLatin1Char('/'), {})), std::nullopt);
+    EXPECT_TRUE(dialogs.ChooseFilesToOpen(nullptr, MakeSetup(dir.path() + QLatin1Char('/'), {})).isEmpty());
 }
 
 TEST(QtDialogs, SaveDialogAddsTheDefaultExtensionAndAsksBeforeOverwriting)

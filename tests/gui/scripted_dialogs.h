@@ -21,7 +21,7 @@ public:
     };
 
     // Answers, used in order; nothing queued means a dialog nobody expected.
-    std::deque<std::optional<QString>> OpenAnswers;
+    std::deque<QStringList> OpenAnswers;  // empty: cancelled
     std::deque<std::optional<QString>> SaveAnswers;
     std::deque<bool> ConfirmAnswers;  // true: Yes
 
@@ -35,10 +35,16 @@ public:
     std::vector<Question> Questions;
     int Beeps = 0;
 
-    std::optional<QString> ChooseFileToOpen(QWidget*, const FileDialogSetup& setup) override
+    QStringList ChooseFilesToOpen(QWidget*, const FileDialogSetup& setup) override
     {
         OpenSetups.push_back(setup);
-        return Next(OpenAnswers, "open");
+        if (OpenAnswers.empty()) {
+            ADD_FAILURE() << "unexpected open dialog";
+            return {};
+        }
+        QStringList answer = OpenAnswers.front();
+        OpenAnswers.pop_front();
+        return answer;
     }
 
     std::optional<QString> ChooseFileToSave(QWidget*, const FileDialogSetup& setup) override

@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
@@ -33,6 +34,8 @@
 #include <QTextCursor>
 #include <QUrl>
 
+#include "app/filespanel.h"
+#include "app/findbar.h"
 #include "app/startup.h"
 #include "app/statusline.h"
 #include "core/text/cp932.h"
@@ -84,7 +87,7 @@ protected:
 
     void Open(const QString& path)
     {
-        dialogs_.OpenAnswers.push_back(path);
+        dialogs_.OpenAnswers.push_back({path});
         form_->Button1Click();
     }
 
@@ -138,7 +141,10 @@ TEST_F(WindowTest, StartsAsDesigned)
     EXPECT_EQ(f.Panel2->height(), 24);
     EXPECT_EQ(f.Panel2->geometry().top(), 105);
     EXPECT_FALSE(f.NoticeBar->isVisible());
-    EXPECT_EQ(f.RichEdit1->geometry().top(), 129);
+    EXPECT_EQ(f.RichEdit1->mapTo(&f, QPoint(0, 0)).y(), 129);
+    EXPECT_FALSE(f.FileListPanel->isVisible());
+    EXPECT_FALSE(f.Find->isVisible());
+    EXPECT_FALSE(f.Progress->isVisible());
     EXPECT_FALSE(f.RichEdit1->isReadOnly());
     EXPECT_EQ(f.RichEdit1->lineWrapMode(), QPlainTextEdit::NoWrap);
     EXPECT_EQ(f.RichEdit1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
@@ -158,11 +164,11 @@ TEST_F(WindowTest, StartsAsDesigned)
 
     // Tab order: the panel's controls, then the pane.
     std::vector<QWidget*> order;
-    for (QWidget* w = f.Button1; order.size() < 7; w = w->nextInFocusChain())
+    for (QWidget* w = f.Button1; order.size() < 8; w = w->nextInFocusChain())
         if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&f))
             order.push_back(w);
     EXPECT_EQ(order, (std::vector<QWidget*>{f.Button1, f.Edit1, f.CheckBox1, f.CheckBox2, f.CheckBox3, f.Button2,
-                                            f.RichEdit1}));
+                                            f.Button3, f.RichEdit1}));
     EXPECT_TRUE(f.RichEdit1->tabChangesFocus());
 
     EXPECT_EQ(f.ExecutableFolder(), QCoreApplication::applicationDirPath() + QLatin1Char('/'));
@@ -200,7 +206,7 @@ TEST_F(WindowTest, CancellingChangesNothing)
     Open(path);
     const QString pane = Pane();
     const QString status = form_->Status->Text();
-    dialogs_.OpenAnswers.push_back(std::nullopt);
+    dialogs_.OpenAnswers.push_back({});
     form_->Button1Click();
     EXPECT_EQ(form_->Edit1->text(), path);
     EXPECT_EQ(Pane(), pane);
@@ -421,7 +427,7 @@ TEST_F(WindowTest, SavingBeforeAnyFileWasChosenBeepsFocusesTheFileButtonAndSaysW
 TEST_F(WindowTest, CtrlOOpensAndCtrlSSaves)
 {
     Open(dir_.filePath(QStringLiteral("plan.zvw")));
-    dialogs_.OpenAnswers.push_back(std::nullopt);
+    dialogs_.OpenAnswers.push_back({});
     dialogs_.SaveAnswers.push_back(std::nullopt);
     for (QShortcut* shortcut : form_->findChildren<QShortcut*>())
         if (shortcut->key() == QKeySequence(QStringLiteral("Ctrl+O")) ||
@@ -694,9 +700,10 @@ TEST_F(WindowTest, ABigListingFillsThePaneInSlicesAndSavesWhole)
     QApplication::processEvents();
 }
 
-// Of several files the first is listed and the others are named as not
-// opened; a name that is not UTF-8 is reached by its bytes.
-TEST_F(WindowTest, DroppingSeveralFilesListsTheFirstAndSaysSo)
+// Several files make the file list, the first one listed; a folder brings
+// its drawings, a file already there is listed once; a name that is not
+// UTF-8 is reached by its bytes. A folder without drawings changes nothing.
+TEST_F(WindowTest, DroppingSeveralFilesMakesTheListAndListsTheFirst)
 {
     const QByteArray shiftJisName = QFile::encodeName(dir_.path()) + "/\x90\x7D\x96\xCA.zvk";  // 図面
     {
@@ -707,14 +714,24 @@ TEST_F(WindowTest, DroppingSeveralFilesListsTheFirstAndSaysSo)
     const QString b = Write(QStringLiteral("b.zvk"), MakeZvk({"b"}));
     ASSERT_TRUE(DragAndDrop(form_.get(), {sjisUrl, QUrl::fromLocalFile(b), QUrl::fromLocalFile(dir_.path())}));
     EXPECT_TRUE(Pane().endsWith(QStringLiteral("sjis"))) << Pane().toStdString();
-    EXPECT_TRUE(form_->Status->Text().contains(QStringLiteral("ほかの 2 個は開いていません"))) << form_->Status->Text().toStdString();
+    ASSERT_EQ(form_->CurrentFiles().Size(), 2U);
+    EXPECT_EQ(form_->CurrentFiles()[1].Where.Path, QFile::encodeName(b).toStdString());
+    EXPECT_TRUE(form_->FileListPanel->isVisible());
 
     form_->RichEdit1->setPlainText(kEarlierListing);
-    for (QWidget* target : {static_cast<QWidget*>(form_.get()), form_->RichEdit1->viewport()}) {
-        EXPECT_FALSE(DragAndDrop(target, {QUrl::fromLocalFile(dir_.path())}));
+    const QString empty = dir_.filePath(QStringLiteral("empty"));
+    ASSERT_TRUE(QDir().mkdir(empty));
+    EXPECT_TRUE(DragAndDrop(form_->RichEdit1->viewport(), {QUrl::fromLocalFile(empty)}));
+    EXPECT_EQ(form_->Status->Text(), QStringLiteral("何も開いていません: フォルダーに図面ファイルも図形ファイルもありません。"));
+    EXPECT_EQ(form_->CurrentFiles().Size(), 2U);
+    for (QWidget* target : {static_cast<QWidget*>(form_.get()), form_->RichEdit1->viewport()})
         EXPECT_FALSE(DragAndDrop(target, {QUrl(QStringLiteral("https://example.com/a.zvk"))}));
-    }
     EXPECT_EQ(Pane(), kEarlierListing);
+
+    // One file dropped is opened as it always was: no list beside the pane.
+    EXPECT_TRUE(DragAndDrop(form_.get(), {QUrl::fromLocalFile(b)}));
+    EXPECT_FALSE(form_->FileListPanel->isVisible());
+    EXPECT_EQ(Pane(), Shown(CoreLines(b)));
 }
 
 // Types `text` at the end of line `line` of the pane, as the user would.

@@ -1,0 +1,146 @@
+#include "core/session/batchsave.h"
+
+#include <exception>
+#include <system_error>
+#include <tuple>
+#include <utility>
+
+#include "core/listing/encoded.h"
+#include "core/session/session.h"
+#include "core/writing/FileWriting.h"
+
+namespace vaveze {
+namespace {
+
+std::vector<Source> SourcesOf(const FileList& list)
+{
+    std::vector<Source> sources;
+    sources.reserve(list.Size());
+    for (const ListedFile& file : list.Files())
+        sources.push_back(file.Where);
+    return sources;
+}
+
+// An open that ran out of memory, as the list shows it.
+OpenResult OutOfMemory(const std::filesystem::path& path)
+{
+    OpenResult result;
+    result.Path = path;
+    result.Reason = NotListedReason::TooLarge;
+    return result;
+}
+
+// Lists the parse into `writer`; the lines, and 0 or the errno of the
+// first failed write.
+std::pair<std::size_t, int> Encode(const Session& session, const ListingOptions& options,
+                                   EncodedSink::Writer writer)
+{
+    EncodedSink sink(std::move(writer), false);
+    (void)session.List(options, sink);  // stops only on a failed write
+    const int error = sink.Finish();
+    return {sink.Lines(), error};
+}
+
+}  // namespace
+
+BatchSave::BatchSave(FileList& list, const ListingOptions& options)
+    : list_(list), options_(options), targets_(SettleTargets(SourcesOf(list), std::nullopt))
+{
+    // What an earlier batch saved is no longer what the list says.
+    for (std::size_t i = 0; i < list_.Size(); ++i)
+        list_.RecordSave(i, SaveState::NotSaved, {}, 0);
+}
+
+std::size_t BatchSave::ExistingTargets() const
+{
+    std::size_t existing = 0;
+    for (const Target& target : targets_) {
+        std::error_code ec;
+        if (!target.Path.empty() && std::filesystem::exists(target.Path, ec))
+            ++existing;
+    }
+    return existing;
+}
+
+std::size_t BatchSave::SaveNext()
+{
+    const std::size_t i = position_++;
+    const ListedFile& file = list_[i];
+    const Target& target = targets_[i];
+    if (!file.Where.WalkProblem.empty())
+        return i;
+    try {
+        Session session;
+        const OpenResult& opened = session.Open(file.Where.Path);
+        list_.Record(i, opened);
+        if (!opened.Listed())
+            return i;
+        PendingFile pending(target.Path);
+        int error = pending.Error();
+        std::size_t lines = 0;
+        if (error == 0) {
+            const int fd = pending.Descriptor();
+            std::tie(lines, error) = Encode(session, options_, [fd](std::string_view bytes) { return WriteAll(fd, bytes); });
+            if (error == 0)
+                error = pending.Commit();
+        }
+        if (error == 0)
+            list_.RecordSave(i, SaveState::Saved, target.Path, lines);
+        else
+            list_.RecordSave(i, SaveState::NotWritten, target.Path, lines, std::generic_category().message(error));
+    } catch (const std::exception&) {
+        list_.Record(i, OutOfMemory(file.Where.Path));
+    }
+    return i;
+}
+
+std::size_t BatchSave::ListNext(std::string_view fileBytes, std::string& listing)
+{
+    const std::size_t i = position_++;
+    listing.clear();
+    const ListedFile& file = list_[i];
+    if (!file.Where.WalkProblem.empty())
+        return i;
+    try {
+        Session session;
+        const OpenResult& opened = session.OpenBytes(fileBytes, file.Where.Path);
+        list_.Record(i, opened);
+        if (!opened.Listed())
+            return i;
+        const std::size_t lines = Encode(session, options_, [&listing](std::string_view bytes) {
+                                      listing.append(bytes);
+                                      return 0;
+                                  }).first;
+        list_.RecordSave(i, SaveState::Saved, targets_[i].Path, lines);
+    } catch (const std::exception&) {
+        listing.clear();
+        list_.Record(i, OutOfMemory(file.Where.Path));
+    }
+    return i;
+}
+
+void BatchSave::NotWritten(std::size_t index, std::string failure)
+{
+    const ListedFile& file = list_[index];
+    list_.RecordSave(index, SaveState::NotWritten, targets_.at(index).Path, file.SavedLines, std::move(failure));
+}
+
+BatchSummary BatchSave::Summary() const
+{
+    BatchSummary summary;
+    for (std::size_t i = 0; i < position_; ++i) {
+        const ListedFile& file = list_[i];
+        if (file.State == FileState::NotRecognised)
+            ++summary.NotRecognised;
+        else if (file.Save == SaveState::NotWritten)
+            ++summary.NotWritten;
+        else if (file.State == FileState::Partial)
+            ++summary.SavedInPart;
+        else
+            ++summary.Saved;
+    }
+    summary.NotReached = targets_.size() - position_;
+    return summary;
+}
+
+}  // namespace vaveze

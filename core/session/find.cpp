@@ -1,0 +1,107 @@
+#include "core/session/find.h"
+
+#include <algorithm>
+#include <string>
+
+#include "core/session/session.h"
+#include "core/text/cp932.h"
+
+namespace vaveze {
+namespace {
+
+// Letters compared without case: ASCII and full-width Latin ones. Both map
+// one unit to one unit, so positions in the folded text are positions in
+// the text.
+constexpr char16_t Folded(char16_t c) noexcept
+{
+    if (c >= u'A' && c <= u'Z')
+        return static_cast<char16_t>(c - u'A' + u'a');
+    if (c >= u'\uFF21' && c <= u'\uFF3A')  // Ａ-Ｚ
+        return static_cast<char16_t>(c - u'\uFF21' + u'\uFF41');
+    return c;
+}
+
+bool SameFolded(char16_t a, char16_t b) noexcept { return Folded(a) == Folded(b); }
+
+// The first match starting in [begin, end), or npos.
+std::size_t FirstIn(std::u16string_view text, std::u16string_view needle, std::size_t begin, std::size_t end)
+{
+    end = std::min(end, text.size());
+    if (begin >= end || needle.size() > text.size() - begin)
+        return std::u16string_view::npos;
+    const std::size_t lastEnd = std::min(end + needle.size() - 1, text.size());
+    const auto hay = text.substr(begin, lastEnd - begin);
+    const auto found = std::search(hay.begin(), hay.end(), needle.begin(), needle.end(), SameFolded);
+    return found == hay.end() ? std::u16string_view::npos : begin + static_cast<std::size_t>(found - hay.begin());
+}
+
+// The last match starting in [begin, end), or npos.
+std::size_t LastIn(std::u16string_view text, std::u16string_view needle, std::size_t begin, std::size_t end)
+{
+    end = std::min(end, text.size());
+    if (begin >= end || needle.size() > text.size() - begin)
+        return std::u16string_view::npos;
+    const std::size_t lastEnd = std::min(end + needle.size() - 1, text.size());
+    const auto hay = text.substr(begin, lastEnd - begin);
+    const auto found = std::find_end(hay.begin(), hay.end(), needle.begin(), needle.end(), SameFolded);
+    return found == hay.end() ? std::u16string_view::npos : begin + static_cast<std::size_t>(found - hay.begin());
+}
+
+// Decodes each line as the pane shows it and stops at the first that holds
+// the needle.
+class HoldsSink final : public LineSink {
+public:
+    explicit HoldsSink(std::u16string_view needle) : needle_(needle) {}
+
+    void Clear() override { found_ = false; }
+    [[nodiscard]] bool Append(std::string_view line) override
+    {
+        line_.resize(line.size());
+        const DecodedLength decoded = DecodeCp932Into(line, ControlBytes::AsRawByte, line_.data());
+        line_.resize(decoded.Units);
+        found_ = FirstIn(line_, needle_, 0, line_.size()) != std::u16string_view::npos;
+        return !found_;
+    }
+    [[nodiscard]] bool Found() const noexcept { return found_; }
+
+private:
+    std::u16string_view needle_;
+    std::u16string line_;
+    bool found_ = false;
+};
+
+}  // namespace
+
+std::optional<TextMatch> FindInText(std::u16string_view text, std::u16string_view needle, std::size_t from,
+                                    FindDirection direction)
+{
+    if (needle.empty())
+        return std::nullopt;
+    from = std::min(from, text.size());
+    constexpr std::size_t npos = std::u16string_view::npos;
+    std::size_t at = npos;
+    bool wrapped = false;
+    if (direction == FindDirection::Forward) {
+        at = FirstIn(text, needle, from, text.size());
+        if (at == npos && (at = FirstIn(text, needle, 0, from)) != npos)
+            wrapped = true;
+    } else {
+        at = LastIn(text, needle, 0, from);
+        if (at == npos && (at = LastIn(text, needle, from, text.size())) != npos)
+            wrapped = true;
+    }
+    if (at == npos)
+        return std::nullopt;
+    return TextMatch{at, needle.size(), wrapped};
+}
+
+bool ListingHolds(const Session& session, const ListingOptions& options, std::u16string_view needle)
+{
+    if (needle.empty() || !session.HasListing())
+        return false;
+    HoldsSink sink(needle);
+    (void)session.List(options, sink);
+    return sink.Found();
+}
+
+}  // namespace vaveze

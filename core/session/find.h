@@ -1,0 +1,40 @@
+// Finding what the user typed in a listing as a pane shows it: in the
+// pane's own text (find next and previous, wrapping), and in a file's fresh
+// listing (the file list's filter). One rule for every window: the text is
+// compared as shown, letters of the Latin alphabet (ASCII and full-width)
+// without regard to case, everything else as it is.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "core/listing/listing.h"
+
+namespace vaveze {
+
+class Session;
+
+enum class FindDirection : std::uint8_t { Forward, Backward };
+
+struct TextMatch {
+    std::size_t Position = 0;  // in UTF-16 units
+    std::size_t Length = 0;
+    bool Wrapped = false;  // found only after going round the end (or the start)
+};
+
+// The next match of `needle` in `text` starting at or after `from`
+// (Forward), or the last one starting before `from` (Backward); past the
+// end (or the start) the search goes round once. Nothing for an empty
+// needle or no match anywhere. A front finds the next match from the end
+// of its selection, the previous one from its start, and a needle being
+// typed from the selection's start, so that the match grows in place.
+[[nodiscard]] std::optional<TextMatch> FindInText(std::u16string_view text, std::u16string_view needle,
+                                                  std::size_t from, FindDirection direction);
+
+// Whether the kept parse of `session`, listed with `options`, holds
+// `needle` in one of its lines as the pane shows them. False for an empty
+// needle or a session without a listing.
+[[nodiscard]] bool ListingHolds(const Session& session, const ListingOptions& options, std::u16string_view needle);
+
+}  // namespace vaveze
