@@ -694,6 +694,7 @@ void TForm1::Button3Click()
     if (!question.empty() && !dialogs_.Confirm(this, Utf8(kApplicationTitle), Utf8(question)))
         return;
     batch_ = std::move(batch);
+    focusBeforeBatch_ = QApplication::focusWidget();
     Button1->setEnabled(false);
     Button3->setEnabled(false);
     Progress->setRange(0, static_cast<int>(batch_->Count()));
@@ -733,6 +734,8 @@ void TForm1::SaveAllFinished()
     StopButton->hide();
     Button1->setEnabled(true);
     Button3->setEnabled(true);
+    if (focusBeforeBatch_ != nullptr && focusBeforeBatch_->isVisible())
+        focusBeforeBatch_->setFocus();
     Status->SetText(Utf8(SaveAllSummary(summary)));
     statusTaken_ = fill_->Running();
 }

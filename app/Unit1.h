@@ -14,6 +14,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -152,6 +153,7 @@ private:
     std::size_t entryShown_ = 0;  // the entry of the file list last opened
     std::unique_ptr<BatchSave> batch_;
     QTimer* saveStep_ = nullptr;
+    QPointer<QWidget> focusBeforeBatch_;  // where the keyboard was before Stop took it
     QString statusAside_;  // the status line's text before find or the filter spoke
     QString lastAside_;    // what they said last, while the line still says it
 };

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -38,7 +39,11 @@ QIcon StateIcon(const ListedFile& file, const QStyle& style)
         return style.standardIcon(QStyle::SP_DialogSaveButton);
     if (file.State == FileState::Listed)
         return style.standardIcon(QStyle::SP_DialogApplyButton);
-    return {};
+    // Nothing yet, in an icon's room, so that every name starts at one place.
+    const int size = style.pixelMetric(QStyle::PM_SmallIconSize);
+    QPixmap none(size, size);
+    none.fill(Qt::transparent);
+    return QIcon(none);
 }
 
 }  // namespace

@@ -128,7 +128,7 @@ const char* Text(WindowText text)
     case WindowText::StopButton:
         return Ja("Stop");
     case WindowText::FilterField:
-        return Ja("Only files whose texts hold");
+        return Ja("Filter by text");
     }
     return "";
 }
@@ -381,9 +381,21 @@ std::string SaveAllProgressStatus(std::size_t done, std::size_t count, const std
 std::string SaveAllSummary(const BatchSummary& summary)
 {
     const std::size_t done = summary.Saved + summary.SavedInPart + summary.NotRecognised + summary.NotWritten;
-    const std::string counts = Fill(Ja("%1 saved, %2 saved in part, %3 not recognised, %4 not written."),
-                                    {Count(summary.Saved), Count(summary.SavedInPart), Count(summary.NotRecognised),
-                                     Count(summary.NotWritten)});
+    // Only the counts that are not nought, so that the line stays short.
+    std::string counts;
+    const auto add = [&counts](std::size_t n, const char* pattern) {
+        if (n == 0)
+            return;
+        if (!counts.empty())
+            counts += Ja(", ");
+        counts += Fill(Ja(pattern), {Count(n)});
+    };
+    add(summary.Saved, "%1 saved");
+    add(summary.SavedInPart, "%1 saved in part");
+    add(summary.NotRecognised, "%1 not recognised");
+    add(summary.NotWritten, "%1 not written");
+    if (counts.empty())
+        counts = Fill(Ja("%1 saved"), {Count(0)});
     if (summary.NotReached > 0)
         return Fill(Ja("Stopped after %1 of %2 files: %3"), {Count(done), Count(done + summary.NotReached), counts});
     return Fill(TrN(kJa, "Saved the listing of %1 file: %2", "Saved the listings of %1 files: %2", done),

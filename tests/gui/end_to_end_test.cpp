@@ -1,5 +1,6 @@
 // The real program in a real X server: choose a sample in the open dialog,
-// save the listing through the save dialog, compare with vaveze-list.
+// save the listing through the save dialog, choose several files and save
+// every listing with Ctrl+Shift+S; compare with vaveze-list.
 //
 // There is no window manager under Xvfb, so windows are never activated
 // from here: the test waits for them by name and for the keyboard focus to
@@ -225,6 +226,44 @@ TEST_F(EndToEndTest, ChooseASampleAndSaveItsListing)
     const QByteArray expected = ListingOf(sample);
     EXPECT_FALSE(expected.isEmpty());
     EXPECT_EQ(QByteArray::fromStdString(vaveze::testing::ReadFile(saved)), expected);
+
+    // Several files chosen at once, then Ctrl+Shift+S: each listing beside
+    // its file, under the names vaveze-list --save gives.
+    const QString tool = dir_.filePath(QStringLiteral("tool"));
+    ASSERT_TRUE(QDir().mkpath(tool));
+    // Names the dialog's first filter shows: it passes over typed names it hides.
+    const QStringList names = {QStringLiteral("plan.zvw"), QStringLiteral("drawing.zvc"), QStringLiteral("symbol.zvs")};
+    for (const QString& name : names.mid(1))
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VAVEZE_SAMPLES_DIR "/") + name, dir_.filePath(name)));
+    for (const QString& name : names)
+        ASSERT_TRUE(QFile::copy(dir_.filePath(name), tool + QLatin1Char('/') + name));
+    const QString several = ClickForDialog(window, 50, 20, QStringLiteral("開く"));
+    ASSERT_FALSE(several.isEmpty()) << "the open dialog did not appear again";
+    ASSERT_TRUE(WaitForFocus(several));
+    TypePathAndEnter(QLatin1Char('"') + names.join(QStringLiteral("\" \"")) + QLatin1Char('"'));
+    // With no window manager nobody gives the window the focus back.
+    Xdo({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    ASSERT_TRUE(WaitForFocus(window));
+    Xdo({QStringLiteral("key"), QStringLiteral("ctrl+shift+s")});
+
+    const QStringList targets = {QStringLiteral("plan.txt"), QStringLiteral("drawing.txt"), QStringLiteral("symbol.txt")};
+    const QDeadlineTimer allWritten(kPatienceMs);
+    const auto allSaved = [&] {
+        for (const QString& target : targets)
+            if (!QFileInfo::exists(dir_.filePath(target)))
+                return false;
+        return true;
+    };
+    while (!allSaved() && !allWritten.hasExpired())
+        QThread::msleep(100);
+    ASSERT_TRUE(allSaved()) << "not every listing was saved" << Logs();
+    QProcess list;
+    list.setWorkingDirectory(tool);
+    list.start(QStringLiteral(VAVEZE_LIST_PATH), QStringList{QStringLiteral("-q"), QStringLiteral("--save")} + names);
+    ASSERT_TRUE(list.waitForFinished(kPatienceMs));
+    for (const QString& target : targets)
+        EXPECT_EQ(vaveze::testing::ReadFile(dir_.filePath(target)), vaveze::testing::ReadFile(tool + QLatin1Char('/') + target))
+            << target.toStdString();
 }
 
 // The desktop hands a file to the program when the user opens it with

@@ -1,0 +1,97 @@
+// What the windows share for several files that their own tests do not
+// reach: the rule of find over a pane's text, and "save every listing" for
+// a front that reads and writes the files itself (the page).
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "core/session/batchsave.h"
+#include "core/session/find.h"
+#include "core/session/session.h"
+
+namespace vaveze {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(FindInText, LatinLettersWithoutCaseOtherTextAsItIsAndRoundTheEnds)
+{
+    // 0: "Plan ＡＢ", 8: "plan ａｂ", 16: "浴室"
+    const std::u16string text = u"Plan \uFF21\uFF22\nplan \uFF41\uFF42\n浴室";
+    constexpr auto F = FindDirection::Forward;
+    constexpr auto B = FindDirection::Backward;
+    const struct {
+        std::u16string_view Needle;
+        std::size_t From;
+        FindDirection Direction;
+        std::optional<std::size_t> At;
+        bool Wrapped;
+    } cases[] = {
+        {u"plan", 0, F, 0, false},     {u"PLAN", 1, F, 8, false},  {u"plan", 9, F, 0, true},
+        {u"\uFF41\uFF42", 0, F, 5, false},  // full-width letters without case
+        {u"plan", 8, B, 0, false},     {u"plan", 0, B, 8, true},   {u"浴室", 100, B, 16, false},
+        {u"浴室", 17, F, 16, true},    {u"\uFF22\npl", 0, F, 6, false},  // as the pane's lines join
+        {u"浴", 0, F, 16, false},      {u"浴場", 0, F, std::nullopt, false}, {u"", 0, F, std::nullopt, false},
+        {u"浴室浴室", 0, B, std::nullopt, false},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        const std::optional<TextMatch> match = FindInText(text, c.Needle, c.From, c.Direction);
+        const std::string where = "case " + std::to_string(i);
+        ASSERT_EQ(match.has_value(), c.At.has_value()) << where;
+        if (!match)
+            continue;
+        EXPECT_EQ(match->Position, *c.At) << where;
+        EXPECT_EQ(match->Length, c.Needle.size()) << where;
+        EXPECT_EQ(match->Wrapped, c.Wrapped) << where;
+    }
+}
+
+// The page lists the bytes it read and writes each listing where the
+// targets say; a write of its own that fails is counted as such.
+TEST(BatchSave, ListsBytesAFrontReadUnderTheToolsNamesAndCountsItsFailedWrites)
+{
+    std::ifstream in(fs::path(VAVEZE_SAMPLES_DIR) / "plan.zvw", std::ios::binary);
+    const std::string plan{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    FileList list({{"site/plan.bak", "site/plan.bak", 0, {}},
+                   {"site/plan.zvw", "site/plan.zvw", 0, {}},
+                   {"site/fake.zvk", "site/fake.zvk", 0, {}}});
+    const ListingOptions options{true, true, true};
+    BatchSave batch(list, options);
+    ASSERT_EQ(batch.Targets().size(), 3U);
+    EXPECT_EQ(batch.Targets()[0].Path, fs::path("site/plan.bak.txt"));
+    EXPECT_EQ(batch.Targets()[1].Path, fs::path("site/plan.txt"));
+
+    Session session;
+    (void)session.OpenBytes(plan, "plan.zvw");
+    VectorSink lines;
+    ASSERT_TRUE(session.List(options, lines));
+    std::string expected;
+    for (const std::string& line : lines.Lines)
+        expected += line + "\r\n";
+
+    std::string listing;
+    EXPECT_EQ(batch.ListNext(plan, listing), 0U);
+    EXPECT_EQ(listing, expected);
+    EXPECT_EQ(batch.ListNext(plan, listing), 1U);
+    batch.NotWritten(1, "no room");
+    EXPECT_EQ(batch.ListNext("not a drawing", listing), 2U);
+    EXPECT_TRUE(listing.empty());
+    EXPECT_TRUE(batch.Finished());
+    EXPECT_FALSE(batch.Stopped());
+
+    EXPECT_EQ(list[0].Save, SaveState::Saved);
+    EXPECT_EQ(list[0].SavedLines, lines.Lines.size());
+    EXPECT_EQ(list[1].WriteFailure, "no room");
+    EXPECT_EQ(list[2].State, FileState::NotRecognised);
+    const BatchSummary summary = batch.Summary();
+    EXPECT_EQ(summary.Saved, 1U);
+    EXPECT_EQ(summary.NotWritten, 1U);
+    EXPECT_EQ(summary.NotRecognised, 1U);
+    EXPECT_EQ(summary.SavedInPart + summary.NotReached, 0U);
+}
+
+}  // namespace
+}  // namespace vaveze
