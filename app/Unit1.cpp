@@ -1,7 +1,6 @@
 #include "app/Unit1.h"
 
 #include <filesystem>
-#include <system_error>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -425,6 +424,9 @@ bool TForm1::MayReplaceEdits(EditsAt what)
 
 void TForm1::Button1Click()
 {
+    // Ctrl+O too: the list is the batch's while every listing is saved.
+    if (batch_)
+        return;
     FileDialogSetup setup;
     setup.Title = Utf8(WindowText::OpenTitle);
     setup.Filters = FiltersOf(WindowText::OpenFilters);
