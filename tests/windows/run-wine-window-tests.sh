@@ -127,8 +127,8 @@ a=$work/a
 mkdir -p "$a"
 cp "$root/samples/plan.zvw" "$a/plan.zvw"
 cp "$root/samples/symbol.zvs" "$a/wrong.zvw"
-"$native" "$a/plan.zvw" >"$work/plan.sjis"
-"$native" --header "$a/plan.zvw" >"$work/plan-header.sjis"
+"$native" --sjis "$a/plan.zvw" >"$work/plan.sjis"
+"$native" --sjis --header "$a/plan.zvw" >"$work/plan-header.sjis"
 pane_line --header "$a/plan.zvw" >"$work/plan-header.pane"
 
 start || exit 1
@@ -225,7 +225,7 @@ mkdir -p "$b/図面"
 cp "$root/samples/plan.zvw" "$b/図面/平面図.zvw"
 limit=30
 # The lines the pane holds: each line's characters and its line end.
-"$native" "$b/図面/平面図.zvw" | python3 -c '
+"$native" --sjis "$b/図面/平面図.zvw" | python3 -c '
 import sys
 room = int(sys.argv[1])
 for line in sys.stdin.buffer.read().split(b"\r\n")[:-1]:
