@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+// After commdlg.h: the dialogs' own errors.
+#include <cderr.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -15,10 +17,13 @@ namespace {
 
 // Long paths reach this far.
 constexpr DWORD kPathRoom = 32768;
+// The names of many files chosen at once: a folder and thousands of names.
+constexpr DWORD kManyPathsRoom = 1 << 20;
 
-OPENFILENAMEW SetUp(HWND owner, const FileDialogSetup& setup, const std::wstring& filters, std::wstring& file)
+OPENFILENAMEW SetUp(HWND owner, const FileDialogSetup& setup, const std::wstring& filters, std::wstring& file,
+                    DWORD room = kPathRoom)
 {
-    file.assign(kPathRoom, L'\0');
+    file.assign(room, L'\0');
     std::copy_n(setup.ProposedName.begin(), std::min<std::size_t>(setup.ProposedName.size(), kPathRoom - 1),
                 file.begin());
     OPENFILENAMEW dialog{};
@@ -27,7 +32,7 @@ OPENFILENAMEW SetUp(HWND owner, const FileDialogSetup& setup, const std::wstring
     dialog.lpstrFilter = filters.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file.data();
-    dialog.nMaxFile = kPathRoom;
+    dialog.nMaxFile = room;
     dialog.lpstrInitialDir = setup.Folder.empty() ? nullptr : setup.Folder.c_str();
     dialog.lpstrTitle = setup.Title.c_str();
     dialog.lpstrDefExt = setup.DefaultExtension.empty() ? nullptr : setup.DefaultExtension.c_str();
@@ -55,13 +60,35 @@ std::wstring DialogFilters(std::string_view filters)
     return out;
 }
 
-std::optional<std::wstring> ChooseFileToOpen(HWND owner, const FileDialogSetup& setup)
+std::vector<std::wstring> ChooseFilesToOpen(HWND owner, const FileDialogSetup& setup)
 {
     const std::wstring filters = DialogFilters(setup.Filters);
-    std::wstring file;
-    OPENFILENAMEW dialog = SetUp(owner, setup, filters, file);
-    dialog.Flags |= OFN_FILEMUSTEXIST;
-    return Chosen(::GetOpenFileNameW(&dialog), file);
+    std::wstring names;
+    OPENFILENAMEW dialog = SetUp(owner, setup, filters, names, kManyPathsRoom);
+    dialog.Flags |= OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT;
+    std::vector<std::wstring> chosen;
+    if (!::GetOpenFileNameW(&dialog)) {
+        // More names than the room for them: said as the system says it.
+        if (::CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
+            ShowMessage(owner, MessageKind::Error, Utf8(setup.Title), Utf8(SystemMessage(ERROR_INSUFFICIENT_BUFFER)));
+        return chosen;
+    }
+    // One file: its path. Several: the folder, then each name, each ended
+    // by NUL, and one more NUL at the end.
+    const wchar_t* at = names.c_str();
+    const std::wstring first = at;
+    at += first.size() + 1;
+    if (*at == L'\0') {
+        chosen.push_back(first);
+        return chosen;
+    }
+    const std::wstring folder = first.back() == L'\\' ? first : first + L'\\';
+    while (*at != L'\0') {
+        const std::wstring name = at;
+        chosen.push_back(folder + name);
+        at += name.size() + 1;
+    }
+    return chosen;
 }
 
 std::optional<std::wstring> ChooseFileToSave(HWND owner, const FileDialogSetup& setup)

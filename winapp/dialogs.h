@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vaveze::win {
 
@@ -20,8 +21,9 @@ struct FileDialogSetup {
     std::wstring DefaultExtension;  // save: added to a name typed without one
 };
 
-// The full path of an existing file, or nothing when the user cancelled.
-[[nodiscard]] std::optional<std::wstring> ChooseFileToOpen(HWND owner, const FileDialogSetup& setup);
+// The full paths of the existing files chosen, in the order the dialog
+// gives them; none when the user cancelled.
+[[nodiscard]] std::vector<std::wstring> ChooseFilesToOpen(HWND owner, const FileDialogSetup& setup);
 // The path to save to, or nothing when the user cancelled; the user has
 // agreed to replace an existing file.
 [[nodiscard]] std::optional<std::wstring> ChooseFileToSave(HWND owner, const FileDialogSetup& setup);

@@ -12,12 +12,18 @@
 #include <memory>
 #include <optional>
 
+#include "core/session/batchsave.h"
+#include "core/session/filelist.h"
 #include "core/session/session.h"
 #include "core/session/texts.h"
 #include "winapp/accessibility.h"
+#include "winapp/composition.h"
 #include "winapp/dialogs.h"
+#include "winapp/filespanel.h"
+#include "winapp/findbar.h"
 #include "winapp/font.h"
 #include "winapp/layout.h"
+#include "winapp/pane.h"
 #include "winapp/panefill.h"
 #include "winapp/resource.h"
 #include "winapp/savefile.h"
@@ -30,8 +36,15 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"VAvezeMainWindow";
 constexpr UINT_PTR kFillTimer = 1;
-// The file to open, set aside by a drop or the command line.
+// A step of "save every listing": a timer's, as timers come after the
+// keyboard and the mouse, so the window answers (and Stop is heard) between
+// two files.
+constexpr UINT_PTR kSaveAllTimer = 2;
+// The files to open, set aside by a drop or the command line.
 constexpr UINT WM_APP_OPEN = WM_APP + 1;
+// The user selected an entry of the file list; taken once the list is done
+// with the mouse.
+constexpr UINT WM_APP_CHOOSE = WM_APP + 2;
 
 // Everything the window holds, kept with it (GWLP_USERDATA).
 struct MainWindow {
@@ -48,19 +61,29 @@ struct MainWindow {
     HWND CheckBox2 = nullptr;  // dimension texts
     HWND CheckBox3 = nullptr;  // block section
     HWND Button2 = nullptr;  // save
+    HWND Button3 = nullptr;  // save every listing of the file list
     HWND Caption = nullptr;
     HWND NoticeText = nullptr;
     HWND RichEdit1 = nullptr;
     std::unique_ptr<StatusLine> Status;
+    HWND Progress = nullptr;    // while every listing is saved ...
+    HWND StopButton = nullptr;  // ... and the way to stop it
     std::unique_ptr<PaneFill> Fill;
+    FileList List;  // the files chosen or dropped together
+    std::size_t EntryShown = 0;  // the entry of the list last opened
+    std::unique_ptr<FilesPanel> Panel;  // shown for a list of several files
+    std::unique_ptr<FindBar> Find;
+    std::unique_ptr<BatchSave> Batch;  // while every listing is saved
+    HWND FocusBeforeBatch = nullptr;  // where the keyboard was before Stop took it
     HICON NoticeIcon = nullptr;
     Layout Places{};
     int DesignedWidth = 0;  // of the client area
     HWND LastFocus = nullptr;
     std::string FinalStatus;   // the status line's text once the fill is done
     bool StatusTaken = false;  // a later message replaced the fill's progress
-    std::wstring PendingFile;  // for WM_APP_OPEN
-    std::size_t PendingOthers = 0;
+    std::wstring StatusAside;  // the status line's text before find or the filter spoke
+    std::wstring LastAside;    // what they said last, while the line still says it
+    std::vector<std::wstring> PendingFiles;  // for WM_APP_OPEN
 };
 
 MainWindow* Self(HWND window) { return reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA)); }
@@ -91,88 +114,6 @@ void Place(HWND control, const RECT& r)
     ::MoveWindow(control, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
-// ---- The pane ------------------------------------------------------------
-
-// Tab leaves the pane as it leaves every other control, and entering it
-// does not select what may be millions of characters. While a fill runs the
-// pane shows that the window is busy.
-LRESULT CALLBACK PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data)
-{
-    const auto& w = *reinterpret_cast<const MainWindow*>(data);
-    switch (message) {
-    case WM_GETDLGCODE: {
-        LRESULT code = ::DefSubclassProc(pane, message, wParam, lParam) & ~(DLGC_WANTTAB | DLGC_HASSETSEL);
-        const auto* key = reinterpret_cast<const MSG*>(lParam);
-        if (key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_TAB)
-            code &= ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
-        return code;
-    }
-    case WM_SETCURSOR:
-        if (w.Fill && w.Fill->Running() && LOWORD(lParam) == HTCLIENT) {
-            ::SetCursor(::LoadCursorW(nullptr, IDC_APPSTARTING));
-            return TRUE;
-        }
-        break;
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(pane, PaneProc, id);
-        break;
-    default:
-        break;
-    }
-    return ::DefSubclassProc(pane, message, wParam, lParam);
-}
-
-HWND CreatePane(MainWindow& w)
-{
-    HWND pane = CreateChild(w, WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",
-                            WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
-                                ES_WANTRETURN | ES_NOHIDESEL | ES_DISABLENOSCROLL,
-                            IDC_PANE);
-    if (pane == nullptr)
-        return nullptr;
-    // Plain text in the window's font, as many characters as the listing
-    // may have, and no word wrap: a line of the listing is a line on screen.
-    ::SendMessageW(pane, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
-    ::SendMessageW(pane, WM_SETFONT, reinterpret_cast<WPARAM>(w.WindowFont.Handle()), FALSE);
-    ::SendMessageW(pane, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(w.PaneCharacterLimit));
-    ::SendMessageW(pane, EM_SETTARGETDEVICE, 0, 1);
-    // Files dropped on the pane are opened as anywhere else on the window.
-    ::SendMessageW(pane, EM_SETEVENTMASK, 0, ENM_DROPFILES);
-    ::DragAcceptFiles(pane, TRUE);
-    ::SetWindowSubclass(pane, PaneProc, 0, reinterpret_cast<DWORD_PTR>(&w));
-    return pane;
-}
-
-// The pane's text as the session reads it back: lines ended by '\n'. A line
-// break typed with Shift and Enter ends a line too.
-std::u16string PaneText(HWND pane)
-{
-    GETTEXTLENGTHEX lengthOf{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    const auto length = static_cast<std::size_t>(
-        std::max<LRESULT>(::SendMessageW(pane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthOf), 0), 0));
-    std::u16string text(length + 1, u'\0');
-    GETTEXTEX get{};
-    get.cb = static_cast<DWORD>((length + 1) * sizeof(char16_t));
-    get.flags = GT_DEFAULT;
-    get.codepage = 1200;
-    const LRESULT got = ::SendMessageW(pane, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(got, 0, static_cast<LRESULT>(length))));
-    for (char16_t& c : text)
-        if (c == u'\r' || c == u'\v')
-            c = u'\n';
-    return text;
-}
-
-// Lines saved from the pane's text: a last empty line is only the end of the
-// line before it, and a line separator typed into a line ends a line.
-std::size_t SavedLineCount(std::u16string_view text)
-{
-    std::size_t lines = text.empty() || text.back() == u'\n' ? 0 : 1;
-    for (const char16_t c : text)
-        lines += c == u'\n' || c == u'\u2028' ? 1 : 0;
-    return lines;
-}
-
 // ---- Layout --------------------------------------------------------------
 
 int NoticeTextHeight(const MainWindow& w, int width)
@@ -189,12 +130,23 @@ int NoticeTextHeight(const MainWindow& w, int width)
     return r.bottom - r.top;
 }
 
+Shown WhatIsShown(const MainWindow& w, int width)
+{
+    Shown shown;
+    shown.NoticeTextHeight = NoticeTextHeight(w, width);
+    shown.StatusHeight = w.Status->Height();
+    shown.FileList = w.Panel->Visible();
+    shown.FindBar = w.Find->Visible();
+    shown.Progress = w.Batch != nullptr;
+    return shown;
+}
+
 void LayOutControls(MainWindow& w)
 {
     RECT client{};
     ::GetClientRect(w.Window, &client);
-    const int noticeHeight = NoticeTextHeight(w, client.right);
-    w.Places = LayOut(client.right, client.bottom, w.DesignedWidth, noticeHeight, w.Status->Height());
+    const Shown shown = WhatIsShown(w, client.right);
+    w.Places = LayOut(client.right, client.bottom, w.DesignedWidth, shown);
     const Layout& l = w.Places;
     Place(w.Button1, l.Button1);
     Place(w.Edit1, l.Edit1);
@@ -202,14 +154,37 @@ void LayOutControls(MainWindow& w)
     Place(w.CheckBox2, l.CheckBox2);
     Place(w.CheckBox3, l.CheckBox3);
     Place(w.Button2, l.Button2);
+    Place(w.Button3, l.Button3);
     Place(w.Caption, l.Caption);
     Place(w.NoticeText, l.NoticeText);
-    ::ShowWindow(w.NoticeText, noticeHeight > 0 ? SW_SHOWNA : SW_HIDE);
+    ::ShowWindow(w.NoticeText, shown.NoticeTextHeight > 0 ? SW_SHOWNA : SW_HIDE);
+    w.Panel->Place(l.Filter, l.FileList);
     Place(w.RichEdit1, l.Pane);
+    w.Find->Place(l);
     w.Status->Place(l.Status);
+    if (shown.Progress) {
+        Place(w.Progress, l.Progress);
+        Place(w.StopButton, l.Stop);
+    }
     // The panels' edges and the notice's frame are the window's own drawing;
     // a control moved shows its own pixels, not those of where it was.
     ::RedrawWindow(w.Window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// A bar shown under the pane needs room: the window grows to its smallest
+// size with the bar where it was smaller.
+void KeepSmallestSize(MainWindow& w)
+{
+    RECT client{};
+    ::GetClientRect(w.Window, &client);
+    const SIZE smallest = SmallestClient(WhatIsShown(w, client.right));
+    if (client.bottom < smallest.cy) {
+        RECT outer{};
+        ::GetWindowRect(w.Window, &outer);
+        ::SetWindowPos(w.Window, nullptr, 0, 0, outer.right - outer.left,
+                       outer.bottom - outer.top + smallest.cy - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    }
+    LayOutControls(w);
 }
 
 // ---- What the window does ------------------------------------------------
@@ -259,8 +234,8 @@ void FillFinished(MainWindow& w)
 }
 
 // Lists the file shown with the boxes as they are, from the kept parse, into
-// the pane. `note` ends the status text.
-void ShowListing(MainWindow& w, const std::string& note = {})
+// the pane.
+void ShowListing(MainWindow& w)
 {
     if (!w.Files.HasListing())
         return;
@@ -269,7 +244,7 @@ void ShowListing(MainWindow& w, const std::string& note = {})
         const BusyCursor busy;
         listing = &w.Files.ListForPane(CurrentOptions(w), w.PaneCharacterLimit);
     }
-    w.FinalStatus = ListedStatus(w.Files.Shown(), listing->LineCount(), listing->Full()) + note;
+    w.FinalStatus = ListedStatus(w.Files.Shown(), listing->LineCount(), listing->Full());
     w.StatusTaken = false;
     w.Fill->Start(listing->Text(), listing->LineCount());
     if (Filling(w)) {
@@ -288,30 +263,31 @@ void ShowListing(MainWindow& w, const std::string& note = {})
         ShowMessage(w.Window, MessageKind::Error, kApplicationTitle, Text(WindowText::PaneFull));
 }
 
-// Opens a file chosen in the dialog, dropped on the window or named on the
-// command line. `othersNotOpened` files came along with it.
-void ExtractFile(MainWindow& w, const std::wstring& path, std::size_t othersNotOpened = 0)
+// Opens entry i of the file list into the pane, as opening it would.
+void OpenEntry(MainWindow& w, std::size_t index)
 {
-    if (!MayReplaceEdits(w, EditsAt::Open))
-        return;
-    ::SetWindowTextW(w.Edit1, path.c_str());
+    const std::filesystem::path path = w.List[index].Where.Path;
+    w.EntryShown = index;
+    w.Panel->Select(index);
+    ::SetWindowTextW(w.Edit1, path.wstring().c_str());
     {
         const BusyCursor busy;
-        (void)w.Files.Open(std::filesystem::path(path));
+        (void)w.Files.Open(path);
     }
     const OpenResult& opened = w.Files.Chosen();
+    w.List.Record(index, opened);
+    w.Panel->UpdateEntry(index);
     // A box shown while the listing goes in may let another file be opened
-    // meanwhile (dropped on the window); the warning is this file's.
+    // meanwhile (chosen in the list); the warning is this file's.
     const WarningKind warning = opened.Warning;
     UpdateNotice(w);
-    const std::string others = othersNotOpened > 0 ? OthersNotOpenedStatus(othersNotOpened) : std::string();
     if (opened.Listed()) {
-        ShowListing(w, others);
+        ShowListing(w);
     } else {
         // The pane keeps what it shows (the user may have typed into it);
         // the status line and the notice say so, and a fill still running
         // goes on.
-        SetStatus(w, NotListedStatus(opened, w.Files.Shown()) + others);
+        SetStatus(w, NotListedStatus(opened, w.Files.Shown()));
         w.StatusTaken = Filling(w);
     }
     // After the status line, so that it already says why while the box is up.
@@ -319,8 +295,53 @@ void ExtractFile(MainWindow& w, const std::wstring& path, std::size_t othersNotO
         ShowMessage(w.Window, MessageKind::Warning, Text(WindowText::WarningCaption), WarningText(warning));
 }
 
+// Files chosen in the dialog, dropped on the window or named on the command
+// line become the file list, and its first file is listed; one file is
+// opened as it always was. With `walkFolders` (a drop, the command line)
+// folders are walked for their drawings.
+void ExtractFiles(MainWindow& w, const std::vector<std::wstring>& chosen, bool walkFolders)
+{
+    // The list is the batch's while every listing is saved.
+    if (chosen.empty() || w.Batch || !MayReplaceEdits(w, EditsAt::Open))
+        return;
+    std::vector<std::filesystem::path> paths(chosen.begin(), chosen.end());
+    FileList files = FileList::Chosen(paths, walkFolders);
+    if (files.Empty()) {
+        // Folders without a drawing: the list and the pane stay as they were.
+        Beep();
+        SetStatus(w, NoDrawingsStatus());
+        return;
+    }
+    w.List = std::move(files);
+    w.Panel->ShowList();
+    if (const bool several = w.List.Size() > 1; several != w.Panel->Visible()) {
+        // A hidden control cannot keep the keyboard.
+        if (HWND focus = ::GetFocus(); !several && (focus == w.Panel->Filter() || focus == w.Panel->List()))
+            ::SetFocus(w.RichEdit1);
+        w.Panel->Show(several);
+        LayOutControls(w);
+    }
+    OpenEntry(w, 0);
+}
+
+// The user selected entry i of the file list: asked first when the pane
+// holds edits.
+void ChooseEntry(MainWindow& w, std::size_t index)
+{
+    if (index >= w.List.Size() || (index == w.EntryShown && w.Files.Chosen().Path == w.List[index].Where.Path))
+        return;
+    if (!MayReplaceEdits(w, EditsAt::Open)) {
+        w.Panel->Select(w.EntryShown);
+        return;
+    }
+    OpenEntry(w, index);
+}
+
 void Button1Click(MainWindow& w)
 {
+    // Ctrl+O too: the list is the batch's while every listing is saved.
+    if (w.Batch)
+        return;
     FileDialogSetup setup;
     setup.Title = Wide(WindowText::OpenTitle);
     setup.Filters = Text(WindowText::OpenFilters);
@@ -331,8 +352,8 @@ void Button1Click(MainWindow& w)
         setup.Folder = current.parent_path().wstring();
         setup.ProposedName = current.filename().wstring();
     }
-    if (const std::optional<std::wstring> chosen = ChooseFileToOpen(w.Window, setup))
-        ExtractFile(w, *chosen);
+    // The dialog gives files: a folder is an entry of its own.
+    ExtractFiles(w, ChooseFilesToOpen(w.Window, setup), false);
 }
 
 void Button2Click(MainWindow& w)
@@ -383,41 +404,129 @@ void Button2Click(MainWindow& w)
 // pane's edits instead, the box goes back.
 void OptionToggled(MainWindow& w, HWND box)
 {
-    if (!w.Files.HasListing())
+    if (!w.Files.HasListing()) {
+        w.Panel->Refilter();
         return;
+    }
     if (!MayReplaceEdits(w, EditsAt::Relist)) {
         Button_SetCheck(box, Button_GetCheck(box) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
         return;
     }
     ShowListing(w);
+    // What the files' listings hold depends on the boxes.
+    w.Panel->Refilter();
 }
 
-bool IsFolder(const std::wstring& path)
-{
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// The first file dropped that is not a folder is opened once the drop is
-// over; the others are counted.
+// Every file and folder dropped is opened once the drop is over.
 void TakeDrop(MainWindow& w, HDROP drop)
 {
-    std::wstring first;
-    std::size_t others = 0;
+    std::vector<std::wstring> paths;
     const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
         std::wstring path(::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
         path.resize(::DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
-        if (first.empty() && !path.empty() && !IsFolder(path))
-            first = std::move(path);
-        else
-            ++others;
+        if (!path.empty())
+            paths.push_back(std::move(path));
     }
-    if (first.empty())
+    // The list is the batch's while every listing is saved.
+    if (paths.empty() || w.Batch)
         return;
-    w.PendingFile = std::move(first);
-    w.PendingOthers = others;
+    w.PendingFiles = std::move(paths);
     ::PostMessageW(w.Window, WM_APP_OPEN, 0, 0);
+}
+
+// Find's and the filter's words in the status line: "" puts back what the
+// line said before them, unless something else spoke meanwhile.
+void SayAside(MainWindow& w, const std::string& text)
+{
+    if (!text.empty()) {
+        if (w.LastAside.empty() || w.Status->Text() != w.LastAside)
+            w.StatusAside = w.Status->Text();
+        SetStatus(w, text);
+        w.LastAside = w.Status->Text();
+        return;
+    }
+    if (!w.LastAside.empty() && w.Status->Text() == w.LastAside)
+        SetStatus(w, Utf8(w.StatusAside));
+    w.LastAside.clear();
+}
+
+// ---- Save every listing --------------------------------------------------
+
+void SaveAllFinished(MainWindow& w)
+{
+    ::KillTimer(w.Window, kSaveAllTimer);
+    const BatchSummary summary = w.Batch->Summary();
+    w.Batch.reset();
+    // The keyboard goes back where it was when Stop had it.
+    const HWND focus = ::GetFocus();
+    const bool giveBack = focus == w.StopButton || focus == w.Window || focus == nullptr;
+    ::EnableWindow(w.Button1, TRUE);
+    ::EnableWindow(w.Button3, TRUE);
+    if (giveBack) {
+        HWND back = w.FocusBeforeBatch;
+        const bool usable = back != nullptr && ::IsChild(w.Window, back) && ::IsWindowVisible(back) &&
+                            ::IsWindowEnabled(back);
+        ::SetFocus(usable ? back : w.Button3);
+    }
+    ::ShowWindow(w.Progress, SW_HIDE);
+    ::ShowWindow(w.StopButton, SW_HIDE);
+    LayOutControls(w);
+    SetStatus(w, SaveAllSummary(summary));
+    w.StatusTaken = Filling(w);
+}
+
+// Every listing of the file list saved beside its source, a file per timer
+// tick, after one question when any would replace a file or leave the
+// pane's edits out.
+void Button3Click(MainWindow& w)
+{
+    if (w.Batch)
+        return;
+    if (w.List.Empty()) {
+        Beep();
+        ::SetFocus(w.Button1);
+        SetStatus(w, NoFileToSaveStatus());
+        return;
+    }
+    const HWND focus = ::GetFocus();
+    auto batch = std::make_unique<BatchSave>(w.List, CurrentOptions(w));
+    const std::string question = SaveAllQuestion(batch->ExistingTargets(), batch->Count(), HoldsEdits(w));
+    // The batch cleared what an earlier one saved.
+    for (std::size_t i = 0; i < w.List.Size(); ++i)
+        w.Panel->UpdateEntry(i);
+    if (!question.empty() && !Confirm(w.Window, kApplicationTitle, question))
+        return;
+    w.Batch = std::move(batch);
+    w.FocusBeforeBatch = focus;
+    ::SendMessageW(w.Progress, PBM_SETRANGE32, 0, static_cast<LPARAM>(w.Batch->Count()));
+    ::SendMessageW(w.Progress, PBM_SETPOS, 0, 0);
+    ::ShowWindow(w.Progress, SW_SHOWNA);
+    ::ShowWindow(w.StopButton, SW_SHOWNA);
+    LayOutControls(w);
+    // Stop takes the keyboard before the buttons that cannot be used meanwhile
+    // are disabled, so the focus is never lost.
+    ::SetFocus(w.StopButton);
+    ::EnableWindow(w.Button1, FALSE);
+    ::EnableWindow(w.Button3, FALSE);
+    SetStatus(w, SaveAllProgressStatus(0, w.Batch->Count(), w.List[0].Where.Path));
+    w.StatusTaken = Filling(w);
+    ::SetTimer(w.Window, kSaveAllTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void SaveAllStep(MainWindow& w)
+{
+    if (!w.Batch)
+        return;
+    if (w.Batch->Finished()) {
+        SaveAllFinished(w);
+        return;
+    }
+    const std::size_t done = w.Batch->SaveNext();
+    w.Panel->UpdateEntry(done);
+    ::SendMessageW(w.Progress, PBM_SETPOS, static_cast<WPARAM>(w.Batch->Position()), 0);
+    if (!w.Batch->Finished())
+        SetStatus(w, SaveAllProgressStatus(w.Batch->Position(), w.Batch->Count(), w.List[w.Batch->Position()].Where.Path));
 }
 
 // ---- Messages ------------------------------------------------------------
@@ -443,17 +552,29 @@ BOOL OnCreate(HWND window, LPCREATESTRUCTW)
     w.CheckBox2 = CreateChild(w, 0, WC_BUTTONW, Wide(WindowText::DimensionsBox), box, IDC_DIMENSIONS);
     w.CheckBox3 = CreateChild(w, 0, WC_BUTTONW, Wide(WindowText::BlocksBox), box, IDC_BLOCKS);
     w.Button2 = CreateChild(w, 0, WC_BUTTONW, Wide(WindowText::SaveButton), button, IDC_SAVE);
+    w.Button3 = CreateChild(w, 0, WC_BUTTONW, Wide(WindowText::SaveAllButton), button, IDC_SAVEALL);
     w.Caption = CreateChild(w, 0, WC_STATICW, Wide(WindowText::PaneCaption), SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX,
                             IDC_CAPTION);
     w.NoticeText = CreateChild(w, 0, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, IDC_NOTICE);
-    w.RichEdit1 = CreatePane(w);
+    // The Tab order: the file list and its filter, the pane, the find bar,
+    // then Stop.
+    w.Panel = std::make_unique<FilesPanel>(window, w.WindowFont.Handle(), w.List, w.Files,
+                                           [&w] { return CurrentOptions(w); });
+    w.RichEdit1 = CreatePane(window, w.WindowFont.Handle(), w.PaneCharacterLimit);
     if (w.RichEdit1 == nullptr)
         return FALSE;
+    w.Find = std::make_unique<FindBar>(window, w.RichEdit1, w.WindowFont.Handle());
     // The path field and the pane have no label of their own beside them.
     SetAccessibleName(w.Edit1, Wide(WindowText::PathField));
     SetAccessibleName(w.RichEdit1, Wide(WindowText::PaneCaption));
     w.Status = std::make_unique<StatusLine>(window, IDC_STATUS, w.WindowFont.Handle(), w.WindowFont.LineHeight());
+    w.Progress = CreateChild(w, 0, PROGRESS_CLASSW, L"", 0, IDC_PROGRESS);
+    w.StopButton = CreateChild(w, 0, WC_BUTTONW, Wide(WindowText::StopButton), button, IDC_STOP);
+    ::ShowWindow(w.Progress, SW_HIDE);
+    ::ShowWindow(w.StopButton, SW_HIDE);
     w.Fill = std::make_unique<PaneFill>(w.RichEdit1);
+    w.Panel->Says = [&w](const std::string& text) { SayAside(w, text); };
+    w.Find->Says = [&w](const std::string& text) { SayAside(w, text); };
     // The system's warning icon (the same number as the OEM one) at the size
     // of small icons; shared, so never destroyed.
     w.NoticeIcon = static_cast<HICON>(::LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
@@ -481,7 +602,10 @@ void OnGetMinMaxInfo(HWND window, LPMINMAXINFO info)
     const MainWindow* w = Self(window);
     if (w == nullptr || !w->Status)
         return;
-    const SIZE smallest = SmallestClient(w->Status->Height());
+    Shown shown;
+    shown.StatusHeight = w->Status->Height();
+    shown.FindBar = w->Find && w->Find->Visible();
+    const SIZE smallest = SmallestClient(shown);
     RECT outer{0, 0, smallest.cx, smallest.cy};
     ::AdjustWindowRectEx(&outer, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
                          static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
@@ -508,6 +632,47 @@ void OnPaint(HWND window)
     ::EndPaint(window, &paint);
 }
 
+bool IsPushButton(HWND control)
+{
+    wchar_t className[16]{};
+    ::GetClassNameW(control, className, 16);
+    const auto type = static_cast<DWORD>(::GetWindowLongPtrW(control, GWL_STYLE)) & BS_TYPEMASK;
+    return ::lstrcmpiW(className, WC_BUTTONW) == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+}
+
+// Enter and Escape, as the dialog manager sends them (IDOK, IDCANCEL): in the
+// find field Enter finds the next (with Shift the previous); on a button it
+// presses it; Escape closes the find bar from any of its controls.
+void OnDialogKey(MainWindow& w, int id)
+{
+    HWND focus = ::GetFocus();
+    if (id == IDCANCEL) {
+        if (w.Find->Holds(focus)) {
+            w.Find->Close();
+            LayOutControls(w);
+        }
+        return;
+    }
+    if (focus == w.Find->Field())
+        (void)w.Find->Find(::GetKeyState(VK_SHIFT) < 0 ? FindDirection::Backward : FindDirection::Forward);
+    else if (focus != nullptr && ::IsChild(w.Window, focus) && IsPushButton(focus))
+        FORWARD_WM_COMMAND(w.Window, ::GetDlgCtrlID(focus), focus, BN_CLICKED, ::SendMessageW);
+}
+
+// Ctrl+F opens the find bar; F3 and Shift+F3 find the next and the previous,
+// opening the bar first when it is closed.
+void OnFindKey(MainWindow& w, int id)
+{
+    if (id != IDM_FIND && w.Find->Visible()) {
+        (void)w.Find->Find(id == IDM_FINDNEXT ? FindDirection::Forward : FindDirection::Backward);
+        return;
+    }
+    const bool wasVisible = w.Find->Visible();
+    w.Find->Open();
+    if (!wasVisible)
+        KeepSmallestSize(w);
+}
+
 void OnCommand(HWND window, int id, HWND control, UINT code)
 {
     MainWindow& w = *Self(window);
@@ -522,17 +687,51 @@ void OnCommand(HWND window, int id, HWND control, UINT code)
         if (clicked)
             Button2Click(w);
         break;
+    case IDC_SAVEALL:
+        if (clicked)
+            Button3Click(w);
+        break;
+    case IDC_STOP:
+        if (clicked && w.Batch)
+            w.Batch->Stop();
+        break;
     case IDC_HEADER:
     case IDC_DIMENSIONS:
     case IDC_BLOCKS:
         if (code == BN_CLICKED)
             OptionToggled(w, control);
         break;
+    case IDC_FILELIST:
+        if (code == LBN_SELCHANGE)
+            ::PostMessageW(window, WM_APP_CHOOSE, 0, 0);
+        break;
+    case IDC_FILTER:
+        if (code == EN_CHANGE)
+            w.Panel->FilterChanged();
+        break;
+    case IDC_FINDFIELD:
+        if (code == EN_CHANGE)
+            w.Find->FieldChanged();
+        break;
+    case IDC_FINDPREVIOUS:
+    case IDC_FINDNEXT:
+        if (clicked)
+            (void)w.Find->Find(id == IDC_FINDNEXT ? FindDirection::Forward : FindDirection::Backward);
+        break;
+    case IDC_FINDCLOSE:
+        if (clicked) {
+            w.Find->Close();
+            LayOutControls(w);
+        }
+        break;
+    case IDM_FIND:
+    case IDM_FINDNEXT:
+    case IDM_FINDPREVIOUS:
+        OnFindKey(w, id);
+        break;
     case IDOK:
-        // Enter, as the dialog manager sends it: presses the button that
-        // has the focus.
-        if (HWND focus = ::GetFocus(); focus == w.Button1 || focus == w.Button2)
-            FORWARD_WM_COMMAND(window, ::GetDlgCtrlID(focus), focus, BN_CLICKED, ::SendMessageW);
+    case IDCANCEL:
+        OnDialogKey(w, id);
         break;
     default:
         break;
@@ -552,8 +751,14 @@ LRESULT OnNotify(HWND window, int, LPNMHDR header)
 void OnTimer(HWND window, UINT id)
 {
     MainWindow& w = *Self(window);
-    if (id != kFillTimer)
+    if (id == kSaveAllTimer) {
+        SaveAllStep(w);
         return;
+    }
+    if (id != kFillTimer) {
+        (void)w.Panel->OnTimer(id);
+        return;
+    }
     if (w.Fill->Continue())
         ShowFillProgress(w);
     else
@@ -585,16 +790,22 @@ void OnActivate(HWND window, UINT state, HWND, BOOL minimized)
         if (HWND focus = ::GetFocus(); focus != nullptr && ::IsChild(window, focus))
             w.LastFocus = focus;
     } else if (!minimized) {
-        ::SetFocus(w.LastFocus != nullptr && ::IsWindowEnabled(w.LastFocus) ? w.LastFocus : w.Button1);
+        const bool usable = w.LastFocus != nullptr && ::IsWindowEnabled(w.LastFocus) && ::IsWindowVisible(w.LastFocus);
+        ::SetFocus(usable ? w.LastFocus : w.Button1);
     }
 }
 
 void OnAppOpen(MainWindow& w)
 {
-    const std::wstring path = std::move(w.PendingFile);
-    w.PendingFile.clear();
-    if (!path.empty())
-        ExtractFile(w, path, w.PendingOthers);
+    const std::vector<std::wstring> paths = std::move(w.PendingFiles);
+    w.PendingFiles.clear();
+    ExtractFiles(w, paths, true);
+}
+
+void OnDrawItem(HWND window, const DRAWITEMSTRUCT* item)
+{
+    if (item->CtlID == IDC_FILELIST)
+        Self(window)->Panel->Draw(*item);
 }
 
 void OnClose(HWND window)
@@ -607,6 +818,9 @@ void OnDestroy(HWND window)
 {
     MainWindow& w = *Self(window);
     ::KillTimer(window, kFillTimer);
+    // The file being saved is complete: every step saves one whole file.
+    ::KillTimer(window, kSaveAllTimer);
+    w.Batch.reset();
     w.Fill->Stop();
     w.Files.Close();
     ::PostQuitMessage(0);
@@ -647,8 +861,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         HANDLE_MSG(window, WM_CLOSE, OnClose);
         HANDLE_MSG(window, WM_DESTROY, OnDestroy);
         HANDLE_MSG(window, WM_NCDESTROY, OnNcDestroy);
+        HANDLE_MSG(window, WM_DRAWITEM, OnDrawItem);
     case WM_APP_OPEN:
         OnAppOpen(*Self(window));
+        return 0;
+    case WM_APP_CHOOSE:
+        if (const std::optional<std::size_t> entry = Self(window)->Panel->Selected())
+            ChooseEntry(*Self(window), *entry);
         return 0;
     default:
         break;
@@ -690,8 +909,7 @@ void OpenAtStart(HWND window, std::vector<std::wstring> files)
     MainWindow* w = Self(window);
     if (w == nullptr || files.empty())
         return;
-    w->PendingFile = std::move(files.front());
-    w->PendingOthers = files.size() - 1;
+    w->PendingFiles = std::move(files);
     ::PostMessageW(window, WM_APP_OPEN, 0, 0);
 }
 

@@ -4,7 +4,7 @@
 
 #define IDR_ACCELERATORS 100
 
-// The controls, in their order of creation (which is the Tab order).
+// The controls. The order of creation, not these numbers, is the Tab order.
 #define IDC_OPEN 1001
 #define IDC_PATH 1002
 #define IDC_HEADER 1003
@@ -15,3 +15,17 @@
 #define IDC_NOTICE 1008
 #define IDC_PANE 1009
 #define IDC_STATUS 1010
+#define IDC_SAVEALL 1011
+#define IDC_FILTER 1012
+#define IDC_FILELIST 1013
+#define IDC_FINDFIELD 1014
+#define IDC_FINDPREVIOUS 1015
+#define IDC_FINDNEXT 1016
+#define IDC_FINDCLOSE 1017
+#define IDC_PROGRESS 1018
+#define IDC_STOP 1019
+
+// Commands of keys alone.
+#define IDM_FIND 2001
+#define IDM_FINDNEXT 2002
+#define IDM_FINDPREVIOUS 2003

@@ -2,8 +2,10 @@
 # Drives the Windows window (vaveze.exe) under wine on a virtual X display,
 # as a person would, with wine's own dialogs: Ctrl+O and a typed path, Ctrl+S
 # and the proposed name, the boxes, a failed open, the questions before
-# edits are lost, a file in a Japanese folder on the command line and the
-# pane-full message; every saved listing is held to the Linux tool's bytes.
+# edits are lost, several files chosen together (the file list, Ctrl+Shift+S,
+# find and the filter), a file in a Japanese folder on the command line and
+# the pane-full message; every saved listing is held to the Linux tool's
+# bytes.
 # What the window shows is read by window-state.exe (built here with
 # mingw-w64) through the controls' own texts. The program must be a window
 # program that needs only the DLLs every Windows has.
@@ -133,8 +135,8 @@ pane_line --header "$a/plan.zvw" >"$work/plan-header.pane"
 
 start || exit 1
 check "the first control has the focus" until_true shows '^focus 1001$'
-key Tab Tab Tab Tab Tab Tab
-check "Tab goes through the controls to the pane" until_true shows '^focus 1009$'
+key Tab Tab Tab Tab Tab Tab Tab
+check "Tab goes through the controls (すべて出力 after テキスト出力) to the pane" until_true shows '^focus 1009$'
 key Tab
 check "Tab leaves the pane" until_true shows '^focus 1001$'
 
@@ -217,6 +219,66 @@ check "Cancel keeps the window" kill -0 "$program"
 key alt+F4
 answer Left Return
 check "Yes closes the window" until_true is_gone "$program"
+
+# --- Several files chosen together: a drawing, its backup and a damaged
+# copy (read in part); plan.txt is there already ---------------------------
+c=$work/c
+mkdir -p "$c/tool"
+cp "$root/samples/plan.zvw" "$c/plan.zvw"
+cp "$c/plan.zvw" "$c/plan.bak"
+head -c 15000 "$c/plan.zvw" >"$c/cut.zvw"
+cp "$c/plan.zvw" "$c/plan.bak" "$c/cut.zvw" "$c/tool"
+(cd "$c/tool" && "$native" -q -s --sjis --save plan.zvw plan.bak cut.zvw 2>/dev/null)
+echo "an earlier listing" >"$c/plan.txt"
+# A row of the file list: its middle (rows are a line and a few pixels high).
+row_y() { act places && awk -v row="$1" '$1 == 1013 { print $3 + 10 + 21 * row }' "$work/done"; }
+has_tooltip() { act others && grep -q "^window tooltips_class32 .*$1" "$work/done"; }
+
+start || exit 1
+key ctrl+o
+until_true has_other_window || fail "no open dialog"
+xdotool type --delay 10 "Z:$(printf '%s' "$c" | tr / '\\')"
+key Return
+xdotool type --delay 10 '"plan.zvw" "plan.bak" "cut.zvw"'
+answer Return
+check "files chosen together in the open dialog make the list, the first selected" \
+    until_true shows '^1013 0 plan\.zvw\\nplan\.bak\\ncut\.zvw$'
+check "... and listed in the pane" until_true shows '^1010 - .*plan\.zvw.* 10 '
+click 300 300
+key End x
+key ctrl+shift+s
+until_true has_other_window && act others
+check "Ctrl+Shift+S asks once: the pane's edits left out, 1 of the 3 listings there already" \
+    grep -q '^0 - 表示中の一覧.*3 個.* 1 個はすでにあります。上書きしますか' "$work/done"
+answer Left Return
+check "every listing saved, the summary in the status line" \
+    until_true shows '^1010 - 3 個のファイルを出力しました: 保存 2、一部のみ保存 1$'
+for target in plan.txt plan.bak.txt cut.txt; do
+    check "すべて出力 wrote $target as vaveze-list --save does" cmp -s "$c/tool/$target" "$c/$target"
+done
+xdotool mousemove --window "$main" 60 "$(row_y 2)" sleep 0.2 mousemove_relative 1 1
+check "the damaged file's tooltip: listed in part, and where its listing went" \
+    until_true has_tooltip '一部のみ抽出しました: .*cut\.txt」に保存しました'
+click 60 "$(row_y 2)"
+answer Left Return || fail "no question before the pane's edits were lost"
+check "selecting an entry lists it: the notice says it was read in part" until_true shows '^1008 - .*cut\.zvw'
+click 60 "$(row_y 0)"
+until_true shows '^1010 - .*plan\.zvw' || fail "plan.zvw not listed again"
+key ctrl+f
+check "Ctrl+F opens the find bar with the keyboard in its field" until_true shows '^focus 1014$'
+act compose 1014 よくしつ
+check "a text still being composed is not looked for" shows '^selection $'
+act commit 1014 浴室
+check "the committed text is found in the pane" until_true shows '^selection 浴室$'
+key F3
+check "F3 goes round the end to it again, and says so" until_true shows '^1010 - 末尾まで検索したので'
+key Escape
+check "Escape closes the find bar" until_true shows '^focus 1009$'
+act compose 1012 よくしつ && act commit 1012 浴室
+check "the filter keeps the files whose listing holds the text" until_true shows '^1013 0 plan\.zvw\\nplan\.bak$'
+check "... and says how many" shows '^1010 - 3 個中 2 個のファイルが「浴室」を含みます。$'
+key alt+F4
+check "the window closes at once when the pane holds no edits" until_true is_gone "$program"
 
 # --- A file in a Japanese folder named on the command line, a pane too
 # small for it (VAVEZE_TEST_PANE_LIMIT, read only for tests) --------------

@@ -42,6 +42,47 @@ static void PrintUtf8(const wchar_t *text, int length)
     }
 }
 
+/* A list's rows, as the control's text. */
+static void PrintList(HWND list)
+{
+    int rows = (int)SendMessageW(list, LB_GETCOUNT, 0, 0);
+    int row;
+    printf("%d %d ", GetDlgCtrlID(list), (int)SendMessageW(list, LB_GETCURSEL, 0, 0));
+    for (row = 0; row < rows; ++row) {
+        int length = (int)SendMessageW(list, LB_GETTEXTLEN, (WPARAM)row, 0);
+        wchar_t *text = (wchar_t *)calloc((size_t)length + 1, sizeof *text);
+        if (text == NULL)
+            break;
+        length = (int)SendMessageW(list, LB_GETTEXT, (WPARAM)row, (LPARAM)text);
+        if (row > 0)
+            fputs("\\n", stdout);
+        PrintUtf8(text, length);
+        free(text);
+    }
+    putchar('\n');
+}
+
+/* The pane's selection: its positions count one character for each line
+ * end, its text CR LF for each. */
+static void PrintSelection(HWND pane, const wchar_t *text, int length)
+{
+    DWORD start = 0, end = 0;
+    int i, at = 0, from = -1, to = -1;
+    SendMessageW(pane, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+    for (i = 0; i <= length; ++i) {
+        if ((DWORD)at == start && from < 0)
+            from = i;
+        if ((DWORD)at == end && to < 0)
+            to = i;
+        if (i < length && !(text[i] == L'\r' && i + 1 < length && text[i + 1] == L'\n'))
+            ++at;
+    }
+    fputs("selection ", stdout);
+    if (from >= 0 && to >= from)
+        PrintUtf8(text + from, to - from);
+    putchar('\n');
+}
+
 static BOOL CALLBACK PrintControl(HWND control, LPARAM unused)
 {
     wchar_t className[64];
@@ -50,6 +91,10 @@ static BOOL CALLBACK PrintControl(HWND control, LPARAM unused)
     wchar_t *text;
     (void)unused;
     GetClassNameW(control, className, 64);
+    if (lstrcmpiW(className, L"ListBox") == 0) {
+        PrintList(control);
+        return TRUE;
+    }
     if (lstrcmpiW(className, L"Button") == 0 && (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX)
         check = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "1" : "0";
     length = (int)SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
@@ -60,7 +105,27 @@ static BOOL CALLBACK PrintControl(HWND control, LPARAM unused)
     printf("%d %s ", GetDlgCtrlID(control), check);
     PrintUtf8(text, length);
     putchar('\n');
+    if (GetDlgCtrlID(control) == 1009)
+        PrintSelection(control, text, length);
     free(text);
+    return TRUE;
+}
+
+/* Each window of the program shown besides the main one. */
+static BOOL CALLBACK PrintOther(HWND window, LPARAM main)
+{
+    DWORD process = 0, mainProcess = 0;
+    wchar_t className[64];
+    GetWindowThreadProcessId(window, &process);
+    GetWindowThreadProcessId((HWND)main, &mainProcess);
+    if (window == (HWND)main || process != mainProcess || !IsWindowVisible(window))
+        return TRUE;
+    GetClassNameW(window, className, 64);
+    fputs("window ", stdout);
+    PrintUtf8(className, lstrlenW(className));
+    putchar(' ');
+    PrintControl(window, 0);
+    EnumChildWindows(window, PrintControl, 0);
     return TRUE;
 }
 
@@ -117,6 +182,18 @@ static int Edit(HWND window, int count, wchar_t **args)
         GetClientRect(window, &client);
         printf("client %ld %ld\n", client.right, client.bottom);
         EnumChildWindows(window, PrintPlace, (LPARAM)window);
+    } else if (lstrcmpW(command, L"compose") == 0 && count == 4) {
+        HWND field = GetDlgItem(window, (int)line);
+        SendMessageW(field, WM_IME_STARTCOMPOSITION, 0, 0);
+        SendMessageW(field, EM_SETSEL, 0, -1);
+        Type(field, args[3]);
+    } else if (lstrcmpW(command, L"commit") == 0 && count == 4) {
+        HWND field = GetDlgItem(window, (int)line);
+        SendMessageW(field, EM_SETSEL, 0, -1);
+        Type(field, args[3]);
+        SendMessageW(field, WM_IME_ENDCOMPOSITION, 0, 0);
+    } else if (lstrcmpW(command, L"others") == 0 && count == 2) {
+        EnumWindows(PrintOther, (LPARAM)window);
     } else if (lstrcmpW(command, L"size") == 0 && count == 4) {
         SetWindowPos(window, NULL, 0, 0, (int)line, (int)wcstol(args[3], NULL, 10), SWP_NOMOVE | SWP_NOZORDER);
     } else {
