@@ -280,8 +280,8 @@ check "... and says how many" shows '^1010 - 3 個中 2 個のファイルが「
 key alt+F4
 check "the window closes at once when the pane holds no edits" until_true is_gone "$program"
 
-# --- A file in a Japanese folder named on the command line, a pane too
-# small for it (VAVEZE_TEST_PANE_LIMIT, read only for tests) --------------
+# --- A file in a Japanese folder and a folder named on the command line, a
+# pane too small for the file (VAVEZE_TEST_PANE_LIMIT, read only for tests) -
 b=$work/b
 mkdir -p "$b/図面"
 cp "$root/samples/plan.zvw" "$b/図面/平面図.zvw"
@@ -295,11 +295,17 @@ for line in sys.stdin.buffer.read().split(b"\r\n")[:-1]:
     if room < 0:
         break
     sys.stdout.buffer.write(line + b"\r\n")' $limit >"$work/cut.sjis"
+# A folder named with it is walked for its drawings, as a drop is.
+mkdir -p "$b/more/sub"
+cp "$root/samples/plan.zvw" "$b/more/sub/断面図.zvw"
+echo "no drawing" >"$b/more/note.txt"
 cd "$b" || exit 1
 export VAVEZE_TEST_PANE_LIMIT=$limit
-start "図面/平面図.zvw" || exit 1
+start "図面/平面図.zvw" more || exit 1
 unset VAVEZE_TEST_PANE_LIMIT
 check "the file named on the command line is listed" until_true shows '^1002 - .*\\図面\\平面図\.zvw$'
+check "... first in the list, then the drawings of the folder named with it" \
+    shows '^1013 0 平面図\.zvw\\nsub.断面図\.zvw$'
 answer Return || fail "no pane-full message"
 save_proposed "$b/図面/平面図.txt"
 check "a listing cut off where the pane is full is saved as far as shown" cmp -s "$work/cut.sjis" "$b/図面/平面図.txt"
