@@ -162,13 +162,20 @@ void FilesPanel::ShowRows()
     hovered_.reset();
 }
 
+// The rows hold their files in the list's order: a binary search, so that
+// a list of thousands of files is not read whole for every step.
 int FilesPanel::RowOf(std::size_t i) const
 {
-    const int rows = ListBox_GetCount(list_);
-    for (int row = 0; row < rows; ++row)
-        if (static_cast<std::size_t>(ListBox_GetItemData(list_, row)) == i)
-            return row;
-    return -1;
+    int low = 0;
+    int high = ListBox_GetCount(list_);
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (static_cast<std::size_t>(ListBox_GetItemData(list_, middle)) < i)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low < ListBox_GetCount(list_) && static_cast<std::size_t>(ListBox_GetItemData(list_, low)) == i ? low : -1;
 }
 
 void FilesPanel::UpdateEntry(std::size_t i)
@@ -234,9 +241,10 @@ void FilesPanel::StartFilter()
     holding_ = 0;
     filterNext_ = 0;
     filterCount_ = needle_.empty() ? 0 : files_.Size();
+    // Every file until it is read for this text.
+    kept_.assign(files_.Size(), true);
+    ShowRows();
     if (filterCount_ == 0) {
-        kept_.assign(files_.Size(), true);
-        ShowRows();
         if (Says)
             Says({});
         return;
@@ -267,11 +275,13 @@ void FilesPanel::FilterStep()
         holds = false;  // no memory for this file's listing: it is not shown as holding the text
     }
     holding_ += holds ? 1 : 0;
-    if (kept_[i] != holds) {
-        kept_[i] = holds;
-        ShowRows();
-    } else {
+    kept_[i] = holds;
+    if (holds) {
         UpdateEntry(i);
+    } else if (const int row = RowOf(i); row >= 0) {
+        if (hovered_ == i)
+            hovered_.reset();
+        ListBox_DeleteString(list_, row);
     }
     const std::string needle = Utf8(std::wstring(needle_.begin(), needle_.end()));
     if (filterNext_ < filterCount_) {
