@@ -259,13 +259,6 @@ std::string FillingStatus(const OpenResult& listed, std::size_t shown, std::size
     return Fill(Ja("Showing \"%1\"... %2 / %3 lines"), {FileNameOf(listed.Path), Count(shown), Count(total)});
 }
 
-std::string OthersNotOpenedStatus(std::size_t others)
-{
-    return Fill(TrN(kJa, " Only one file can be opened at a time: %1 other file was not opened.",
-                    " Only one file can be opened at a time: %1 other files were not opened.", others),
-                {Count(others)});
-}
-
 std::string SavedStatus(std::string_view path, std::size_t lines)
 {
     return Fill(TrN(kJa, "Saved %2 line to \"%1\".", "Saved %2 lines to \"%1\".", lines), {path, Count(lines)});

@@ -87,8 +87,6 @@ inline constexpr std::string_view kSaveExtension = "txt";
 [[nodiscard]] std::string NotListedStatus(const OpenResult& failed, const OpenResult& shown);
 // While a long listing goes into the pane.
 [[nodiscard]] std::string FillingStatus(const OpenResult& listed, std::size_t shown, std::size_t total);
-// Files that came along with a dropped one and were not opened.
-[[nodiscard]] std::string OthersNotOpenedStatus(std::size_t others);
 [[nodiscard]] std::string SavedStatus(std::string_view path, std::size_t lines);
 [[nodiscard]] std::string NoFileToSaveStatus();
 // Folders dropped that hold no drawing or symbol file.
