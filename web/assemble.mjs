@@ -60,7 +60,7 @@ try {
 // nonce of this build: a digest of what the page is made of, so the same
 // sources assemble the same page.
 const styleNonce = createHash('sha256')
-  .update(['page/page.js', 'page/pane.js', 'page/page.css', 'package-lock.json'].map(source).join('\0'))
+  .update(['page/page.js', 'page/pane.js', 'page/zip.js', 'page/page.css', 'package-lock.json'].map(source).join('\0'))
   .update(JSON.stringify(texts))
   .digest('base64');
 const bundle = await esbuild.build({

@@ -16,13 +16,18 @@
 #include <cstdlib>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/listing/extraction.h"
 #include "core/listing/listing.h"
 #include "core/readers/ParseOutcome.h"
+#include "core/session/batchsave.h"
+#include "core/session/filelist.h"
+#include "core/session/find.h"
 #include "core/session/session.h"
 #include "core/session/texts.h"
 #include "core/text/cp932.h"
@@ -54,6 +59,15 @@ struct Binding {
     SavedText Save;         // the pane's text as the bytes to save
     PaneListing First;      // the first lines of the pane's listing
     std::string Said;       // the last text handed out
+
+    // The files chosen or dropped, named by their paths in the page (below
+    // a folder dropped), and what became of each.
+    FileList List;
+    std::vector<Source> Adding;  // the next list, while the page names it
+    // "Save every listing" while it runs, on List, and the listing of the
+    // file it did last.
+    std::optional<BatchSave> Batch;
+    std::string BatchListing;
 };
 
 Binding& Current()
@@ -207,6 +221,12 @@ std::string FixedTextsJson()
         {"stillFilling", StillFillingStatus()},
         {"preparingSave", PreparingSaveStatus()},
         {"outOfMemory", OutOfMemoryMessage()},
+        {"saveAllButton", Text(WindowText::SaveAllButton)},
+        {"stopButton", Text(WindowText::StopButton)},
+        {"filterField", Text(WindowText::FilterField)},
+        {"noDrawings", NoDrawingsStatus()},
+        {"archiveStem", ArchiveStem()},
+        {"archiveFull", ArchiveFullMessage()},
     };
     std::string json = "{";
     for (const auto& [name, text] : texts) {
@@ -217,6 +237,33 @@ std::string FixedTextsJson()
         AppendJsonString(json, text);
     }
     return json + "}";
+}
+
+// An empty file as the file list keeps it (what it shows of an open is its
+// reason): bytes the session is given cannot tell an empty file.
+OpenResult Emptied(const std::filesystem::path& path)
+{
+    OpenResult result;
+    result.Path = path;
+    result.Reason = NotListedReason::Empty;
+    return result;
+}
+
+OpenResult Unreadable(const std::filesystem::path& path, const char* message)
+{
+    OpenResult result;
+    result.Path = path;
+    result.Reason = NotListedReason::ReadError;
+    result.SystemMessage = message;
+    return result;
+}
+
+bool IsEntry(std::size_t index) { return index < Current().List.Size(); }
+
+std::string PathText(const std::filesystem::path& path)
+{
+    const std::u8string text = path.generic_u8string();
+    return std::string(text.begin(), text.end());
 }
 
 }  // namespace
@@ -252,11 +299,7 @@ EMSCRIPTEN_KEEPALIVE int vz_parse(const char* name, const char* data, std::size_
 // file chosen, not listed, for the reason the browser gave (UTF-8).
 EMSCRIPTEN_KEEPALIVE void vz_unreadable(const char* name, const char* message)
 {
-    OpenResult result;
-    result.Path = std::filesystem::path(name);
-    result.Reason = NotListedReason::ReadError;
-    result.SystemMessage = message;
-    Current().Chosen = std::move(result);
+    Current().Chosen = Unreadable(std::filesystem::path(name), message);
 }
 
 // The parts of the last file's stop: the StopReason and the byte offset.
@@ -411,5 +454,183 @@ EMSCRIPTEN_KEEPALIVE const char* vz_save_failed_message(const char* name, const 
 }
 // The characters the last vz_pane_bytes found code page 932 lacks.
 EMSCRIPTEN_KEEPALIVE const char* vz_unencodable_message() { return Say(UnencodableMessage(Current().Save.Unencodable)); }
+
+
+// The file list. The page names the files chosen or dropped one by one
+// (`path` below the folder dropped, '/' between names; `problem` the
+// browser's words for a folder it could not read, else empty), then sets
+// them as the list; "save every listing" that runs ends.
+EMSCRIPTEN_KEEPALIVE void vz_files_add(const char* path, const char* problem)
+{
+    Current().Adding.push_back({std::filesystem::path(path), std::filesystem::path(path), 0, problem});
+}
+
+EMSCRIPTEN_KEEPALIVE void vz_files_set()
+{
+    Binding& binding = Current();
+    binding.Batch.reset();
+    binding.List = FileList(std::move(binding.Adding));
+    binding.Adding.clear();
+}
+
+// Whether `name` is one a folder's walk takes: the four formats' and the
+// backups'.
+EMSCRIPTEN_KEEPALIVE int vz_is_drawing_name(const char* name) { return IsDrawingName(std::filesystem::path(name)) ? 1 : 0; }
+
+// The last file chosen (vz_parse, vz_unreadable) was entry `index`: the
+// list keeps what became of it.
+EMSCRIPTEN_KEEPALIVE void vz_file_record(std::size_t index)
+{
+    if (IsEntry(index))
+        Current().List.Record(index, Current().Chosen);
+}
+
+// An entry as the list shows it: the FileState and SaveState of
+// core/session/filelist.h (state + 4 * save), and its tooltip.
+EMSCRIPTEN_KEEPALIVE int vz_file_state(std::size_t index)
+{
+    if (!IsEntry(index))
+        return 0;
+    const ListedFile& file = Current().List[index];
+    return static_cast<int>(file.State) + 4 * static_cast<int>(file.Save);
+}
+EMSCRIPTEN_KEEPALIVE const char* vz_file_tooltip(std::size_t index)
+{
+    return Say(IsEntry(index) ? FileTooltip(Current().List[index]) : std::string());
+}
+
+// The file list's filter: whether entry `index`, whose `size` bytes are at
+// `data` (read for this alone: the file shown stays), listed with the
+// option bits, holds the `units` UTF-16 units of `needle`. 1 or 0, and -1
+// when memory ran out. The entry keeps what reading it came to.
+EMSCRIPTEN_KEEPALIVE int vz_filter_file(std::size_t index, const char* data, std::size_t size, int options,
+                                        const char16_t* needle, std::size_t units)
+{
+    Binding& binding = Current();
+    if (!IsEntry(index))
+        return 0;
+    try {
+        Session scratch;
+        const std::filesystem::path& path = binding.List[index].Where.Path;
+        const OpenResult& opened = scratch.OpenBytes(std::string_view(data, size), path);
+        binding.List.Record(index, size == 0 && !opened.Listed() ? Emptied(path) : opened);
+        return ListingHolds(scratch, OptionsOf(options), std::u16string_view(needle, units)) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+}
+
+// Entry `index` could not be read by the page, for the browser's reason.
+EMSCRIPTEN_KEEPALIVE void vz_file_unreadable(std::size_t index, const char* message)
+{
+    if (IsEntry(index))
+        Current().List.Record(index, Unreadable(Current().List[index].Where.Path, message));
+}
+
+// "Save every listing" over the file list, with the option bits: how many
+// files; vz_batch_target gives each one's name to save under, by the rule
+// of `vaveze-list --save` ('/' between names, below the folder the page
+// saves into).
+EMSCRIPTEN_KEEPALIVE int vz_batch_begin(int options)
+{
+    Binding& binding = Current();
+    binding.Batch.reset();
+    binding.Batch.emplace(binding.List, OptionsOf(options));
+    return static_cast<int>(binding.Batch->Count());
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vz_batch_target(std::size_t index)
+{
+    const Binding& binding = Current();
+    if (!binding.Batch || index >= binding.Batch->Count())
+        return Say({});
+    return Say(PathText(binding.Batch->Targets()[index].Path));
+}
+
+// The next file of the batch, whose `size` bytes are at `data`: listed into
+// the bytes vz_batch_listing_data and vz_batch_listing_size give
+// (Shift-JIS, CR LF), which the page writes at the file's target when the
+// entry says it was saved. Returns the entry's index, -1 when no batch
+// runs or it is finished, -2 when memory ran out.
+EMSCRIPTEN_KEEPALIVE int vz_batch_next(const char* data, std::size_t size)
+{
+    Binding& binding = Current();
+    if (!binding.Batch || binding.Batch->Finished())
+        return -1;
+    try {
+        const std::size_t index = binding.Batch->ListNext(std::string_view(data, size), binding.BatchListing);
+        if (size == 0 && binding.List[index].State == FileState::NotRecognised)
+            binding.List.Record(index, Emptied(binding.List[index].Where.Path));
+        return static_cast<int>(index);
+    } catch (const std::bad_alloc&) {
+        return -2;
+    }
+}
+
+// The next file of the batch could not be read by the page: nothing to
+// save, for the browser's reason. Returns as vz_batch_next.
+EMSCRIPTEN_KEEPALIVE int vz_batch_unreadable(const char* message)
+{
+    const int index = vz_batch_next(nullptr, 0);
+    if (index >= 0)
+        Current().List.Record(static_cast<std::size_t>(index),
+                               Unreadable(Current().List[static_cast<std::size_t>(index)].Where.Path, message));
+    return index;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vz_batch_listing_data() { return Current().BatchListing.data(); }
+EMSCRIPTEN_KEEPALIVE std::size_t vz_batch_listing_size() { return Current().BatchListing.size(); }
+
+// The page could not write entry `index`'s listing, for the browser's reason.
+EMSCRIPTEN_KEEPALIVE void vz_batch_not_written(std::size_t index, const char* message)
+{
+    Binding& binding = Current();
+    if (binding.Batch && index < binding.Batch->Position())
+        binding.Batch->NotWritten(index, message);
+}
+
+// While the batch runs: how far it is, and the file it does next.
+EMSCRIPTEN_KEEPALIVE const char* vz_batch_progress()
+{
+    const Binding& binding = Current();
+    if (!binding.Batch || binding.Batch->Finished())
+        return Say({});
+    const std::size_t next = binding.Batch->Position();
+    return Say(SaveAllProgressStatus(next, binding.Batch->Count(), binding.List[next].Where.Path));
+}
+
+// Ends the batch (stopped by the user when `stopped`): what it came to,
+// with where the listings went: the folder `folder` the user picked, else
+// the download `archive` (none when nothing was saved).
+EMSCRIPTEN_KEEPALIVE const char* vz_batch_end(int stopped, const char* folder, const char* archive)
+{
+    Binding& binding = Current();
+    if (!binding.Batch)
+        return Say({});
+    if (stopped != 0)
+        binding.Batch->Stop();
+    const BatchSummary summary = binding.Batch->Summary();
+    binding.Batch.reset();
+    binding.BatchListing.clear();
+    binding.BatchListing.shrink_to_fit();
+    if (*folder != '\0')
+        return Say(SaveAllFolderStatus(summary, folder));
+    if (*archive != '\0')
+        return Say(SaveAllDownloadStatus(summary, archive));
+    return Say(SaveAllSummary(summary));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vz_save_all_question(double existing, double targets, int paneEdits)
+{
+    return Say(SaveAllQuestion(static_cast<std::size_t>(existing), static_cast<std::size_t>(targets), paneEdits != 0));
+}
+EMSCRIPTEN_KEEPALIVE const char* vz_filtering_status(const char* needle, double done, double count)
+{
+    return Say(FilteringStatus(needle, static_cast<std::size_t>(done), static_cast<std::size_t>(count)));
+}
+EMSCRIPTEN_KEEPALIVE const char* vz_filtered_status(const char* needle, double holding, double count)
+{
+    return Say(FilteredStatus(needle, static_cast<std::size_t>(holding), static_cast<std::size_t>(count)));
+}
 
 }  // extern "C"

@@ -395,6 +395,23 @@ std::string SaveAllSummary(const BatchSummary& summary)
                 {Count(done), counts});
 }
 
+std::string SaveAllFolderStatus(const BatchSummary& summary, std::string_view folder)
+{
+    return Fill(Ja("%1 (into the folder \"%2\")"), {SaveAllSummary(summary), folder});
+}
+
+std::string SaveAllDownloadStatus(const BatchSummary& summary, std::string_view archive)
+{
+    return Fill(Ja("%1 (handed to the browser as the download \"%2\")"), {SaveAllSummary(summary), archive});
+}
+
+std::string ArchiveStem() { return Ja("Text listings"); }
+
+std::string ArchiveFullMessage()
+{
+    return Ja("the zip file is full (65,535 files and 4 GB at most); save the rest in another run");
+}
+
 std::string FileTooltip(const ListedFile& file)
 {
     const std::u8string path = file.Where.Path.u8string();

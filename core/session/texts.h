@@ -131,6 +131,15 @@ enum class EditsAt : std::uint8_t { Relist, Open, Close };
 // What it came to, counted by what became of each file (and how many were
 // left when it was stopped).
 [[nodiscard]] std::string SaveAllSummary(const BatchSummary& summary);
+// The page's "save every listing": what it came to, and where the listings
+// went: into the folder the user picked, or into one zip file handed to the
+// browser as a download.
+[[nodiscard]] std::string SaveAllFolderStatus(const BatchSummary& summary, std::string_view folder);
+[[nodiscard]] std::string SaveAllDownloadStatus(const BatchSummary& summary, std::string_view archive);
+// The zip's name, before ".zip", when no folder dropped names it.
+[[nodiscard]] std::string ArchiveStem();
+// Why a listing was not written into the zip file: it is full.
+[[nodiscard]] std::string ArchiveFullMessage();
 // A file list's entry as its tooltip tells it: the path, what reading it
 // came to (and why) and what saving its listing came to.
 [[nodiscard]] std::string FileTooltip(const ListedFile& file);

@@ -3,13 +3,17 @@
 // the save dialog where the browser has one, else as a download), the
 // shared edit of a listing, the questions before edits are lost, drop two
 // files, an unrecognised and a partial file, a character Shift-JIS lacks;
-// no network request all along. One set of cases for every browser; the
+// a folder dropped, every listing saved (into a folder where the browser
+// lets a page pick one, else one zip download) and the list filtered; no
+// network request all along. One set of cases for every browser; the
 // shared edit also through the page's binding in Node.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { mkdirSync, readFileSync, writeFileSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { mkdirSync, readdirSync, readFileSync, statSync, writeFileSync } from 'node:fs';
 import { join, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
+import { inflateRawSync } from 'node:zlib';
 import { after, afterEach, before, describe, test } from 'node:test';
 import { browserNames, openPage } from './browsers.mjs';
 
@@ -41,6 +45,55 @@ test('the shared edit through the page\'s binding saves the shared bytes', async
   }
   assert.deepEqual(Buffer.from(binding.paneBytes(lines.join('\n')).bytes).toString('hex'), sharedSaved.toString('hex'));
 });
+
+// Every file below `folder`, by its path below it ('/' between names).
+function filesBelow(folder, prefix = '') {
+  return Object.fromEntries(readdirSync(folder).flatMap((name) => {
+    const path = join(folder, name);
+    return statSync(path).isDirectory() ? Object.entries(filesBelow(path, `${prefix}${name}/`)) : [[prefix + name, readFileSync(path)]];
+  }));
+}
+
+function crc32(bytes) {
+  let crc = ~0;
+  for (const byte of bytes) {
+    crc ^= byte;
+    for (let k = 0; k < 8; ++k) crc = crc & 1 ? 0xedb88320 ^ (crc >>> 1) : crc >>> 1;
+  }
+  return ~crc >>> 0;
+}
+
+// A zip file's entries by name, each checked as any unzip tool reads it:
+// the end record, the central directory, the local headers, UTF-8 names
+// flagged as such, the sizes and the CRC-32 of what inflates.
+function unzip(zip) {
+  const end = zip.lastIndexOf(Buffer.from('PK\x05\x06', 'latin1'));
+  assert.ok(end >= 0 && end === zip.length - 22, 'the end record');
+  const count = zip.readUInt16LE(end + 10);
+  let at = zip.readUInt32LE(end + 16);
+  assert.equal(at + zip.readUInt32LE(end + 12), end, 'the central directory ends where the end record starts');
+  const entries = {};
+  for (let i = 0; i < count; ++i) {
+    assert.equal(zip.readUInt32LE(at), 0x02014b50);
+    const [flags, method, crc, size, length, nameLength] = [8, 10, 16, 20, 24, 28].map(
+      (field) => (field >= 16 && field < 28 ? zip.readUInt32LE(at + field) : zip.readUInt16LE(at + field)));
+    const name = zip.subarray(at + 46, at + 46 + nameLength);
+    const local = zip.readUInt32LE(at + 42);
+    assert.equal(zip.readUInt32LE(local), 0x04034b50);
+    assert.deepEqual(zip.subarray(local + 30, local + 30 + nameLength), name, 'the local header names the entry');
+    assert.equal(zip.readUInt16LE(local + 6), flags);
+    assert.equal(flags & 0x0800, 0x0800, 'names flagged UTF-8');
+    const start = local + 30 + nameLength + zip.readUInt16LE(local + 28);
+    const data = zip.subarray(start, start + size);
+    const bytes = method === 8 ? inflateRawSync(data) : Buffer.from(data);
+    assert.ok(method === 8 || method === 0);
+    assert.equal(bytes.length, length);
+    assert.equal(crc32(bytes), crc, `the CRC-32 of ${name}`);
+    entries[name.toString('utf8')] = bytes;
+    at += 46 + nameLength + zip.readUInt16LE(at + 30) + zip.readUInt16LE(at + 32);
+  }
+  return entries;
+}
 
 const role = (kind, name) => `::-p-aria([role="${kind}"]${name === undefined ? '' : `[name="${name}"]`})`;
 const paneBox = role('textbox', '文字抽出情報');
@@ -235,6 +288,124 @@ for (const browserName of browserNames) {
       mkdirSync(artifacts, { recursive: true });
       await page.screenshot({ path: join(artifacts, `page-${browserName}.png`) });
       assert.deepEqual(tab.requests.filter((url) => !/^(file|blob|data):/.test(url)), []);
+    });
+
+    test('a folder dropped: the list with each file\'s state, every listing saved as the tool saves it, the summary, the filter', async () => {
+      // A drawing, its backup and a damaged copy below a Japanese name, and a
+      // file that is no drawing, which the walk leaves out.
+      const plan = readFileSync(sample('plan.zvw'));
+      const tree = { 'plan.zvw': plan, 'notes.txt': Buffer.from('memo'), 破損: { 'cut.zvw': plan.subarray(0, 3000) }, 'plan.bak': plan };
+      const site = join(tab.folder, 'site');
+      mkdirSync(join(site, '破損'), { recursive: true });
+      for (const [path, bytes] of [['plan.zvw', plan], ['plan.bak', plan], ['破損/cut.zvw', tree.破損['cut.zvw']]])
+        writeFileSync(join(site, path), bytes);
+      // Chromium keeps a page opened from disk out of the origin-private
+      // file system, the folder this case picks: there the case runs on the
+      // page served from this machine.
+      const home = page;
+      let server = null;
+      if (tab.dialog) {
+        server = createServer((request, response) => response.end(readFileSync(join(webDir, 'vaveze.html'))));
+        await new Promise((listening) => server.listen(0, '127.0.0.1', listening));
+        page = await tab.browser.newPage();
+        page.on('pageerror', (error) => tab.errors.push(error.message));
+        await page.goto(`http://127.0.0.1:${server.address().port}/vaveze.html`);
+      }
+      try {
+      const boxes = await page.$$eval('#options input', (inputs) => inputs.map((box) => box.checked));
+      const options = ['--header', '--dimensions', '--blocks'].filter((_, index) => boxes[index]);
+      const expected = join(tab.folder, 'expected');
+      spawnSync(native, ['--sjis', '--save', '-q', '-r', '--output-dir', expected, ...options, site]);
+      const expectedFiles = filesBelow(expected);
+      assert.deepEqual(Object.keys(expectedFiles).sort(), ['plan.bak.txt', 'plan.txt', '破損/cut.txt']);
+
+      // The browser's entries of a dropped folder, as a drop hands them over.
+      await page.$eval('#pane', (target, folder) => {
+        const entryOf = (name, node) => (Array.isArray(node)
+          ? { name, isFile: true, isDirectory: false, file: (done) => done(new File([new Uint8Array(node)], name)) }
+          : {
+            name, isFile: false, isDirectory: true,
+            createReader() {
+              let read = false;
+              return { readEntries(done) { done(read ? [] : Object.entries(node).map(([child, value]) => entryOf(child, value))); read = true; } };
+            },
+          });
+        const data = new DataTransfer();
+        data.items.add(new File([], 'site'));
+        const real = DataTransferItem.prototype.webkitGetAsEntry;
+        DataTransferItem.prototype.webkitGetAsEntry = () => entryOf('site', folder);
+        try {
+          target.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
+        } finally {
+          DataTransferItem.prototype.webkitGetAsEntry = real;
+        }
+      }, JSON.parse(JSON.stringify(tree, (key, value) => (value?.type === 'Buffer' ? value.data : value))));
+      await listed('ZVW 図面ファイル「plan.bak」から');
+      // Each file's state as its mark and tooltip tell it: the first read.
+      const entries = () => page.$$eval('#files li', (items) => items.filter((item) => !item.hidden)
+        .map((item) => [item.textContent, item.dataset.state, item.title.split('\n').slice(1).join(' ')]));
+      assert.deepEqual(await entries(), [
+        ['plan.bak', 'listed', '抽出しました'], ['plan.zvw', 'notRead', 'まだ読んでいません'], ['破損/cut.zvw', 'notRead', 'まだ読んでいません'],
+      ]);
+
+      // With edits in the pane, and (in a folder) a listing there already.
+      await page.focus(paneBox);
+      await keys('Control', 'End');
+      await page.keyboard.type('メモ');
+      let saved;
+      const saveAll = async () => {
+        await page.locator(role('button', 'すべて出力')).click();
+        await answer(tab.dialog ? /3 個のテキストファイルのうち 1 個はすでにあります。上書きしますか？/ : /編集した内容は含まれません。[^]*このまま出力しますか？/, 'はい');
+      };
+      if (tab.dialog) {
+        // The folder the user would pick: one in the origin's private file
+        // system, read back.
+        await page.evaluate(async () => {
+          const picked = () => navigator.storage.getDirectory().then((root) => root.getDirectoryHandle('現場', { create: true }));
+          const old = await (await (await picked()).getFileHandle('plan.txt', { create: true })).createWritable();
+          await old.write('old');
+          await old.close();
+          window.showDirectoryPicker = picked;
+        });
+        await saveAll();
+        await listed('（保存先: フォルダー「現場」）');
+        saved = Object.fromEntries((await page.evaluate(async () => {
+          const read = async (folder, prefix) => (await Promise.all((await Array.fromAsync(folder.values())).map(async (handle) =>
+            (handle.kind === 'directory' ? read(handle, `${prefix}${handle.name}/`)
+              : [[prefix + handle.name, [...new Uint8Array(await (await handle.getFile()).arrayBuffer())]]])))).flat();
+          return read(await window.showDirectoryPicker(), '');
+        })).map(([path, bytes]) => [path, Buffer.from(bytes)]));
+      } else {
+        const zip = await tab.download(saveAll);
+        assert.equal(zip?.name, 'site.zip');
+        saved = unzip(zip.bytes);
+        await listed('（「site.zip」をダウンロードとしてブラウザに渡しました）');
+      }
+      assert.deepEqual(Object.keys(saved).sort(), Object.keys(expectedFiles).sort());
+      for (const [path, bytes] of Object.entries(expectedFiles)) assert.deepEqual(saved[path], bytes, path);
+      assert.match(await status(), /^3 個のファイルを出力しました: 保存 2、一部のみ保存 1（/);
+      const savedTo = (path) => `「${path}」に保存しました (${lineCount(expectedFiles[path])} 行)`;
+      const after = await entries();
+      assert.deepEqual(after.map(([path, state]) => [path, state]), [['plan.bak', 'listed'], ['plan.zvw', 'listed'], ['破損/cut.zvw', 'partial']]);
+      assert.equal(after[0][2], `抽出しました ${savedTo('plan.bak.txt')}`);
+      assert.equal(after[1][2], `抽出しました ${savedTo('plan.txt')}`);
+      assert.match(after[2][2], /^一部のみ抽出しました: ファイルが 3,000 バイト目、.+の途中で終わっています /);
+      assert.ok(after[2][2].endsWith(savedTo('破損/cut.txt')), after[2][2]);
+
+      await page.locator(role('searchbox', '文字で絞り込み')).fill('浴室');
+      await listed('3 個中 2 個のファイルが「浴室」を含みます。');
+      assert.deepEqual((await entries()).map(([path]) => path), ['plan.bak', 'plan.zvw']);
+      await page.locator(role('option', 'plan.zvw')).click();
+      await answer(/別のファイルを開くと/, 'はい');
+      await listed('ZVW 図面ファイル「plan.zvw」');
+      await page.screenshot({ path: join(webDir, 'test-artifacts', `page-files-${browserName}.png`) });
+      } finally {
+        if (server) {
+          await page.close();
+          page = home;
+          server.close();
+        }
+      }
     });
   });
 }

@@ -6,6 +6,9 @@
 // What vz_list writes: the forms of binding.cpp.
 const VAVEZE_FORM = Object.freeze({ sjis: 0, utf8: 1, pane: 2, records: 3 });
 const VAVEZE_FORMATS = Object.freeze([null, 'ZVW', 'ZVS', 'ZVC', 'ZVK']);
+// A file list's entry: core/session/filelist.h's FileState and SaveState.
+const VAVEZE_FILE_STATES = Object.freeze(['notRead', 'listed', 'partial', 'notRecognised']);
+const VAVEZE_SAVE_STATES = Object.freeze([null, 'saved', 'notWritten']);
 
 // `module` is what createVavezeCore() resolved to.
 function makeVavezeBinding(module) {
@@ -79,6 +82,12 @@ function makeVavezeBinding(module) {
     } finally {
       if (!async) module._vz_free(pointer);
     }
+  }
+  function batchStep(index) {
+    if (index === -2) throw new RangeError('out of memory');
+    if (index < 0) return null;
+    const data = module._vz_batch_listing_data() >>> 0;
+    return { index, bytes: module.HEAPU8.slice(data, data + (module._vz_batch_listing_size() >>> 0)) };
   }
   const parseAt = (name, pointer, size) => opened(withStrings([name], (namePointer) => module._vz_parse(namePointer, pointer, size)));
 
@@ -168,6 +177,78 @@ function makeVavezeBinding(module) {
       return { bytes, lines };
     },
 
+    // The files chosen or dropped, as the list keeps them: set([{ path,
+    // problem }]) names them (a path below the folder dropped, '/' between
+    // names; problem: why a folder could not be read); each entry is then
+    // { state, saved, tooltip }: state 'notRead', 'listed', 'partial' or
+    // 'notRecognised'; saved null, 'saved' or 'notWritten'.
+    files: {
+      set(entries) {
+        for (const { path, problem = '' } of entries)
+          withStrings([path, problem], (pathPointer, problemPointer) => module._vz_files_add(pathPointer, problemPointer));
+        module._vz_files_set();
+      },
+      // Whether a folder's walk takes a file of this name (the core's one
+      // list of extensions).
+      isDrawingName: (name) => withStrings([name], (pointer) => module._vz_is_drawing_name(pointer)) === 1,
+      entry(index) {
+        const bits = module._vz_file_state(index);
+        return { state: VAVEZE_FILE_STATES[bits & 3], saved: VAVEZE_SAVE_STATES[bits >> 2], tooltip: text(module._vz_file_tooltip(index)) };
+      },
+      // The last file parsed (or unreadable) was entry `index`.
+      record(index) {
+        module._vz_file_record(index);
+        return this.entry(index);
+      },
+      unreadable(index, message) {
+        withStrings([message], (pointer) => module._vz_file_unreadable(index, pointer));
+        return this.entry(index);
+      },
+      // Whether entry `index`, of `size` bytes that fill(put) reads as
+      // parseStreamed's does, listed with `options`, holds `needle`: its
+      // own parse, the file shown stays.
+      holds(index, size, fill, options, needle) {
+        return withRoom(size, async (pointer) => {
+          await fill((offset, bytes) => module.HEAPU8.set(bytes, pointer + offset));
+          const result = withUnits(needle, (needlePointer) =>
+            module._vz_filter_file(index, pointer, size, optionBits(options), needlePointer, needle.length));
+          if (result < 0) throw new RangeError('out of memory');
+          return result === 1;
+        });
+      },
+    },
+
+    // "Save every listing" over the file list, a file per step.
+    batch: {
+      // The count, and each file's name to save under ('/' between names).
+      begin(options) {
+        const count = module._vz_batch_begin(optionBits(options));
+        const targets = [];
+        for (let i = 0; i < count; ++i) targets.push(text(module._vz_batch_target(i)));
+        return targets;
+      },
+      // The next file, read as parseStreamed's: { index, bytes }, the
+      // listing to write at its target when its entry says saved; null
+      // when the batch is done.
+      next(size, fill) {
+        return withRoom(size, async (pointer) => {
+          await fill((offset, bytes) => module.HEAPU8.set(bytes, pointer + offset));
+          return batchStep(module._vz_batch_next(pointer, size));
+        });
+      },
+      // The next file could not be read, for the browser's reason.
+      unreadable: (message) => batchStep(withStrings([message], (pointer) => module._vz_batch_unreadable(pointer))),
+      notWritten(index, message) {
+        withStrings([message], (pointer) => module._vz_batch_not_written(index, pointer));
+      },
+      // While it runs: how far, and the next file.
+      progress: () => text(module._vz_batch_progress()),
+      // Ends it: what it came to, and where the listings went (the folder
+      // picked, or the download; '' for neither).
+      end: (stopped, folder, archive) =>
+        say((folderPointer, archivePointer) => module._vz_batch_end(stopped ? 1 : 0, folderPointer, archivePointer), folder, archive),
+    },
+
     shownName: () => text(module._vz_shown_name()),
     // The name the listing shown is proposed to be saved under.
     proposedName: () => text(module._vz_proposed_name()),
@@ -186,6 +267,9 @@ function makeVavezeBinding(module) {
       saved: (name, lines) => say((pointer) => module._vz_saved_status(pointer, lines), name),
       download: (name, lines) => say((pointer) => module._vz_download_status(pointer, lines), name),
       saveFailed: (name, message) => say(module._vz_save_failed_message, name, message),
+      saveAllQuestion: (existing, targets, paneEdits) => text(module._vz_save_all_question(existing, targets, paneEdits ? 1 : 0)),
+      filtering: (needle, done, count) => say((pointer) => module._vz_filtering_status(pointer, done, count), needle),
+      filtered: (needle, holding, count) => say((pointer) => module._vz_filtered_status(pointer, holding, count), needle),
       // For the characters the last paneBytes found code page 932 lacks.
       unencodable: () => text(module._vz_unencodable_message()),
     },

@@ -6,6 +6,7 @@
 // (VAVEZE_TEXTS).
 /* global VAVEZE_TEXTS */
 import { createPane } from './pane.js';
+import { ZipFull, ZipWriter } from './zip.js';
 
 const T = VAVEZE_TEXTS;
 const $ = (id) => document.getElementById(id);
@@ -16,6 +17,10 @@ const ui = {
   dimensions: $('dimensions'),
   blocks: $('blocks'),
   save: $('save'),
+  saveAll: $('save-all'),
+  stop: $('stop'),
+  fileArea: $('file-area'),
+  filter: $('filter'),
   files: $('files'),
   messages: $('messages'),
   notice: $('notice'),
@@ -34,9 +39,14 @@ const worker = new Worker(
 $('worker-source').remove();
 
 const state = {
-  files: [],       // File objects, in the order chosen or dropped
+  files: [],       // { file, path, problem }, in the order chosen or dropped (file null: a folder not read)
+  entries: [],     // what the worker's file list says of each: { state, saved, tooltip }, once read
+  holding: null,   // the indexes the filter keeps, or null for every file
+  filterRun: 0,    // id of the newest filter; an older one stops
+  archive: '',     // the zip's name, before .zip
+  list: 0,         // id of the newest list of files; what the worker says of an older one is dropped
+  batch: null,     // "save every listing" while it runs: { stop }
   current: -1,     // index of the file chosen last
-  notListed: new Set(),  // indexes of the files that could not be listed
   request: 0,      // id of the newest request; older answers are dropped
   busy: false,     // a file is being read or listed
   saving: false,   // the pane is being saved
@@ -65,6 +75,14 @@ function say(what, ...args) {
   const ticket = ++state.nextTicket;
   worker.postMessage({ type: 'say', ticket, what, args });
   return new Promise((resolve) => state.tickets.set(ticket, resolve));
+}
+
+// What the worker answers: calls[what](...args) of worker.js; rejected
+// with the worker's error.
+function call(what, ...args) {
+  const ticket = ++state.nextTicket;
+  worker.postMessage({ type: 'call', ticket, what, args });
+  return new Promise((resolve, reject) => state.tickets.set(ticket, { resolve, reject }));
 }
 
 function showMessage(text, kind = 'warning') {
@@ -136,8 +154,6 @@ function showOpened({ notice, warning }) {
 
 function showNotListed(data) {
   setBusy(false);
-  state.notListed.add(state.current);
-  renderFileList();
   ui.status.textContent = data.status;
   showOpened(data);
   // The file shown was still going into the pane: it goes in again whole,
@@ -153,11 +169,7 @@ function takeSlice(data) {
     pane.begin(data.units);
     state.filled = false;
     state.shown = true;
-    if (data.notice !== undefined) {
-      state.notListed.delete(state.current);
-      renderFileList();
-      showOpened(data);
-    }
+    if (data.notice !== undefined) showOpened(data);
   } else {
     pane.append(data.units);
   }
@@ -172,39 +184,128 @@ function takeSlice(data) {
   if (state.listedWith !== JSON.stringify(options())) relist();
 }
 
+// An entry of the list as the worker's file list has it: its state (a
+// mark, and the colour of a file not listed or not written), the tooltip
+// saying why, and whether the filter keeps it.
+function paintEntry(item, index) {
+  const entry = state.entries[index];
+  item.setAttribute('aria-selected', String(index === state.current));
+  item.dataset.state = entry?.state ?? 'notRead';
+  item.dataset.saved = entry?.saved ?? '';
+  item.title = entry?.tooltip ?? state.files[index].path;
+  item.hidden = state.holding !== null && !state.holding.has(index);
+}
+
+// The list shows only with several files: one behaves as the window did.
 function renderFileList() {
-  ui.files.hidden = state.files.length < 2;
+  ui.fileArea.hidden = state.files.length < 2;
   ui.files.replaceChildren(
-    ...state.files.map((file, index) => {
+    ...state.files.map(({ path }, index) => {
       const item = document.createElement('li');
       item.setAttribute('role', 'option');
-      item.setAttribute('aria-selected', String(index === state.current));
-      item.classList.toggle('not-listed', state.notListed.has(index));
-      item.textContent = file.name;
+      item.textContent = path;
       item.addEventListener('click', () => openFile(index));
+      paintEntry(item, index);
       return item;
     }),
   );
 }
 
-async function openFile(index, asked = false) {
-  if (!asked && !(await mayReplaceEdits(T.editsLostOpen))) return;
-  const file = state.files[index];
-  state.current = index;
-  renderFileList();
-  clearMessages();
-  ui.fileName.value = file.name;
-  state.statusTaken = false;
-  setBusy(true);
-  send({ type: 'open', file, options: options() });
+function setEntry(index, entry) {
+  state.entries[index] = entry;
+  const item = ui.files.children[index];
+  if (item) paintEntry(item, index);
 }
 
-async function takeFiles(fileList) {
-  const files = Array.from(fileList);
-  if (files.length === 0 || !(await mayReplaceEdits(T.editsLostOpen))) return;
+async function openFile(index, asked = false) {
+  if (!asked && !(await mayReplaceEdits(T.editsLostOpen))) return;
+  const { file, path } = state.files[index];
+  state.current = index;
+  for (const [at, item] of [...ui.files.children].entries()) item.setAttribute('aria-selected', String(at === index));
+  clearMessages();
+  ui.fileName.value = file?.name ?? path;
+  state.statusTaken = false;
+  setBusy(true);
+  send({ type: 'open', index, list: state.list, options: options() });
+}
+
+// A new list of files, { file, path, problem } each, replaces the old one;
+// `archive` names the zip of its listings.
+async function takeFiles(files, archive = T.archiveStem) {
+  if (files.length === 0 || state.batch || !(await mayReplaceEdits(T.editsLostOpen))) return;
   state.files = files;
-  state.notListed.clear();
+  state.list += 1;
+  state.entries = files.map(() => null);
+  state.holding = null;
+  state.archive = archive;
+  state.filterRun += 1;
+  ui.filter.value = '';
+  call('files', files).then((entries) => {
+    if (state.files === files) entries.forEach((entry, index) => state.entries[index] ?? setEntry(index, entry));
+  });
+  renderFileList();
   openFile(0, true);
+}
+
+const chosen = (fileList) => Array.from(fileList, (file) => ({ file, path: file.name, problem: '' }));
+
+// UTF-8 bytewise, as the command line's walk orders names.
+const utf8 = new TextEncoder();
+function bytewise(a, b) {
+  const [x, y] = [utf8.encode(a), utf8.encode(b)];
+  for (let i = 0; i < Math.min(x.length, y.length); ++i) if (x[i] !== y[i]) return x[i] - y[i];
+  return x.length - y.length;
+}
+
+// Every file below `folder` (an entry of a drop), depth first in bytewise
+// order of names, at `prefix` + its path below it; a folder the browser
+// cannot read is an entry saying why.
+async function walk(folder, prefix, found) {
+  const children = [];
+  try {
+    const reader = folder.createReader();
+    for (;;) {
+      const some = await new Promise((resolve, reject) => reader.readEntries(resolve, reject));
+      if (some.length === 0) break;
+      children.push(...some);
+    }
+  } catch (error) {
+    found.push({ entry: null, path: prefix.slice(0, -1) || folder.name, problem: error?.message ?? String(error) });
+    return;
+  }
+  children.sort((a, b) => bytewise(a.name, b.name));
+  for (const child of children) {
+    if (child.isDirectory) await walk(child, `${prefix}${child.name}/`, found);
+    else found.push({ entry: child, path: prefix + child.name, problem: '', walked: true });
+  }
+}
+
+// A drop with folders: their drawings as `vaveze-list -r` walks them,
+// each at its path below the folder, the zip named after it; with several
+// things dropped, below the place they came from, so that two folders'
+// files stay apart. A file dropped as itself is taken whatever its name.
+async function takeDrop(entries) {
+  const found = [];
+  const alone = entries.length === 1;
+  for (const entry of entries) {
+    if (entry.isDirectory) await walk(entry, alone ? '' : `${entry.name}/`, found);
+    else found.push({ entry, path: entry.name, problem: '' });
+  }
+  const drawing = await call('drawingNames', found.map(({ path }) => path.slice(path.lastIndexOf('/') + 1)));
+  const kept = found.filter(({ walked }, index) => !walked || drawing[index]);
+  if (kept.length === 0) {
+    ui.status.textContent = T.noDrawings;
+    return;
+  }
+  const files = await Promise.all(kept.map(async ({ entry, path, problem }) => {
+    if (entry === null) return { file: null, path, problem };
+    try {
+      return { file: await new Promise((resolve, reject) => entry.file(resolve, reject)), path, problem };
+    } catch (error) {
+      return { file: null, path, problem: error?.message ?? String(error) };
+    }
+  }));
+  takeFiles(files, alone ? entries[0].name : T.archiveStem);
 }
 
 function relist() {
@@ -222,6 +323,37 @@ async function optionChanged(box) {
   }
   state.statusTaken = false;
   relist();
+  if (ui.filter.value !== '') filter();
+}
+
+// The file list's filter: only the files whose listing, with the boxes as
+// they are, holds the text (the core's rule), each read afresh one at a
+// time between whatever else the page asks; a newer filter stops this one.
+async function filter() {
+  const run = ++state.filterRun;
+  const needle = ui.filter.value;
+  const count = state.files.length;
+  if (needle === '') {
+    state.holding = null;
+    renderFileList();
+    return;
+  }
+  const holding = new Set();
+  const boxes = options();
+  for (let index = 0; index < count; ++index) {
+    const status = await say('filtering', needle, index, count);
+    if (run !== state.filterRun) return;
+    ui.status.textContent = status;
+    const { holds, entry } = await call('holds', index, boxes, needle);
+    if (run !== state.filterRun) return;
+    setEntry(index, entry);
+    if (holds) holding.add(index);
+  }
+  const status = await say('filtered', needle, holding.size, count);
+  if (run !== state.filterRun) return;
+  state.holding = holding;
+  renderFileList();
+  ui.status.textContent = status;
 }
 
 function save() {
@@ -245,8 +377,8 @@ function save() {
 
 // Handed to the browser as a download: where it lands and under which name
 // (plan(1).txt beside an earlier plan.txt) is the browser's choice.
-function download(bytes, name, lines) {
-  const url = URL.createObjectURL(new Blob([bytes], { type: 'text/plain' }));
+function handOver(blob, name) {
+  const url = URL.createObjectURL(blob);
   const link = document.createElement('a');
   link.href = url;
   link.download = name;
@@ -254,6 +386,10 @@ function download(bytes, name, lines) {
   link.click();
   link.remove();
   setTimeout(() => URL.revokeObjectURL(url), 60_000);
+}
+
+function download(bytes, name, lines) {
+  handOver(new Blob([bytes], { type: 'text/plain' }), name);
   pane.saved();
   return say('download', name, lines);
 }
@@ -289,6 +425,108 @@ async function saveListing({ bytes, name, lines }) {
   return say('saved', file.name, lines);
 }
 
+// The file at `target` ('/' between names) below `folder`, or null.
+async function fileAt(folder, target, create) {
+  const names = target.split('/');
+  let at = folder;
+  try {
+    for (const name of names.slice(0, -1)) at = await at.getDirectoryHandle(name, { create });
+    return await at.getFileHandle(names.at(-1), { create });
+  } catch (error) {
+    if (create) throw error;
+    return null;
+  }
+}
+
+// Written whole or not at all: the browser replaces the file on close.
+async function writeAt(folder, target, bytes) {
+  const writable = await (await fileAt(folder, target, true)).createWritable();
+  try {
+    await writable.write(bytes);
+    await writable.close();
+  } catch (error) {
+    await writable.abort().catch(() => {});
+    throw error;
+  }
+}
+
+// "Save every listing": each file listed afresh with the boxes as they are,
+// in the worker, a file per step, saved under the command line's names into
+// a folder the user picks where the browser lets a page write into one,
+// else into one zip download. One question first, when files would be
+// replaced or the pane's edits left out. Stop ends it between two files.
+async function saveAll() {
+  if (state.files.length === 0) {
+    ui.status.textContent = T.noFileToSave;
+    ui.chooser.focus();
+    return;
+  }
+  if (state.batch) return;
+  state.batch = { stop: false };
+  const focused = document.activeElement;
+  try {
+    await runBatch();
+  } finally {
+    state.batch = null;
+    ui.stop.hidden = true;
+    ui.progress.hidden = !state.busy;
+    ui.saveAll.disabled = false;
+    ui.chooser.disabled = false;
+    if (document.activeElement === ui.stop || document.activeElement === document.body) focused?.focus();
+  }
+}
+
+async function runBatch() {
+  let folder = null;
+  // Asked at once, while the press still counts as the user's.
+  if (typeof window.showDirectoryPicker === 'function') {
+    try {
+      folder = await window.showDirectoryPicker({ id: 'vaveze-save-all', mode: 'readwrite' });
+    } catch (error) {
+      if (error.name === 'AbortError') return;  // the user cancelled; else refused: a zip
+    }
+  }
+  const { targets, progress } = await call('batchBegin', options());
+  let existing = 0;
+  if (folder) for (const target of targets) if (await fileAt(folder, target, false)) existing += 1;
+  const question = await say('saveAllQuestion', existing, targets.length, pane.edited);
+  if (question !== '' && !(await ask(question))) {
+    await call('batchEnd', false, '', '');
+    return;
+  }
+  ui.saveAll.disabled = true;
+  ui.chooser.disabled = true;
+  ui.stop.hidden = false;
+  ui.stop.focus();
+  state.statusTaken = true;
+  showProgress({ status: progress, done: 0, total: targets.length });
+  ui.status.textContent = progress;
+  const zip = folder ? null : new ZipWriter();
+  for (let index = 0; index < targets.length && !state.batch.stop; ++index) {
+    const step = await call('batchNext', index);
+    if (step === null) break;
+    let { entry } = step;
+    if (entry.saved === 'saved') {
+      try {
+        if (zip) await zip.add(targets[index], step.bytes);
+        else await writeAt(folder, targets[index], step.bytes);
+      } catch (error) {
+        entry = await call('batchNotWritten', index, error instanceof ZipFull ? T.archiveFull : error.message);
+      }
+    }
+    setEntry(index, entry);
+    ui.progress.value = index + 1;
+    if (step.progress !== '') ui.status.textContent = step.progress;
+  }
+  let archive = '';
+  if (zip?.count > 0) {
+    archive = `${state.archive}.zip`;
+    handOver(zip.finish(), archive);
+  }
+  ui.status.textContent = await call('batchEnd', state.batch.stop, folder?.name ?? '', archive);
+  state.statusTaken = state.busy;
+}
+
 function failed(data) {
   ui.status.textContent = '';
   showMessage(data.outOfMemory ? T.outOfMemory : data.message, 'error');
@@ -317,9 +555,16 @@ function takeSave(data) {
 }
 
 worker.onmessage = ({ data }) => {
-  if (data.type === 'said' || (data.type === 'failed' && data.ticket !== undefined)) {
-    state.tickets.get(data.ticket)?.(data.text ?? data.message);
+  if (data.type === 'said' || data.type === 'answer' || (data.type === 'failed' && data.ticket !== undefined)) {
+    const waiting = state.tickets.get(data.ticket);
     state.tickets.delete(data.ticket);
+    if (typeof waiting === 'function') waiting(data.text ?? data.message);
+    else if (data.type === 'answer') waiting?.resolve(data.value);
+    else waiting?.reject(Object.assign(new Error(data.message), { outOfMemory: data.outOfMemory }));
+    return;
+  }
+  if (data.type === 'entry') {
+    if (data.list === state.list) setEntry(data.index, data.entry);
     return;
   }
   if (data.request === 'save') {
@@ -345,18 +590,46 @@ worker.onmessage = ({ data }) => {
 };
 
 ui.chooser.addEventListener('change', () => {
-  takeFiles(ui.chooser.files);
+  takeFiles(chosen(ui.chooser.files));
   ui.chooser.value = '';
 });
 for (const box of [ui.header, ui.dimensions, ui.blocks]) box.addEventListener('change', () => optionChanged(box));
 ui.save.addEventListener('click', save);
+ui.saveAll.addEventListener('click', () => saveAll().catch(batchFailed));
+ui.stop.addEventListener('click', () => {
+  if (state.batch) state.batch.stop = true;
+});
+// Read once the typing pauses, and not in the middle of a word being
+// composed by an input method.
+let typing = 0;
+ui.filter.addEventListener('input', (event) => {
+  clearTimeout(typing);
+  if (!event.isComposing) typing = setTimeout(filter, 250);
+});
+ui.filter.addEventListener('compositionend', () => {
+  clearTimeout(typing);
+  typing = setTimeout(filter, 250);
+});
+
+function batchFailed(error) {
+  state.statusTaken = false;
+  ui.status.textContent = '';
+  showMessage(error.outOfMemory ? T.outOfMemory : error.message, 'error');
+}
 ui.question.addEventListener('cancel', () => (ui.question.returnValue = 'cancel'));
 
-// Ctrl+O and Ctrl+S are the two buttons, wherever the focus is; the
-// browser does not save the page itself.
+// Ctrl+O, Ctrl+S and Ctrl+Shift+S are the buttons, wherever the focus is;
+// the browser does not save the page itself.
 document.addEventListener('keydown', (event) => {
-  if (!(event.ctrlKey || event.metaKey) || event.altKey || event.shiftKey || ui.question.open) return;
+  if (!(event.ctrlKey || event.metaKey) || event.altKey || ui.question.open) return;
   const key = event.key.toLowerCase();
+  if (event.shiftKey) {
+    if (key === 's') {
+      event.preventDefault();
+      saveAll().catch(batchFailed);
+    }
+    return;
+  }
   if (key === 'o') {
     event.preventDefault();
     ui.chooser.click();
@@ -402,5 +675,8 @@ document.addEventListener('drop', (event) => {
   event.stopPropagation();
   dragDepth = 0;
   setDragging(false);
-  takeFiles(event.dataTransfer.files);
+  // The entries only answer during the event.
+  const entries = Array.from(event.dataTransfer.items ?? [], (item) => item.webkitGetAsEntry?.() ?? null);
+  if (entries.some((entry) => entry?.isDirectory)) takeDrop(entries.filter(Boolean));
+  else takeFiles(chosen(event.dataTransfer.files));
 }, true);

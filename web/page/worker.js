@@ -51,7 +51,7 @@ async function readInto(binding, id, file, put) {
       const take = Math.min(piece.length, file.size - at);
       put(at, piece.subarray(0, take));
       at += take;
-      if (at - told >= kProgressStep) {
+      if (id !== null && at - told >= kProgressStep) {
         told = at;
         progress(id, binding.texts.reading(file.name, Math.floor((at * 100) / file.size)), at, file.size);
       }
@@ -113,19 +113,26 @@ function listPane(binding, id, options, opened = {}) {
   });
 }
 
-async function open(binding, id, file, options) {
-  progress(id, binding.texts.reading(file.name, 0), 0, file.size);
+// The files of the page's list, in its order: { file, path, problem }, the
+// File (null for a folder that could not be read, which `problem` says).
+let files = [];
+
+async function open(binding, id, index, list, options) {
+  const { file, path, problem } = files[index];
   let result;
   try {
+    if (file === null) throw new Unreadable({ message: problem });
+    progress(id, binding.texts.reading(file.name, 0), 0, file.size);
     result = await binding.parseStreamed(file.name, file.size, async (put) => {
       await readInto(binding, id, file, put);
       progress(id, binding.texts.extracting(file.name));
     });
   } catch (error) {
     if (!(error instanceof Unreadable)) throw error;
-    binding.unreadable(file.name, error.message);
+    binding.unreadable(file?.name ?? path, error.message);
     result = { format: null, warning: '' };
   }
+  postMessage({ type: 'entry', list, index, entry: binding.files.record(index) });
   const opened = { notice: binding.texts.notice(), warning: result.warning };
   if (result.format === null) {
     postMessage({ type: 'notListed', id, status: binding.texts.notListed(), ...opened });
@@ -144,13 +151,59 @@ function save(binding, units) {
     [result.bytes.buffer]);
 }
 
+// Reads entry `index` with `use(size, fill)`, whose fill(put) puts its
+// bytes; Unreadable when the browser could not read them.
+function readEntry(binding, index, use) {
+  const { file, problem } = files[index];
+  if (file === null) throw new Unreadable({ message: problem });
+  return use(file.size, (put) => readInto(binding, null, file, put));
+}
+
+// What the page asks and waits for, by name: the file list's filter and
+// "save every listing" a step at a time, so that whatever else the page
+// asks meanwhile is answered between two files.
+const calls = {
+  files(binding, list) {
+    files = list;
+    binding.files.set(list);
+    return list.map((_, index) => binding.files.entry(index));
+  },
+  drawingNames: (binding, names) => names.map((name) => binding.files.isDrawingName(name)),
+  async holds(binding, index, options, needle) {
+    let holds = false;
+    try {
+      holds = await readEntry(binding, index, (size, fill) => binding.files.holds(index, size, fill, options, needle));
+    } catch (error) {
+      if (!(error instanceof Unreadable)) throw error;
+      binding.files.unreadable(index, error.message);
+    }
+    return { holds, entry: binding.files.entry(index) };
+  },
+  batchBegin: (binding, options) => ({ targets: binding.batch.begin(options), progress: binding.batch.progress() }),
+  async batchNext(binding, index) {
+    let step;
+    try {
+      step = await readEntry(binding, index, (size, fill) => binding.batch.next(size, fill));
+    } catch (error) {
+      if (!(error instanceof Unreadable)) throw error;
+      step = binding.batch.unreadable(error.message);
+    }
+    return step && { ...step, entry: binding.files.entry(step.index), progress: binding.batch.progress() };
+  },
+  batchNotWritten(binding, index, message) {
+    binding.batch.notWritten(index, message);
+    return binding.files.entry(index);
+  },
+  batchEnd: (binding, stopped, folder, archive) => binding.batch.end(stopped, folder, archive),
+};
+
 async function handle(message) {
   const binding = await bindingReady;
   const { id } = message;
   try {
     switch (message.type) {
     case 'open':
-      await open(binding, id, message.file, message.options);
+      await open(binding, id, message.index, message.list, message.options);
       break;
     case 'list':
       progress(id, binding.texts.extracting(binding.shownName()));
@@ -162,6 +215,11 @@ async function handle(message) {
     case 'say':
       postMessage({ type: 'said', ticket: message.ticket, text: binding.texts[message.what](...message.args) });
       break;
+    case 'call': {
+      const value = await calls[message.what](binding, ...message.args);
+      postMessage({ type: 'answer', ticket: message.ticket, value }, value?.bytes ? [value.bytes.buffer] : []);
+      break;
+    }
     }
   } catch (error) {
     postMessage({
