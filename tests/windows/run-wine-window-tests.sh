@@ -295,18 +295,29 @@ for line in sys.stdin.buffer.read().split(b"\r\n")[:-1]:
     if room < 0:
         break
     sys.stdout.buffer.write(line + b"\r\n")' $limit >"$work/cut.sjis"
-# A folder named with it is walked for its drawings, as a drop is.
+# A folder named with it is walked for its drawings, as a drop is: enough
+# of them for すべて出力 to be stopped while it runs.
 mkdir -p "$b/more/sub"
 cp "$root/samples/plan.zvw" "$b/more/sub/断面図.zvw"
 echo "no drawing" >"$b/more/note.txt"
+for i in $(seq 101 250); do cp "$root/samples/plan.zvw" "$b/more/p$i.zvw"; done
 cd "$b" || exit 1
 export VAVEZE_TEST_PANE_LIMIT=$limit
 start "図面/平面図.zvw" more || exit 1
 unset VAVEZE_TEST_PANE_LIMIT
 check "the file named on the command line is listed" until_true shows '^1002 - .*\\図面\\平面図\.zvw$'
 check "... first in the list, then the drawings of the folder named with it" \
-    shows '^1013 0 平面図\.zvw\\nsub.断面図\.zvw$'
+    shows '^1013 0 平面図\.zvw\\np101\.zvw\\n.*\\np250\.zvw\\nsub.断面図\.zvw$'
 answer Return || fail "no pane-full message"
+key ctrl+shift+s
+progress_shown() { act places && grep -q '^1018 .* 1$' "$work/done" && grep -q '^1019 .* 1$' "$work/done"; }
+check "すべて出力 shows a progress bar and 中止 while it saves" until_true progress_shown
+key Return
+check "Enter on 中止 (which has the keyboard) stops between two files, and the status line says so" \
+    until_true shows '^1010 - 152 個中 [0-9]* 個で中止しました: 保存 '
+check "... the files left are not written" test ! -f "$b/more/sub/断面図.txt"
+act places
+check "... and the progress bar and 中止 are gone" grep -q '^1019 .* 0$' "$work/done"
 save_proposed "$b/図面/平面図.txt"
 check "a listing cut off where the pane is full is saved as far as shown" cmp -s "$work/cut.sjis" "$b/図面/平面図.txt"
 check "the first lines were saved" test -s "$b/図面/平面図.txt"
