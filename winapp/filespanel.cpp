@@ -3,7 +3,9 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <exception>
+#include <filesystem>
 
 #include "core/session/find.h"
 #include "core/session/session.h"

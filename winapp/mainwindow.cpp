@@ -7,17 +7,17 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/session/batchsave.h"
 #include "core/session/filelist.h"
 #include "core/session/session.h"
 #include "core/session/texts.h"
 #include "winapp/accessibility.h"
-#include "winapp/composition.h"
 #include "winapp/dialogs.h"
 #include "winapp/filespanel.h"
 #include "winapp/findbar.h"
