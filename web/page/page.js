@@ -125,10 +125,14 @@ async function mayReplaceEdits(question) {
 function setBusy(busy) {
   state.busy = busy;
   document.body.setAttribute('aria-busy', busy ? 'true' : 'false');
-  if (!busy) ui.progress.hidden = true;
+  if (!busy && !state.batch?.running) ui.progress.hidden = true;
 }
 
+// How far a file is read; while every listing is saved, the bar is the
+// batch's and only the status line tells of a file opened meanwhile.
 function showProgress({ status, done, total }) {
+  if (!state.statusTaken) ui.status.textContent = status;
+  if (state.batch?.running) return;
   ui.progress.hidden = false;
   if (total > 0) {
     ui.progress.max = total;
@@ -136,7 +140,6 @@ function showProgress({ status, done, total }) {
   } else {
     ui.progress.removeAttribute('value');
   }
-  if (!state.statusTaken) ui.status.textContent = status;
 }
 
 function showNotice(text) {
@@ -242,7 +245,7 @@ async function takeFiles(files, archive = T.archiveStem) {
   ui.filter.value = '';
   call('files', files).then((entries) => {
     if (state.files === files) entries.forEach((entry, index) => state.entries[index] ?? setEntry(index, entry));
-  });
+  }, callFailed);
   renderFileList();
   openFile(0, true);
 }
@@ -323,7 +326,7 @@ async function optionChanged(box) {
   }
   state.statusTaken = false;
   relist();
-  if (ui.filter.value !== '') filter();
+  if (ui.filter.value !== '') filter().catch(callFailed);
 }
 
 // The file list's filter: only the files whose listing, with the boxes as
@@ -500,6 +503,7 @@ async function runBatch() {
   ui.stop.focus();
   state.statusTaken = true;
   showProgress({ status: progress, done: 0, total: targets.length });
+  state.batch.running = true;
   ui.status.textContent = progress;
   const zip = folder ? null : new ZipWriter();
   for (let index = 0; index < targets.length && !state.batch.stop; ++index) {
@@ -595,7 +599,7 @@ ui.chooser.addEventListener('change', () => {
 });
 for (const box of [ui.header, ui.dimensions, ui.blocks]) box.addEventListener('change', () => optionChanged(box));
 ui.save.addEventListener('click', save);
-ui.saveAll.addEventListener('click', () => saveAll().catch(batchFailed));
+ui.saveAll.addEventListener('click', () => saveAll().catch(callFailed));
 ui.stop.addEventListener('click', () => {
   if (state.batch) state.batch.stop = true;
 });
@@ -604,14 +608,15 @@ ui.stop.addEventListener('click', () => {
 let typing = 0;
 ui.filter.addEventListener('input', (event) => {
   clearTimeout(typing);
-  if (!event.isComposing) typing = setTimeout(filter, 250);
+  if (!event.isComposing) typing = setTimeout(() => filter().catch(callFailed), 250);
 });
 ui.filter.addEventListener('compositionend', () => {
   clearTimeout(typing);
-  typing = setTimeout(filter, 250);
+  typing = setTimeout(() => filter().catch(callFailed), 250);
 });
 
-function batchFailed(error) {
+// The worker failed a call: memory ran out, or the core threw.
+function callFailed(error) {
   state.statusTaken = false;
   ui.status.textContent = '';
   showMessage(error.outOfMemory ? T.outOfMemory : error.message, 'error');
@@ -626,7 +631,7 @@ document.addEventListener('keydown', (event) => {
   if (event.shiftKey) {
     if (key === 's') {
       event.preventDefault();
-      saveAll().catch(batchFailed);
+      saveAll().catch(callFailed);
     }
     return;
   }
@@ -677,6 +682,6 @@ document.addEventListener('drop', (event) => {
   setDragging(false);
   // The entries only answer during the event.
   const entries = Array.from(event.dataTransfer.items ?? [], (item) => item.webkitGetAsEntry?.() ?? null);
-  if (entries.some((entry) => entry?.isDirectory)) takeDrop(entries.filter(Boolean));
+  if (entries.some((entry) => entry?.isDirectory)) takeDrop(entries.filter(Boolean)).catch(callFailed);
   else takeFiles(chosen(event.dataTransfer.files));
 }, true);
