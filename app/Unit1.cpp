@@ -149,16 +149,6 @@ std::u16string PaneText(const QTextDocument& document)
     return text;
 }
 
-// Lines saved from the pane's text: a last empty line is only the end of the
-// line before it, and a line separator typed into a line ends a line.
-std::size_t SavedLineCount(std::u16string_view text)
-{
-    std::size_t lines = text.empty() || text.back() == u'\n' ? 0 : 1;
-    for (const char16_t c : text)
-        lines += c == u'\n' || c == u'\u2028' ? 1 : 0;
-    return lines;
-}
-
 }  // namespace
 
 QList<QByteArray> FilesOfDrop(const QMimeData* data)
@@ -639,7 +629,7 @@ void TForm1::Button2Click()
     // What is saved is no longer lost when the pane is listed again or the
     // window closed.
     RichEdit1->document()->setModified(false);
-    Status->SetText(Utf8(SavedStatus(shownTarget.toStdString(), SavedLineCount(text))));
+    Status->SetText(Utf8(SavedStatus(shownTarget.toStdString(), content.Lines)));
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) { (void)HandleFileDrag(event); }

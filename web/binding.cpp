@@ -405,6 +405,7 @@ EMSCRIPTEN_KEEPALIVE int vz_pane_bytes(const char16_t* text, std::size_t units)
 
 EMSCRIPTEN_KEEPALIVE const char* vz_save_data() { return Current().Save.Bytes.data(); }
 EMSCRIPTEN_KEEPALIVE std::size_t vz_save_size() { return Current().Save.Bytes.size(); }
+EMSCRIPTEN_KEEPALIVE double vz_save_lines() { return static_cast<double>(Current().Save.Lines); }
 EMSCRIPTEN_KEEPALIVE const char32_t* vz_unencodable() { return Current().Save.Unencodable.data(); }
 
 // The name of the file shown.

@@ -397,7 +397,7 @@ void Button2Click(MainWindow& w)
     // What is saved is no longer lost when the pane is listed again or the
     // window closed.
     ::SendMessageW(w.RichEdit1, EM_SETMODIFY, FALSE, 0);
-    SetStatus(w, SavedStatus(Utf8(*target), SavedLineCount(text)));
+    SetStatus(w, SavedStatus(Utf8(*target), content.Lines));
 }
 
 // A box takes effect at once on the file shown; when the user keeps the

@@ -83,12 +83,4 @@ std::u16string PaneText(HWND pane)
     return text;
 }
 
-std::size_t SavedLineCount(std::u16string_view text)
-{
-    std::size_t lines = text.empty() || text.back() == u'\n' ? 0 : 1;
-    for (const char16_t c : text)
-        lines += c == u'\n' || c == u'\u2028' ? 1 : 0;
-    return lines;
-}
-
 }  // namespace vaveze::win

@@ -19,8 +19,4 @@ namespace vaveze::win {
 // break typed with Shift and Enter ends a line too.
 [[nodiscard]] std::u16string PaneText(HWND pane);
 
-// Lines saved from the pane's text: a last empty line is only the end of the
-// line before it, and a line separator typed into a line ends a line.
-[[nodiscard]] std::size_t SavedLineCount(std::u16string_view text);
-
 }  // namespace vaveze::win

@@ -147,10 +147,25 @@ bool PaneListing::Append(std::string_view line)
     return true;
 }
 
+namespace {
+
+// Lines saved from the pane's text: a last empty line is only the end of the
+// line before it, and a line separator typed into a line ends a line.
+std::size_t SavedLineCount(std::u16string_view text)
+{
+    std::size_t lines = text.empty() || text.back() == u'\n' ? 0 : 1;
+    for (const char16_t c : text)
+        lines += c == u'\n' || c == u'\u2028' ? 1 : 0;
+    return lines;
+}
+
+}  // namespace
+
 SavedText PaneBytes(const PaneListing& listed, std::u16string_view paneText)
 {
     const LineViews pane = SplitLines(paneText);
     SavedText out;
+    out.Lines = SavedLineCount(paneText);
     out.Bytes.reserve(paneText.size() + 2 * pane.size());
     // Every other line encodes back to its bytes: nothing to find again.
     if (listed.Kept().empty()) {

@@ -3,6 +3,7 @@
 // unchanged, so raw bytes and shared codes outside the edit survive exactly.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,9 @@ namespace vaveze {
 struct SavedText {
     std::string Bytes;
     std::u32string Unencodable;  // characters code page 932 lacks, each once, in order
+    // Lines written, each ended by CR LF: what a save's status counts (a
+    // text's own CR or LF byte ends no line of the pane).
+    std::size_t Lines = 0;
 };
 
 // Encodes typed text; a line separator (U+2028) inside it becomes CR LF.

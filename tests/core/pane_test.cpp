@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vaveze {
@@ -20,6 +21,14 @@ std::string Joined(const std::vector<std::string>& lines)
     for (const std::string& line : lines)
         out += line + "\r\n";
     return out;
+}
+
+std::size_t CountLineEnds(std::string_view bytes)
+{
+    std::size_t ends = 0;
+    for (std::size_t at = bytes.find("\r\n"); at != std::string_view::npos; at = bytes.find("\r\n", at + 2))
+        ++ends;
+    return ends;
 }
 
 PaneListing Listed(const std::vector<std::string>& lines)
@@ -57,7 +66,10 @@ TEST(PaneBytes, UntouchedListingsSaveAsListed)
         {}, {"a"}, {"A" + kBroken + "B", "\x81\x0D", kShared + "x", "\x7F", "\xFF\x80"}, {kShared, kShared, "z"}};
     for (const auto& lines : listings) {
         const PaneListing pane = Listed(lines);
-        EXPECT_EQ(PaneBytes(pane, pane.Text()).Bytes, Joined(lines));
+        const SavedText saved = PaneBytes(pane, pane.Text());
+        EXPECT_EQ(saved.Bytes, Joined(lines));
+        // A text's own CR or LF byte is no line of its own.
+        EXPECT_EQ(saved.Lines, lines.size());
     }
 }
 
@@ -92,6 +104,7 @@ TEST(PaneBytes, EditsKeepTheBytesOfEveryLineNotTouched)
         const SavedText saved = PaneBytes(pane, edit.Text);
         EXPECT_EQ(saved.Bytes, edit.Saved) << edit.Edit;
         EXPECT_TRUE(saved.Unencodable.empty()) << edit.Edit;
+        EXPECT_EQ(saved.Lines, CountLineEnds(edit.Saved)) << edit.Edit;
     }
 }
 

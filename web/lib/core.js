@@ -172,9 +172,7 @@ function makeVavezeBinding(module) {
       }
       const data = module._vz_save_data() >>> 0;
       const bytes = module.HEAPU8.slice(data, data + (module._vz_save_size() >>> 0));
-      let lines = 0;
-      for (let at = bytes.indexOf(10); at >= 0; at = bytes.indexOf(10, at + 1)) ++lines;
-      return { bytes, lines };
+      return { bytes, lines: module._vz_save_lines() };
     },
 
     // The files chosen or dropped, as the list keeps them: set([{ path,
