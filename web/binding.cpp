@@ -215,6 +215,8 @@ std::string FixedTextsJson()
         {"findNext", Text(WindowText::FindNext)},
         {"findPrevious", Text(WindowText::FindPrevious)},
         {"findClose", Text(WindowText::FindClose)},
+        {"wrappedForward", WrappedStatus(FindDirection::Forward)},
+        {"wrappedBackward", WrappedStatus(FindDirection::Backward)},
         {"editsLostRelist", EditsLostQuestion(EditsAt::Relist)},
         {"editsLostOpen", EditsLostQuestion(EditsAt::Open)},
         {"noFileToSave", NoFileToSaveStatus()},
@@ -625,6 +627,7 @@ EMSCRIPTEN_KEEPALIVE const char* vz_save_all_question(double existing, double ta
 {
     return Say(SaveAllQuestion(static_cast<std::size_t>(existing), static_cast<std::size_t>(targets), paneEdits != 0));
 }
+EMSCRIPTEN_KEEPALIVE const char* vz_not_found_status(const char* needle) { return Say(NotFoundStatus(needle)); }
 EMSCRIPTEN_KEEPALIVE const char* vz_filtering_status(const char* needle, double done, double count)
 {
     return Say(FilteringStatus(needle, static_cast<std::size_t>(done), static_cast<std::size_t>(count)));

@@ -218,15 +218,23 @@ for (const browserName of browserNames) {
 
     test('the find bar reaches a line; a character Shift-JIS lacks typed there refuses the save, naming it', async () => {
       await page.locator(headerBox).click();  // nothing asked: the edits are saved
-      const listed = paneText('--header', sharedFile);
-      await paneIs(listed);
+      const shown = paneText('--header', sharedFile);
+      await paneIs(shown);
       await page.focus(paneBox);
       await keys('Control', 'f');
-      await page.locator(role('searchbox', '検索')).fill('応接室');
+      const field = role('searchbox', '検索');
+      await page.locator(field).fill('応接室');
       await page.keyboard.press('Enter');
+      // The status line as the windows say it: round the end (the one
+      // match again), nothing found.
+      await page.keyboard.press('Enter');
+      await listed('末尾まで検索したので、先頭から検索しました。');
+      await page.locator(field).fill('応接間');
+      await page.keyboard.press('Enter');
+      await listed('「応接間」は見つかりませんでした。');
       await page.keyboard.press('Escape');
       await page.keyboard.type('ü');
-      assert.equal(await pane(), listed.replace('応接室', 'ü'));
+      assert.equal(await pane(), shown.replace('応接室', 'ü'));
       const refused = () => pressSave().then(() => alerted('「ü」(U+00FC)'));
       assert.equal(await tab.saved(refused, 1000), null);
       assert.match(await textOf(role('alert')), /次の文字は Shift-JIS にないため、保存できません。/);

@@ -266,6 +266,7 @@ function makeVavezeBinding(module) {
       download: (name, lines) => say((pointer) => module._vz_download_status(pointer, lines), name),
       saveFailed: (name, message) => say(module._vz_save_failed_message, name, message),
       saveAllQuestion: (existing, targets, paneEdits) => text(module._vz_save_all_question(existing, targets, paneEdits ? 1 : 0)),
+      notFound: (needle) => say(module._vz_not_found_status, needle),
       filtering: (needle, done, count) => say((pointer) => module._vz_filtering_status(pointer, done, count), needle),
       filtered: (needle, holding, count) => say((pointer) => module._vz_filtered_status(pointer, holding, count), needle),
       // For the characters the last paneBytes found code page 932 lacks.

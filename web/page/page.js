@@ -31,7 +31,18 @@ const ui = {
   question: $('question'),
   questionText: $('question-text'),
 };
-const pane = createPane($('pane'), T.paneCaption, T);
+// What a find came to, in the status line as the windows say it; a find
+// that needs no word gives the status line back.
+let statusBeforeFind = null;
+const pane = createPane($('pane'), T.paneCaption, T, async ({ notFound, wrapped, backward }) => {
+  if (notFound === undefined && !wrapped) {
+    if (statusBeforeFind !== null) ui.status.textContent = statusBeforeFind;
+    statusBeforeFind = null;
+    return;
+  }
+  statusBeforeFind ??= ui.status.textContent;
+  ui.status.textContent = notFound === undefined ? (backward ? T.wrappedBackward : T.wrappedForward) : await say('notFound', notFound);
+});
 
 const worker = new Worker(
   URL.createObjectURL(new Blob([$('worker-source').textContent], { type: 'text/javascript' })),
@@ -224,6 +235,7 @@ async function openFile(index, asked = false) {
   if (!asked && !(await mayReplaceEdits(T.editsLostOpen))) return;
   const { file, path } = state.files[index];
   state.current = index;
+  statusBeforeFind = null;
   for (const [at, item] of [...ui.files.children].entries()) item.setAttribute('aria-selected', String(at === index));
   clearMessages();
   ui.fileName.value = file?.name ?? path;

@@ -27,9 +27,27 @@ function element(tag, properties, ...children) {
   return node;
 }
 
+// findNext or findPrevious that tells `told` what the status line says of
+// it, as the windows do: nothing found, or found only round the end (the
+// start).
+function finding(command, backward, told) {
+  return (view) => {
+    const before = view.state.selection.main;
+    const found = command(view);
+    const after = view.state.selection.main;
+    const { search } = getSearchQuery(view.state);
+    if (!found) {
+      if (search !== '') told({ notFound: search });
+    } else {
+      told({ wrapped: backward ? after.from >= before.from : after.from < before.to, backward });
+    }
+    return found;
+  };
+}
+
 // The find bar: a field and three buttons; Enter finds the next match,
 // Shift+Enter the one before, Escape closes the bar.
-function findBar(view, texts) {
+function findBar(view, texts, next, previous) {
   const field = element('input', { type: 'search', className: 'find-field', value: getSearchQuery(view.state).search });
   field.setAttribute('main-field', 'true');
   field.setAttribute('aria-label', texts.findField);
@@ -38,7 +56,7 @@ function findBar(view, texts) {
   field.addEventListener('keydown', (event) => {
     if (event.key === 'Enter') {
       event.preventDefault();
-      (event.shiftKey ? findPrevious : findNext)(view);
+      (event.shiftKey ? previous : next)(view);
     } else if (event.key === 'Escape') {
       event.preventDefault();
       closeSearchPanel(view);
@@ -51,7 +69,7 @@ function findBar(view, texts) {
   };
   const dom = element('div', { className: 'find-bar' },
     element('label', {}, texts.findField, ' ', field),
-    button(texts.findNext, findNext), button(texts.findPrevious, findPrevious), button(texts.findClose, closeSearchPanel));
+    button(texts.findNext, next), button(texts.findPrevious, previous), button(texts.findClose, closeSearchPanel));
   dom.setAttribute('role', 'search');
   return {
     dom,
@@ -80,14 +98,17 @@ const look = EditorView.theme({
 });
 
 // The pane in `host`, named `label`. The host and the text element answer
-// `value` and `textLength` as a text area does.
-export function createPane(host, label, texts) {
+// `value` and `textLength` as a text area does. `told` hears what a find
+// came to: { notFound: text } or { wrapped, backward }.
+export function createPane(host, label, texts, told = () => {}) {
   const editable = new Compartment();
+  const next = finding(findNext, false, told);
+  const previous = finding(findPrevious, true, told);
   let edited = false;
   const extensions = [
     history(),
     drawSelection(),
-    search({ createPanel: (view) => findBar(view, texts) }),
+    search({ createPanel: (view) => findBar(view, texts, next, previous) }),
     keymap.of([
       // As in a text box: Enter only ends the line, Home and End go to
       // the line's very start and end.
@@ -96,7 +117,8 @@ export function createPane(host, label, texts) {
       { key: 'End', run: cursorLineEnd, shift: selectLineEnd },
       ...standardKeymap,
       ...historyKeymap,
-      ...searchKeymap.filter((binding) => binding.key !== 'Mod-Alt-g'),
+      ...searchKeymap.filter((binding) => binding.key !== 'Mod-Alt-g').map((binding) =>
+        (binding.run === findNext ? { ...binding, run: next, shift: previous } : binding)),
     ]),
     editable.of(EditorState.readOnly.of(false)),
     EditorView.contentAttributes.of({ 'aria-label': label }),
