@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "core/writing/FileWriting.h"
+
 namespace vaveze::platform {
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv)
@@ -59,19 +61,7 @@ StreamKind StreamKindOf(Stream stream)
 
 std::filesystem::path PathFromUtf8(std::string_view utf8) { return std::filesystem::path(utf8); }
 
-int WriteAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno != 0 ? errno : EIO;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
-}
+int WriteAll(int fd, std::string_view bytes) { return vaveze::WriteAll(fd, bytes); }
 
 int ReadStandardInput(std::string& bytes, std::size_t most)
 {

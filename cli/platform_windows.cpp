@@ -12,61 +12,16 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
 #include "cli/outputroute.h"
+#include "core/text/WideText.h"
+#include "core/writing/FileWriting.h"
 
 namespace vaveze::platform {
 namespace {
-
-std::wstring Widen(std::string_view utf8)
-{
-    if (utf8.empty() || utf8.size() > INT_MAX)
-        return {};
-    const int size = static_cast<int>(utf8.size());
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-    return wide;
-}
-
-std::string Narrow(std::wstring_view wide)
-{
-    if (wide.empty() || wide.size() > INT_MAX)
-        return {};
-    const int size = static_cast<int>(wide.size());
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
-    return utf8;
-}
-
-// The errno closest to a Windows error, so messages read as on Linux.
-int ErrnoOf(DWORD error)
-{
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-        return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return EACCES;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return ENOSPC;
-    case ERROR_WRITE_PROTECT:
-        return EROFS;
-    case ERROR_NOT_SAME_DEVICE:
-        return EXDEV;
-    default:
-        return EIO;
-    }
-}
 
 // The files a wildcard argument names, in the order of their names, for
 // `vaveze-list --save *.zvw`: the Windows shells leave wildcards to the
@@ -147,7 +102,7 @@ public:
             const DWORD size = static_cast<DWORD>(std::min(kPiece, wide.size() - at));
             DWORD written = 0;
             if (!::WriteConsoleW(console_, wide.data() + at, size, &written, nullptr))
-                return ErrnoOf(::GetLastError());
+                return ErrnoOfSystemError(::GetLastError());
         }
         return 0;
     }
@@ -227,15 +182,7 @@ int WriteAll(int fd, std::string_view bytes)
 {
     if (fd == _fileno(stdout) && Route() == cli::OutputRoute::Characters)
         return OutputConsole().Write(bytes);
-    constexpr std::size_t kChunk = std::size_t{1} << 30;
-    while (!bytes.empty()) {
-        const unsigned size = static_cast<unsigned>(bytes.size() < kChunk ? bytes.size() : kChunk);
-        const int n = _write(fd, bytes.data(), size);
-        if (n < 0)
-            return errno != 0 ? errno : EIO;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
+    return vaveze::WriteAll(fd, bytes);
 }
 
 int ReadStandardInput(std::string& bytes, std::size_t most)

@@ -8,11 +8,12 @@
 #include <string_view>
 
 #include "core/session/texts.h"
+#include "core/text/WideText.h"
 
 namespace vaveze::win {
 
-[[nodiscard]] std::wstring Wide(std::string_view utf8);
-[[nodiscard]] std::string Utf8(std::wstring_view wide);
+[[nodiscard]] inline std::wstring Wide(std::string_view utf8) { return Widen(utf8); }
+[[nodiscard]] inline std::string Utf8(std::wstring_view wide) { return Narrow(wide); }
 
 // A fixed text of the window, from the core's catalogue.
 [[nodiscard]] inline std::wstring Wide(WindowText text) { return Wide(Text(text)); }

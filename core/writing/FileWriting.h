@@ -11,6 +11,12 @@ namespace vaveze {
 // Writes all of `bytes` to a descriptor; 0, or the errno of the failure.
 [[nodiscard]] int WriteAll(int fd, std::string_view bytes);
 
+#ifdef _WIN32
+// The errno closest to a Windows error (a DWORD), so messages read as on
+// Linux.
+[[nodiscard]] int ErrnoOfSystemError(unsigned long error);
+#endif
+
 // A new file beside `target` that replaces it only once complete, so a
 // failed write never destroys an existing file and never leaves a partial
 // one. Removed unless committed. One that replaces a file is private while

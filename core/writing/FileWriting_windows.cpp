@@ -13,8 +13,20 @@
 namespace vaveze {
 namespace {
 
-// The errno closest to a Windows error, so messages read as on Linux.
-int ErrnoOf(DWORD error)
+// A name for the temporary file that no other run picks at the same time.
+std::wstring TempSuffix(unsigned attempt)
+{
+    static constexpr wchar_t kDigits[] = L"0123456789abcdefghijklmnopqrstuvwxyz";
+    unsigned long long seed = ::GetTickCount64() * 0x9E3779B97F4A7C15ULL ^ ::GetCurrentProcessId() ^ attempt * 7919ULL;
+    std::wstring suffix = L".";
+    for (int i = 0; i < 6; ++i, seed /= 36)
+        suffix += kDigits[seed % 36];
+    return suffix;
+}
+
+}  // namespace
+
+int ErrnoOfSystemError(unsigned long error)
 {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
@@ -36,19 +48,6 @@ int ErrnoOf(DWORD error)
         return EIO;
     }
 }
-
-// A name for the temporary file that no other run picks at the same time.
-std::wstring TempSuffix(unsigned attempt)
-{
-    static constexpr wchar_t kDigits[] = L"0123456789abcdefghijklmnopqrstuvwxyz";
-    unsigned long long seed = ::GetTickCount64() * 0x9E3779B97F4A7C15ULL ^ ::GetCurrentProcessId() ^ attempt * 7919ULL;
-    std::wstring suffix = L".";
-    for (int i = 0; i < 6; ++i, seed /= 36)
-        suffix += kDigits[seed % 36];
-    return suffix;
-}
-
-}  // namespace
 
 int WriteAll(int fd, std::string_view bytes)
 {
@@ -93,7 +92,7 @@ int PendingFile::Commit()
     fd_ = -1;
     // Unlike rename, this replaces an existing file.
     if (error == 0 && !::MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = ErrnoOf(::GetLastError());
+        error = ErrnoOfSystemError(::GetLastError());
     committed_ = error == 0;
     return error;
 }
