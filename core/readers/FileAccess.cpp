@@ -99,6 +99,9 @@ OpenedFile OpenRegularFile(const fs::path& path, std::size_t limit)
     out.Stream.reset(OpenForReading(path));
     if (!out.Stream)
         return Opened(FailedWith(LastSystemError(EACCES)));
+    // Every read is of a whole window or file, straight into place: the
+    // stream's own buffer would only split each into two system calls.
+    std::setvbuf(out.Stream.get(), nullptr, _IONBF, 0);
 
     // The size of the file as opened; it bounds the read, so bytes appended
     // meanwhile are not taken.
