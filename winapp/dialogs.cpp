@@ -70,7 +70,7 @@ std::vector<std::wstring> ChooseFilesToOpen(HWND owner, const FileDialogSetup& s
     if (!::GetOpenFileNameW(&dialog)) {
         // More names than the room for them: said as the system says it.
         if (::CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
-            ShowMessage(owner, MessageKind::Error, Utf8(setup.Title), Utf8(SystemMessage(ERROR_INSUFFICIENT_BUFFER)));
+            ShowMessage(owner, MessageKind::Error, Utf8(setup.Title), SystemErrorText(ERROR_INSUFFICIENT_BUFFER));
         return chosen;
     }
     // One file: its path. Several: the folder, then each name, each ended

@@ -17,6 +17,7 @@
 #include "core/session/filelist.h"
 #include "core/session/session.h"
 #include "core/session/texts.h"
+#include "core/writing/FileWriting.h"
 #include "winapp/accessibility.h"
 #include "winapp/dialogs.h"
 #include "winapp/filespanel.h"
@@ -26,7 +27,6 @@
 #include "winapp/pane.h"
 #include "winapp/panefill.h"
 #include "winapp/resource.h"
-#include "winapp/savefile.h"
 #include "winapp/startup.h"
 #include "winapp/statusline.h"
 #include "winapp/wide.h"
@@ -389,9 +389,9 @@ void Button2Click(MainWindow& w)
     const std::optional<std::wstring> target = ChooseFileToSave(w.Window, setup);
     if (!target)
         return;
-    if (const DWORD error = ReplaceFileWith(*target, content.Bytes); error != ERROR_SUCCESS) {
+    if (const int error = SaveBytes(std::filesystem::path(*target), content.Bytes); error != 0) {
         ShowMessage(w.Window, MessageKind::Error, kApplicationTitle,
-                    SaveFailedMessage(Utf8(*target), Utf8(SystemMessage(error))));
+                    SaveFailedMessage(Utf8(*target), WritingErrorText(error)));
         return;
     }
     // What is saved is no longer lost when the pane is listed again or the

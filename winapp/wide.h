@@ -18,9 +18,6 @@ namespace vaveze::win {
 // A fixed text of the window, from the core's catalogue.
 [[nodiscard]] inline std::wstring Wide(WindowText text) { return Wide(Text(text)); }
 
-// The system's own words for an error, without the line end it adds.
-[[nodiscard]] std::wstring SystemMessage(DWORD error);
-
 // The text of a window (a control's caption, an edit's content).
 [[nodiscard]] std::wstring WindowTextOf(HWND window);
 

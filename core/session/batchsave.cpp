@@ -87,7 +87,7 @@ std::size_t BatchSave::SaveNext()
         if (error == 0)
             list_.RecordSave(i, SaveState::Saved, target.Path, lines);
         else
-            list_.RecordSave(i, SaveState::NotWritten, target.Path, lines, std::generic_category().message(error));
+            list_.RecordSave(i, SaveState::NotWritten, target.Path, lines, WritingErrorText(error));
     } catch (const std::exception&) {
         list_.Record(i, OutOfMemory(file.Where.Path));
     }

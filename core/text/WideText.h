@@ -13,6 +13,10 @@ namespace vaveze {
 [[nodiscard]] std::wstring Widen(std::string_view utf8);
 [[nodiscard]] std::string Narrow(std::wstring_view wide);
 
+// The system's own words for one of its errors (a DWORD), in the language of
+// the user's Windows, without the line end it adds.
+[[nodiscard]] std::string SystemErrorText(unsigned long error);
+
 }  // namespace vaveze
 
 #endif

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <string>
 
 namespace vaveze {
 
@@ -26,6 +27,19 @@ std::string Narrow(std::wstring_view wide)
     std::string utf8(static_cast<std::size_t>(length), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
     return utf8;
+}
+
+std::string SystemErrorText(unsigned long error)
+{
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = length != 0 ? std::wstring(buffer, length) : L"error " + std::to_wstring(error);
+    ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.pop_back();
+    return Narrow(text);
 }
 
 }  // namespace vaveze

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace vaveze {
@@ -34,6 +35,11 @@ public:
     // The errno of a failed creation, else 0.
     [[nodiscard]] int Error() const noexcept { return error_; }
 
+    // Has what was written reach the disk before the file takes the
+    // target's place, so that a failure of power just after cannot leave the
+    // target empty; 0, or the errno of the failure.
+    [[nodiscard]] int FlushToDisk();
+
     // Closes the file, gives it the mode of the target it replaces (or that
     // of an ordinary new file) and puts it in the target's place; 0, or the
     // errno of the failure.
@@ -46,5 +52,16 @@ private:
     int error_ = 0;
     bool committed_ = false;
 };
+
+// Saves `bytes` at `target` as a window saves what the user chose to: in a
+// PendingFile, on the disk before it replaces the target. 0, or the errno
+// of the failure.
+[[nodiscard]] int SaveBytes(const std::filesystem::path& target, std::string_view bytes);
+
+// The words a user is shown for `error`, an errno that the writing above
+// returned: on Windows the system's own for the failure behind it, in the
+// language of the user's Windows; elsewhere (or for an errno of another
+// origin) the C library's.
+[[nodiscard]] std::string WritingErrorText(int error);
 
 }  // namespace vaveze

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <system_error>
 
 namespace vaveze {
 namespace {
@@ -78,6 +79,15 @@ PendingFile::~PendingFile()
         ::unlink(temp_.c_str());
 }
 
+int PendingFile::FlushToDisk()
+{
+    while (::fsync(fd_) != 0) {
+        if (errno != EINTR)
+            return errno;
+    }
+    return 0;
+}
+
 int PendingFile::Commit()
 {
     struct stat existing {};
@@ -92,5 +102,7 @@ int PendingFile::Commit()
     committed_ = error == 0;
     return error;
 }
+
+std::string WritingErrorText(int error) { return std::generic_category().message(error); }
 
 }  // namespace vaveze

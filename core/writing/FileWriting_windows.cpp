@@ -8,7 +8,11 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
+#include <system_error>
+
+#include "core/text/WideText.h"
 
 namespace vaveze {
 namespace {
@@ -22,6 +26,31 @@ std::wstring TempSuffix(unsigned attempt)
     for (int i = 0; i < 6; ++i, seed /= 36)
         suffix += kDigits[seed % 36];
     return suffix;
+}
+
+// The last failure of this thread's writing, as the errno it was reported
+// by and the system's error behind it, so that its words can be the
+// system's: an errno alone would give the C runtime's English ones.
+struct Failure {
+    int Errno = 0;
+    unsigned long System = 0;
+};
+thread_local Failure lastFailure;
+
+// Records a failure of a C runtime call (whose system error is in
+// _doserrno) and gives its errno back.
+int FailedCall(int error)
+{
+    lastFailure = {error, _doserrno};
+    return error;
+}
+
+// The same for a failure of a system call.
+int FailedSystemCall(unsigned long systemError)
+{
+    const int error = ErrnoOfSystemError(systemError);
+    lastFailure = {error, systemError};
+    return error;
 }
 
 }  // namespace
@@ -56,7 +85,7 @@ int WriteAll(int fd, std::string_view bytes)
         const unsigned size = static_cast<unsigned>(bytes.size() < kChunk ? bytes.size() : kChunk);
         const int n = _write(fd, bytes.data(), size);
         if (n < 0)
-            return errno != 0 ? errno : EIO;
+            return FailedCall(errno != 0 ? errno : EIO);
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return 0;
@@ -73,7 +102,7 @@ PendingFile::PendingFile(const std::filesystem::path& target) : target_(target)
             temp_ = std::move(temp);
             error_ = 0;
         } else {
-            error_ = errno;
+            error_ = FailedCall(errno);
         }
     }
 }
@@ -86,15 +115,24 @@ PendingFile::~PendingFile()
         _wunlink(temp_.c_str());
 }
 
+int PendingFile::FlushToDisk() { return _commit(fd_) != 0 ? FailedCall(errno) : 0; }
+
 int PendingFile::Commit()
 {
-    int error = _close(fd_) != 0 ? errno : 0;
+    int error = _close(fd_) != 0 ? FailedCall(errno) : 0;
     fd_ = -1;
     // Unlike rename, this replaces an existing file.
     if (error == 0 && !::MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = ErrnoOfSystemError(::GetLastError());
+        error = FailedSystemCall(::GetLastError());
     committed_ = error == 0;
     return error;
+}
+
+std::string WritingErrorText(int error)
+{
+    if (error != 0 && error == lastFailure.Errno && lastFailure.System != 0)
+        return SystemErrorText(lastFailure.System);
+    return std::generic_category().message(error);
 }
 
 }  // namespace vaveze

@@ -89,6 +89,11 @@ has_main_window() { [ -n "$(main_window)" ]; }
 # A dialog or box of the program: any other window with a name.
 other_window() { xdotool search --onlyvisible --name '.' 2>/dev/null | grep -v -x "$main" | head -n 1; }
 has_other_window() { [ -n "$(other_window)" ]; }
+other_windows() { xdotool search --onlyvisible --name '.' 2>/dev/null | grep -c -v -x "$main"; }
+# A message box of the program's, alone: it bears the program's name.
+has_box() { [ "$(other_windows)" -eq 1 ] && xdotool search --onlyvisible --name '^VAveze$' >/dev/null 2>&1; }
+# box_says PATTERN: such a box, its text matching PATTERN.
+box_says() { has_box && act others && grep -q -- "$1" "$work/done"; }
 window_gone() { ! xdotool search --onlyvisible --name '.' 2>/dev/null | grep -q -x "$1"; }
 is_gone() { ! kill -0 "$1" 2>/dev/null; }
 key() { xdotool key --delay 50 "$@"; }
@@ -99,11 +104,13 @@ answer() {
     key "$@"
     until_true window_gone "$dialog"
 }
+# A path of this system as wine's programs name it.
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 # Ctrl+O, the path typed, Enter.
 open_by_dialog() {
     key ctrl+o
     until_true has_other_window || return 1
-    xdotool type --delay 10 "Z:$(printf '%s' "$1" | tr / '\\')"
+    xdotool type --delay 10 "$(windows_path "$1")"
     answer Return
 }
 # Ctrl+S and the proposed name; until the file is there.
@@ -178,6 +185,26 @@ check "a failed open keeps the pane" grep -q -x -F -f "$work/plan-header.pane" "
 save_proposed "$a/plan.txt"
 check "after a failed open the listing shown is saved under its own name" \
     cmp -s "$work/plan-header.sjis" "$a/plan.txt"
+
+# A save that fails, over a file another program holds open: why, in the
+# system's own words (not the C runtime's "Permission denied"), and the file
+# as it was.
+printf 'old\r\n' >"$a/plan.txt"
+touch "$work/holding"
+"$wine" "$work/window-state.exe" hold "$(windows_path "$a/plan.txt")" "$(windows_path "$work/holding")" \
+    >"$work/held" 2>/dev/null &
+holder=$!
+until_true grep -qs held "$work/held" || fail "plan.txt not held open"
+key ctrl+s
+until_true has_other_window && key Return
+check "the save dialog asks before plan.txt is replaced" until_true test "$(other_windows)" -ge 2
+key y
+check "a failed save says why in a box, in the system's words" until_true box_says 'plan\.txt.*Access'
+answer Return
+rm -f "$work/holding"
+wait $holder
+check "a failed save keeps the file it would have replaced" grep -q '^old' "$a/plan.txt"
+rm -f "$a/plan.txt"
 
 # The pane case every front runs (tests/data/pane_edits.json): the boxes as
 # it says, its file listed, its edits made through the pane's own typing,

@@ -10,6 +10,9 @@
  *   size WIDTH HEIGHT       the window's outer size, as a drag would ask it
  *   places                  the client area's size, then each control's
  *                           place in it: ID LEFT TOP RIGHT BOTTOM VISIBLE
+ *   others                  every other window of the program, as above
+ *   hold PATH FLAG          holds the file PATH open, sharing nothing, as
+ *                           long as the file FLAG exists; "held" once held
  * Lines count from 0. Exit status 1 when there is no such window, 2 for an
  * unknown command. */
 #include <windows.h>
@@ -194,6 +197,15 @@ static int Edit(HWND window, int count, wchar_t **args)
         SendMessageW(field, WM_IME_ENDCOMPOSITION, 0, 0);
     } else if (lstrcmpW(command, L"others") == 0 && count == 2) {
         EnumWindows(PrintOther, (LPARAM)window);
+    } else if (lstrcmpW(command, L"hold") == 0 && count == 4) {
+        HANDLE file = CreateFileW(args[2], GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+        if (file == INVALID_HANDLE_VALUE)
+            return 1;
+        puts("held");
+        fflush(stdout);
+        while (GetFileAttributesW(args[3]) != INVALID_FILE_ATTRIBUTES)
+            Sleep(100);
+        CloseHandle(file);
     } else if (lstrcmpW(command, L"size") == 0 && count == 4) {
         SetWindowPos(window, NULL, 0, 0, (int)line, (int)wcstol(args[3], NULL, 10), SWP_NOMOVE | SWP_NOZORDER);
     } else {
