@@ -238,7 +238,17 @@ std::string FixedTextsJson()
         json += ':';
         AppendJsonString(json, text);
     }
-    return json + "}";
+    // The find's rule for the page's editor: each fold as three characters,
+    // its first, its last and the first they fold to.
+    json += ",\"letterFolds\":\"";
+    for (const LetterFold& fold : kLetterFolds) {
+        for (const char16_t unit : {fold.First, fold.Last, fold.Folded}) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(unit));
+            json += escaped;
+        }
+    }
+    return json + "\"}";
 }
 
 // An empty file as the file list keeps it (what it shows of an open is its

@@ -9,15 +9,12 @@
 namespace vaveze {
 namespace {
 
-// Letters compared without case: ASCII and full-width Latin ones. Both map
-// one unit to one unit, so positions in the folded text are positions in
-// the text.
 constexpr char16_t Folded(char16_t c) noexcept
 {
-    if (c >= u'A' && c <= u'Z')
-        return static_cast<char16_t>(c - u'A' + u'a');
-    if (c >= u'\uFF21' && c <= u'\uFF3A')  // Ａ-Ｚ
-        return static_cast<char16_t>(c - u'\uFF21' + u'\uFF41');
+    for (const LetterFold& fold : kLetterFolds) {
+        if (c >= fold.First && c <= fold.Last)
+            return static_cast<char16_t>(c - fold.First + fold.Folded);
+    }
     return c;
 }
 

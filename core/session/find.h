@@ -17,6 +17,20 @@ class Session;
 
 enum class FindDirection : std::uint8_t { Forward, Backward };
 
+// The letters compared without regard to case: each from First to Last is
+// the same as the one as far from Folded. One UTF-16 unit each way, so a
+// position in the folded text is one in the text. A front whose find runs
+// elsewhere (the page's editor) is given this table.
+struct LetterFold {
+    char16_t First;
+    char16_t Last;
+    char16_t Folded;
+};
+inline constexpr LetterFold kLetterFolds[] = {
+    {u'A', u'Z', u'a'},
+    {u'\uFF21', u'\uFF3A', u'\uFF41'},  // Ａ-Ｚ, ａ-ｚ
+};
+
 struct TextMatch {
     std::size_t Position = 0;  // in UTF-16 units
     std::size_t Length = 0;

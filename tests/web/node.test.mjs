@@ -106,3 +106,18 @@ test('the page\'s pane saves back to the listing\'s bytes on every input', () =>
     assert.deepEqual(Buffer.from(saved.bytes), collect(forms.sjis), name);
   }
 });
+
+test('the page\'s find as the windows\': the core\'s Latin letters in either case, everything else as it is', async () => {
+  const { findPattern } = await import(pathToFileURL(join(root, 'web/page/findpattern.js')).href);
+  const folds = binding.texts.fixed().letterFolds;
+  // 0: "Plan ＡＢ", 8: "plan ａｂ", 16: "浴室 Ⅱ φ (株) a.b 𠮟"
+  const text = 'Plan \uFF21\uFF22\nplan \uFF41\uFF42\n浴室 Ⅱ φ (株) a.b \u{20B9F}';
+  const cases = [
+    ['plan', [0, 8]], ['PLAN', [0, 8]], ['\uFF41\uFF42', [5, 13]], ['Ⅱ', [19]], ['ⅱ', []], ['φ', [21]], ['Φ', []],
+    ['(株)', [23]], ['A.B', [27]], ['axb', []], ['\u{20B9F}', [31]], ['\\', []],
+  ];
+  for (const [needle, at] of cases) {
+    const found = [...text.matchAll(new RegExp(findPattern(needle, folds), 'gmu'))].map((match) => match.index);
+    assert.deepEqual(found, at, needle);
+  }
+});

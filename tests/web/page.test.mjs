@@ -229,6 +229,10 @@ for (const browserName of browserNames) {
       // match again), nothing found.
       await page.keyboard.press('Enter');
       await listed('末尾まで検索したので、先頭から検索しました。');
+      // Ctrl+F again, from the pane, takes the text selected there: the match.
+      await page.keyboard.press('Escape');
+      await keys('Control', 'f');
+      assert.equal(await valueOf(field), '応接室');
       await page.locator(field).fill('応接間');
       await page.keyboard.press('Enter');
       await listed('「応接間」は見つかりませんでした。');

@@ -14,8 +14,10 @@ import {
 } from '@codemirror/commands';
 /* global VAVEZE_STYLE_NONCE */
 import {
-  SearchQuery, closeSearchPanel, findNext, findPrevious, getSearchQuery, search, searchKeymap, setSearchQuery,
+  SearchQuery, closeSearchPanel, findNext, findPrevious, getSearchQuery, openSearchPanel, search, searchKeymap,
+  setSearchQuery,
 } from '@codemirror/search';
+import { findPattern } from './findpattern.js';
 
 // Marks the transactions of a fill, which are not the user's edits.
 const filling = Annotation.define();
@@ -27,6 +29,32 @@ function element(tag, properties, ...children) {
   return node;
 }
 
+// The editor's query for what the user typed, under the core's rule; the
+// text typed goes with it, for the field and the status line.
+function findQuery(needle, texts) {
+  const query = new SearchQuery({ search: findPattern(needle, texts.letterFolds), caseSensitive: true, regexp: true });
+  query.needle = needle;
+  return query;
+}
+
+// What the user typed of the editor's query: the editor's own (from the
+// selection, as Ctrl+F opens the bar) is its text as it is.
+const needleOf = (query) => query.needle ?? query.search;
+
+// Ctrl+F: the find bar, for the selection within a line (or the text last
+// found) under the core's rule; the editor's own command would make its
+// query from the selection by its rule, or read the last pattern as text.
+function openFind(texts) {
+  return (view) => {
+    const { from, to } = view.state.selection.main;
+    const selected = view.state.sliceDoc(from, to);
+    const needle = selected !== '' && !selected.includes('\n') ? selected : needleOf(getSearchQuery(view.state));
+    if (!openSearchPanel(view)) return false;
+    view.dispatch({ effects: setSearchQuery.of(findQuery(needle, texts)) });
+    return true;
+  };
+}
+
 // findNext or findPrevious that tells `told` what the status line says of
 // it, as the windows do: nothing found, or found only round the end (the
 // start).
@@ -35,7 +63,7 @@ function finding(command, backward, told) {
     const before = view.state.selection.main;
     const found = command(view);
     const after = view.state.selection.main;
-    const { search } = getSearchQuery(view.state);
+    const search = needleOf(getSearchQuery(view.state));
     if (!found) {
       if (search !== '') told({ notFound: search });
     } else {
@@ -48,10 +76,10 @@ function finding(command, backward, told) {
 // The find bar: a field and three buttons; Enter finds the next match,
 // Shift+Enter the one before, Escape closes the bar.
 function findBar(view, texts, next, previous) {
-  const field = element('input', { type: 'search', className: 'find-field', value: getSearchQuery(view.state).search });
+  const field = element('input', { type: 'search', className: 'find-field', value: needleOf(getSearchQuery(view.state)) });
   field.setAttribute('main-field', 'true');
   field.setAttribute('aria-label', texts.findField);
-  const query = () => view.dispatch({ effects: setSearchQuery.of(new SearchQuery({ search: field.value })) });
+  const query = () => view.dispatch({ effects: setSearchQuery.of(findQuery(field.value, texts)) });
   field.addEventListener('input', query);
   field.addEventListener('keydown', (event) => {
     if (event.key === 'Enter') {
@@ -74,8 +102,13 @@ function findBar(view, texts, next, previous) {
   return {
     dom,
     top: true,
+    // Opened by a command of the editor's own (F3 with nothing to find),
+    // the bar starts from the editor's query: from here on, the core's.
+    mount() {
+      queueMicrotask(query);
+    },
     update(update) {
-      const search = getSearchQuery(update.state).search;
+      const search = needleOf(getSearchQuery(update.state));
       if (search !== field.value && update.transactions.some((tr) => tr.effects.some((e) => e.is(setSearchQuery))))
         field.value = search;
     },
@@ -117,8 +150,11 @@ export function createPane(host, label, texts, told = () => {}) {
       { key: 'End', run: cursorLineEnd, shift: selectLineEnd },
       ...standardKeymap,
       ...historyKeymap,
-      ...searchKeymap.filter((binding) => binding.key !== 'Mod-Alt-g').map((binding) =>
-        (binding.run === findNext ? { ...binding, run: next, shift: previous } : binding)),
+      ...searchKeymap.filter((binding) => binding.key !== 'Mod-Alt-g').map((binding) => {
+        if (binding.run === findNext) return { ...binding, run: next, shift: previous };
+        if (binding.run === openSearchPanel) return { ...binding, run: openFind(texts) };
+        return binding;
+      }),
     ]),
     editable.of(EditorState.readOnly.of(false)),
     EditorView.contentAttributes.of({ 'aria-label': label }),
