@@ -8,7 +8,6 @@
 #include <cstring>
 #include <iterator>
 #include <stdexcept>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -336,35 +335,12 @@ Piece MakePiece(std::uint64_t seed, const Shape& shape, int firstBlockNumber)
     return piece;
 }
 
-void WriteRecord(ArchiveWriter& out, const Entity& entity, std::int32_t version)
-{
-    std::visit(
-        [&](const auto& record) {
-            using T = std::decay_t<decltype(record)>;
-            if constexpr (std::is_same_v<T, TEntSen>)
-                out.Sen(record, version);
-            else if constexpr (std::is_same_v<T, TEntEnko>)
-                out.Enko(record, version);
-            else if constexpr (std::is_same_v<T, TEntTen>)
-                out.Ten(record, version);
-            else if constexpr (std::is_same_v<T, TEntMoji>)
-                out.Moji(record, version);
-            else if constexpr (std::is_same_v<T, TEntSunpo>)
-                out.Sunpo(record, version);
-            else if constexpr (std::is_same_v<T, TEntSolid>)
-                out.Solid(record, version);
-            else
-                out.Block(record, version);
-        },
-        entity);
-}
-
 void WriteItems(ArchiveWriter& out, ClassNumbering& numbering, const EntityList& list, std::int32_t version)
 {
     for (const ListItem& item : list.Items) {
         const auto& entity = std::get<EntityItem>(item);
         numbering.EntityTag(out, KindOf(entity.Record), TagForm::Auto);
-        WriteRecord(out, entity.Record, version);
+        WriteEntity(out, entity.Record, version);
         numbering.ObjectWritten();
     }
 }

@@ -32,28 +32,6 @@ void WriteCount(ArchiveWriter& out, std::int32_t count, bool escaped)
         out.ObjectCount(count);
 }
 
-void WriteEntity(ArchiveWriter& out, const Entity& entity, std::int32_t version)
-{
-    std::visit(
-        [&](const auto& record) {
-            using T = std::decay_t<decltype(record)>;
-            if constexpr (std::is_same_v<T, TEntSen>)
-                out.Sen(record, version);
-            else if constexpr (std::is_same_v<T, TEntEnko>)
-                out.Enko(record, version);
-            else if constexpr (std::is_same_v<T, TEntTen>)
-                out.Ten(record, version);
-            else if constexpr (std::is_same_v<T, TEntMoji>)
-                out.Moji(record, version);
-            else if constexpr (std::is_same_v<T, TEntSunpo>)
-                out.Sunpo(record, version);
-            else if constexpr (std::is_same_v<T, TEntSolid>)
-                out.Solid(record, version);
-            else
-                out.Block(record, version);
-        },
-        entity);
-}
 
 TEntAttr StoredAttr(TEntAttr attr, std::int32_t version)
 {
@@ -92,6 +70,29 @@ void AppendTo(Table<T>& table, const Entity& stored, Table<TOrderEntry>& order, 
 }
 
 }  // namespace
+
+void WriteEntity(ArchiveWriter& out, const Entity& entity, std::int32_t version)
+{
+    std::visit(
+        [&](const auto& record) {
+            using T = std::decay_t<decltype(record)>;
+            if constexpr (std::is_same_v<T, TEntSen>)
+                out.Sen(record, version);
+            else if constexpr (std::is_same_v<T, TEntEnko>)
+                out.Enko(record, version);
+            else if constexpr (std::is_same_v<T, TEntTen>)
+                out.Ten(record, version);
+            else if constexpr (std::is_same_v<T, TEntMoji>)
+                out.Moji(record, version);
+            else if constexpr (std::is_same_v<T, TEntSunpo>)
+                out.Sunpo(record, version);
+            else if constexpr (std::is_same_v<T, TEntSolid>)
+                out.Solid(record, version);
+            else
+                out.Block(record, version);
+        },
+        entity);
+}
 
 // --- ArchiveWriter ---------------------------------------------------------------
 

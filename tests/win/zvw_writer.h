@@ -173,6 +173,9 @@ private:
     std::int32_t blockDefClassIndex_ = 0;
 };
 
+// One record, in the form of the given file version.
+void WriteEntity(ArchiveWriter& out, const Entity& entity, std::int32_t version);
+
 // A list (count and objects) and a block definition list (count and
 // definitions), for files put together by hand.
 void WriteEntityList(ArchiveWriter& out, ClassNumbering& numbering, const EntityList& list, std::int32_t version);
