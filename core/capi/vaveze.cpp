@@ -128,6 +128,44 @@ int Line(const vaveze_listing* listing, bool utf8, std::size_t index, const char
     }
 }
 
+// What a document and a listing both tell of how their file was read; a
+// null handle tells the argument was wrong.
+template <typename Handle>
+int StatusOf(const Handle* handle)
+{
+    return handle == nullptr ? VAVEZE_ERROR_ARGUMENT : handle->Codes.Status;
+}
+
+template <typename Handle>
+int FormatOf(const Handle* handle)
+{
+    return handle == nullptr ? VAVEZE_FORMAT_NONE : handle->Codes.Format;
+}
+
+template <typename Handle>
+int ReasonOf(const Handle* handle)
+{
+    return handle == nullptr ? VAVEZE_REASON_NONE : handle->Codes.Reason;
+}
+
+template <typename Handle>
+vaveze_offset OffsetOf(const Handle* handle)
+{
+    return handle == nullptr ? 0 : handle->Codes.Offset;
+}
+
+template <typename Handle>
+int WarningOf(const Handle* handle)
+{
+    return handle == nullptr ? VAVEZE_WARNING_NONE : handle->Codes.Warning;
+}
+
+template <typename Handle>
+const char* MessageOf(const Handle* handle)
+{
+    return handle == nullptr ? vaveze_status_text(VAVEZE_ERROR_ARGUMENT) : handle->Codes.Message.c_str();
+}
+
 int LineKindCode(LineKind kind)
 {
     switch (kind) {
@@ -194,35 +232,12 @@ int vaveze_document_list(const vaveze_document* document, unsigned int flags, va
 
 void vaveze_document_free(vaveze_document* document) { delete document; }
 
-int vaveze_document_status(const vaveze_document* document)
-{
-    return document == nullptr ? VAVEZE_ERROR_ARGUMENT : document->Codes.Status;
-}
-
-int vaveze_document_format(const vaveze_document* document)
-{
-    return document == nullptr ? VAVEZE_FORMAT_NONE : document->Codes.Format;
-}
-
-int vaveze_document_reason(const vaveze_document* document)
-{
-    return document == nullptr ? VAVEZE_REASON_NONE : document->Codes.Reason;
-}
-
-vaveze_offset vaveze_document_offset(const vaveze_document* document)
-{
-    return document == nullptr ? 0 : document->Codes.Offset;
-}
-
-int vaveze_document_warning(const vaveze_document* document)
-{
-    return document == nullptr ? VAVEZE_WARNING_NONE : document->Codes.Warning;
-}
-
-const char* vaveze_document_message(const vaveze_document* document)
-{
-    return document == nullptr ? vaveze_status_text(VAVEZE_ERROR_ARGUMENT) : document->Codes.Message.c_str();
-}
+int vaveze_document_status(const vaveze_document* document) { return StatusOf(document); }
+int vaveze_document_format(const vaveze_document* document) { return FormatOf(document); }
+int vaveze_document_reason(const vaveze_document* document) { return ReasonOf(document); }
+vaveze_offset vaveze_document_offset(const vaveze_document* document) { return OffsetOf(document); }
+int vaveze_document_warning(const vaveze_document* document) { return WarningOf(document); }
+const char* vaveze_document_message(const vaveze_document* document) { return MessageOf(document); }
 
 int vaveze_list_file(const char* path, unsigned int flags, vaveze_listing** listing)
 {
@@ -246,35 +261,12 @@ int vaveze_list_bytes(const void* bytes, size_t size, const char* name, unsigned
 
 void vaveze_free(vaveze_listing* listing) { delete listing; }
 
-int vaveze_listing_status(const vaveze_listing* listing)
-{
-    return listing == nullptr ? VAVEZE_ERROR_ARGUMENT : listing->Codes.Status;
-}
-
-int vaveze_listing_format(const vaveze_listing* listing)
-{
-    return listing == nullptr ? VAVEZE_FORMAT_NONE : listing->Codes.Format;
-}
-
-int vaveze_listing_reason(const vaveze_listing* listing)
-{
-    return listing == nullptr ? VAVEZE_REASON_NONE : listing->Codes.Reason;
-}
-
-vaveze_offset vaveze_listing_offset(const vaveze_listing* listing)
-{
-    return listing == nullptr ? 0 : listing->Codes.Offset;
-}
-
-int vaveze_listing_warning(const vaveze_listing* listing)
-{
-    return listing == nullptr ? VAVEZE_WARNING_NONE : listing->Codes.Warning;
-}
-
-const char* vaveze_listing_message(const vaveze_listing* listing)
-{
-    return listing == nullptr ? vaveze_status_text(VAVEZE_ERROR_ARGUMENT) : listing->Codes.Message.c_str();
-}
+int vaveze_listing_status(const vaveze_listing* listing) { return StatusOf(listing); }
+int vaveze_listing_format(const vaveze_listing* listing) { return FormatOf(listing); }
+int vaveze_listing_reason(const vaveze_listing* listing) { return ReasonOf(listing); }
+vaveze_offset vaveze_listing_offset(const vaveze_listing* listing) { return OffsetOf(listing); }
+int vaveze_listing_warning(const vaveze_listing* listing) { return WarningOf(listing); }
+const char* vaveze_listing_message(const vaveze_listing* listing) { return MessageOf(listing); }
 
 size_t vaveze_listing_count(const vaveze_listing* listing) { return listing == nullptr ? 0 : listing->Count(); }
 
