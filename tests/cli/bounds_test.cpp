@@ -11,9 +11,9 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "fuzz/worst_cases.h"
+#include "tests/temp_folder.h"
 
 extern char** environ;
 
@@ -69,21 +69,18 @@ TEST_P(MemoryBound, HoldsOnEveryWorstCase)
 {
     if (kSanitized)
         GTEST_SKIP() << "peak memory is not comparable under a sanitizer";
-    const fs::path dir = fs::temp_directory_path() / ("vaveze-bounds-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const TempFolder folder;
     std::vector<fuzz::WorstCase> cases;
     fuzz::AddWinWorstCases(cases, GetParam());
     fuzz::AddDosWorstCases(cases, GetParam());
     for (const fuzz::WorstCase& c : cases) {
-        const fs::path file = dir / c.Name;
-        std::ofstream(file, std::ios::binary).write(c.Bytes.data(), static_cast<std::streamsize>(c.Bytes.size()));
+        const fs::path file = folder.Write(c.Name, c.Bytes);
         const Measured m = ListEverything(file);
         EXPECT_TRUE(m.Status == 0 || m.Status == 3) << c.Name << " exit " << m.Status;
         const long boundKiB = 64 * 1024 + static_cast<long>(32 * c.Bytes.size() / 1024);
         EXPECT_LE(m.PeakKiB, boundKiB) << c.Name << " of " << c.Bytes.size() << " bytes";
         fs::remove(file);
     }
-    fs::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, MemoryBound, testing::Values(std::size_t{100} << 10, std::size_t{1} << 20));

@@ -24,6 +24,7 @@
 #include "core/text/cp932.h"
 #include "tests/dos/dos_writer.h"
 #include "tests/win/zvw_writer.h"
+#include "tests/temp_folder.h"
 
 extern char** environ;
 
@@ -54,19 +55,7 @@ std::string ToolPath()
 
 class CliTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() / ("vaveze-cli-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Write(const std::string& name, std::string_view bytes)
-    {
-        const fs::path path = dir_ / name;
-        std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return path.string();
-    }
+    std::string Write(const std::string& name, std::string_view bytes) { return folder_.Write(name, bytes).string(); }
 
     // Standard output goes to `out` when it is given, and is then not read;
     // standard input comes from `in` when it is given.
@@ -170,7 +159,8 @@ protected:
         return run;
     }
 
-    fs::path dir_;
+    TempFolder folder_;
+    const fs::path& dir_ = folder_.Path();
     const std::string heading_ = std::string(kHeadingText) + "\r\n";
 };
 

@@ -1,4 +1,5 @@
 #include "core/listing/extraction.h"
+#include "tests/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +7,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 namespace vaveze {
 namespace {
@@ -17,19 +17,7 @@ namespace fs = std::filesystem;
 // for detection, whose outcome does not depend on the parse.
 class ExtractionTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() / ("vaveze-extraction-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Write(const std::string& name, std::string_view bytes)
-    {
-        const fs::path path = dir_ / name;
-        std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return path.string();
-    }
+    std::string Write(const std::string& name, std::string_view bytes) { return folder_.Write(name, bytes).string(); }
 
     Detection Detect(const std::string& name, std::string_view bytes)
     {
@@ -37,7 +25,8 @@ protected:
         return DetectAndParse(readers, Write(name, bytes));
     }
 
-    fs::path dir_;
+    TempFolder folder_;
+    const fs::path& dir_ = folder_.Path();
     const std::string zvw_ = std::string(kZvwMagic) + std::string(40, '\0');
     const std::string zvs_ = std::string(kZvsMagic) + std::string(40, '\0');
     const std::string zvc_ = std::string(kZvcMagic) + std::string(40, ' ');

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "core/readers/win/zvsunit.h"
 #include "core/readers/win/zvwunit.h"
 #include "tests/win/zvw_writer.h"
+#include "tests/temp_folder.h"
 
 namespace vaveze {
 namespace {
@@ -182,8 +182,7 @@ TEST(LargeList, FileReadAWindowAtATimeParsesAsItsBytes)
     doc.BlockDefs.Defs.push_back(MakeBlockDef("after", Interleaved(9'000)));
     const std::string bytes = WriteZvw(doc);
     ASSERT_GT(bytes.size(), std::size_t{4} << 20);
-    const auto path = std::filesystem::temp_directory_path() / "vaveze_large_list_test.zvw";
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const auto path = ProcessTempFolder().Write("large_list.zvw", bytes);
 
     ZvwReader kept;
     ASSERT_TRUE(ParseZvwBytes(kept, bytes));
