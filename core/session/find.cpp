@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "core/session/session.h"
 #include "core/text/cp932.h"
@@ -20,28 +21,22 @@ constexpr char16_t Folded(char16_t c) noexcept
 
 bool SameFolded(char16_t a, char16_t b) noexcept { return Folded(a) == Folded(b); }
 
-// The first match starting in [begin, end), or npos.
-std::size_t FirstIn(std::u16string_view text, std::u16string_view needle, std::size_t begin, std::size_t end)
-{
-    end = std::min(end, text.size());
-    if (begin >= end || needle.size() > text.size() - begin)
-        return std::u16string_view::npos;
-    const std::size_t lastEnd = std::min(end + needle.size() - 1, text.size());
-    const auto hay = text.substr(begin, lastEnd - begin);
-    const auto found = std::search(hay.begin(), hay.end(), needle.begin(), needle.end(), SameFolded);
-    return found == hay.end() ? std::u16string_view::npos : begin + static_cast<std::size_t>(found - hay.begin());
-}
+constexpr std::size_t npos = std::u16string_view::npos;
 
-// The last match starting in [begin, end), or npos.
-std::size_t LastIn(std::u16string_view text, std::u16string_view needle, std::size_t begin, std::size_t end)
+// The first (Forward) or the last (Backward) match starting in [begin,
+// end), or npos.
+std::size_t MatchIn(std::u16string_view text, std::u16string_view needle, std::size_t begin, std::size_t end,
+                    FindDirection direction)
 {
     end = std::min(end, text.size());
     if (begin >= end || needle.size() > text.size() - begin)
-        return std::u16string_view::npos;
-    const std::size_t lastEnd = std::min(end + needle.size() - 1, text.size());
-    const auto hay = text.substr(begin, lastEnd - begin);
-    const auto found = std::find_end(hay.begin(), hay.end(), needle.begin(), needle.end(), SameFolded);
-    return found == hay.end() ? std::u16string_view::npos : begin + static_cast<std::size_t>(found - hay.begin());
+        return npos;
+    // A match that starts before `end` may run on past it.
+    const auto hay = text.substr(begin, std::min(end + needle.size() - 1, text.size()) - begin);
+    const auto found = direction == FindDirection::Forward
+                           ? std::search(hay.begin(), hay.end(), needle.begin(), needle.end(), SameFolded)
+                           : std::find_end(hay.begin(), hay.end(), needle.begin(), needle.end(), SameFolded);
+    return found == hay.end() ? npos : begin + static_cast<std::size_t>(found - hay.begin());
 }
 
 // Decodes each line as the pane shows it and stops at the first that holds
@@ -56,7 +51,7 @@ public:
         line_.resize(line.size());
         const DecodedLength decoded = DecodeCp932Into(line, ControlBytes::AsRawByte, line_.data());
         line_.resize(decoded.Units);
-        found_ = FirstIn(line_, needle_, 0, line_.size()) != std::u16string_view::npos;
+        found_ = MatchIn(line_, needle_, 0, line_.size(), FindDirection::Forward) != npos;
         return !found_;
     }
     [[nodiscard]] bool Found() const noexcept { return found_; }
@@ -75,17 +70,16 @@ std::optional<TextMatch> FindInText(std::u16string_view text, std::u16string_vie
     if (needle.empty())
         return std::nullopt;
     from = std::min(from, text.size());
-    constexpr std::size_t npos = std::u16string_view::npos;
-    std::size_t at = npos;
+    // The side of `from` the search goes to, then the other, round the end
+    // (or the start).
+    const std::pair<std::size_t, std::size_t> before{0, from};
+    const std::pair<std::size_t, std::size_t> after{from, text.size()};
+    const auto [near, far] = direction == FindDirection::Forward ? std::pair{after, before} : std::pair{before, after};
     bool wrapped = false;
-    if (direction == FindDirection::Forward) {
-        at = FirstIn(text, needle, from, text.size());
-        if (at == npos && (at = FirstIn(text, needle, 0, from)) != npos)
-            wrapped = true;
-    } else {
-        at = LastIn(text, needle, 0, from);
-        if (at == npos && (at = LastIn(text, needle, from, text.size())) != npos)
-            wrapped = true;
+    std::size_t at = MatchIn(text, needle, near.first, near.second, direction);
+    if (at == npos) {
+        at = MatchIn(text, needle, far.first, far.second, direction);
+        wrapped = at != npos;
     }
     if (at == npos)
         return std::nullopt;
