@@ -1,6 +1,7 @@
 #include "cli/listfile.h"
 
 #include <system_error>
+#include <utility>
 
 #include "cli/jsonlines.h"
 #include "cli/messages.h"
@@ -90,16 +91,12 @@ void Save(const Target& target, const RunSettings& settings, Prepared& prepared)
     std::error_code ec;
     if (const fs::path folder = target.Path.parent_path(); !folder.empty())
         fs::create_directories(folder, ec);  // a failure shows when the file is made
-    PendingFile file(target.Path);
-    int error = file.Error();
-    if (error == 0) {
-        EncodedSink sink([&file](std::string_view bytes) { return WriteAll(file.Descriptor(), bytes); }, settings.Utf8);
+    const int error = SaveThrough(target.Path, [&](EncodedSink::Writer write) {
+        EncodedSink sink(std::move(write), settings.Utf8);
         (void)prepared.Listed->List(settings.Listing, sink);  // stops only on a failed write
         prepared.Lines = sink.Lines();
-        error = sink.Finish();
-        if (error == 0)
-            error = file.Commit();
-    }
+        return sink.Finish();
+    });
     if (error != 0) {
         prepared.Status = kExitWriteError;
         prepared.WriteFailure = SystemText(error);

@@ -1,6 +1,7 @@
 #include "core/capi/handles.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/listing/encoded.h"
 #include "core/text/Func_.h"
@@ -178,14 +179,11 @@ const std::string& WholeListing(const vaveze_listing& listing, int encoding)
 
 int SaveListing(const vaveze_listing& listing, const std::filesystem::path& path)
 {
-    PendingFile file(path);
-    if (const int error = file.Error(); error != 0)
-        return error;
-    EncodedSink sink([&file](std::string_view bytes) { return WriteAll(file.Descriptor(), bytes); }, false);
-    Encode(listing, sink);
-    if (const int error = sink.Finish(); error != 0)
-        return error;
-    return file.Commit();
+    return SaveThrough(path, [&listing](EncodedSink::Writer write) {
+        EncodedSink sink(std::move(write), false);
+        Encode(listing, sink);
+        return sink.Finish();
+    });
 }
 
 }  // namespace vaveze

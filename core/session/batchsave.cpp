@@ -75,15 +75,12 @@ std::size_t BatchSave::SaveNext()
         list_.Record(i, opened);
         if (!opened.Listed())
             return i;
-        PendingFile pending(target.Path);
-        int error = pending.Error();
         std::size_t lines = 0;
-        if (error == 0) {
-            const int fd = pending.Descriptor();
-            std::tie(lines, error) = Encode(session, options_, [fd](std::string_view bytes) { return WriteAll(fd, bytes); });
-            if (error == 0)
-                error = pending.Commit();
-        }
+        const int error = SaveThrough(target.Path, [&](EncodedSink::Writer write) {
+            int failed = 0;
+            std::tie(lines, failed) = Encode(session, options_, std::move(write));
+            return failed;
+        });
         if (error == 0)
             list_.RecordSave(i, SaveState::Saved, target.Path, lines);
         else

@@ -53,10 +53,36 @@ private:
     bool committed_ = false;
 };
 
-// Saves `bytes` at `target` as a window saves what the user chose to: in a
-// PendingFile, on the disk before it replaces the target. 0, or the errno
-// of the failure.
-[[nodiscard]] int SaveBytes(const std::filesystem::path& target, std::string_view bytes);
+enum class Durability : unsigned char {
+    Ordinary,  // left to the system, as any program's files
+    OnDisk,    // on the disk before it replaces the target
+};
+
+// Saves at `target` what `fill` writes with the writer it is given (bytes
+// in, 0 or an errno out): in a PendingFile that replaces the target once
+// complete. `fill` gives 0, or the errno of the write that failed. 0, or
+// the errno of the first failure.
+template <typename Fill>
+[[nodiscard]] int SaveThrough(const std::filesystem::path& target, Fill&& fill,
+                              Durability durability = Durability::Ordinary)
+{
+    PendingFile file(target);
+    int error = file.Error();
+    if (error == 0)
+        error = fill([fd = file.Descriptor()](std::string_view bytes) { return WriteAll(fd, bytes); });
+    if (error == 0 && durability == Durability::OnDisk)
+        error = file.FlushToDisk();
+    if (error == 0)
+        error = file.Commit();
+    return error;
+}
+
+// Saves `bytes` at `target` as a window saves what the user chose to: on
+// the disk before it replaces the target. 0, or the errno of the failure.
+[[nodiscard]] inline int SaveBytes(const std::filesystem::path& target, std::string_view bytes)
+{
+    return SaveThrough(target, [bytes](const auto& write) { return write(bytes); }, Durability::OnDisk);
+}
 
 // The words a user is shown for `error`, an errno that the writing above
 // returned: on Windows the system's own for the failure behind it, in the
