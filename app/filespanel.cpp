@@ -22,23 +22,26 @@ constexpr int kTypingPauseMs = 300;
 
 QString Utf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-QString EntryName(const ListedFile& file)
+QString EntryText(const ListedFile& file)
 {
-    const std::u8string name = file.Where.Relative.empty() ? file.Where.Path.filename().generic_u8string()
-                                                           : file.Where.Relative.generic_u8string();
+    const std::u8string name = EntryName(file).generic_u8string();
     return QString::fromUtf8(reinterpret_cast<const char*>(name.data()), static_cast<qsizetype>(name.size()));
 }
 
 QIcon StateIcon(const ListedFile& file, const QStyle& style)
 {
-    if (file.State == FileState::NotRecognised || file.Save == SaveState::NotWritten)
+    switch (MarkOf(file)) {
+    case FileMark::Problem:
         return style.standardIcon(QStyle::SP_MessageBoxCritical);
-    if (file.State == FileState::Partial)
+    case FileMark::Partial:
         return style.standardIcon(QStyle::SP_MessageBoxWarning);
-    if (file.Save == SaveState::Saved)
+    case FileMark::Saved:
         return style.standardIcon(QStyle::SP_DialogSaveButton);
-    if (file.State == FileState::Listed)
+    case FileMark::Listed:
         return style.standardIcon(QStyle::SP_DialogApplyButton);
+    case FileMark::None:
+        break;
+    }
     // Nothing yet, in an icon's room, so that every name starts at one place.
     const int size = style.pixelMetric(QStyle::PM_SmallIconSize);
     QPixmap none(size, size);
@@ -96,7 +99,7 @@ void FilesPanel::ShowList(const FileList& files)
     quiet_ = true;
     List->clear();
     for (std::size_t i = 0; i < files.Size(); ++i)
-        List->addItem(EntryName(files[i]));
+        List->addItem(EntryText(files[i]));
     quiet_ = false;
     for (std::size_t i = 0; i < files.Size(); ++i)
         UpdateEntry(i);

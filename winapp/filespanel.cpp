@@ -41,12 +41,6 @@ HICON SmallIcon(LPCWSTR which)
     return static_cast<HICON>(::LoadImageW(nullptr, which, IMAGE_ICON, kMarkSize, kMarkSize, LR_SHARED));
 }
 
-std::wstring EntryName(const ListedFile& file)
-{
-    const std::filesystem::path& name = file.Where.Relative.empty() ? file.Where.Path.filename() : file.Where.Relative;
-    return name.wstring();
-}
-
 // A check mark in `r`: a file listed; inside a box once its listing was saved.
 void DrawCheck(HDC dc, const RECT& r, bool saved)
 {
@@ -154,7 +148,7 @@ void FilesPanel::ShowRows()
     for (std::size_t i = 0; i < files_.Size(); ++i) {
         if (!kept_[i])
             continue;
-        const int row = ListBox_AddString(list_, EntryName(files_[i]).c_str());
+        const int row = ListBox_AddString(list_, EntryName(files_[i]).wstring().c_str());
         ListBox_SetItemData(list_, row, static_cast<LPARAM>(i));
     }
     ListBox_SetCurSel(list_, RowOf(selected_));
@@ -306,15 +300,23 @@ void FilesPanel::Draw(const DRAWITEMSTRUCT& item) const
     ::FillRect(dc, &r, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     const auto i = static_cast<std::size_t>(item.itemData);
     if (i < files_.Size()) {
-        const ListedFile& file = files_[i];
+        const FileMark shown = MarkOf(files_[i]);
         const RECT mark{r.left + kPadding, r.top + (r.bottom - r.top - kMarkSize) / 2, r.left + kPadding + kMarkSize,
                         r.top + (r.bottom - r.top + kMarkSize) / 2};
-        if (file.State == FileState::NotRecognised || file.Save == SaveState::NotWritten)
+        switch (shown) {
+        case FileMark::Problem:
             ::DrawIconEx(dc, mark.left, mark.top, error_, kMarkSize, kMarkSize, 0, nullptr, DI_NORMAL);
-        else if (file.State == FileState::Partial)
+            break;
+        case FileMark::Partial:
             ::DrawIconEx(dc, mark.left, mark.top, warning_, kMarkSize, kMarkSize, 0, nullptr, DI_NORMAL);
-        else if (file.State == FileState::Listed)
-            DrawCheck(dc, mark, file.Save == SaveState::Saved);
+            break;
+        case FileMark::Listed:
+        case FileMark::Saved:
+            DrawCheck(dc, mark, shown == FileMark::Saved);
+            break;
+        case FileMark::None:
+            break;
+        }
     }
     const int length = ListBox_GetTextLen(list_, item.itemID);
     std::wstring name(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');

@@ -56,6 +56,22 @@ FileState StateOf(const OpenResult& opened) noexcept
     return opened.Partial() ? FileState::Partial : FileState::Listed;
 }
 
+FileMark MarkOf(const ListedFile& file) noexcept
+{
+    if (file.State == FileState::NotRecognised || file.Save == SaveState::NotWritten)
+        return FileMark::Problem;
+    if (file.State == FileState::Partial)
+        return FileMark::Partial;
+    if (file.State != FileState::Listed)
+        return FileMark::None;
+    return file.Save == SaveState::Saved ? FileMark::Saved : FileMark::Listed;
+}
+
+std::filesystem::path EntryName(const ListedFile& file)
+{
+    return file.Where.Relative.empty() ? file.Where.Path.filename() : file.Where.Relative;
+}
+
 void FileList::Record(std::size_t i, const OpenResult& opened)
 {
     ListedFile& file = files_.at(i);

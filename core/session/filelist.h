@@ -77,4 +77,14 @@ private:
 // The state of an open as the list shows it.
 [[nodiscard]] FileState StateOf(const OpenResult& opened) noexcept;
 
+// What a window's list marks a file with: nothing yet, listed, listed and
+// its listing saved, listed in part, or a problem (not recognised, or its
+// listing not written), the last first.
+enum class FileMark : std::uint8_t { None, Listed, Saved, Partial, Problem };
+[[nodiscard]] FileMark MarkOf(const ListedFile& file) noexcept;
+
+// The name a list shows: the path below the folder the file came from, or
+// its file name.
+[[nodiscard]] std::filesystem::path EntryName(const ListedFile& file);
+
 }  // namespace vaveze

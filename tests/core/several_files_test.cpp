@@ -51,6 +51,29 @@ TEST(FindInText, LatinLettersWithoutCaseOtherTextAsItIsAndRoundTheEnds)
 
 // The page lists the bytes it read and writes each listing where the
 // targets say; a write of its own that fails is counted as such.
+TEST(FileList, MarksAProblemFirstThenAPartialListingThenASave)
+{
+    constexpr auto Read = SaveState::NotSaved;
+    const struct {
+        FileState State;
+        SaveState Save;
+        FileMark Mark;
+    } cases[] = {
+        {FileState::NotRead, Read, FileMark::None},
+        {FileState::Listed, Read, FileMark::Listed},
+        {FileState::Listed, SaveState::Saved, FileMark::Saved},
+        {FileState::Partial, SaveState::Saved, FileMark::Partial},
+        {FileState::Partial, SaveState::NotWritten, FileMark::Problem},
+        {FileState::NotRecognised, Read, FileMark::Problem},
+    };
+    for (const auto& c : cases) {
+        ListedFile file;
+        file.State = c.State;
+        file.Save = c.Save;
+        EXPECT_EQ(MarkOf(file), c.Mark) << static_cast<int>(c.State) << " " << static_cast<int>(c.Save);
+    }
+}
+
 TEST(BatchSave, ListsBytesAFrontReadUnderTheToolsNamesAndCountsItsFailedWrites)
 {
     std::ifstream in(fs::path(VAVEZE_SAMPLES_DIR) / "plan.zvw", std::ios::binary);
