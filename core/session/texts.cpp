@@ -71,6 +71,13 @@ bool Printable(char32_t c)
     return c <= 0x10FFFF;
 }
 
+// A path as every text is: UTF-8.
+std::string Utf8Of(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 }  // namespace
 
 const char* Text(WindowText text)
@@ -414,8 +421,7 @@ std::string ArchiveFullMessage()
 
 std::string FileTooltip(const ListedFile& file)
 {
-    const std::u8string path = file.Where.Path.u8string();
-    std::string text(path.begin(), path.end());
+    std::string text = Utf8Of(file.Where.Path);
     switch (file.State) {
     case FileState::NotRead:
         text += Ja("\nNot read yet");
@@ -430,17 +436,16 @@ std::string FileTooltip(const ListedFile& file)
         text += Fill(Ja("\nNot listed: %1"), {file.Reason});
         break;
     }
-    const std::u8string target = file.SavedTo.u8string();
-    const std::string_view targetText(reinterpret_cast<const char*>(target.data()), target.size());
+    const std::string target = Utf8Of(file.SavedTo);
     switch (file.Save) {
     case SaveState::NotSaved:
         break;
     case SaveState::Saved:
         text += Fill(TrN(kJa, "\nSaved to \"%1\" (%2 line)", "\nSaved to \"%1\" (%2 lines)", file.SavedLines),
-                     {targetText, Count(file.SavedLines)});
+                     {target, Count(file.SavedLines)});
         break;
     case SaveState::NotWritten:
-        text += Fill(Ja("\nCould not be written to \"%1\": %2"), {targetText, file.WriteFailure});
+        text += Fill(Ja("\nCould not be written to \"%1\": %2"), {target, file.WriteFailure});
         break;
     }
     return text;
@@ -484,10 +489,6 @@ std::string CommandLineToolNotice(Language language)
                         "The window is vaveze.exe, in the same folder: double-click it, or drop a drawing on it.");
 }
 
-std::string FileNameOf(const std::filesystem::path& path)
-{
-    const std::u8string name = path.filename().u8string();
-    return std::string(name.begin(), name.end());
-}
+std::string FileNameOf(const std::filesystem::path& path) { return Utf8Of(path.filename()); }
 
 }  // namespace vaveze
