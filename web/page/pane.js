@@ -104,8 +104,11 @@ function findBar(view, texts, next, previous) {
     top: true,
     // Opened by a command of the editor's own (F3 with nothing to find),
     // the bar starts from the editor's query: from here on, the core's.
+    // Ctrl+F (openFind) has put the core's in already.
     mount() {
-      queueMicrotask(query);
+      queueMicrotask(() => {
+        if (getSearchQuery(view.state).needle === undefined) query();
+      });
     },
     update(update) {
       const search = needleOf(getSearchQuery(update.state));
