@@ -16,11 +16,6 @@ namespace vaveze::cli {
 // The stable name of a kind of line, as --json writes it.
 [[nodiscard]] std::string_view KindName(LineKind kind);
 
-// Appends `utf8` to `out` as a JSON string, quotes included: the control
-// characters escaped as JSON escapes them, and each byte that starts no
-// valid UTF-8 sequence (a file name is any bytes on Linux) as U+FFFD.
-void AppendJsonString(std::string& out, std::string_view utf8);
-
 // Writes each line of a listing as one JSON object and LF, in blocks.
 class JsonLinesSink final : public LineSink {
 public:

@@ -31,6 +31,7 @@
 #include "core/session/session.h"
 #include "core/session/texts.h"
 #include "core/text/cp932.h"
+#include "core/text/jsonstring.h"
 #include "core/text/typedtext.h"
 
 // Hands a chunk of output to the JavaScript side, which copies it before
@@ -170,24 +171,6 @@ int ListPane(Binding& binding, int options)
     const PaneListing& pane = binding.Files.ListForPane(OptionsOf(options));
     binding.Lines = pane.LineCount();
     return pane.Full() ? 0 : 1;
-}
-
-void AppendJsonString(std::string& out, std::string_view text)
-{
-    out += '"';
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
 }
 
 // The texts of the page that never change, by the names its script uses.
