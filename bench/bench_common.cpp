@@ -7,7 +7,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "core/readers/FileAccess.h"
+#include "core/readers/fileaccess.h"
 
 namespace vaveze::bench {
 

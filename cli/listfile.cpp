@@ -9,7 +9,7 @@
 #include "cli/status.h"
 #include "core/listing/encoded.h"
 #include "core/session/texts.h"
-#include "core/writing/FileWriting.h"
+#include "core/writing/filewriting.h"
 
 namespace vaveze::cli {
 namespace {

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "core/writing/FileWriting.h"
+#include "core/writing/filewriting.h"
 
 namespace vaveze::platform {
 

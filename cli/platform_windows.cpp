@@ -17,8 +17,8 @@
 #include <mutex>
 
 #include "cli/outputroute.h"
-#include "core/text/WideText.h"
-#include "core/writing/FileWriting.h"
+#include "core/text/widetext.h"
+#include "core/writing/filewriting.h"
 
 namespace vaveze::platform {
 namespace {

@@ -12,8 +12,8 @@
 #include <string_view>
 
 #include "core/listing/listing.h"
-#include "core/readers/FileAccess.h"
-#include "core/readers/WindowedInput.h"
+#include "core/readers/fileaccess.h"
+#include "core/readers/windowedinput.h"
 
 namespace vaveze::fuzz {
 

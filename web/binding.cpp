@@ -24,7 +24,7 @@
 
 #include "core/listing/extraction.h"
 #include "core/listing/listing.h"
-#include "core/readers/ParseOutcome.h"
+#include "core/readers/parseoutcome.h"
 #include "core/session/batchsave.h"
 #include "core/session/filelist.h"
 #include "core/session/find.h"

@@ -17,7 +17,7 @@
 #include "core/session/filelist.h"
 #include "core/session/session.h"
 #include "core/session/texts.h"
-#include "core/writing/FileWriting.h"
+#include "core/writing/filewriting.h"
 #include "winapp/accessibility.h"
 #include "winapp/dialogs.h"
 #include "winapp/filespanel.h"

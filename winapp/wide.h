@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "core/session/texts.h"
-#include "core/text/WideText.h"
+#include "core/text/widetext.h"
 
 namespace vaveze::win {
 

@@ -6,7 +6,7 @@
 #include "core/listing/encoded.h"
 #include "core/text/Func_.h"
 #include "core/text/cp932.h"
-#include "core/writing/FileWriting.h"
+#include "core/writing/filewriting.h"
 
 namespace vaveze {
 namespace {

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/capi/result_codes.h"
+#include "core/capi/resultcodes.h"
 #include "core/capi/vaveze.h"
 #include "core/session/session.h"
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/capi/handles.h"
-#include "core/capi/result_codes.h"
+#include "core/capi/resultcodes.h"
 #include "core/listing/listing.h"
 #include "core/session/texts.h"
 

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "core/listing/listing.h"
-#include "core/readers/FileAccess.h"
-#include "core/readers/ParseOutcome.h"
+#include "core/readers/fileaccess.h"
+#include "core/readers/parseoutcome.h"
 #include "core/readers/dos/zvcunit.h"
 #include "core/readers/dos/zvkunit.h"
 #include "core/readers/win/zvsunit.h"

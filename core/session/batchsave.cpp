@@ -7,7 +7,7 @@
 
 #include "core/listing/encoded.h"
 #include "core/session/session.h"
-#include "core/writing/FileWriting.h"
+#include "core/writing/filewriting.h"
 
 namespace vaveze {
 namespace {

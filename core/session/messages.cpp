@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/readers/ParseOutcome.h"
+#include "core/readers/parseoutcome.h"
 #include "core/session/catalogue.h"
 
 // The Japanese catalogue, compiled from po/ja.po at build time.

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "core/listing/extraction.h"
-#include "core/readers/ParseOutcome.h"
+#include "core/readers/parseoutcome.h"
 #include "core/session/messages.h"
 
 namespace vaveze {

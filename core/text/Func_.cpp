@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/text/decimal_to_single.h"
+#include "core/text/decimaltosingle.h"
 
 namespace vaveze {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/text/cp932_tables.h"
+#include "core/text/cp932tables.h"
 
 namespace vaveze {
 namespace {

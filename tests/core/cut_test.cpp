@@ -12,7 +12,7 @@
 
 #include "core/listing/listing.h"
 #include "core/readers/dos/zvcunit.h"
-#include "core/readers/WindowedInput.h"
+#include "core/readers/windowedinput.h"
 #include "core/readers/dos/zvkunit.h"
 #include "core/readers/win/zvsunit.h"
 #include "core/readers/win/zvwunit.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/listing/extraction.h"
-#include "core/readers/InputStream.h"
+#include "core/readers/inputstream.h"
 #include "tests/dos/dos_writer.h"
 #include "tests/win/win_samples.h"
 #include "tests/win/zvw_writer.h"

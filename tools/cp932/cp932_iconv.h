@@ -1,5 +1,5 @@
 // The code page 932 tables as glibc's CP932 converter gives them. Used only
-// by the generator of core/text/cp932_tables.cpp and by the test that checks
+// by the generator of core/text/cp932tables.cpp and by the test that checks
 // the committed tables against the converter; the core itself never calls
 // iconv.
 #pragma once

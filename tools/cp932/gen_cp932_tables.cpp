@@ -1,8 +1,8 @@
-// Writes core/text/cp932_tables.cpp from glibc's CP932 converter. Run by
+// Writes core/text/cp932tables.cpp from glibc's CP932 converter. Run by
 // hand when the tables are to change, on a glibc system:
 //
 //   cmake --build build --target gen_cp932_tables
-//   build/tools/cp932/gen_cp932_tables > core/text/cp932_tables.cpp
+//   build/tools/cp932/gen_cp932_tables > core/text/cp932tables.cpp
 //
 // tests/core/cp932_test.cpp checks the committed tables against the
 // converter wherever it is available.
@@ -125,7 +125,7 @@ int main()
         "// Written by tools/cp932/gen_cp932_tables from glibc's CP932 converter;\n"
         "// do not edit by hand. Double-byte codes only: the single bytes are fixed\n"
         "// in cp932.cpp.\n"
-        "#include \"core/text/cp932_tables.h\"\n\n"
+        "#include \"core/text/cp932tables.h\"\n\n"
         "namespace vaveze::cp932 {\n"
         "namespace {\n\n"
         "using namespace std::string_view_literals;\n\n");

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/readers/InputStream.h"
-#include "core/readers/PageMemory.h"
+#include "core/readers/inputstream.h"
+#include "core/readers/pagememory.h"
 
 namespace vaveze {
 

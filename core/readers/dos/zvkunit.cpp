@@ -1,6 +1,6 @@
 #include "core/readers/dos/zvkunit.h"
 
-#include "core/readers/ParseGuard.h"
+#include "core/readers/parseguard.h"
 #include "core/text/Func_.h"
 
 namespace vaveze {

@@ -1,6 +1,6 @@
 #include "core/readers/win/zvsunit.h"
 
-#include "core/readers/ParseGuard.h"
+#include "core/readers/parseguard.h"
 
 namespace vaveze {
 namespace {

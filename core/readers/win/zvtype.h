@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/readers/InputStream.h"
-#include "core/readers/PageMemory.h"
-#include "core/readers/StringPool.h"
+#include "core/readers/inputstream.h"
+#include "core/readers/pagememory.h"
+#include "core/readers/stringpool.h"
 
 namespace vaveze {
 

@@ -2,7 +2,7 @@
 
 #include <type_traits>
 
-#include "core/readers/ParseGuard.h"
+#include "core/readers/parseguard.h"
 
 namespace vaveze {
 namespace {

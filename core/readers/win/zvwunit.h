@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/readers/InputStream.h"
-#include "core/readers/ParseOutcome.h"
+#include "core/readers/inputstream.h"
+#include "core/readers/parseoutcome.h"
 #include "core/readers/win/zvtype.h"
 
 namespace vaveze {

@@ -1,4 +1,4 @@
-#include "core/readers/PageMemory.h"
+#include "core/readers/pagememory.h"
 
 #include <cstdint>
 

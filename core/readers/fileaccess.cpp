@@ -1,4 +1,4 @@
-#include "core/readers/FileAccess.h"
+#include "core/readers/fileaccess.h"
 
 #include <sys/stat.h>
 

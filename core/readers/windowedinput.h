@@ -10,8 +10,8 @@
 #include <cstddef>
 #include <string_view>
 
-#include "core/readers/InputStream.h"
-#include "core/readers/PageMemory.h"
+#include "core/readers/inputstream.h"
+#include "core/readers/pagememory.h"
 
 namespace vaveze {
 

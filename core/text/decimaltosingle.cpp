@@ -1,4 +1,4 @@
-#include "core/text/decimal_to_single.h"
+#include "core/text/decimaltosingle.h"
 
 #include <array>
 #include <bit>

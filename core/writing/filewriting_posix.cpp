@@ -1,5 +1,5 @@
 // Writing files on Linux and other POSIX systems (and under emscripten).
-#include "core/writing/FileWriting.h"
+#include "core/writing/filewriting.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -16,8 +16,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/readers/PageMemory.h"
-#include "core/readers/WindowedInput.h"
+#include "core/readers/pagememory.h"
+#include "core/readers/windowedinput.h"
 
 namespace vaveze {
 

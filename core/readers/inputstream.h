@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/readers/ParseOutcome.h"
+#include "core/readers/parseoutcome.h"
 
 namespace vaveze {
 

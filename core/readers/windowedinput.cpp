@@ -1,4 +1,4 @@
-#include "core/readers/WindowedInput.h"
+#include "core/readers/windowedinput.h"
 
 #include <algorithm>
 #include <cassert>

@@ -1,7 +1,7 @@
 // Written by tools/cp932/gen_cp932_tables from glibc's CP932 converter;
 // do not edit by hand. Double-byte codes only: the single bytes are fixed
 // in cp932.cpp.
-#include "core/text/cp932_tables.h"
+#include "core/text/cp932tables.h"
 
 namespace vaveze::cp932 {
 namespace {

@@ -1,6 +1,6 @@
-#include "core/capi/result_codes.h"
+#include "core/capi/resultcodes.h"
 
-#include "core/readers/ParseOutcome.h"
+#include "core/readers/parseoutcome.h"
 #include "core/session/messages.h"
 #include "core/session/texts.h"
 

@@ -4,7 +4,7 @@
 // fresh 4 KiB page per first touch is most of what filling a large table
 // would otherwise cost. Small pieces, and every piece on systems without
 // such pages, come from the ordinary heap. The system calls stay in
-// PageMemory.cpp.
+// pagememory.cpp.
 #pragma once
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // Writing files on Windows, through the wide-character functions, so that
 // Japanese names work whatever the system's code page.
-#include "core/writing/FileWriting.h"
+#include "core/writing/filewriting.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -12,7 +12,7 @@
 #include <string>
 #include <system_error>
 
-#include "core/text/WideText.h"
+#include "core/text/widetext.h"
 
 namespace vaveze {
 namespace {

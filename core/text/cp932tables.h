@@ -1,4 +1,4 @@
-// The code page 932 tables, compiled in. core/text/cp932_tables.cpp is
+// The code page 932 tables, compiled in. core/text/cp932tables.cpp is
 // written by tools/cp932/gen_cp932_tables from the C library's CP932
 // converter and committed; cp932.cpp expands them once into lookup arrays.
 #pragma once

@@ -1,4 +1,4 @@
-#include "core/readers/ParseOutcome.h"
+#include "core/readers/parseoutcome.h"
 
 namespace vaveze {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/readers/StringPool.h"
+#include "core/readers/stringpool.h"
 
 #include <algorithm>
 

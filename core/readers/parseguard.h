@@ -11,8 +11,8 @@
 #include <new>
 #include <stdexcept>
 
-#include "core/readers/InputStream.h"
-#include "core/readers/ParseOutcome.h"
+#include "core/readers/inputstream.h"
+#include "core/readers/parseoutcome.h"
 
 namespace vaveze {
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/readers/PageMemory.h"
+#include "core/readers/pagememory.h"
 
 namespace vaveze {
 

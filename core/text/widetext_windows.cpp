@@ -1,4 +1,4 @@
-#include "core/text/WideText.h"
+#include "core/text/widetext.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // The core's only writing of files: bytes to a descriptor, and a listing
 // saved so that it replaces the file before it only once complete. The
-// system calls live in FileWriting_posix.cpp and FileWriting_windows.cpp.
+// system calls live in filewriting_posix.cpp and filewriting_windows.cpp.
 #pragma once
 
 #include <filesystem>
