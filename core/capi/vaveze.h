@@ -66,11 +66,11 @@
 /* The version of the library this header belongs to; vaveze_version() gives
  * the version of the library actually loaded. */
 #define VAVEZE_VERSION_MAJOR 1
-#define VAVEZE_VERSION_MINOR 1
+#define VAVEZE_VERSION_MINOR 2
 #define VAVEZE_VERSION_PATCH 0
-#define VAVEZE_VERSION_STRING "1.1.0"
+#define VAVEZE_VERSION_STRING "1.2.0"
 /* The same as one number to compare, major * 10000 + minor * 100 + patch. */
-#define VAVEZE_VERSION_NUMBER 10100
+#define VAVEZE_VERSION_NUMBER 10200
 
 #ifdef __cplusplus
 extern "C" {
@@ -197,10 +197,10 @@ typedef enum vaveze_encoding {
                                       vaveze-list --utf8 writes */
 } vaveze_encoding;
 
-/* The library's version, "1.1.0"; static text. */
+/* The library's version, "1.2.0"; static text. */
 VAVEZE_API const char *VAVEZE_CALL vaveze_version(void);
 
-/* The library's version as VAVEZE_VERSION_NUMBER gives it, 10100 (since
+/* The library's version as VAVEZE_VERSION_NUMBER gives it, 10200 (since
  * 1.1.0). */
 VAVEZE_API int VAVEZE_CALL vaveze_version_number(void);
 

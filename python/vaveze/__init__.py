@@ -39,7 +39,7 @@ from typing import Iterator, List, Optional, Sequence, Tuple, Union, overload
 
 from ._library import WINDOWS, lib
 
-__version__ = "1.1.0"
+__version__ = "1.2.0"
 __all__ = [
     "Document", "Format", "LineKind", "Listing", "NotRecognisedError", "Reason", "WarningKind", "library_version",
     "list_bytes", "list_file", "open", "open_bytes",
@@ -127,7 +127,7 @@ class NotRecognisedError(ValueError):
 
 
 def library_version() -> str:
-    """The version of the C library loaded, as "1.1.0"."""
+    """The version of the C library loaded, as "1.2.0"."""
     return lib.vaveze_version().decode("ascii")
 
 

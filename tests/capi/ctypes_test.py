@@ -77,7 +77,7 @@ def tool(*args):
     return subprocess.run([vaveze_list, "--sjis", *args], stdout=subprocess.PIPE, check=False).stdout
 
 
-assert lib.vaveze_version().decode() == "1.1.0" and lib.vaveze_version_number() == 10100
+assert lib.vaveze_version().decode() == "1.2.0" and lib.vaveze_version_number() == 10200
 with tempfile.TemporaryDirectory() as folder:
     for sample in sorted(os.listdir(samples)):
         # A Japanese name, given as UTF-8, as a script would pass it.

@@ -184,7 +184,7 @@ TEST_F(CliTest, UsageErrors)
     EXPECT_NE(help.out.find("--dimensions"), std::string::npos);
     const Outcome version = Execute({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_NE(version.out.find("1.1.0"), std::string::npos);
+    EXPECT_NE(version.out.find("1.2.0"), std::string::npos);
 }
 
 TEST_F(CliTest, UnrecognisedFilesWriteNothingToStandardOutput)

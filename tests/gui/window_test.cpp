@@ -868,7 +868,7 @@ TEST_F(WindowTest, BoxesActAtOnceEditsAreAskedForAndNoticesStandBesideThePane)
             EXPECT_EQ(request.Files, line.Files) << ::testing::PrintToString(line.Arguments);
         }
         EXPECT_EQ(StartAnswer(StartRequest::Kind::Help), WindowUsage("vaveze"));
-        EXPECT_EQ(StartAnswer(StartRequest::Kind::Version), "vaveze (VAveze) 1.1.0\n");
+        EXPECT_EQ(StartAnswer(StartRequest::Kind::Version), "vaveze (VAveze) 1.2.0\n");
     }
 }
 
