@@ -391,6 +391,8 @@ const char* vaveze_status_text(int status)
         return "out of memory";
     case VAVEZE_ERROR_INTERNAL:
         return "internal error";
+    case VAVEZE_ERROR_WRITE:
+        return "the listing could not be saved";
     default:
         return "unknown status";
     }

@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -83,6 +85,50 @@ std::string Slurp(const fs::path& path)
         return {};
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The values of the enum `name` as the installed header declares them, by
+// their names: what a caller can be handed, read from the header itself so
+// that a value added there is walked here too.
+std::map<int, std::string> DeclaredValues(const std::string& name)
+{
+    std::ifstream in(VAVEZE_HEADER_PATH, std::ios::binary);
+    const std::string header{std::istreambuf_iterator<char>(in), {}};
+    const std::regex whole("typedef enum " + name + " \\{([^}]*)\\} " + name + ";");
+    std::smatch body;
+    EXPECT_TRUE(std::regex_search(header, body, whole)) << name;
+    const std::string values = body[1];
+    std::map<int, std::string> declared;
+    const std::regex value("(VAVEZE_[A-Z0-9_]+) = (-?[0-9]+)");
+    for (auto it = std::sregex_iterator(values.begin(), values.end(), value); it != std::sregex_iterator(); ++it)
+        declared.emplace(std::stoi((*it)[2]), (*it)[1]);
+    return declared;
+}
+
+TEST(CapiTest, EveryStatusAndReasonHasATextOfItsOwn)
+{
+    const struct {
+        const char* Enum;
+        const char* (*TextOf)(int);
+    } enums[] = {{"vaveze_status", vaveze_status_text}, {"vaveze_reason", vaveze_reason_text}};
+    for (const auto& e : enums) {
+        const std::map<int, std::string> declared = DeclaredValues(e.Enum);
+        ASSERT_GE(declared.size(), 5u) << e.Enum;
+        const std::string unknown = e.TextOf(declared.rbegin()->first + 1);
+        EXPECT_EQ(e.TextOf(declared.begin()->first - 1), unknown) << e.Enum;
+        std::map<std::string, std::string> named;  // text -> the value's name
+        for (int value = declared.begin()->first; value <= declared.rbegin()->first; ++value) {
+            const std::string text = e.TextOf(value);
+            const auto name = declared.find(value);
+            if (name == declared.end()) {
+                EXPECT_EQ(text, unknown) << e.Enum << ' ' << value;
+                continue;
+            }
+            EXPECT_NE(text, unknown) << name->second;
+            EXPECT_TRUE(named.emplace(text, name->second).second) << name->second << " reads as " << named[text];
+        }
+    }
+    EXPECT_NE(std::string(vaveze_status_text(VAVEZE_ERROR_WRITE)).find("saved"), std::string::npos);
 }
 
 TEST(CapiTest, BadArgumentsGiveArgumentErrorAndNoListing)
