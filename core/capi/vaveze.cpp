@@ -87,7 +87,7 @@ int SavePath(const vaveze_listing* listing, const std::filesystem::path& path, i
     if (errorNumber != nullptr)
         *errorNumber = 0;
     if (listing->Codes.Status == VAVEZE_NOT_RECOGNISED)
-        return VAVEZE_NOT_RECOGNISED;
+        return VAVEZE_ERROR_ARGUMENT;  // no lines: no listing to save
     try {
         const int error = SaveListing(*listing, path);
         if (error == 0)
@@ -292,6 +292,14 @@ int vaveze_listing_line_block(const vaveze_listing* listing, size_t index)
     if (listing == nullptr || index >= listing->Count())
         return -1;
     return KindOf(*listing, index).Block;
+}
+
+int vaveze_listing_line_block_number(const vaveze_listing* listing, size_t index, int* block)
+{
+    if (listing == nullptr || block == nullptr || index >= listing->Count())
+        return VAVEZE_ERROR_ARGUMENT;
+    *block = KindOf(*listing, index).Block;
+    return VAVEZE_OK;
 }
 
 int vaveze_listing_line_kinds(const vaveze_listing* listing, size_t first, size_t count, int* kinds, int* blocks)

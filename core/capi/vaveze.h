@@ -303,8 +303,19 @@ VAVEZE_API int VAVEZE_CALL vaveze_listing_line_kind(const vaveze_listing *listin
 
 /* The block definition line `index` belongs to, numbered from 0 in file
  * order; -1 outside the block section, and for NULL or an index past the
- * last line (since 1.1.0). */
+ * last line (since 1.1.0): vaveze_listing_line_block_number tells the two
+ * apart. */
 VAVEZE_API int VAVEZE_CALL vaveze_listing_line_block(const vaveze_listing *listing, size_t index);
+
+/* What vaveze_listing_line_block_number gives for a line outside the block
+ * section (since 1.2.0). */
+#define VAVEZE_NO_BLOCK (-1)
+
+/* The block definition line `index` belongs to, into *block: its number
+ * from 0 in file order, or VAVEZE_NO_BLOCK outside the block section.
+ * VAVEZE_OK, or VAVEZE_ERROR_ARGUMENT for a NULL pointer or an index past
+ * the last line, *block then left as it was (since 1.2.0). */
+VAVEZE_API int VAVEZE_CALL vaveze_listing_line_block_number(const vaveze_listing *listing, size_t index, int *block);
 
 /* The kinds and blocks of `count` lines from line `first` at once, into
  * kinds[0 .. count - 1] and blocks[0 .. count - 1] (either may be NULL), as
@@ -330,9 +341,10 @@ VAVEZE_API int VAVEZE_CALL vaveze_listing_bytes(const vaveze_listing *listing, i
  * replaced only by a complete listing (keeping its permissions) and a
  * failure leaves no file behind. Missing folders are not made (since
  * 1.1.0).
- * Returns VAVEZE_OK when saved; VAVEZE_NOT_RECOGNISED, writing nothing, for
- * the listing of a file that was not recognised; VAVEZE_ERROR_WRITE when it
- * could not be saved, and then *error_number (when `error_number` is not
+ * Returns VAVEZE_OK when saved; VAVEZE_ERROR_ARGUMENT, writing nothing, for
+ * the listing of a file that was not recognised, which has nothing to save
+ * (VAVEZE_NOT_RECOGNISED before 1.2.0); VAVEZE_ERROR_WRITE when it could not
+ * be saved, and then *error_number (when `error_number` is not
  * NULL) receives the C library's errno value for why (ENOENT a missing
  * folder, EACCES no permission, ENOSPC a full disk, ...; these numbers are
  * the same on Linux and Windows); else *error_number receives 0. */

@@ -169,6 +169,11 @@ TEST(CapiTest, BadArgumentsGiveArgumentErrorAndNoListing)
     EXPECT_EQ(vaveze_listing_line_kind(whole.Handle, count), VAVEZE_ERROR_ARGUMENT);
     EXPECT_EQ(vaveze_listing_line_kind(nullptr, 0), VAVEZE_ERROR_ARGUMENT);
     EXPECT_EQ(vaveze_listing_line_block(whole.Handle, count), -1);
+    int block = 7;
+    EXPECT_EQ(vaveze_listing_line_block_number(whole.Handle, count, &block), VAVEZE_ERROR_ARGUMENT);
+    EXPECT_EQ(vaveze_listing_line_block_number(nullptr, 0, &block), VAVEZE_ERROR_ARGUMENT);
+    EXPECT_EQ(vaveze_listing_line_block_number(whole.Handle, 0, nullptr), VAVEZE_ERROR_ARGUMENT);
+    EXPECT_EQ(block, 7);
     size_t size = 0;
     EXPECT_EQ(vaveze_listing_bytes(whole.Handle, 2, &text, &size), VAVEZE_ERROR_ARGUMENT);
     EXPECT_EQ(vaveze_listing_bytes(nullptr, VAVEZE_ENCODING_UTF8, &text, &size), VAVEZE_ERROR_ARGUMENT);
@@ -313,6 +318,9 @@ TEST(CapiTest, EveryLineKnowsItsKindAndBlock)
             kinds.push_back(kind);
         const int block = vaveze_listing_line_block(all.Handle, i);
         EXPECT_EQ(block >= 0, kind >= VAVEZE_LINE_BLOCK_NAME) << i;
+        int number = 0;
+        EXPECT_EQ(vaveze_listing_line_block_number(all.Handle, i, &number), VAVEZE_OK) << i;
+        EXPECT_EQ(number, block >= 0 ? block : VAVEZE_NO_BLOCK) << i;
         if (kind == VAVEZE_LINE_BLOCK_NAME)
             blocks.push_back(block);
     }
@@ -374,7 +382,7 @@ TEST(CapiTest, WholeBytesAndSaveAreTheLinesAsTheToolWritesThem)
         {listing, kept, VAVEZE_OK, 0, sjis},
         {listing, folder.Path() / "no" / "plan.txt", VAVEZE_ERROR_WRITE, ENOENT, ""},
         {listing, folder.Path() / "folder.txt", VAVEZE_ERROR_WRITE, EISDIR, ""},
-        {unknown, folder.Path() / "unknown.txt", VAVEZE_NOT_RECOGNISED, 0, ""},
+        {unknown, folder.Path() / "unknown.txt", VAVEZE_ERROR_ARGUMENT, 0, ""},
     };
     for (const auto& c : cases) {
         int error = -1;
