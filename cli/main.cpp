@@ -4,11 +4,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <optional>
 #include <string_view>
-#include <thread>
 #include <vector>
 
-#include "cli/batch.h"
 #include "cli/listfile.h"
 #include "cli/messages.h"
 #include "core/session/naming.h"
@@ -18,6 +17,7 @@
 #include "cli/status.h"
 #include "core/session/texts.h"
 #include "core/session/encoding.h"
+#include "core/session/orderedjobs.h"
 #include "core/session/walk.h"
 
 namespace {
@@ -34,13 +34,7 @@ LocaleVariables Locale()
     return {variable("LC_ALL"), variable("LC_CTYPE"), variable("LANG")};
 }
 
-unsigned JobCount(const Options& options)
-{
-    if (options.Jobs != 0)
-        return options.Jobs;
-    const unsigned processors = std::thread::hardware_concurrency();
-    return processors == 0 ? 1 : processors;
-}
+unsigned JobCount(const Options& options) { return options.Jobs != 0 ? options.Jobs : ProcessorCount(); }
 
 bool IsStandardInput(const Source& source) { return source.Path == kStandardInputName; }
 
@@ -100,16 +94,14 @@ int Run(const Options& options)
     ProgressLine progress(showProgress, sources.size(), bytes);
     Tally tally;
     int status = kExitOk;
-    RunInOrder(
-        sources.size(), JobCount(options),
-        [&](std::size_t i) {
-            return PrepareFile(sources[i], options.Save ? &targets[i] : nullptr, settings, inputFor(i));
-        },
-        [&](std::size_t i, Prepared& prepared) {
-            const int one = FinishFile(sources[i], options.Save ? &targets[i] : nullptr, prepared, settings, tally,
-                                       progress);
-            status = Worse(status, one);
-        });
+    OrderedJobs<Prepared> jobs(sources.size(), JobCount(options), [&](std::size_t i) {
+        return PrepareFile(sources[i], options.Save ? &targets[i] : nullptr, settings, inputFor(i));
+    });
+    for (std::size_t i = 0; std::optional<Prepared> prepared = jobs.Take(); ++i) {
+        const int one = FinishFile(sources[i], options.Save ? &targets[i] : nullptr, *prepared, settings, tally,
+                                   progress);
+        status = Worse(status, one);
+    }
     progress.Hide();
     if (batch)
         Say(Summary(tally));
