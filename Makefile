@@ -66,6 +66,7 @@ test-python: build python
 	@$(PYTHON_DIR)/venv/bin/python -m pip install -q --no-index --no-deps $(PYTHON_DIR)/vaveze-*.whl
 	@cd $(PYTHON_DIR) && VAVEZE_LIST=$(abspath $(BUILD_DIR))/cli/vaveze-list VAVEZE_SAMPLES=$(CURDIR)/samples \
 	  VAVEZE_SEEDS=$(abspath $(BUILD_DIR))/fuzz/seeds VAVEZE_README=$(CURDIR)/README.md \
+	  VAVEZE_HEADER=$(CURDIR)/core/capi/vaveze.h \
 	  venv/bin/python -m pytest -q -p no:cacheprovider --import-mode=importlib $(CURDIR)/python/tests
 
 # The core as WebAssembly: the page $(WEB_DIR)/vaveze.html and the Node

@@ -3,10 +3,12 @@ over the samples and the fuzz seeds, its errors, threads, and README's
 example as written.
 
 Environment: VAVEZE_LIST (the tool), VAVEZE_SAMPLES, VAVEZE_SEEDS (the
-seed folders by format, optional), VAVEZE_README.
+seed folders by format, optional), VAVEZE_README, VAVEZE_HEADER (the C
+library's vaveze.h).
 """
 import concurrent.futures
 import itertools
+import json
 import os
 import re
 import shutil
@@ -125,6 +127,33 @@ def test_errors_are_those_python_users_expect(tmp_path):
     assert "17,000" in cut.message and cut.raw == vaveze.list_bytes(plan, "plan.zvw").raw[:len(cut)]
     assert vaveze.__version__ == vaveze.library_version()
     assert "site-packages" in vaveze.__file__  # the wheel installed, not the source folder
+
+
+def test_codes_are_the_headers_and_kinds_the_tools():
+    header = open(os.environ["VAVEZE_HEADER"], encoding="utf-8").read()
+    for enum, prefix in ((vaveze.Format, "FORMAT"), (vaveze.Reason, "REASON"), (vaveze.WarningKind, "WARNING"),
+                         (vaveze.LineKind, "LINE")):
+        declared = {name: int(value) for name, value in re.findall(r"VAVEZE_%s_(\w+) = (-?\d+)" % prefix, header)}
+        assert {member.name: member.value for member in enum} == declared, enum
+    plan = os.path.join(SAMPLES, "plan.zvw")
+    _, lines = tool("--json", "--header", "--dimensions", "--blocks", plan)
+    with vaveze.list_file(plan, header=True, dimensions=True, blocks=True) as listing:
+        assert [kind.name.lower() for kind in listing.kinds] == [json.loads(line)["kind"] for line in lines.splitlines()]
+
+
+def test_a_listing_closes_as_a_file_does():
+    with vaveze.list_file(os.path.join(SAMPLES, "plan.zvw")) as listing:
+        first = listing[0]
+        assert not listing.closed
+    assert listing.closed and first and len(listing) > 0
+    for read in (lambda: listing[0], lambda: listing.raw, lambda: listing.kinds, listing.to_bytes,
+                 lambda: listing.save("plan.txt")):
+        with pytest.raises(ValueError, match="closed"):
+            read()
+    listing.close()  # again: nothing
+    for made in (vaveze.Listing, vaveze.Document):
+        with pytest.raises(TypeError):
+            made()
 
 
 def test_twenty_threads_list_as_one_does():

@@ -14,7 +14,8 @@ listed one per line, in file order, exactly as ``vaveze-list`` lists them::
 
     with vaveze.open("plan.zvw") as document:   # read once, list with any options
         texts = document.listing()
-        everything = document.listing(header=True, dimensions=True, blocks=True)
+        with document.listing(header=True, dimensions=True, blocks=True) as everything:
+            names = [line for line, kind in zip(everything, everything.kinds) if kind == vaveze.LineKind.BLOCK_NAME]
 
 A file that cannot be read raises the ``OSError`` Python raises for it
 (``FileNotFoundError``, ``PermissionError``, ``IsADirectoryError``); one that
@@ -29,14 +30,16 @@ threads list files in parallel.
 from __future__ import annotations
 
 import codecs
+import contextlib
 import ctypes
-import enum
 import errno
 import os
 import threading
 import weakref
 from typing import Iterator, List, Optional, Sequence, Tuple, Union, overload
 
+from . import _enums
+from ._enums import Format, LineKind, Reason, WarningKind
 from ._library import WINDOWS, lib
 
 __version__ = "1.2.0"
@@ -47,71 +50,17 @@ __all__ = [
 
 PathLike = Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"]
 
-_OK, _PARTIAL, _NOT_RECOGNISED = 0, 1, 2
-_ERROR_ARGUMENT, _ERROR_MEMORY, _ERROR_INTERNAL, _ERROR_WRITE = -1, -2, -3, -4
-_HEADER, _DIMENSIONS, _BLOCKS = 0x1, 0x2, 0x4
-_SHIFT_JIS, _UTF8 = 0, 1
-
-
-class Format(enum.IntEnum):
-    """The format of a file listed."""
-
-    ZVW = 1  #: drawing file, Windows edition
-    ZVS = 2  #: symbol file, Windows edition
-    ZVC = 3  #: drawing file, MS-DOS edition
-    ZVK = 4  #: symbol file, MS-DOS edition
-
-
-class Reason(enum.IntEnum):
-    """Why a file was listed only in part, or not at all."""
-
-    NONE = 0
-    ENDS_EARLY = 1           #: the file ends inside a record
-    UNSUPPORTED_VERSION = 2  #: a version the reader does not know
-    IMPOSSIBLE_SIZE = 3      #: a declared count or size that cannot be right
-    NUMBER_OVERFLOW = 4      #: a number beyond the range of its field
-    OUT_OF_MEMORY = 5        #: a table of the file did not fit in memory
-    NO_FILE = 16             #: no file of that name
-    NOT_A_FILE = 17          #: a FIFO, device or socket (never opened)
-    UNREADABLE = 18          #: the system failed to read the file
-    UNKNOWN_EXTENSION = 19   #: the name's extension is none of the formats'
-    WRONG_MAGIC = 20         #: the first bytes are not those of the format the name says
-    NO_PERMISSION = 21       #: the system refused to let it be read
-    FOLDER = 22              #: a folder
-    EMPTY = 23               #: a file that holds no byte
-    TOO_LARGE = 24           #: no memory to hold the file's bytes
-
-
-class WarningKind(enum.IntEnum):
-    """The warning the window shows for a .zvw or .zvs file that does not start as one."""
-
-    NONE = 0
-    NOT_ZVW = 1
-    NOT_ZVS = 2
-
-    @property
-    def text(self) -> str:
-        """The window's warning, word for word (Japanese); "" for NONE."""
-        return lib.vaveze_warning_text(self).decode("utf-8")
-
-
-class LineKind(enum.IntEnum):
-    """What a line of a listing is."""
-
-    HEADING = 1               #: a section's heading
-    HEADER_TEXT = 2           #: the memo (ZVW), the two header texts (ZVC, ZVK)
-    LAYER_GROUP = 3           #: a layer group's name
-    LAYERS = 4                #: the names of a group's layers, joined by commas
-    COLORS = 5                #: the names of the extended colours
-    LINE_TYPES = 6            #: the names of the line types
-    TEXT = 7                  #: a text of the drawing or symbol
-    DIMENSION_TEXT = 8        #: the text of a dimension
-    BLOCK_NAME = 9            #: a block definition's mark and name
-    BLOCK_TEXT = 10           #: a text inside a block definition
-    BLOCK_DIMENSION_TEXT = 11  #: a dimension's text inside a block definition
-
-
 _LINE_KINDS = {kind.value: kind for kind in LineKind}
+for _enum in (Format, LineKind, Reason, WarningKind):
+    _enum.__module__ = __name__  # vaveze.Format, as the package offers it
+
+
+def _warning_text(warning: WarningKind) -> str:
+    """The window's warning, word for word (Japanese); "" for NONE."""
+    return lib.vaveze_warning_text(warning).decode("utf-8")
+
+
+WarningKind.text = property(_warning_text)  # type: ignore[attr-defined]
 
 
 class NotRecognisedError(ValueError):
@@ -133,9 +82,9 @@ def library_version() -> str:
 
 def _check_call(status: int) -> None:
     """Raises for the failures of a call, which make no handle."""
-    if status == _ERROR_MEMORY:
+    if status == _enums.ERROR_MEMORY:
         raise MemoryError(lib.vaveze_status_text(status).decode())
-    if status == _ERROR_ARGUMENT:
+    if status == _enums.ERROR_ARGUMENT:
         raise ValueError(lib.vaveze_status_text(status).decode())
     if status < 0:
         raise RuntimeError("libvaveze: " + lib.vaveze_status_text(status).decode())
@@ -172,7 +121,8 @@ def _name_of(path: PathLike) -> str:
 
 
 def _flags(header: bool, dimensions: bool, blocks: bool) -> int:
-    return (_HEADER if header else 0) | (_DIMENSIONS if dimensions else 0) | (_BLOCKS if blocks else 0)
+    return ((_enums.HEADER if header else 0) | (_enums.DIMENSIONS if dimensions else 0)
+            | (_enums.BLOCKS if blocks else 0))
 
 
 def _split(data: bytes, end: bytes, count: int) -> Optional[List[bytes]]:
@@ -182,39 +132,121 @@ def _split(data: bytes, end: bytes, count: int) -> Optional[List[bytes]]:
     return pieces if len(pieces) == count else None
 
 
+class _Handle:
+    """A handle of the library shared by threads: freed by close() once no
+    call that borrowed it runs any more, or when its owner goes."""
+
+    def __init__(self, owner: object, handle: ctypes.c_void_p, free) -> None:
+        self._handle: Optional[ctypes.c_void_p] = handle
+        self._finalizer = weakref.finalize(owner, free, handle)
+        self._lock = threading.Lock()
+        self._busy = 0  # calls that hold it right now
+
+    @property
+    def closed(self) -> bool:
+        return self._handle is None
+
+    @contextlib.contextmanager
+    def borrow(self, what: str) -> Iterator[ctypes.c_void_p]:
+        with self._lock:
+            if self._handle is None:
+                raise ValueError(f"the {what} is closed")
+            handle = self._handle
+            self._busy += 1
+        try:
+            yield handle
+        finally:
+            with self._lock:
+                self._busy -= 1
+                if self._handle is None and self._busy == 0:
+                    self._finalizer()
+
+    def close(self) -> None:
+        with self._lock:
+            self._handle = None
+            if self._busy == 0:
+                self._finalizer()
+
+
+def _private(cls: type) -> object:
+    """A new instance of `cls` without its public constructor."""
+    return object.__new__(cls)
+
+
 class Listing(Sequence[str]):
-    """The listing of one file: a sequence of its lines as ``str``, decoded
-    from code page 932 as the library decodes them (bytes that start no
-    character become U+FFFD).
+    """The listing of one file: a sequence of its lines as ``str``.
+
+    ``listing[i]`` is line ``i`` as ``vaveze-list --utf8`` writes it: decoded
+    from code page 932 (a byte that starts no character becomes U+FFFD, kept
+    by the ``surrogateescape`` rule where it is not UTF-8), its control
+    characters shown as their pictures (U+2400 to U+241F, U+2421), so that
+    every line is one line of text. ``raw`` has the bytes as in the file.
 
     Made by :func:`list_file`, :func:`list_bytes` and
-    :meth:`Document.listing`; it holds its own copy of the lines.
+    :meth:`Document.listing`, not by calling the class; it holds its own copy
+    of the lines. A context manager: :meth:`close` (or leaving the ``with``)
+    lets the lines go, after which reading them raises ``ValueError``; the
+    file's fields (``format``, ``complete``, ``reason``, ...) stay.
     """
 
-    def __init__(self, handle: ctypes.c_void_p, document: "Document") -> None:
-        self._handle = handle
-        self._finalizer = weakref.finalize(self, lib.vaveze_free, handle)
-        self._count: int = lib.vaveze_listing_count(handle)
+    #: Where the file came from: its path, or the name given with its bytes.
+    filename: Optional[str]
+    #: The file's format.
+    format: Format
+    #: False when the file could not be read to its end: what was read is listed.
+    complete: bool
+    #: Why the listing is not complete (``Reason.NONE`` when it is).
+    reason: Reason
+    #: The byte offset from the file's start where the parse stopped (0 when complete).
+    offset: int
+    #: The window's warning for the file, if it would show one.
+    warning: WarningKind
+    #: One English sentence on where and why the parse stopped; "" when complete.
+    message: str
+
+    def __init__(self) -> None:
+        raise TypeError("a Listing is made by vaveze.list_file, vaveze.list_bytes or Document.listing")
+
+    @classmethod
+    def _made(cls, handle: ctypes.c_void_p, document: "Document") -> "Listing":
+        self: Listing = _private(cls)  # type: ignore[assignment]
+        self._handle = _Handle(self, handle, lib.vaveze_free)
+        self._count = lib.vaveze_listing_count(handle)
+        self._forget()
+        self.filename = document.filename
+        self.format = document.format  # type: ignore[assignment]  # listed: never None
+        self.complete = document.complete
+        self.reason = document.reason
+        self.offset = document.offset
+        self.warning = document.warning
+        self.message = document.message
+        return self
+
+    def _forget(self) -> None:
         self._lines: Optional[List[str]] = None
         self._raw: Optional[Tuple[bytes, ...]] = None
         self._kinds: Optional[Tuple[LineKind, ...]] = None
         self._blocks: Optional[Tuple[Optional[int], ...]] = None
-        #: Where the file came from: its path, or the name given with its bytes.
-        self.filename: Optional[str] = document.filename
-        #: The file's format.
-        self.format: Format = document.format  # type: ignore[assignment]  # listed: never None
-        #: False when the file could not be read to its end: what was read is listed.
-        self.complete: bool = document.complete
-        #: Why the listing is not complete (Reason.NONE when it is).
-        self.reason: Reason = document.reason
-        #: The byte offset from the file's start where the parse stopped (0 when complete).
-        self.offset: int = document.offset
-        #: The window's warning for the file, if it would show one.
-        self.warning: WarningKind = document.warning
-        #: One English sentence on where and why the parse stopped; "" when complete.
-        self.message: str = document.message
+
+    def __enter__(self) -> "Listing":
+        return self
+
+    def __exit__(self, *exception: object) -> None:
+        self.close()
+
+    def close(self) -> None:
+        """Lets the lines go (once calls on them in other threads end). Closing
+        again does nothing."""
+        self._handle.close()
+        self._forget()
+
+    @property
+    def closed(self) -> bool:
+        """True once :meth:`close` was called."""
+        return self._handle.closed
 
     def __len__(self) -> int:
+        """The number of lines (also once closed)."""
         return self._count
 
     @overload
@@ -224,6 +256,9 @@ class Listing(Sequence[str]):
     def __getitem__(self, index: slice) -> List[str]: ...
 
     def __getitem__(self, index: Union[int, slice]) -> Union[str, List[str]]:
+        """Line ``index`` as ``str`` (see the class), or a list of them for a
+        slice. Raises ``IndexError`` past the end, ``ValueError`` once
+        closed."""
         return self.lines[index]
 
     def __iter__(self) -> Iterator[str]:
@@ -231,33 +266,36 @@ class Listing(Sequence[str]):
 
     def __repr__(self) -> str:
         state = "complete" if self.complete else f"{self.reason.name} at byte {self.offset}"
-        return f"<vaveze.Listing {self.filename!r}: {self.format.name}, {self._count} lines, {state}>"
+        closed = ", closed" if self.closed else ""
+        return f"<vaveze.Listing {self.filename!r}: {self.format.name}, {self._count} lines, {state}{closed}>"
 
     @property
     def lines(self) -> List[str]:
-        """The lines as ``str`` (the listing itself is the same sequence)."""
+        """The lines as ``str``, as ``listing[i]`` gives them (the listing
+        itself is the same sequence). Raises ``ValueError`` once closed."""
         if self._lines is None:
-            # One decode of the whole: far quicker than one per line.
-            lines = self._whole(_UTF8).decode("utf-8", "surrogateescape").split("\n")[:-1]
-            if len(lines) != self._count:  # a line itself holds a line feed
-                lines = [self._line(lib.vaveze_listing_line_utf8, i).decode("utf-8", "surrogateescape")
-                         for i in range(self._count)]
-            self._lines = lines
+            # One decode of the whole, far quicker than one per line; a line
+            # holds no line feed there, as its control characters are shown
+            # by their pictures.
+            self._lines = self._whole(_enums.UTF8).decode("utf-8", "surrogateescape").split("\n")[:-1]
         return self._lines
 
     @property
     def raw(self) -> Tuple[bytes, ...]:
-        """The lines as ``bytes``, exactly as in the file (Shift-JIS)."""
+        """The lines as ``bytes``, exactly as in the file (Shift-JIS). Raises
+        ``ValueError`` once closed."""
         if self._raw is None:
-            pieces = _split(self._whole(_SHIFT_JIS), b"\r\n", self._count)
-            if pieces is None:
-                pieces = [self._line(lib.vaveze_listing_line, i) for i in range(self._count)]
+            pieces = _split(self._whole(_enums.SHIFT_JIS), b"\r\n", self._count)
+            if pieces is None:  # a heading or name of the file holds CR LF itself
+                with self._handle.borrow("listing") as handle:
+                    pieces = [_line(handle, i) for i in range(self._count)]
             self._raw = tuple(pieces)
         return self._raw
 
     @property
     def kinds(self) -> Tuple[LineKind, ...]:
-        """What each line is: a heading, a text, a block's name, ..."""
+        """What each line is: a heading, a text, a block's name, ... Raises
+        ``ValueError`` once closed."""
         if self._kinds is None:
             self._read_kinds()
         return self._kinds  # type: ignore[return-value]
@@ -265,7 +303,8 @@ class Listing(Sequence[str]):
     @property
     def blocks(self) -> Tuple[Optional[int], ...]:
         """The block definition each line belongs to, numbered from 0 in file
-        order; None outside the block section."""
+        order; None outside the block section. Raises ``ValueError`` once
+        closed."""
         if self._blocks is None:
             self._read_kinds()
         return self._blocks  # type: ignore[return-value]
@@ -273,8 +312,10 @@ class Listing(Sequence[str]):
     def to_bytes(self, encoding: str = "shift_jis") -> bytes:
         """The whole listing exactly as ``vaveze-list`` writes it: each line's
         Shift-JIS bytes and CR LF ("shift_jis", also "cp932"), or each line in
-        UTF-8 and LF ("utf-8", as ``vaveze-list --utf8``)."""
-        forms = {"shift_jis": _SHIFT_JIS, "cp932": _SHIFT_JIS, "utf-8": _UTF8}
+        UTF-8 and LF ("utf-8", as ``vaveze-list --utf8``). Raises
+        ``ValueError`` for another encoding and once closed,
+        ``MemoryError`` when memory runs out."""
+        forms = {"shift_jis": _enums.SHIFT_JIS, "cp932": _enums.SHIFT_JIS, "utf-8": _enums.UTF8}
         name = codecs.lookup(encoding).name
         if name not in forms:
             raise ValueError(f"a listing is written in Shift-JIS or UTF-8, not {encoding}")
@@ -283,55 +324,75 @@ class Listing(Sequence[str]):
     def save(self, path: PathLike) -> None:
         """Saves the listing at ``path`` exactly as ``vaveze-list --save``
         does: Shift-JIS with CR LF, replacing an existing file only once the
-        listing is complete, and leaving no file behind on failure. Raises
-        the ``OSError`` of the failure (a missing folder,
-        ``PermissionError``, a full disk, ...)."""
+        listing is complete, and leaving no file behind on failure. Returns
+        None. Raises the ``OSError`` of the failure (``FileNotFoundError``
+        for a missing folder, ``PermissionError``, a full disk, ...),
+        ``ValueError`` once closed."""
         native = _native_path(path)
         error = ctypes.c_int()
         save = lib.vaveze_listing_save_w if WINDOWS else lib.vaveze_listing_save
-        status = save(self._handle, native, ctypes.byref(error))
-        if status == _ERROR_WRITE:
+        with self._handle.borrow("listing") as handle:
+            status = save(handle, native, ctypes.byref(error))
+        if status == _enums.ERROR_WRITE:
             raise OSError(error.value, os.strerror(error.value), _name_of(path))
         _check_call(status)
 
     def _read_kinds(self) -> None:
         kinds, blocks = (ctypes.c_int * self._count)(), (ctypes.c_int * self._count)()
-        _check_call(lib.vaveze_listing_line_kinds(self._handle, 0, self._count, kinds, blocks))
+        with self._handle.borrow("listing") as handle:
+            _check_call(lib.vaveze_listing_line_kinds(handle, 0, self._count, kinds, blocks))
         self._kinds = tuple([_LINE_KINDS[kind] for kind in kinds[:]])
         self._blocks = tuple([None if block < 0 else block for block in blocks[:]])
 
     def _whole(self, encoding: int) -> bytes:
         data, size = ctypes.c_void_p(), ctypes.c_size_t()
-        _check_call(lib.vaveze_listing_bytes(self._handle, encoding, ctypes.byref(data), ctypes.byref(size)))
-        return ctypes.string_at(data, size.value) if size.value else b""
+        with self._handle.borrow("listing") as handle:
+            _check_call(lib.vaveze_listing_bytes(handle, encoding, ctypes.byref(data), ctypes.byref(size)))
+            return ctypes.string_at(data, size.value) if size.value else b""
 
-    def _line(self, function, index: int) -> bytes:
-        data, size = ctypes.c_void_p(), ctypes.c_size_t()
-        _check_call(function(self._handle, index, ctypes.byref(data), ctypes.byref(size)))
-        return ctypes.string_at(data, size.value) if size.value else b""
+
+def _line(handle: ctypes.c_void_p, index: int) -> bytes:
+    data, size = ctypes.c_void_p(), ctypes.c_size_t()
+    _check_call(lib.vaveze_listing_line(handle, index, ctypes.byref(data), ctypes.byref(size)))
+    return ctypes.string_at(data, size.value) if size.value else b""
 
 
 class Document:
     """A file read and parsed once, to be listed with any options without
-    reading it again. A context manager; :meth:`close` lets the parse go
-    (listings made from it stay). Made by :func:`open` and
-    :func:`open_bytes`."""
+    reading it again. Made by :func:`open` and :func:`open_bytes`, not by
+    calling the class. A context manager: :meth:`close` (or leaving the
+    ``with``) lets the parse go; listings made from it stay."""
 
-    def __init__(self, handle: ctypes.c_void_p, filename: Optional[str]) -> None:
-        self._handle: Optional[ctypes.c_void_p] = handle
-        self._finalizer = weakref.finalize(self, lib.vaveze_document_free, handle)
-        self._lock = threading.Lock()
-        self._busy = 0  # listings being made right now
-        #: The file's path, or the name given with its bytes.
+    #: The file's path, or the name given with its bytes.
+    filename: Optional[str]
+    #: The file's format.
+    format: Format
+    #: False when the file could not be read to its end.
+    complete: bool
+    #: Why it could not be read to its end (``Reason.NONE`` when it could).
+    reason: Reason
+    #: The byte offset from the file's start where the parse stopped (0 when complete).
+    offset: int
+    #: The window's warning for the file, if it would show one.
+    warning: WarningKind
+    #: One English sentence on where and why the parse stopped; "" when complete.
+    message: str
+
+    def __init__(self) -> None:
+        raise TypeError("a Document is made by vaveze.open or vaveze.open_bytes")
+
+    @classmethod
+    def _made(cls, handle: ctypes.c_void_p, filename: Optional[str]) -> "Document":
+        self: Document = _private(cls)  # type: ignore[assignment]
+        self._handle = _Handle(self, handle, lib.vaveze_document_free)
         self.filename = filename
-        number = lib.vaveze_document_format(handle)
-        #: The file's format (None only while a file not recognised is turned down).
-        self.format: Optional[Format] = Format(number) if number else None
+        self.format = Format(lib.vaveze_document_format(handle))
         self.reason = Reason(lib.vaveze_document_reason(handle))
         self.complete = self.reason == Reason.NONE
-        self.offset: int = lib.vaveze_document_offset(handle)
+        self.offset = lib.vaveze_document_offset(handle)
         self.warning = WarningKind(lib.vaveze_document_warning(handle))
-        self.message: str = lib.vaveze_document_message(handle).decode("utf-8")
+        self.message = lib.vaveze_document_message(handle).decode("utf-8")
+        return self
 
     def __enter__(self) -> "Document":
         return self
@@ -340,45 +401,35 @@ class Document:
         self.close()
 
     def __repr__(self) -> str:
-        state = "closed" if self._handle is None else self.format.name
+        state = "closed" if self.closed else self.format.name
         return f"<vaveze.Document {self.filename!r}: {state}>"
 
     @property
     def closed(self) -> bool:
-        return self._handle is None
+        """True once :meth:`close` was called."""
+        return self._handle.closed
 
     def listing(self, header: bool = False, dimensions: bool = False, blocks: bool = False) -> Listing:
-        """The listing with the header section (layer, group, colour and line
-        type names; ZVW, ZVC, ZVK), the texts of dimensions (ZVW, ZVS) and the
-        block section (ZVW, ZVS) as asked: the window's three check boxes."""
-        with self._lock:
-            if self._handle is None:
-                raise ValueError("the document is closed")
-            handle = self._handle
-            self._busy += 1
-        try:
-            out = ctypes.c_void_p()
-            status = lib.vaveze_document_list(handle, _flags(header, dimensions, blocks), ctypes.byref(out))
-            _check_call(status)
-            return Listing(out, self)
-        finally:
-            with self._lock:
-                self._busy -= 1
-                if self._handle is None and self._busy == 0:
-                    self._finalizer()
+        """A new :class:`Listing` of the file with the header section (layer,
+        group, colour and line type names; ZVW, ZVC, ZVK), the texts of
+        dimensions (ZVW, ZVS) and the block section (ZVW, ZVS) as asked: the
+        window's three check boxes. Raises ``ValueError`` once closed,
+        ``MemoryError`` when memory runs out."""
+        out = ctypes.c_void_p()
+        with self._handle.borrow("document") as handle:
+            _check_call(lib.vaveze_document_list(handle, _flags(header, dimensions, blocks), ctypes.byref(out)))
+        return Listing._made(out, self)
 
     def close(self) -> None:
-        """Lets the parse go; once listings being made end, if any."""
-        with self._lock:
-            self._handle = None
-            if self._busy == 0:
-                self._finalizer()
+        """Lets the parse go, once listings being made in other threads are
+        made. Closing again does nothing."""
+        self._handle.close()
 
 
 def _open(opened: int, handle: ctypes.c_void_p, filename: Optional[str]) -> Document:
     _check_call(opened)
-    document = Document(handle, filename)
-    if opened == _NOT_RECOGNISED:
+    document = Document._made(handle, filename)
+    if opened == _enums.NOT_RECOGNISED:
         document.close()
         _raise_not_listed(document.reason, document.warning, document.message, filename)
     return document
