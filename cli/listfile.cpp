@@ -1,5 +1,6 @@
 #include "cli/listfile.h"
 
+#include <cerrno>
 #include <system_error>
 #include <utility>
 
@@ -71,8 +72,7 @@ void ParseStandardInput(StandardInput& input, const RunSettings& settings, Prepa
 void Parse(const Source& source, const RunSettings& settings, StandardInput* input, Prepared& prepared)
 {
     if (!source.WalkProblem.empty()) {
-        prepared.Status = kExitNotRecognised;
-        prepared.Reason = source.WalkProblem;
+        Take(nullptr, NotWalked(source), settings, false, prepared);
         return;
     }
     if (input != nullptr) {
@@ -187,7 +187,7 @@ int ListToStandardOutput(const Source& source, const Session& parse, const RunSe
 }  // namespace
 
 int FinishFile(const Source& source, const Target* target, Prepared& prepared, const RunSettings& settings,
-               Tally& tally, ProgressLine& progress) noexcept
+               Tally& tally, ProgressLine& progress, StandardOutput& output) noexcept
 {
     try {
         const std::string name = platform::Utf8FromPath(source.Path);
@@ -213,19 +213,23 @@ int FinishFile(const Source& source, const Target* target, Prepared& prepared, c
         else if (prepared.Status == kExitPartial)
             Mention(name, target == nullptr && !listing ? prepared.Reason
                                                         : Fill(Tr("%1, what was read is listed"), {prepared.Reason}));
+        const auto outputFailed = [&](int error) {
+            output.Error = error;
+            prepared.Status = kExitWriteError;
+            // A closed pipe is the reader's choice (head, grep -q): said by
+            // the status alone, as a shell's pipeline stops at it.
+            if (error != EPIPE)
+                SayAbout(Tr("standard output"), SystemText(error));
+        };
         if (prepared.Listed) {
             const int error = ListToStandardOutput(source, *prepared.Listed, settings);
             prepared.Listed.reset();
-            if (error != 0) {
-                SayAbout(Tr("standard output"), SystemText(error));
-                prepared.Status = kExitWriteError;
-            }
+            if (error != 0)
+                outputFailed(error);
         }
-        if (settings.FailedNames && prepared.Status != kExitOk) {
-            if (const int error = WriteToStandardOutput(name + '\n'); error != 0) {
-                SayAbout(Tr("standard output"), SystemText(error));
-                prepared.Status = kExitWriteError;
-            }
+        if (settings.FailedNames && prepared.Status != kExitOk && !output.Failed()) {
+            if (const int error = WriteToStandardOutput(name + '\n'); error != 0)
+                outputFailed(error);
         }
     } catch (const std::exception&) {
         prepared.Status = kExitWriteError;

@@ -53,10 +53,20 @@ struct Prepared {
 [[nodiscard]] Prepared PrepareFile(const Source& source, const Target* target, const RunSettings& settings,
                                    StandardInput* input) noexcept;
 
+// Standard output as the files of a run share it: once a write to it has
+// failed, nothing more can reach the reader, and the run ends there.
+struct StandardOutput {
+    int Error = 0;  // the errno of the failed write; 0 while it takes what is written
+
+    [[nodiscard]] bool Failed() const noexcept { return Error != 0; }
+};
+
 // In the run's order: lists to standard output what was parsed (no target)
 // or reports the save, writes the file's name when it asks for the names of
 // the files not fully listed, and counts the file. The file's exit status.
+// A failed write to standard output is said once, there (a reader that
+// went away, not at all), and kept in `output`.
 int FinishFile(const Source& source, const Target* target, Prepared& prepared, const RunSettings& settings,
-               Tally& tally, ProgressLine& progress) noexcept;
+               Tally& tally, ProgressLine& progress, StandardOutput& output) noexcept;
 
 }  // namespace vaveze::cli

@@ -44,7 +44,7 @@ std::vector<Source> Sources(const Options& options)
     std::vector<Source> sources;
     for (const std::filesystem::path& named : options.Files) {
         if (named == kStandardInputName) {
-            sources.push_back({named, named, 0, {}});
+            sources.push_back({named, named, 0, {}, {}});
             continue;
         }
         std::vector<Source> found = CollectSources({named}, options.Recursive);
@@ -94,16 +94,22 @@ int Run(const Options& options)
     ProgressLine progress(showProgress, sources.size(), bytes);
     Tally tally;
     int status = kExitOk;
+    StandardOutput standardOutput;
     OrderedJobs<Prepared> jobs(sources.size(), JobCount(options), [&](std::size_t i) {
         return PrepareFile(sources[i], options.Save ? &targets[i] : nullptr, settings, inputFor(i));
     });
     for (std::size_t i = 0; std::optional<Prepared> prepared = jobs.Take(); ++i) {
         const int one = FinishFile(sources[i], options.Save ? &targets[i] : nullptr, *prepared, settings, tally,
-                                   progress);
+                                   progress, standardOutput);
         status = Worse(status, one);
+        // Nothing more can reach the reader: the files left are not even read.
+        if (standardOutput.Failed())
+            break;
     }
     progress.Hide();
-    if (batch)
+    if (standardOutput.Failed())
+        return kExitWriteError;
+    if (batch && !options.NoSummary)
         Say(Summary(tally));
     return status;
 }

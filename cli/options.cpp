@@ -34,11 +34,14 @@ constexpr const char* kHelp =
     "                       kind, block, text and Shift-JIS bytes\n"
     "  -q, --quiet          no progress line, no line per saved file\n"
     "  -s, --no-messages    no message about single files; the summary stays\n"
+    "  --no-summary         no summary after several files; with -q, only problems\n"
+    "                       are reported (for cron)\n"
     "  --failed             only the names of the files not listed or listed in part\n"
     "  --help, --version\n"
     "\n"
     "Exit status: 0 listed, 1 not recognised, 2 usage error, 3 listed in part,\n"
-    "4 a listing could not be written. See vaveze-list(1) for more.\n";
+    "4 a listing could not be written (to a closed pipe: without a message).\n"
+    "See vaveze-list(1) for more.\n";
 
 int UsageError(const std::string& problem)
 {
@@ -120,6 +123,8 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
                 options.Quiet = true;
             } else if (name == "--no-messages") {
                 options.NoMessages = true;
+            } else if (name == "--no-summary") {
+                options.NoSummary = true;
             } else if (name == "--failed") {
                 options.FailedNames = true;
             } else if (name == "--json") {
@@ -160,7 +165,9 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
                         return status;
                     break;
                 } else {
-                    return UsageError(Fill(Tr("unknown option '%1'"), {std::string("-") + c}));
+                    // The whole argument: a letter may be the first byte of
+                    // a character (-平面図.zvw, a file named as an option).
+                    return UsageError(Fill(Tr("unknown option '%1'"), {arg}));
                 }
             }
         }

@@ -23,6 +23,7 @@ struct Options {
     bool Recursive = false;
     bool Quiet = false;
     bool NoMessages = false;  // -s: no message about a file; the summary stays
+    bool NoSummary = false;   // --no-summary: no summary after a batch
     bool FailedNames = false; // --failed: the names of the files not fully listed, instead of listings
     bool Json = false;        // --json: JSON Lines, one object per line of the listing
     unsigned Jobs = 0;  // 0: one per processor

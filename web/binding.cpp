@@ -458,7 +458,7 @@ EMSCRIPTEN_KEEPALIVE const char* vz_unencodable_message() { return Say(Unencodab
 // them as the list; "save every listing" that runs ends.
 EMSCRIPTEN_KEEPALIVE void vz_files_add(const char* path, const char* problem)
 {
-    Current().Adding.push_back({std::filesystem::path(path), std::filesystem::path(path), 0, problem});
+    Current().Adding.push_back({std::filesystem::path(path), std::filesystem::path(path), 0, problem, {}});
 }
 
 EMSCRIPTEN_KEEPALIVE void vz_files_set()

@@ -17,12 +17,8 @@ FileList::FileList(std::vector<Source> sources)
         if (!file.Where.WalkProblem.empty()) {
             // A folder that could not be walked says so as a file that
             // could not be read.
-            OpenResult result;
-            result.Path = file.Where.Path;
-            result.Reason = NotListedReason::ReadError;
-            result.SystemMessage = file.Where.WalkProblem;
             file.State = FileState::NotRecognised;
-            file.Reason = NotListedReasonText(result, Language::Japanese);
+            file.Reason = NotListedReasonText(NotWalked(file.Where), Language::Japanese);
         }
         files_.push_back(std::move(file));
     }

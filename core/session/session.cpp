@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "core/session/walk.h"
+
 namespace vaveze {
 namespace {
 
@@ -51,6 +53,21 @@ NotListedReason ReasonOf(const Detection& detection, const fs::path& path)
         return NotListedReason::ReadError;
     }
     return ClaimedFormat(path);
+}
+
+OpenResult NotWalked(const Source& source)
+{
+    OpenResult result;
+    result.Path = source.Path;
+    if (source.WalkError == std::errc::permission_denied || source.WalkError == std::errc::operation_not_permitted) {
+        result.Reason = NotListedReason::NoPermission;
+    } else if (source.WalkError == std::errc::no_such_file_or_directory) {
+        result.Reason = NotListedReason::NoFile;
+    } else {
+        result.Reason = NotListedReason::ReadError;
+        result.SystemMessage = source.WalkProblem;
+    }
+    return result;
 }
 
 Session::Session() = default;

@@ -54,6 +54,12 @@ struct OpenResult {
     [[nodiscard]] bool Partial() const noexcept { return Listed() && !Outcome.Complete(); }
 };
 
+struct Source;
+
+// A folder of a walk that could not be read, said as a file that could not
+// be: no permission, no longer there, or the system's words.
+[[nodiscard]] OpenResult NotWalked(const Source& source);
+
 // The reason of a detection of the file at `path` (or of bytes by that name).
 [[nodiscard]] NotListedReason ReasonOf(const Detection& detection, const std::filesystem::path& path);
 

@@ -24,7 +24,7 @@ void Walk(const fs::path& folder, const fs::path& relative, std::vector<Source>&
         entries.push_back({name.u8string(), name});
     }
     if (ec) {
-        out.push_back({folder, relative, 0, ec.message()});
+        out.push_back({folder, relative, 0, ec.message(), ec});
         return;
     }
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.Key < b.Key; });
@@ -42,7 +42,7 @@ void Walk(const fs::path& folder, const fs::path& relative, std::vector<Source>&
         if (fs::is_symlink(linkStatus) && fs::is_directory(fs::status(path, ec)))
             continue;
         const std::uintmax_t size = fs::is_regular_file(fs::status(path, ec)) ? fs::file_size(path, ec) : 0;
-        out.push_back({path, relative / entry.Name, ec ? 0 : size, {}});
+        out.push_back({path, relative / entry.Name, ec ? 0 : size, {}, {}});
     }
 }
 
@@ -58,7 +58,7 @@ std::vector<Source> CollectSources(const std::vector<fs::path>& named, bool recu
             continue;
         }
         const std::uintmax_t size = fs::is_regular_file(fs::status(path, ec)) ? fs::file_size(path, ec) : 0;
-        sources.push_back({path, path.filename(), ec ? 0 : size, {}});
+        sources.push_back({path, path.filename(), ec ? 0 : size, {}, {}});
     }
     return sources;
 }

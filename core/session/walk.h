@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace vaveze {
@@ -14,7 +15,8 @@ struct Source {
     std::filesystem::path Path;      // to open, and to show
     std::filesystem::path Relative;  // below the folder named; the file name for a file named directly
     std::uintmax_t Size = 0;         // as the walk saw it, for the progress line
-    std::string WalkProblem;         // a folder that could not be read; nothing else is done with it
+    std::string WalkProblem;         // a folder that could not be read, in the system's words; nothing else is done with it
+    std::error_code WalkError;       // what the system said of it, where it was asked
 };
 
 // The sources in a stable order: the arguments in their order; each folder,

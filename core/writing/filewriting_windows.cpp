@@ -73,6 +73,10 @@ int ErrnoOfSystemError(unsigned long error)
         return EROFS;
     case ERROR_NOT_SAME_DEVICE:
         return EXDEV;
+    case ERROR_BROKEN_PIPE:
+    case ERROR_NO_DATA:
+    case ERROR_PIPE_NOT_CONNECTED:
+        return EPIPE;
     default:
         return EIO;
     }
@@ -84,8 +88,13 @@ int WriteAll(int fd, std::string_view bytes)
     while (!bytes.empty()) {
         const unsigned size = static_cast<unsigned>(bytes.size() < kChunk ? bytes.size() : kChunk);
         const int n = _write(fd, bytes.data(), size);
-        if (n < 0)
+        if (n < 0) {
+            // A pipe whose reader has gone (Windows says ERROR_NO_DATA,
+            // wine ERROR_PIPE_NOT_CONNECTED): the C runtime calls it EINVAL.
+            if (ErrnoOfSystemError(_doserrno) == EPIPE)
+                return FailedSystemCall(_doserrno);
             return FailedCall(errno != 0 ? errno : EIO);
+        }
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return 0;

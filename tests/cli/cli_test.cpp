@@ -170,7 +170,7 @@ TEST_F(CliTest, UsageErrors)
              {}, {"--bogus", "x.zvw"}, {"-j", "0", "x.zvw"}, {"--output-dir", "d", "x.zvw"}, {"x.zvw", "-j"},
              // JSON is UTF-8 on standard output, instead of names; standard input has no folder to save in.
              {"--json", "--sjis", "x.zvw"}, {"--utf8", "--json", "x.zvw"}, {"--json", "--save", "x.zvw"},
-             {"--failed", "--json", "x.zvw"}, {"--save", "x.zvw", "-"}}) {
+             {"--failed", "--json", "x.zvw"}, {"--save", "x.zvw", "-"}, {"-平面図.zvw"}}) {
         const Outcome run = Execute(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.out.empty());
@@ -179,6 +179,8 @@ TEST_F(CliTest, UsageErrors)
         EXPECT_NE(run.err.find("Usage:"), std::string::npos);
         EXPECT_NE(run.err.find("--help"), std::string::npos);
     }
+    // An unknown short option is named by its whole argument, never half a character.
+    EXPECT_NE(Execute({"-r平面図.zvw"}).err.find("unknown option '-r平面図.zvw'\n"), std::string::npos);
     const Outcome help = Execute({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--dimensions"), std::string::npos);
@@ -504,25 +506,34 @@ TEST_F(CliTest, OutputHoldsTheListingLineByLineAcrossBlocks)
     EXPECT_EQ(Slurp(dir_ / "many.txt"), listings[0][0]);
     EXPECT_EQ(Slurp(dir_ / "small.txt"), listings[0][1]);
 
-    // A write that fails ends the listing with status 4, whichever the form;
-    // so does a reader that went away, where SIGPIPE does not end the tool
-    // first (ignored here, inherited; Node always ignores it).
+    // Standard output that fails ends the run at once, whichever the form:
+    // one message, status 4, no summary, nothing more listed. A reader that
+    // went away ends it without a word: by SIGPIPE (the native tool), else
+    // (ignored, inherited; Node always ignores it) with status 4.
+    const std::vector<std::string> batch = {paths[0], paths[0], paths[1]};
     if (fs::exists("/dev/full")) {
-        for (const char* form : {"--sjis", "--utf8"})
-            EXPECT_EQ(Execute({form, paths[0], paths[1]}, {}, "/dev/full").status, 4) << form;
+        for (const char* form : {"--sjis", "--utf8", "--json"}) {
+            std::vector<std::string> args = batch;
+            args.insert(args.begin(), form);
+            const Outcome full = Execute(args, {}, "/dev/full");
+            EXPECT_EQ(full.status, 4) << form;
+            EXPECT_EQ(full.err, "vaveze-list: standard output: No space left on device\n") << form;
+        }
     }
-    const auto previous = ::signal(SIGPIPE, SIG_IGN);
-    int ends[2];
-    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
-    const Outcome closed = Spawn({paths[0]}, {}, [&](posix_spawn_file_actions_t& actions) {
-        posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
-    }, [&] {
-        ::close(ends[0]);
-        ::close(ends[1]);
-    });
-    ::signal(SIGPIPE, previous);
-    EXPECT_EQ(closed.status, 4);
-    EXPECT_EQ(closed.err, "vaveze-list: standard output: Broken pipe\n");
+    for (const auto disposition : {SIG_DFL, SIG_IGN}) {
+        const auto previous = ::signal(SIGPIPE, disposition);
+        int ends[2];
+        ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+        const Outcome closed = Spawn(batch, {}, [&](posix_spawn_file_actions_t& actions) {
+            posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
+        }, [&] {
+            ::close(ends[0]);
+            ::close(ends[1]);
+        });
+        ::signal(SIGPIPE, previous);
+        EXPECT_TRUE(closed.status == 4 || (disposition == SIG_DFL && closed.status == 128 + SIGPIPE)) << closed.status;
+        EXPECT_EQ(closed.err, "");
+    }
 }
 
 // A tree as archives hold them: nested folders, a drawing and its backup,
@@ -697,10 +708,10 @@ TEST_F(CliTest, BackupsSaveUnderTheirWholeNameInEveryRun)
     EXPECT_EQ(run.err.find("is taken"), std::string::npos) << run.err;
 }
 
-// -s keeps only the summary (and the status); --failed writes the names of
-// the files not fully listed instead of any listing, with the status as
-// without it, also under -s and beside --save; a folder named without -r
-// says how to list it.
+// -s keeps only the summary (and the status), --no-summary leaves it out;
+// --failed writes the names of the files not fully listed instead of any
+// listing, with the status as without it, also under -s and beside --save;
+// a folder named without -r says how to list it.
 TEST_F(CliTest, QuieterBatchesAndTheNamesOfFilesNotFullyListed)
 {
     const std::string plan = Write("plan.zvw", WorkedExampleDrawing(420));
@@ -730,6 +741,9 @@ TEST_F(CliTest, QuieterBatchesAndTheNamesOfFilesNotFullyListed)
     const Outcome both = with({"--no-messages", "--failed"});
     EXPECT_EQ(both.out, names);
     EXPECT_EQ(both.err, summary);
+    // For cron: only the problems, or nothing at all but a failed write.
+    EXPECT_EQ(with({"-q", "--no-summary"}).err, all.err.substr(0, all.err.size() - summary.size()));
+    EXPECT_EQ(with({"-s", "--no-summary"}).err, "");
 
     const Outcome whole = Execute({"--failed", plan});
     EXPECT_EQ(whole.status, 0);

@@ -9,6 +9,7 @@
 
 #include "core/session/encoding.h"
 #include "core/session/texts.h"
+#include "core/session/walk.h"
 #include "tests/temp_folder.h"
 
 namespace vaveze {
@@ -103,6 +104,11 @@ TEST(Session, EveryReasonAFileIsNotListedHasWordsInBothLanguages)
         EXPECT_NE(NotListedReasonText(result, Language::English).find(c.English), std::string::npos) << c.Name;
         EXPECT_NE(NotListedReasonText(result, Language::Japanese).find(c.Japanese), std::string::npos) << c.Name;
     }
+    // A folder a walk could not read is told as a file that could not be.
+    const Source locked{"locked", "locked", 0, "Permission denied", std::make_error_code(std::errc::permission_denied)};
+    EXPECT_EQ(NotListedReasonText(NotWalked(locked), Language::Japanese), "読み取る権限がありません");
+    const Source failing{"failing", "failing", 0, "Input/output error", std::make_error_code(std::errc::io_error)};
+    EXPECT_EQ(NotListedReasonText(NotWalked(failing), Language::English), "could not be read: Input/output error");
 }
 
 TEST(Session, StopsAndStatusesSayWhereAndWhy)

@@ -78,9 +78,9 @@ TEST(BatchSave, ListsBytesAFrontReadUnderTheToolsNamesAndCountsItsFailedWrites)
 {
     std::ifstream in(fs::path(VAVEZE_SAMPLES_DIR) / "plan.zvw", std::ios::binary);
     const std::string plan{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    FileList list({{"site/plan.bak", "site/plan.bak", 0, {}},
-                   {"site/plan.zvw", "site/plan.zvw", 0, {}},
-                   {"site/fake.zvk", "site/fake.zvk", 0, {}}});
+    FileList list({{"site/plan.bak", "site/plan.bak", 0, {}, {}},
+                   {"site/plan.zvw", "site/plan.zvw", 0, {}, {}},
+                   {"site/fake.zvk", "site/fake.zvk", 0, {}, {}}});
     const ListingOptions options{true, true, true};
     BatchSave batch(list, options);
     ASSERT_EQ(batch.Targets().size(), 3U);

@@ -104,6 +104,16 @@ check() {
 no_cr_cr() { ! grep -q "$(printf '\r\r')" "$1"; }
 no_cr() { ! grep -q "$(printf '\r')" "$1"; }
 
+# Standard output that fails ends the run: one message and status 4 for a
+# full disk, nothing but status 4 for a pipe whose reader went away.
+"$wine" "$exe" -r "$files" >/dev/full 2>"$work/full.err" </dev/null
+status=$?
+check "a full standard output: status 4 (got $status), one message" \
+    test "$status" -eq 4 -a "$(wc -l <"$work/full.err")" -eq 1
+{ "$wine" "$exe" -r "$files" 2>"$work/pipe.err" </dev/null; echo $? >"$work/pipe.status"; } | head -c 1 >/dev/null
+check "a closed pipe: status 4 (got $(cat "$work/pipe.status")), no message" \
+    test "$(cat "$work/pipe.status")" -eq 4 -a ! -s "$work/pipe.err"
+
 # same_as_linux DESCRIPTION ARGS...: the zip's tool (finding its messages as
 # a user's would) writes and exits as the Linux one, run in the current
 # folder, but for the separator in the paths of a walk (slashes made alike).
