@@ -231,7 +231,11 @@ std::string FixedTextsJson()
             json += escaped;
         }
     }
-    return json + "\"}";
+    json += '"';
+    // The longest selection the find field starts from (FindFieldStart):
+    // the page hands over no more of a selection than that and one unit.
+    json += ",\"longestFindSelection\":" + std::to_string(kLongestFindSelection);
+    return json + "}";
 }
 
 // An empty file as the file list keeps it (what it shows of an open is its
@@ -514,6 +518,18 @@ EMSCRIPTEN_KEEPALIVE int vz_filter_file(std::size_t index, const char* data, std
     } catch (const std::bad_alloc&) {
         return -1;
     }
+}
+
+// Which text the find field starts with (FindFieldStart): 0 the
+// selection, 1 the filter's text, 2 the last query (each UTF-8).
+EMSCRIPTEN_KEEPALIVE int vz_find_field_start(const char* selection, const char* filter, const char* lastQuery)
+{
+    const std::u16string texts[] = {Utf8ToUtf16(selection), Utf8ToUtf16(filter), Utf8ToUtf16(lastQuery)};
+    const std::u16string_view start = FindFieldStart(texts[0], texts[1], texts[2]);
+    for (int i = 0; i < 2; ++i)
+        if (start.data() == texts[i].data())
+            return i;
+    return 2;
 }
 
 // Entry `index` could not be read by the page, for the browser's reason.

@@ -86,6 +86,18 @@ std::optional<TextMatch> FindInText(std::u16string_view text, std::u16string_vie
     return TextMatch{at, needle.size(), wrapped};
 }
 
+std::u16string_view FindFieldStart(std::u16string_view selection, std::u16string_view filter,
+                                   std::u16string_view lastQuery) noexcept
+{
+    // Every front's line ends: LF and CR, the rich edit's VT, the paragraph
+    // and line separators of Qt's selections.
+    constexpr std::u16string_view kLineEnds = u"\n\r\v\u2028\u2029";
+    if (!selection.empty() && selection.size() <= kLongestFindSelection &&
+        selection.find_first_of(kLineEnds) == std::u16string_view::npos)
+        return selection;
+    return filter.empty() ? lastQuery : filter;
+}
+
 bool ListingHolds(const Session& session, const ListingOptions& options, std::u16string_view needle)
 {
     if (needle.empty() || !session.HasListing())

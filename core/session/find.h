@@ -46,6 +46,18 @@ struct TextMatch {
 [[nodiscard]] std::optional<TextMatch> FindInText(std::u16string_view text, std::u16string_view needle,
                                                   std::size_t from, FindDirection direction);
 
+// The longest selection find starts from: one past it is no query anybody
+// meant to type.
+inline constexpr std::size_t kLongestFindSelection = 1'000;
+
+// What the find field holds, selected, when find is opened (Ctrl+F), in
+// every front: the pane's selection when it lies within one line (and is
+// at most kLongestFindSelection long), else the text of the file list's
+// filter when it holds any, else the query last looked for. A view of one
+// of the three.
+[[nodiscard]] std::u16string_view FindFieldStart(std::u16string_view selection, std::u16string_view filter,
+                                                 std::u16string_view lastQuery) noexcept;
+
 // Whether the kept parse of `session`, listed with `options`, holds
 // `needle` in one of its lines as the pane shows them. False for an empty
 // needle or a session without a listing.

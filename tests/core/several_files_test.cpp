@@ -1,5 +1,5 @@
 // What the windows share for several files that their own tests do not
-// reach: the rule of find over a pane's text, and "save every listing" for
+// reach: the rule of find over a pane's text and of its field's first text, and "save every listing" for
 // a front that reads and writes the files itself (the page).
 #include <gtest/gtest.h>
 
@@ -47,6 +47,24 @@ TEST(FindInText, LatinLettersWithoutCaseOtherTextAsItIsAndRoundTheEnds)
         EXPECT_EQ(match->Length, c.Needle.size()) << where;
         EXPECT_EQ(match->Wrapped, c.Wrapped) << where;
     }
+}
+
+// Ctrl+F's field in every front: a selection within one line, else the
+// filter's text, else the last query.
+TEST(FindFieldStart, TheSelectionWithinALineElseTheFilterElseTheLastQuery)
+{
+    const std::u16string longest(kLongestFindSelection, u'x');
+    const struct {
+        std::u16string Selection;
+        std::u16string_view Filter;
+        std::u16string_view Expected;
+    } cases[] = {
+        {u"浴室", u"会議室", u"浴室"},      {u"", u"会議室", u"会議室"},         {u"", u"", u"前回"},
+        {u"浴\n室", u"", u"前回"},          {u"浴\r\n室", u"会議室", u"会議室"}, {u"浴\v室", u"", u"前回"},
+        {u"浴\u2029室", u"", u"前回"},      {longest, u"", longest},             {longest + u'x', u"", u"前回"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FindFieldStart(c.Selection, c.Filter, u"前回"), c.Expected) << c.Selection.size();
 }
 
 // The page lists the bytes it read and writes each listing where the

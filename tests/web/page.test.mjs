@@ -4,7 +4,8 @@
 // shared edit of a listing, the questions before edits are lost, drop two
 // files, an unrecognised and a partial file, a character Shift-JIS lacks;
 // a folder dropped, every listing saved (into a folder where the browser
-// lets a page pick one, else one zip download) and the list filtered; no
+// lets a page pick one, else one zip download) and the list filtered; find
+// from Ctrl+F, the zip's names in unzip and the layout at two widths; no
 // network request all along. One set of cases for every browser; the
 // shared edit also through the page's binding in Node.
 import assert from 'node:assert/strict';
@@ -143,6 +144,13 @@ for (const browserName of browserNames) {
       await page.locator(`${role('dialog')} ${role('button', button)}`).click();
       await waitFor(() => !document.querySelector('dialog').open);
     }
+    // Drops files, { name, bytes: [...] } each, on the page as a drag from
+    // the desktop hands them over.
+    const dropFiles = (files) => page.$eval('#pane', (target, list) => {
+      const data = new DataTransfer();
+      for (const { name, bytes } of list) data.items.add(new File([new Uint8Array(bytes)], name));
+      target.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
+    }, files);
     // Moves the pane's cursor to the start of line `line`, with the keys.
     async function toLine(line) {
       await page.focus(paneBox);
@@ -253,11 +261,7 @@ for (const browserName of browserNames) {
       assert.equal(await pane(), edited);
 
       const files = ['symbol.zvs', 'drawing.zvc'].map((name) => ({ name, bytes: [...readFileSync(sample(name))] }));
-      const drop = () => page.$eval('#pane', (target, list) => {
-        const data = new DataTransfer();
-        for (const { name, bytes } of list) data.items.add(new File([new Uint8Array(bytes)], name));
-        target.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
-      }, files);
+      const drop = () => dropFiles(files);
       await drop();
       await answer(/別のファイルを開くと、編集した内容は失われます。/, 'キャンセル');
       assert.equal(await pane(), edited);
@@ -418,6 +422,88 @@ for (const browserName of browserNames) {
           server.close();
         }
       }
+    });
+
+    test('Ctrl+F types into the find field, never the listing; the pane fills the page at 480 and 1600 px; the zip reads in unzip', async () => {
+      await dropFiles([['平面図.zvw', 'plan.zvw'], ['立面.zvc', 'drawing.zvc']]
+        .map(([name, file]) => ({ name, bytes: [...readFileSync(sample(file))] })).concat({ name: 'メモ.zvw', bytes: [1] }));
+      await listed('「平面図.zvw」から');
+      const shown = await pane();
+      // What the field holds, selected, after Ctrl+F: the selection within
+      // a line, else the filter's text, else the last query.
+      const field = role('searchbox', '検索');
+      const findField = async (want) => {
+        await keys('Control', 'f');
+        await waitFor((box, text) => document.activeElement === box && box.value === text &&
+          box.selectionStart === 0 && box.selectionEnd === text.length, await page.$(field), want);
+        await page.keyboard.press('Escape');
+      };
+      await page.click(paneBox);
+      await keys('Control', 'f');
+      await page.keyboard.type('ZZQQ');
+      await page.keyboard.press('Enter');
+      await listed('「ZZQQ」は見つかりませんでした。');
+      await page.keyboard.press('Escape');
+      await findField('ZZQQ');
+      await page.locator(role('searchbox', '文字で絞り込み')).fill('浴室');
+      await listed('「浴室」を含みます');
+      await toLine(1);
+      await keys('Shift', 'ArrowDown');
+      await findField('浴室');
+      await toLine(1);
+      await keys('Shift', 'End');
+      await findField(shown.split('\n')[1]);
+      assert.equal(await pane(), shown);
+
+      // Marks that differ in shape, not only colour; every listing in one
+      // zip (Chromium: the folder refused), whose names unzip reads.
+      const marks = () => page.$$eval('#files li', (items) => items.map((item) => getComputedStyle(item, '::before').content));
+      await page.focus('#filter');
+      await keys('Control', 'a');
+      await page.keyboard.press('Backspace');
+      await waitFor(() => [...document.querySelectorAll('#files li')].every((item) => !item.hidden));
+      await page.evaluate(() => {
+        window.showDirectoryPicker = async () => { throw new DOMException('refused', 'SecurityError'); };
+      });
+      const zip = await tab.download(() => keys('Control', 'Shift', 'S'));
+      assert.equal(zip?.name, '抽出テキスト.zip');
+      const path = join(tab.folder, 'listings.zip');
+      writeFileSync(path, zip.bytes);
+      const names = spawnSync('unzip', ['-l', path], { encoding: 'utf8' }).stdout;
+      assert.match(names, /平面図\.txt\n[^]*立面\.txt\n/);
+      const [saved, , notListed] = await marks();
+      assert.notEqual(saved, notListed);
+      assert.match(saved + notListed, /[^\s"/]/, 'a mark of a character, not a coloured box');
+
+      // At either width the pane takes all the room between the controls
+      // and the status line, whatever its lines' length; the page never
+      // scrolls, and no button wraps.
+      await page.click(paneBox);
+      await page.evaluate(() => document.execCommand('insertText', false, '長い行'.repeat(300)));
+      for (const width of [480, 1600]) {
+        await page.setViewport({ width, height: 600 });
+        const seen = await page.evaluate(() => {
+          const box = (selector) => document.querySelector(selector).getBoundingClientRect().toJSON();
+          const scroller = document.querySelector('.cm-scroller');
+          return {
+            page: [document.scrollingElement.scrollWidth, document.scrollingElement.scrollHeight, innerWidth, innerHeight],
+            pane: box('#pane'), editor: box('.cm-editor'), above: box(document.querySelector('#notice').hidden ? '#pane-label' : '#notice'),
+            status: box('#status-line'), scrolls: scroller.scrollWidth > scroller.clientWidth,
+            buttons: [...document.querySelectorAll('.button')].filter((b) => b.offsetParent).map((b) => b.offsetHeight),
+          };
+        });
+        assert.deepEqual(seen.page, [width, 600, width, 600], `${width} px`);
+        assert.ok(seen.scrolls);
+        assert.ok(Math.abs(seen.pane.top - seen.above.bottom) < 2 && Math.abs(seen.pane.bottom - seen.status.top) < 2, `${width} px ${JSON.stringify(seen)}`);
+        assert.ok(seen.pane.width >= width - 1 && seen.editor.width >= seen.pane.width - 2 && seen.editor.height >= seen.pane.height - 2);
+        assert.ok(seen.pane.height > 150 && seen.status.bottom <= 600, `${width} px`);
+        assert.ok(Math.max(...seen.buttons) - Math.min(...seen.buttons) < 2, `buttons ${seen.buttons} at ${width} px`);
+        // A click anywhere in the pane is in the listing.
+        await page.focus('#filter');
+        await page.mouse.click(seen.pane.right - 30, seen.pane.bottom - 30);
+        assert.ok(await page.evaluate(() => document.activeElement.closest('.cm-editor') !== null));
+      }
+      await page.setViewport({ width: 640, height: 520 });
     });
   });
 }

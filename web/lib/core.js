@@ -247,6 +247,12 @@ function makeVavezeBinding(module) {
         say((folderPointer, archivePointer) => module._vz_batch_end(stopped ? 1 : 0, folderPointer, archivePointer), folder, archive),
     },
 
+    // What the find field starts with when find is opened: the selection
+    // when it lies within one line, else the filter's text, else the last
+    // query (the core's one rule).
+    findFieldStart: (selection, filter, lastQuery) =>
+      [selection, filter, lastQuery][withStrings([selection, filter, lastQuery], module._vz_find_field_start)],
+
     shownName: () => text(module._vz_shown_name()),
     // The name the listing shown is proposed to be saved under.
     proposedName: () => text(module._vz_proposed_name()),

@@ -42,7 +42,7 @@ const pane = createPane($('pane'), T.paneCaption, T, async ({ notFound, wrapped,
   }
   statusBeforeFind ??= ui.status.textContent;
   ui.status.textContent = notFound === undefined ? (backward ? T.wrappedBackward : T.wrappedForward) : await say('notFound', notFound);
-});
+}, (selection, lastQuery) => call('findFieldStart', selection, ui.filter.value, lastQuery));
 
 const worker = new Worker(
   URL.createObjectURL(new Blob([$('worker-source').textContent], { type: 'text/javascript' })),
@@ -635,8 +635,9 @@ function callFailed(error) {
 }
 ui.question.addEventListener('cancel', () => (ui.question.returnValue = 'cancel'));
 
-// Ctrl+O, Ctrl+S and Ctrl+Shift+S are the buttons, wherever the focus is;
-// the browser does not save the page itself.
+// Ctrl+O, Ctrl+S and Ctrl+Shift+S are the buttons, and Ctrl+F the pane's
+// find, wherever the focus is; the browser does not save the page itself,
+// and its own find would see only the lines in view.
 document.addEventListener('keydown', (event) => {
   if (!(event.ctrlKey || event.metaKey) || event.altKey || ui.question.open) return;
   const key = event.key.toLowerCase();
@@ -653,6 +654,10 @@ document.addEventListener('keydown', (event) => {
   } else if (key === 's') {
     event.preventDefault();
     save();
+  } else if (key === 'f') {
+    event.preventDefault();
+    event.stopPropagation();
+    pane.openFind();
   }
 }, true);
 

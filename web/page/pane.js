@@ -41,16 +41,27 @@ function findQuery(needle, texts) {
 // selection, as Ctrl+F opens the bar) is its text as it is.
 const needleOf = (query) => query.needle ?? query.search;
 
-// Ctrl+F: the find bar, for the selection within a line (or the text last
-// found) under the core's rule; the editor's own command would make its
-// query from the selection by its rule, or read the last pattern as text.
-function openFind(texts) {
+// Ctrl+F: the find bar, the focus in its field, which holds, selected, what
+// the core's rule picks (`fieldStart`: the selection within a line, else the
+// filter's text, else the last query). The rule runs in the worker: the
+// field holds the last query until its answer comes, and keeps whatever the
+// user typed meanwhile. (The editor's own command would make its query from
+// the selection by a rule of its own.)
+function openFind(texts, fieldStart) {
   return (view) => {
     const { from, to } = view.state.selection.main;
-    const selected = view.state.sliceDoc(from, to);
-    const needle = selected !== '' && !selected.includes('\n') ? selected : needleOf(getSearchQuery(view.state));
+    const selection = view.state.sliceDoc(from, Math.min(to, from + texts.longestFindSelection + 1));
+    const last = needleOf(getSearchQuery(view.state));
     if (!openSearchPanel(view)) return false;
-    view.dispatch({ effects: setSearchQuery.of(findQuery(needle, texts)) });
+    view.dispatch({ effects: setSearchQuery.of(findQuery(last, texts)) });
+    const field = view.dom.querySelector('.find-field');
+    field.focus();
+    field.select();
+    fieldStart(selection, last).then((start) => {
+      if (start === last || field.value !== last || !field.isConnected) return;
+      view.dispatch({ effects: setSearchQuery.of(findQuery(start, texts)) });
+      if (document.activeElement === field) field.select();
+    }, () => {});
     return true;
   };
 }
@@ -104,8 +115,11 @@ function findBar(view, texts, next, previous) {
     top: true,
     // Opened by a command of the editor's own (F3 with nothing to find),
     // the bar starts from the editor's query: from here on, the core's.
-    // Ctrl+F (openFind) has put the core's in already.
+    // Ctrl+F (openFind) has put the core's in already. Either way what is
+    // typed next goes into the field, never into the listing.
     mount() {
+      field.focus();
+      field.select();
       queueMicrotask(() => {
         if (getSearchQuery(view.state).needle === undefined) query();
       });
@@ -135,11 +149,13 @@ const look = EditorView.theme({
 
 // The pane in `host`, named `label`. The host and the text element answer
 // `value` and `textLength` as a text area does. `told` hears what a find
-// came to: { notFound: text } or { wrapped, backward }.
-export function createPane(host, label, texts, told = () => {}) {
+// came to: { notFound: text } or { wrapped, backward }; `fieldStart(selection,
+// lastQuery)` gives (a promise of) the text the find field starts with.
+export function createPane(host, label, texts, told, fieldStart) {
   const editable = new Compartment();
   const next = finding(findNext, false, told);
   const previous = finding(findPrevious, true, told);
+  const open = openFind(texts, fieldStart);
   let edited = false;
   const extensions = [
     history(),
@@ -155,7 +171,7 @@ export function createPane(host, label, texts, told = () => {}) {
       ...historyKeymap,
       ...searchKeymap.filter((binding) => binding.key !== 'Mod-Alt-g').map((binding) => {
         if (binding.run === findNext) return { ...binding, run: next, shift: previous };
-        if (binding.run === openSearchPanel) return { ...binding, run: openFind(texts) };
+        if (binding.run === openSearchPanel) return { ...binding, run: open };
         return binding;
       }),
     ]),
@@ -180,8 +196,11 @@ export function createPane(host, label, texts, told = () => {}) {
     // A new listing: its first slice (UTF-16 code units, whole lines
     // joined by LF); the pane takes no edits until finish().
     begin(units) {
+      const query = getSearchQuery(view.state);  // the last query stays for the next find
       view.setState(EditorState.create({ doc: utf16.decode(units), extensions }));
-      view.dispatch({ effects: editable.reconfigure(EditorState.readOnly.of(true)), annotations: fillOnly });
+      view.dispatch({
+        effects: [editable.reconfigure(EditorState.readOnly.of(true)), setSearchQuery.of(query)], annotations: fillOnly,
+      });
       view.scrollDOM.scrollTo(0, 0);
       edited = false;
     },
@@ -211,6 +230,8 @@ export function createPane(host, label, texts, told = () => {}) {
       }
       return units;
     },
+    // Ctrl+F, wherever the focus is.
+    openFind: () => open(view),
     element: view.contentDOM,
   };
 }

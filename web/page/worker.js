@@ -169,6 +169,7 @@ const calls = {
     return list.map((_, index) => binding.files.entry(index));
   },
   drawingNames: (binding, names) => names.map((name) => binding.files.isDrawingName(name)),
+  findFieldStart: (binding, selection, filter, lastQuery) => binding.findFieldStart(selection, filter, lastQuery),
   async holds(binding, index, options, needle) {
     let holds = false;
     try {

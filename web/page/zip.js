@@ -1,13 +1,17 @@
 // One .zip file made in the page, for browsers that let a page save into
 // no folder: each entry deflated by the browser's CompressionStream where it
 // makes the entry smaller (else stored), names in UTF-8 with the flag that
-// says so (bit 11), so that Japanese names come out as they are. No ZIP64:
+// says so (bit 11), made by Unix (an ordinary file, rw-r--r--), so that
+// Japanese names come out as they are: unzip tools take a name made by
+// MS-DOS for code page 437 (or the system's), whatever the flag says. No ZIP64:
 // 65,535 entries and 4 GiB at most, past which add() refuses (ZipFull) and
 // what is already in stays a whole zip file.
 const kLocalHeader = 30;
 const kCentralHeader = 46;
 const kEnd = 22;
 const kVersion = 20;  // 2.0: deflate, folders in names
+const kMadeByUnix = (3 << 8) | kVersion;
+const kRegularFile = 0o100644 << 16;  // st_mode, in the external attributes' high half
 const kUtf8Names = 0x0800;
 const kStored = 0;
 const kDeflated = 8;
@@ -88,8 +92,9 @@ export class ZipWriter {
     common(local, 4);
     const central = new DataView(new ArrayBuffer(kCentralHeader));
     central.setUint32(0, 0x02014b50, true);
-    central.setUint16(4, kVersion, true);  // made by: MS-DOS attributes (none), version 2.0
+    central.setUint16(4, kMadeByUnix, true);
     common(central, 6);
+    central.setUint32(38, kRegularFile, true);
     central.setUint32(42, this.#offset, true);
     this.#entries.push(new Blob([local, name, data]));
     this.#central.push(new Blob([central, name]));
