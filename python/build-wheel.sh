@@ -9,7 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 stage=$out/package
 rm -rf "$stage" "$out"/vaveze-*.whl
 mkdir -p "$stage"
-cp -R "$root/python/vaveze" "$root/python/pyproject.toml" "$root/python/setup.py" "$root/python/README.md" "$stage/"
+cp -R "$root/python/vaveze" "$root/python/pyproject.toml" "$root/python/setup.py" "$root/python/README.md" \
+    "$root/LICENSE" "$stage/"
 find "$stage" -name __pycache__ -prune -exec rm -rf {} +
 cp -L "$build/core/capi/libvaveze.so.1" "$stage/vaveze/"
 "${PYTHON:-python3}" "$root/python/make_enums.py" "$root/core/capi/vaveze.h" "$stage/vaveze/_enums.py"

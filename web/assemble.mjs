@@ -2,12 +2,12 @@
 //   vaveze.html       the page: one file, styles, scripts, worker and the
 //                     WebAssembly inlined, with a policy that forbids every
 //                     network request
-//   vaveze.mjs, vaveze-binding.cjs, vaveze-core.cjs, vaveze-core.wasm
+//   vaveze.mjs, vaveze.cjs, vaveze-binding.cjs, vaveze-core.cjs, vaveze-core.wasm
 //                     the Node.js API (npm pack in the output folder)
 //   vaveze-list.mjs, vaveze-list-core.cjs, vaveze-list.wasm
 //                     the command-line tool for Node: its launcher, and
 //                     cli/ compiled for Node
-//   README.md, package.json
+//   README.md, LICENSE, package.json
 // The page's script is bundled with the editor of its pane by esbuild (from
 // web/package-lock.json: npm ci in web/ first), and every text it shows is
 // the core's: the fixed ones are put in here, from the WebAssembly build
@@ -32,11 +32,13 @@ copyFileSync(join(built, 'vaveze-core.wasm'), join(out, 'vaveze-core.wasm'));
 writeFileSync(join(out, 'vaveze-core.cjs'), glue);
 writeFileSync(join(out, 'vaveze-binding.cjs'), source('lib/core.js'));
 writeFileSync(join(out, 'vaveze.mjs'), source('lib/vaveze.mjs'));
+writeFileSync(join(out, 'vaveze.cjs'), source('lib/vaveze.cjs'));
 writeFileSync(join(out, 'vaveze-list.mjs'), source('lib/vaveze-list.mjs'));
 chmodSync(join(out, 'vaveze-list.mjs'), 0o755);
 copyFileSync(join(toolBuilt, 'vaveze-list.js'), join(out, 'vaveze-list-core.cjs'));
 copyFileSync(join(toolBuilt, 'vaveze-list.wasm'), join(out, 'vaveze-list.wasm'));
 writeFileSync(join(out, 'README.md'), source('lib/README.md'));
+copyFileSync(new URL('../LICENSE', here), join(out, 'LICENSE'));
 const manifest = JSON.parse(source('package.json'));
 delete manifest.devDependencies;
 delete manifest.private;

@@ -7,6 +7,7 @@ seed folders by format, optional), VAVEZE_README, VAVEZE_HEADER (the C
 library's vaveze.h).
 """
 import concurrent.futures
+import errno
 import itertools
 import json
 import os
@@ -117,6 +118,9 @@ def test_errors_are_those_python_users_expect(tmp_path):
         with pytest.raises(error) as raised:
             call()
         assert reason is None or raised.value.reason == reason, raised.value
+    with pytest.raises(OSError) as raised:
+        vaveze.open(tmp_path / ("x" * 300 + ".zvw"))
+    assert raised.value.errno == errno.ENAMETOOLONG  # as the system says it, not EIO
     assert vaveze.NotRecognisedError.__mro__[1] is ValueError
     with pytest.raises(vaveze.NotRecognisedError) as raised:
         vaveze.open(tmp_path / "symbol.zvw")
@@ -154,6 +158,13 @@ def test_a_listing_closes_as_a_file_does():
     for made in (vaveze.Listing, vaveze.Document):
         with pytest.raises(TypeError):
             made()
+
+
+def test_metadata_names_the_licence():
+    from importlib import metadata
+
+    assert metadata.metadata("vaveze")["License"] == "MIT"
+    assert any(file.name == "LICENSE" for file in metadata.files("vaveze"))
 
 
 def test_twenty_threads_list_as_one_does():

@@ -94,11 +94,25 @@ _OS_ERRORS = {
     Reason.NO_FILE: errno.ENOENT,
     Reason.NO_PERMISSION: errno.EACCES,
     Reason.FOLDER: errno.EISDIR,
-    Reason.UNREADABLE: errno.EIO,
 }
 
 
+def _system_errno(filename: Optional[str]) -> int:
+    """The errno the system gives for a file the library could not read: the
+    library says only that it could not (a name too long, a loop of links,
+    ...), so the system is asked again; EIO when it now finds nothing
+    wrong."""
+    if filename is not None:
+        try:
+            os.stat(filename)
+        except OSError as error:
+            return error.errno or errno.EIO
+    return errno.EIO
+
+
 def _raise_not_listed(reason: Reason, warning: WarningKind, message: str, filename: Optional[str]) -> None:
+    if reason == Reason.UNREADABLE:
+        raise OSError(_system_errno(filename), message, filename)
     if reason in _OS_ERRORS:
         raise OSError(_OS_ERRORS[reason], message, filename)  # its subclass by the errno
     if reason == Reason.TOO_LARGE:

@@ -5,11 +5,12 @@
 // on real files; then the API, listBytes, and the page's save.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { cpSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { cpSync, existsSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, symlinkSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { after, test } from 'node:test';
+import { loadBinding } from './binding.mjs';
 
 const root = resolve(import.meta.dirname, '../..');
 const nativeBuild = resolve(root, process.env.VAVEZE_BUILD ?? 'build');
@@ -17,7 +18,9 @@ const webBuild = resolve(root, process.env.VAVEZE_WEB ?? 'build-web');
 const native = join(nativeBuild, 'cli/vaveze-list');
 const nodeTool = join(webBuild, 'vaveze-list.mjs');
 const seeds = join(nativeBuild, 'fuzz/seeds');
-const { binding, forms, listBytes } = await import(pathToFileURL(join(webBuild, 'vaveze.mjs')).href);
+const api = await import(pathToFileURL(join(webBuild, 'vaveze.mjs')).href);
+const { listBytes } = api;
+const { binding, forms } = await loadBinding(webBuild);
 const work = mkdtempSync(join(tmpdir(), 'vaveze-web-'));
 after(() => rmSync(work, { recursive: true, force: true }));
 
@@ -88,8 +91,24 @@ test('listBytes: lines with their kinds and blocks, and the reason of every stat
     assert.deepEqual([result.status, result.format, result.reason, result.reasonCode, result.offset], expected, name);
   }
   assert.match(listBytes(new Uint8Array(10), 'plan.zvw').warning, /図面ファイルではありません/);
-  for (const [bytes, name] of [[plan.buffer, 'plan.zvw'], ['plan', 'plan.zvw'], [null, 'plan.zvw'], [[1, 2], 'plan.zvw'], [plan, 7]])
-    assert.throws(() => listBytes(bytes, name), TypeError);
+  for (const [bytes, name, options] of [[plan.buffer, 'plan.zvw'], ['plan', 'plan.zvw'], [null, 'plan.zvw'],
+    [[1, 2], 'plan.zvw'], [plan, 7], [plan, 'plan.zvw', { headers: true }]])
+    assert.throws(() => listBytes(bytes, name, options), TypeError);
+});
+
+test('the package as a Node user finds it: three exports, require() through load(), its licence', () => {
+  assert.deepEqual(Object.keys(api).sort(), ['listBytes', 'proposedTextName', 'version']);
+  // Installed as a dependency of a CommonJS program.
+  const user = join(work, 'user');
+  mkdirSync(join(user, 'node_modules'), { recursive: true });
+  symlinkSync(webBuild, join(user, 'node_modules', 'vaveze'));
+  const run = spawnSync(process.execPath, ['-e', `require('vaveze').load().then(({ listBytes }) =>
+    console.log(listBytes(require('fs').readFileSync(${JSON.stringify(sample('plan.zvw'))}), 'plan.zvw').format))`], { cwd: user, encoding: 'utf8' });
+  assert.equal(run.stdout, 'ZVW\n', run.stderr);
+  const manifest = JSON.parse(readFileSync(join(webBuild, 'package.json'), 'utf8'));
+  assert.equal(manifest.license, 'MIT');
+  for (const file of manifest.files) assert.ok(existsSync(join(webBuild, file)), file);
+  assert.ok(manifest.files.includes('LICENSE'));
 });
 
 test('the page\'s pane saves back to the listing\'s bytes on every input', () => {

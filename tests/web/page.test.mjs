@@ -16,6 +16,7 @@ import { join, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { inflateRawSync } from 'node:zlib';
 import { after, afterEach, before, describe, test } from 'node:test';
+import { loadBinding } from './binding.mjs';
 import { browserNames, openPage } from './browsers.mjs';
 
 const root = resolve(import.meta.dirname, '../..');
@@ -34,7 +35,7 @@ const sharedFile = join(root, 'tests/data', sharedEdit.file);
 const sharedSaved = Buffer.concat(sharedEdit.saved.map((hex) => Buffer.from(`${hex}0d0a`, 'hex')));
 
 test('the shared edit through the page\'s binding saves the shared bytes', async () => {
-  const { binding } = await import(pathToFileURL(join(webDir, 'vaveze.mjs')).href);
+  const { binding } = await loadBinding(webDir);
   const bytes = readFileSync(sharedFile);
   assert.equal(binding.parse(sharedEdit.file, bytes.length, (view) => view.set(bytes)).format, 'ZVK');
   const lines = new TextDecoder('utf-16le').decode(binding.listPane(sharedEdit.options).units).split('\n');

@@ -41,11 +41,12 @@ foreign=$(sed -n 's/^[[:space:]]*DLL Name: //p' "$work/objdump.txt" | tr '[:uppe
 check "vaveze.exe imports only system DLLs (not: $foreign)" test -z "$foreign"
 
 # The package a Windows user downloads: the window, the tool, the page (when
-# the build was given it, as make windows does), the library and the README.
+# the build was given it, as make windows does), the library, the README and
+# the licence.
 zip=$build/vaveze-windows-x64.zip
 if [ -f "$zip" ]; then
     python3 -m zipfile -l "$zip" | awk '{ print $1 }' | sed 's|^vaveze-windows-x64/||' >"$work/zip.txt"
-    for file in vaveze.exe vaveze-list.exe vaveze.dll vaveze.dll.a vaveze.h README.txt; do
+    for file in vaveze.exe vaveze-list.exe vaveze.dll vaveze.dll.a vaveze.h README.txt LICENSE.txt; do
         check "the zip holds $file" grep -q -x -F "$file" "$work/zip.txt"
     done
     if grep -q "^VAVEZE_WEB_PAGE:FILEPATH=." "$build/CMakeCache.txt"; then

@@ -4,6 +4,9 @@
 //   import { listBytes } from 'vaveze';
 //   const { status, format, reason, lines } = listBytes(bytes, 'plan.zvw', { header: true });
 //   for (const line of lines) console.log(line.kind, line.text);  // line.bytes: Shift-JIS
+//
+// An ES module, as its WebAssembly is made ready before it is handed out;
+// from CommonJS, vaveze.cjs's load() gives it.
 import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 
@@ -13,15 +16,17 @@ const { makeVavezeBinding, vavezeProposedTextName, VAVEZE_FORM } = require('./va
 
 // One module for the process; the binding holds one parse at a time, and
 // every call below finishes before it returns.
-export const binding = makeVavezeBinding(
+const binding = makeVavezeBinding(
   await createVavezeCore({ wasmBinary: readFileSync(new URL('./vaveze-core.wasm', import.meta.url)) }),
 );
 
 export const version = binding.version;
-export { VAVEZE_FORM as forms };
 
 // The statuses of vaveze-list.
-export const status = Object.freeze({ ok: 0, notRecognised: 1, partial: 3 });
+const status = Object.freeze({ ok: 0, notRecognised: 1, partial: 3 });
+
+// The options listBytes takes: the window's three check boxes.
+const optionNames = new Set(['header', 'dimensions', 'blocks']);
 
 // The core's codes, by their numbers there: why a file was not listed
 // (NotListedReason), why a parse stopped early (StopReason), what a line is
@@ -59,12 +64,17 @@ const isBytes = (value) => ArrayBuffer.isView(value) && value.BYTES_PER_ELEMENT 
 //               'lineTypes', 'text', 'dimensionText', 'blockName',
 //               'blockText', 'blockDimensionText') and the number of its
 //               block definition (from 0), null outside the block section.
-// Throws TypeError when bytes is not a byte array or fileName not a string,
-// RangeError when memory runs out.
+// Throws TypeError when bytes is not a byte array, fileName not a string or
+// options names anything but the three ({ headers: true } would otherwise
+// list without the header, unnoticed), RangeError when memory runs out.
 export function listBytes(bytes, fileName, options = {}) {
   if (!isBytes(bytes)) throw new TypeError(`listBytes: bytes must be a Uint8Array or a Buffer, not ${describe(bytes)}`);
   if (typeof fileName !== 'string') throw new TypeError(`listBytes: fileName must be a string, not ${describe(fileName)}`);
   if (options === null || typeof options !== 'object') throw new TypeError('listBytes: options must be an object');
+  for (const name of Object.keys(options)) {
+    if (!optionNames.has(name))
+      throw new TypeError(`listBytes: unknown option '${name}' (the options are header, dimensions and blocks)`);
+  }
   const view = new Uint8Array(bytes.buffer, bytes.byteOffset, bytes.byteLength);
   const parsed = binding.parse(fileName, view.length, (into) => into.set(view));
   if (parsed.format === null) {
