@@ -3,6 +3,7 @@ BUILD_DIR ?= build
 RUN_DIR ?= build-run
 BENCH_DIR ?= build-bench
 ASAN_DIR ?= build-asan
+TSAN_DIR ?= build-tsan
 WEB_DIR ?= build-web
 WINDOWS_DIR ?= build-windows
 PYTHON_DIR ?= build-python
@@ -12,7 +13,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 FUZZ_RUNS ?= -1
 
-.PHONY: all deps configure build run test test-asan test-web web windows test-windows python test-python fuzz bench bench-web clean
+.PHONY: all deps configure build run test test-asan test-tsan test-web web windows test-windows python test-python fuzz bench bench-web clean
 
 all: build
 
@@ -34,7 +35,8 @@ run:
 	@$(RUN_DIR)/app/vaveze
 
 # The whole suite, then the whole suite again under AddressSanitizer,
-# LeakSanitizer and UndefinedBehaviorSanitizer. (No strict_string_checks:
+# LeakSanitizer and UndefinedBehaviorSanitizer, and the C library's under
+# ThreadSanitizer. (No strict_string_checks:
 # uninstrumented system libraries under the window pass unterminated
 # strings with their lengths, which it reports as overflows.)
 test: build
@@ -42,6 +44,7 @@ test: build
 	@$(MAKE) --no-print-directory test-python
 	@$(MAKE) --no-print-directory test-web
 	@$(MAKE) --no-print-directory test-asan
+	@$(MAKE) --no-print-directory test-tsan
 	@$(MAKE) --no-print-directory test-windows
 
 test-asan: deps
@@ -49,6 +52,13 @@ test-asan: deps
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
 	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# The C library and its tests alone under ThreadSanitizer: one listing read
+# by many threads at once, as its header allows.
+test-tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build $(TSAN_DIR) -j $(JOBS)
+	@cd $(TSAN_DIR) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --output-on-failure -j $(JOBS)
 
 # The Python package: $(PYTHON_DIR)/vaveze-<version>-py3-none-linux_x86_64.whl
 # with the shared library of $(BUILD_DIR) inside, by Debian's python3-build,
@@ -123,4 +133,4 @@ bench:
 	@sh bench/run-bench.sh $(BENCH_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(RUN_DIR) $(ASAN_DIR) $(BENCH_DIR) $(WEB_DIR) $(WINDOWS_DIR) $(PYTHON_DIR) build-fuzz
+	rm -rf $(BUILD_DIR) $(RUN_DIR) $(ASAN_DIR) $(TSAN_DIR) $(BENCH_DIR) $(WEB_DIR) $(WINDOWS_DIR) $(PYTHON_DIR) build-fuzz

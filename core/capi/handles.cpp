@@ -162,8 +162,10 @@ const std::string& WholeListing(const vaveze_listing& listing, int encoding)
     std::call_once(whole.Made, [&] {
         const bool utf8 = encoding == VAVEZE_ENCODING_UTF8;
         std::string bytes;
-        // NUL ends each stored line; CR LF or LF takes its place.
-        bytes.reserve(utf8 ? listing.Utf8.size() : listing.Sjis.size() + listing.Count());
+        // NUL ends each stored line; CR LF or LF takes its place. Only the
+        // Shift-JIS lines, made with the listing, are read here: the UTF-8
+        // ones may be in the making on another thread.
+        bytes.reserve(listing.Sjis.size() + (utf8 ? listing.Sjis.size() / 2 : listing.Count()));
         EncodedSink sink(
             [&bytes](std::string_view more) {
                 bytes.append(more);

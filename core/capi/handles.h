@@ -38,6 +38,10 @@ struct vaveze_listing {
     // The lines of each encoding lie in one buffer, each followed by a NUL,
     // so that a caller gets a C string without a copy. The UTF-8 lines are
     // decoded when first asked for: a caller may want only the bytes.
+    // Threads: what the listing is made with never changes; each form made
+    // when first asked for (the UTF-8 lines, each encoding's whole bytes) is
+    // made under its own once_flag from those alone, never from another
+    // such form, and never changes after.
     std::string Sjis;
     std::vector<std::size_t> SjisStarts{0};  // where each line starts, then the end
     mutable std::once_flag Utf8Made;
