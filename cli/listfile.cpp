@@ -1,6 +1,8 @@
 #include "cli/listfile.h"
 
 #include <cerrno>
+#include <exception>
+#include <new>
 #include <system_error>
 #include <utility>
 
@@ -160,10 +162,16 @@ Prepared PrepareFile(const Source& source, const Target* target, const RunSettin
         } else if (settings.FailedNames) {
             prepared.Listed.reset();  // only its name may be written
         }
-    } catch (const std::exception&) {
+    } catch (const std::bad_alloc&) {
+        // A file too large for the memory left: said of it, and the run
+        // goes on with the next.
         prepared = Prepared{};
         prepared.Status = kExitNotRecognised;
         prepared.Reason = Tr("not enough memory to read it");
+    } catch (...) {
+        // For the guard of the tool's main thread, which takes the result.
+        prepared = Prepared{};
+        prepared.Escaped = std::current_exception();
     }
     return prepared;
 }
@@ -187,9 +195,11 @@ int ListToStandardOutput(const Source& source, const Session& parse, const RunSe
 }  // namespace
 
 int FinishFile(const Source& source, const Target* target, Prepared& prepared, const RunSettings& settings,
-               Tally& tally, ProgressLine& progress, StandardOutput& output) noexcept
+               Tally& tally, ProgressLine& progress, StandardOutput& output)
 {
-    try {
+    if (prepared.Escaped)
+        std::rethrow_exception(prepared.Escaped);
+    {
         const std::string name = platform::Utf8FromPath(source.Path);
         // A message takes the progress line's place; it comes back at the
         // next redraw. -s leaves out all but a failed write's.
@@ -231,8 +241,6 @@ int FinishFile(const Source& source, const Target* target, Prepared& prepared, c
             if (const int error = WriteToStandardOutput(name + '\n'); error != 0)
                 outputFailed(error);
         }
-    } catch (const std::exception&) {
-        prepared.Status = kExitWriteError;
     }
     Count(prepared.Status, tally);
     progress.Advance(source.Size);

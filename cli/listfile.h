@@ -2,6 +2,7 @@
 // save its listing, and say what happened.
 #pragma once
 
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -45,6 +46,7 @@ struct Prepared {
     std::string Reason;   // why not recognised or listed in part; translated
     std::size_t Lines = 0;
     std::string WriteFailure;  // why the listing could not be saved; translated
+    std::exception_ptr Escaped;  // a fault other than running out of memory, for the tool's guard
 };
 
 // Reads and parses the file, or with `input` the bytes of standard input
@@ -65,8 +67,9 @@ struct StandardOutput {
 // or reports the save, writes the file's name when it asks for the names of
 // the files not fully listed, and counts the file. The file's exit status.
 // A failed write to standard output is said once, there (a reader that
-// went away, not at all), and kept in `output`.
+// went away, not at all), and kept in `output`. Throws what escaped
+// PrepareFile, and a fault of its own, for the guard.
 int FinishFile(const Source& source, const Target* target, Prepared& prepared, const RunSettings& settings,
-               Tally& tally, ProgressLine& progress, StandardOutput& output) noexcept;
+               Tally& tally, ProgressLine& progress, StandardOutput& output);
 
 }  // namespace vaveze::cli

@@ -17,6 +17,7 @@
 #include "cli/status.h"
 #include "core/session/texts.h"
 #include "core/session/encoding.h"
+#include "core/session/faults.h"
 #include "core/session/orderedjobs.h"
 #include "core/session/walk.h"
 
@@ -120,12 +121,25 @@ int main(int argc, char** argv)
 {
     vaveze::platform::UseBinaryStandardStreams();
     InitMessages();
-    if (vaveze::platform::StartedWithoutConsole()) {
-        vaveze::platform::ShowNotice(CommandLineToolNotice(MessageLanguage()));
-        return kExitUsage;
-    }
-    Options options;
-    if (const int status = ParseArguments(vaveze::platform::Utf8Arguments(argc, argv), options); status >= 0)
-        return status;
-    return Run(options);
+    // The tool's guard: a fault that escapes the run, from any file's job,
+    // ends it with a message and its own status instead of an abort.
+    return Guarded(
+        [&] {
+            if (vaveze::platform::StartedWithoutConsole()) {
+                vaveze::platform::ShowNotice(CommandLineToolNotice(MessageLanguage()));
+                return kExitUsage;
+            }
+            Options options;
+            if (const int status = ParseArguments(vaveze::platform::Utf8Arguments(argc, argv), options); status >= 0)
+                return status;
+            return Run(options);
+        },
+        [](const Fault& fault) {
+            try {
+                Say(FaultMessage(fault, MessageLanguage()));
+            } catch (...) {
+                // Not even the message could be had: the status says it.
+            }
+            return kExitFault;
+        });
 }

@@ -40,8 +40,8 @@ constexpr const char* kHelp =
     "  --help, --version\n"
     "\n"
     "Exit status: 0 listed, 1 not recognised, 2 usage error, 3 listed in part,\n"
-    "4 a listing could not be written (to a closed pipe: without a message).\n"
-    "See vaveze-list(1) for more.\n";
+    "4 a listing could not be written (to a closed pipe: without a message),\n"
+    "5 stopped by a fault. See vaveze-list(1) for more.\n";
 
 int UsageError(const std::string& problem)
 {

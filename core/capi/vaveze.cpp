@@ -1,6 +1,7 @@
 // The C interface: the only place where the C++ core meets callers that know
-// nothing of C++. Every entry point catches everything, so no exception
-// crosses into a C caller, and answers a bad argument with a status.
+// nothing of C++. Every entry point that calls into the core does so through
+// Guard, so no exception crosses into a C caller, and answers a bad
+// argument with a status.
 #include "core/capi/vaveze.h"
 
 #include <exception>
@@ -15,6 +16,7 @@
 #include "core/capi/handles.h"
 #include "core/capi/resultcodes.h"
 #include "core/listing/listing.h"
+#include "core/session/faults.h"
 #include "core/session/texts.h"
 
 namespace {
@@ -23,23 +25,28 @@ using namespace vaveze;
 
 constexpr unsigned int kKnownFlags = VAVEZE_HEADER | VAVEZE_DIMENSIONS | VAVEZE_BLOCKS;
 
-// Runs `call`, which makes a handle, and hands the handle out; the one
-// place where exceptions stop. The status is the handle's.
+// The library's guard: runs `call`, which returns a status; a fault that
+// escapes it is VAVEZE_ERROR_MEMORY when memory ran out, else
+// VAVEZE_ERROR_INTERNAL.
+template <typename Call>
+int Guard(Call call) noexcept
+{
+    return Guarded(call, [](const Fault& fault) {
+        return fault.Kind == FaultKind::OutOfMemory ? VAVEZE_ERROR_MEMORY : VAVEZE_ERROR_INTERNAL;
+    });
+}
+
+// Runs `call`, which makes a handle, and hands the handle out. The status
+// is the handle's.
 template <typename Handle, typename Call>
 int Run(Handle** out, Call call) noexcept
 {
-    try {
+    return Guard([&] {
         std::unique_ptr<Handle> handle = call();
         const int status = handle->Codes.Status;
         *out = handle.release();
         return status;
-    } catch (const std::bad_alloc&) {
-        return VAVEZE_ERROR_MEMORY;
-    } catch (const std::length_error&) {
-        return VAVEZE_ERROR_MEMORY;
-    } catch (...) {
-        return VAVEZE_ERROR_INTERNAL;
-    }
+    });
 }
 
 // A UTF-8 name as a path: VAVEZE_OK, or VAVEZE_ERROR_ARGUMENT when the
@@ -88,18 +95,14 @@ int SavePath(const vaveze_listing* listing, const std::filesystem::path& path, i
         *errorNumber = 0;
     if (listing->Codes.Status == VAVEZE_NOT_RECOGNISED)
         return VAVEZE_ERROR_ARGUMENT;  // no lines: no listing to save
-    try {
+    return Guard([&] {
         const int error = SaveListing(*listing, path);
         if (error == 0)
             return VAVEZE_OK;
         if (errorNumber != nullptr)
             *errorNumber = error;
         return VAVEZE_ERROR_WRITE;
-    } catch (const std::bad_alloc&) {
-        return VAVEZE_ERROR_MEMORY;
-    } catch (...) {
-        return VAVEZE_ERROR_INTERNAL;
-    }
+    });
 }
 
 std::string_view BytesOf(const void* bytes, size_t size)
@@ -112,20 +115,14 @@ int Line(const vaveze_listing* listing, bool utf8, std::size_t index, const char
 {
     if (listing == nullptr || text == nullptr || index >= listing->Count())
         return VAVEZE_ERROR_ARGUMENT;
-    try {
+    return Guard([&] {
         const std::string& buffer = utf8 ? WithUtf8(*listing).Utf8 : listing->Sjis;
         const std::vector<std::size_t>& starts = utf8 ? listing->Utf8Starts : listing->SjisStarts;
         *text = buffer.data() + starts[index];
         if (length != nullptr)
             *length = starts[index + 1] - starts[index] - 1;
         return VAVEZE_OK;
-    } catch (const std::bad_alloc&) {
-        return VAVEZE_ERROR_MEMORY;
-    } catch (const std::length_error&) {
-        return VAVEZE_ERROR_MEMORY;
-    } catch (...) {
-        return VAVEZE_ERROR_INTERNAL;
-    }
+    });
 }
 
 // What a document and a listing both tell of how their file was read; a
@@ -321,18 +318,12 @@ int vaveze_listing_bytes(const vaveze_listing* listing, int encoding, const char
     if (listing == nullptr || bytes == nullptr || size == nullptr ||
         (encoding != VAVEZE_ENCODING_SHIFT_JIS && encoding != VAVEZE_ENCODING_UTF8))
         return VAVEZE_ERROR_ARGUMENT;
-    try {
+    return Guard([&] {
         const std::string& whole = WholeListing(*listing, encoding);
         *bytes = whole.c_str();
         *size = whole.size();
         return VAVEZE_OK;
-    } catch (const std::bad_alloc&) {
-        return VAVEZE_ERROR_MEMORY;
-    } catch (const std::length_error&) {
-        return VAVEZE_ERROR_MEMORY;
-    } catch (...) {
-        return VAVEZE_ERROR_INTERNAL;
-    }
+    });
 }
 
 int vaveze_listing_save(const vaveze_listing* listing, const char* path, int* error_number)
@@ -352,22 +343,14 @@ int vaveze_open_file_w(const wchar_t* path, vaveze_document** document)
 {
     if (!Prepared(document) || path == nullptr)
         return VAVEZE_ERROR_ARGUMENT;
-    try {
-        return OpenPath(std::filesystem::path(path), document);
-    } catch (...) {
-        return VAVEZE_ERROR_MEMORY;  // the path's copy
-    }
+    return Guard([&] { return OpenPath(std::filesystem::path(path), document); });
 }
 
 int vaveze_list_file_w(const wchar_t* path, unsigned int flags, vaveze_listing** listing)
 {
     if (!Prepared(listing, flags) || path == nullptr)
         return VAVEZE_ERROR_ARGUMENT;
-    try {
-        return ListPath(std::filesystem::path(path), flags, listing);
-    } catch (...) {
-        return VAVEZE_ERROR_MEMORY;
-    }
+    return Guard([&] { return ListPath(std::filesystem::path(path), flags, listing); });
 }
 
 int vaveze_listing_save_w(const vaveze_listing* listing, const wchar_t* path, int* error_number)
@@ -376,11 +359,7 @@ int vaveze_listing_save_w(const vaveze_listing* listing, const wchar_t* path, in
         *error_number = 0;
     if (listing == nullptr || path == nullptr)
         return VAVEZE_ERROR_ARGUMENT;
-    try {
-        return SavePath(listing, std::filesystem::path(path), error_number);
-    } catch (...) {
-        return VAVEZE_ERROR_MEMORY;
-    }
+    return Guard([&] { return SavePath(listing, std::filesystem::path(path), error_number); });
 }
 #endif
 

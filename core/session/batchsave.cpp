@@ -1,6 +1,7 @@
 #include "core/session/batchsave.h"
 
 #include <exception>
+#include <new>
 #include <system_error>
 #include <tuple>
 #include <utility>
@@ -85,7 +86,9 @@ std::size_t BatchSave::SaveNext()
             list_.RecordSave(i, SaveState::Saved, target.Path, lines);
         else
             list_.RecordSave(i, SaveState::NotWritten, target.Path, lines, WritingErrorText(error));
-    } catch (const std::exception&) {
+    } catch (const std::bad_alloc&) {
+        // A file too large for the memory left: its entry says so, and the
+        // batch goes on with the next. Any other fault is the front's guard's.
         list_.Record(i, OutOfMemory(file.Where.Path));
     }
     return i;
@@ -109,7 +112,7 @@ std::size_t BatchSave::ListNext(std::string_view fileBytes, std::string& listing
                                       return 0;
                                   }).first;
         list_.RecordSave(i, SaveState::Saved, targets_[i].Path, lines);
-    } catch (const std::exception&) {
+    } catch (const std::bad_alloc&) {
         listing.clear();
         list_.Record(i, OutOfMemory(file.Where.Path));
     }

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "core/session/faults.h"
 #include "core/session/walk.h"
 
 namespace vaveze {
@@ -75,6 +76,7 @@ Session::~Session() = default;
 
 const OpenResult& Session::Open(const fs::path& path)
 {
+    FaultPoint();
     auto readers = std::make_unique<Readers>();
     Detection detection = DetectAndParse(*readers, path, RecordsKept::TextsOnly);
     return Take(std::move(detection), std::move(readers), path);
@@ -82,6 +84,7 @@ const OpenResult& Session::Open(const fs::path& path)
 
 const OpenResult& Session::OpenBytes(std::string_view bytes, const fs::path& name)
 {
+    FaultPoint();
     auto readers = std::make_unique<Readers>();
     Detection detection = DetectAndParseBytes(*readers, name, bytes, RecordsKept::TextsOnly);
     return Take(std::move(detection), std::move(readers), name);
@@ -106,6 +109,7 @@ const OpenResult& Session::Take(Detection detection, std::unique_ptr<Readers> re
 
 bool Session::List(const ListingOptions& options, LineSink& sink) const
 {
+    FaultPoint();
     if (!readers_)
         return true;
     return ListFormat(shown_.Kind, *readers_, options, sink);

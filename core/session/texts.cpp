@@ -302,7 +302,14 @@ std::string DownloadStatus(std::string_view name, std::size_t lines)
                 {name, Count(lines)});
 }
 
-std::string OutOfMemoryMessage() { return Ja("There is not enough memory to do this."); }
+std::string OutOfMemoryMessage(Language language) { return Tr(language, "There is not enough memory to do this."); }
+
+std::string InternalErrorMessage(std::string_view what, Language language)
+{
+    if (what.empty())
+        return Tr(language, "An internal error stopped this.");
+    return Fill(Tr(language, "An internal error stopped this (%1)."), {std::string(what)});
+}
 
 std::string PaneNotice(const OpenResult& chosen, const OpenResult& shown)
 {

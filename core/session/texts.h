@@ -101,8 +101,12 @@ inline constexpr std::string_view kSaveExtension = "txt";
 // A listing the page handed to the browser as a download: where it lands,
 // and the name beside an earlier one, are the browser's to choose.
 [[nodiscard]] std::string DownloadStatus(std::string_view name, std::size_t lines);
-// The page's message when its memory ran out.
-[[nodiscard]] std::string OutOfMemoryMessage();
+// The message when memory ran out: the page's and the windows' (Japanese),
+// the tool's in its language.
+[[nodiscard]] std::string OutOfMemoryMessage(Language language = Language::Japanese);
+// The message when a fault of the program itself stopped what the user
+// asked, with the fault's own words when it has any.
+[[nodiscard]] std::string InternalErrorMessage(std::string_view what, Language language = Language::Japanese);
 
 // The notice beside the pane, unmistakable where a status line may be cut
 // off: the file shown was read only in part, or the last file chosen could

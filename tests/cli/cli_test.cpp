@@ -235,6 +235,40 @@ TEST_F(CliTest, CutOffFileIsListedAsFarAsReadWithStatusThree)
     EXPECT_EQ(Execute({Write("cut.BK1", std::string(kZvwMagic) + "\xDC")}).out, heading_);
 }
 
+// The tool's guard, through the core's fault hook: memory that runs out
+// while a file is read is that file's alone; any other fault, on whichever
+// job, stops the run with its message and status 5.
+TEST_F(CliTest, AFaultStopsTheRunWithItsMessageAndMemoryForOneFileIsThatFilesAlone)
+{
+    std::vector<std::string> files;
+    for (const char* name : {"a.zvw", "b.zvw", "c.zvw", "d.zvw"})
+        files.push_back(Write(name, std::string(kZvwMagic) + "\xDC"));
+    const struct {
+        const char* Fault;  // VAVEZE_TEST_FAULT: the kind, and how many fault points pass first
+        const char* Jobs;
+        int Status;
+        const char* Says;
+        std::size_t Listed;  // files listed to standard output
+    } cases[] = {
+        {"memory", "1", 1, "a.zvw: not enough memory to read it", 3},  // opening the first file
+        {"memory:1", "1", 5, "vaveze-list: There is not enough memory to do this.", 0},  // listing it
+        {"internal:2", "4", 5, "vaveze-list: An internal error stopped this (", 0},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"-q", "-j", c.Jobs};
+        args.insert(args.end(), files.begin(), files.end());
+        const Outcome run = Execute(args, {std::string("VAVEZE_TEST_FAULT=") + c.Fault});
+        EXPECT_EQ(run.status, c.Status) << c.Fault;
+        EXPECT_NE(run.err.find(c.Says), std::string::npos) << c.Fault << ": " << run.err;
+        if (c.Listed != 0) {
+            std::size_t headings = 0;
+            for (std::size_t at = run.out.find(heading_); at != std::string::npos; at = run.out.find(heading_, at + 1))
+                ++headings;
+            EXPECT_EQ(headings, c.Listed) << c.Fault;
+        }
+    }
+}
+
 TEST_F(CliTest, Utf8OutputUsesLineFeeds)
 {
     const Outcome run = Execute({"--utf8", Write("cut.zvw", std::string(kZvwMagic))});
