@@ -58,8 +58,6 @@ void ParseStandardInput(StandardInput& input, const RunSettings& settings, Prepa
         prepared.Status = kExitNotRecognised;
         prepared.Reason = Tr("holds more than 1 GiB, the most read from standard input: name the file instead");
         return;
-    } else if (input.Bytes.empty()) {
-        unread.Reason = NotListedReason::Empty;
     } else {
         auto session = std::make_unique<Session>();
         const OpenResult& result = session->OpenBytes(input.Bytes, kStandardInputAsBackup);

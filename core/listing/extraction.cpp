@@ -148,7 +148,11 @@ Detection DetectAndParseIn(Readers& readers, const fs::path& name, std::string_v
 
 Detection DetectAndParseBytes(Readers& readers, const fs::path& name, std::string_view bytes, RecordsKept kept)
 {
-    return DetectAndParseIn(readers, name, bytes, nullptr, kept);
+    Detection detection = DetectAndParseIn(readers, name, bytes, nullptr, kept);
+    // No bytes are an empty file, wherever they come from.
+    if (bytes.empty())
+        detection.Problem = FileProblem::Empty;
+    return detection;
 }
 
 Detection DetectAndParse(Readers& readers, const fs::path& path, RecordsKept kept)

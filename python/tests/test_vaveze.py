@@ -102,6 +102,7 @@ def test_errors_are_those_python_users_expect(tmp_path):
         (lambda: vaveze.open(str(tmp_path / "plan.dat")), vaveze.NotRecognisedError,
          vaveze.Reason.UNKNOWN_EXTENSION),
         (lambda: vaveze.list_bytes(plan, "plan.zvc"), ValueError, vaveze.Reason.WRONG_MAGIC),
+        (lambda: vaveze.list_bytes(b"", "a.zvw"), vaveze.NotRecognisedError, vaveze.Reason.EMPTY),
         (lambda: vaveze.list_bytes("text", "plan.zvw"), TypeError, None),
         (lambda: vaveze.open(42), TypeError, None),
         (lambda: vaveze.open("plan\0.zvw"), ValueError, None),

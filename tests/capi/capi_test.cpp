@@ -200,7 +200,8 @@ TEST(CapiTest, NameAndMagicDecideTheFormat)
         {"plan.zvw", zvs, VAVEZE_NOT_RECOGNISED, 0, VAVEZE_REASON_WRONG_MAGIC, VAVEZE_WARNING_NOT_ZVW},
         {"plan.zvs", zvw, VAVEZE_NOT_RECOGNISED, 0, VAVEZE_REASON_WRONG_MAGIC, VAVEZE_WARNING_NOT_ZVS},
         {"plan.zvc", zvw, VAVEZE_NOT_RECOGNISED, 0, VAVEZE_REASON_WRONG_MAGIC, VAVEZE_WARNING_NONE},
-        {"plan.zvk", "", VAVEZE_NOT_RECOGNISED, 0, VAVEZE_REASON_WRONG_MAGIC, VAVEZE_WARNING_NONE},
+        {"plan.zvk", "", VAVEZE_NOT_RECOGNISED, 0, VAVEZE_REASON_EMPTY, VAVEZE_WARNING_NONE},
+        {"plan.zvw", "", VAVEZE_NOT_RECOGNISED, 0, VAVEZE_REASON_EMPTY, VAVEZE_WARNING_NOT_ZVW},
     };
     for (const auto& c : cases) {
         const Listing listing(c.Name, c.Bytes);
