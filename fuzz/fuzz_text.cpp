@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/text/Func_.h"
+#include "core/text/linefilter.h"
 #include "core/readers/dos/dosrecords.h"
 
 namespace {

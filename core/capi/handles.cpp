@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "core/listing/encoded.h"
-#include "core/text/Func_.h"
+#include "core/text/linefilter.h"
 #include "core/text/cp932.h"
 #include "core/writing/filewriting.h"
 

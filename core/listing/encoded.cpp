@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "core/text/Func_.h"
+#include "core/text/linefilter.h"
 #include "core/text/cp932.h"
 
 namespace vaveze {
@@ -23,13 +23,12 @@ std::string WithControlPictures(std::string utf8)
             out += *at;
             continue;
         }
-        const char32_t picture = *at == 0x7F ? U'\u2421' : U'\u2400' + static_cast<char32_t>(*at);
-        out += static_cast<char>(0xE0 | (picture >> 12));
-        out += static_cast<char>(0x80 | ((picture >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (picture & 0x3F));
+        AppendUtf8(out, *at == 0x7F ? U'\u2421' : U'\u2400' + static_cast<char32_t>(*at));
     }
     return out;
 }
+
+std::string DisplayText(std::string_view line) { return WithControlPictures(Cp932ToUtf8(line)); }
 
 std::string PathPrefix(const std::filesystem::path& path, bool utf8)
 {
@@ -65,7 +64,7 @@ bool EncodedSink::Append(std::string_view line)
 {
     Write(prefix_);
     if (utf8_) {
-        Write(WithControlPictures(Cp932ToUtf8(line)));
+        Write(DisplayText(line));
         Write("\n");
     } else {
         Write(line);

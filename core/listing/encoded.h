@@ -24,6 +24,12 @@ namespace vaveze {
 // it stays one line, which grep reads as text.
 [[nodiscard]] std::string WithControlPictures(std::string utf8);
 
+// A listing line (Shift-JIS) as every front shows it as text: decoded to
+// UTF-8, its control characters as their pictures. What the tool's UTF-8
+// output, the C library's whole UTF-8 listing, Python's and Node's line
+// texts hold.
+[[nodiscard]] std::string DisplayText(std::string_view line);
+
 // Encodes listing lines and streams them to a file or a string. Many texts
 // of a file may share one long pooled string, so a listing can be far
 // larger than its file: holding only a block of fixed size keeps memory

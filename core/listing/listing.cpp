@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/text/Func_.h"
+#include "core/text/linefilter.h"
 #include "core/readers/dos/zvcunit.h"
 #include "core/readers/dos/zvkunit.h"
 #include "core/readers/win/zvsunit.h"

@@ -11,8 +11,6 @@ namespace {
 
 constexpr std::uint16_t kNoCode = 0xFFFF;
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
 // The NEC-selected IBM rows repeat characters of the IBM rows; the encoder
 // takes their codes only for characters no other code has.
 bool IsNecSelectedIbm(unsigned code) { return (code >> 8) == 0xED || (code >> 8) == 0xEE; }
@@ -42,7 +40,7 @@ struct Tables {
             const bool control = b < 0x20 || b == 0x7F;
             Shown[0][b] = SingleValid[b] ? Single[b] : raw;
             Shown[1][b] = SingleValid[b] && !control ? Single[b] : raw;
-            Lead[b] = IsLeadByte(static_cast<unsigned char>(b));
+            Lead[b] = IsCp932LeadByte(static_cast<unsigned char>(b));
         }
         for (const cp932::DecodeRun& run : cp932::DecodeRuns())
             for (unsigned i = 0; i < run.Count; ++i)
@@ -96,7 +94,7 @@ struct Char {
 Char CharAt(const Tables& t, std::string_view bytes, std::size_t pos)
 {
     const auto b = static_cast<unsigned char>(bytes[pos]);
-    if (IsLeadByte(b) && pos + 1 < bytes.size()) {
+    if (IsCp932LeadByte(b) && pos + 1 < bytes.size()) {
         const unsigned code = b << 8 | static_cast<unsigned char>(bytes[pos + 1]);
         if (const char16_t ch = t.Double[code]; ch != 0)
             return {ch, true, t.DoubleExact[code] != 0, 2};
@@ -105,6 +103,8 @@ Char CharAt(const Tables& t, std::string_view bytes, std::size_t pos)
         return {t.Single[b], true, true, 1};
     return {static_cast<char16_t>(kRawByteBase + b), false, true, 1};
 }
+
+}  // namespace
 
 void AppendUtf8(std::string& out, char32_t cp)
 {
@@ -124,9 +124,6 @@ void AppendUtf8(std::string& out, char32_t cp)
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-
-}  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view utf8)
 {

@@ -31,6 +31,13 @@ struct DecodedText {
     bool ReEncodesExactly = true;
 };
 
+// Code page 932's lead bytes, 81-9F and E0-FC: those that start a
+// double-byte character (the listing filter's are wider: IsFilterLeadByte).
+[[nodiscard]] constexpr bool IsCp932LeadByte(unsigned char b) noexcept
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
 // Decodes bytes as code page 932; invalid bytes become raw-byte characters.
 [[nodiscard]] DecodedText DecodeCp932(std::string_view bytes, ControlBytes controls = ControlBytes::AsIs);
 
@@ -62,6 +69,10 @@ struct EncodedText {
 // Encodes UTF-8 text as EncodeCp932 does; a byte that starts no valid UTF-8
 // sequence counts as the unencodable U+FFFD.
 [[nodiscard]] EncodedText Utf8ToCp932(std::string_view utf8);
+
+// Appends the UTF-8 form of the code point `cp` (at most U+10FFFF): the
+// program's one UTF-8 encoder.
+void AppendUtf8(std::string& out, char32_t cp);
 
 // The UTF-16 form of UTF-8 text; malformed sequences (overlong, surrogates,
 // beyond U+10FFFF, cut short) become U+FFFD, one per byte that starts none.

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "core/text/Func_.h"
+#include "core/text/linefilter.h"
 #include "core/listing/listing.h"
+#include "core/text/cp932.h"
 
 namespace vaveze {
 namespace {
@@ -148,6 +150,20 @@ INSTANTIATE_TEST_SUITE_P(
                       AddLineCase{"\x8B\x8F\x8A\xD4", {"\x8B\x8F\x8A\xD4"}},
                       AddLineCase{"\x8B\x8F\r\n\x8A\xD4", {"\x8B\x8F\x8A\xD4"}},
                       AddLineCase{std::string("a\0b", 3), {"ab"}}));
+
+// The listing filter's lead bytes are code page 932's and 80 and FD: the
+// filter keeps the byte after those as their pair, the code page does not.
+TEST(LineFilterTest, TheFiltersLeadBytesAreTheCodePagesWith80AndFD)
+{
+    for (unsigned b = 0; b < 256; ++b)
+        EXPECT_EQ(IsFilterLeadByte(static_cast<unsigned char>(b)),
+                  IsCp932LeadByte(static_cast<unsigned char>(b)) || b == 0x80 || b == 0xFD)
+            << b;
+    for (const std::string lead : {"\x80", "\xFD"}) {
+        EXPECT_EQ(FilterSjisLine(lead + "\x0A" "A"), lead + "\x0A" "A");
+        EXPECT_EQ(Cp932CharLength(lead + "\x40", 0), 1u);
+    }
+}
 
 }  // namespace
 }  // namespace vaveze
