@@ -13,8 +13,8 @@
 
 namespace vaveze::cli {
 
-// The stable name of a kind of line, as --json writes it.
-[[nodiscard]] std::string_view KindName(LineKind kind);
+// The stable name of a kind of line, as --json writes it: the core's.
+[[nodiscard]] inline std::string_view KindName(LineKind kind) { return LineKindName(kind); }
 
 // Writes each line of a listing as one JSON object and LF, in blocks.
 class JsonLinesSink final : public LineSink {

@@ -22,10 +22,12 @@
 #include <utility>
 #include <vector>
 
+#include "core/listing/encoded.h"
 #include "core/listing/extraction.h"
 #include "core/listing/listing.h"
 #include "core/readers/parseoutcome.h"
 #include "core/session/batchsave.h"
+#include "core/session/faults.h"
 #include "core/session/filelist.h"
 #include "core/session/find.h"
 #include "core/session/session.h"
@@ -53,8 +55,7 @@ enum OptionBits : int { kHeader = 1, kDimensions = 2, kBlocks = 4 };
 struct Binding {
     Session Files;
     // The last file chosen, as the session has it; or a file whose bytes
-    // the page could not read or that holds none, which the session cannot
-    // tell from bytes it is given.
+    // the page could not read.
     OpenResult Chosen;
     std::size_t Lines = 0;  // of the last listing
     SavedText Save;         // the pane's text as the bytes to save
@@ -93,12 +94,11 @@ const char* Say(std::string text)
     return Current().Said.c_str();
 }
 
-class ChunkSink final : public LineSink {
+// What vz_list hands over in the records form, a line at a time: its kind,
+// block, bytes and text as every front shows it.
+class RecordSink final : public LineSink {
 public:
-    explicit ChunkSink(Form form) : form_(form) {}
-    ~ChunkSink() override { Flush(); }
-    ChunkSink(const ChunkSink&) = delete;
-    ChunkSink& operator=(const ChunkSink&) = delete;
+    ~RecordSink() override { Flush(); }
 
     void Clear() override
     {
@@ -114,26 +114,12 @@ public:
 
     [[nodiscard]] bool Append(std::string_view line) override
     {
-        switch (form_) {
-        case Form::Sjis:
-            buffer_ += line;
-            buffer_ += "\r\n";
-            break;
-        case Form::Utf8:
-            buffer_ += Cp932ToUtf8(line);
-            buffer_ += '\n';
-            break;
-        case Form::Records:
-            buffer_ += static_cast<char>(kind_);
-            buffer_.append(reinterpret_cast<const char*>(&block_), sizeof block_);  // little-endian
-            AppendRecord(line);
-            AppendRecord(Cp932ToUtf8(line));
-            break;
-        case Form::Pane:
-            return false;  // listed by the session (vz_list_pane)
-        }
+        buffer_ += static_cast<char>(kind_);
+        buffer_.append(reinterpret_cast<const char*>(&block_), sizeof block_);  // little-endian
+        AppendRecord(line);
+        AppendRecord(DisplayText(line));
         ++lines_;
-        if (buffer_.size() >= kFlushSize)
+        if (buffer_.size() >= EncodedSink::kBlockSize)
             Flush();
         return true;
     }
@@ -141,8 +127,6 @@ public:
     [[nodiscard]] std::size_t Lines() const { return lines_; }
 
 private:
-    static constexpr std::size_t kFlushSize = std::size_t{1} << 16;
-
     void AppendRecord(std::string_view bytes)
     {
         const auto size = static_cast<std::uint32_t>(bytes.size());
@@ -157,12 +141,92 @@ private:
         buffer_.clear();
     }
 
-    Form form_;
     std::string buffer_;
     std::size_t lines_ = 0;
     LineKind kind_ = LineKind::Text;
     std::int32_t block_ = kNoBlock;
 };
+
+// The names the JavaScript side gives the core's codes, by their numbers:
+// what a line is (LineKind, as the tool's --json names it), why a file was
+// not listed (NotListedReason) and why a parse stopped early (StopReason).
+std::string NotListedName(NotListedReason reason)
+{
+    switch (reason) {
+    case NotListedReason::None:
+        return {};
+    case NotListedReason::NoFile:
+        return "noFile";
+    case NotListedReason::NoPermission:
+        return "noPermission";
+    case NotListedReason::Folder:
+        return "folder";
+    case NotListedReason::NotRegularFile:
+        return "notRegularFile";
+    case NotListedReason::Empty:
+        return "empty";
+    case NotListedReason::TooLarge:
+        return "tooLarge";
+    case NotListedReason::ReadError:
+        return "readError";
+    case NotListedReason::NotZvw:
+        return "notZvw";
+    case NotListedReason::NotZvs:
+        return "notZvs";
+    case NotListedReason::NotZvc:
+        return "notZvc";
+    case NotListedReason::NotZvk:
+        return "notZvk";
+    case NotListedReason::NotAnyFormat:
+        return "notAnyFormat";
+    case NotListedReason::UnknownName:
+        return "unknownName";
+    }
+    return {};
+}
+
+std::string StopName(StopReason reason)
+{
+    switch (reason) {
+    case StopReason::None:
+        return {};
+    case StopReason::EndsEarly:
+        return "endsEarly";
+    case StopReason::UnsupportedVersion:
+        return "unsupportedVersion";
+    case StopReason::ImpossibleSize:
+        return "impossibleSize";
+    case StopReason::NumberOverflow:
+        return "numberOverflow";
+    case StopReason::OutOfMemory:
+        return "outOfMemory";
+    }
+    return {};
+}
+
+// {"lineKinds":[...],"notListed":[...],"stops":[...]}: each code's name at
+// its number, "" for none.
+std::string CodeNamesJson()
+{
+    const auto list = [](auto name, int last) {
+        std::string json = "[";
+        for (int code = 0; code <= last; ++code) {
+            if (code != 0)
+                json += ',';
+            AppendJsonString(json, name(code));
+        }
+        return json + ']';
+    };
+    return "{\"lineKinds\":" +
+           list([](int code) { return std::string(LineKindName(static_cast<LineKind>(code))); },
+                static_cast<int>(LineKind::BlockDimensionText)) +
+           ",\"notListed\":" +
+           list([](int code) { return NotListedName(static_cast<NotListedReason>(code)); },
+                static_cast<int>(NotListedReason::UnknownName)) +
+           ",\"stops\":" +
+           list([](int code) { return StopName(static_cast<StopReason>(code)); }, static_cast<int>(StopReason::OutOfMemory)) +
+           '}';
+}
 
 // Lists the kept parse for the pane: 1 when every line fitted, 0 when the
 // pane's limit cut the listing.
@@ -238,16 +302,6 @@ std::string FixedTextsJson()
     return json + "}";
 }
 
-// An empty file as the file list keeps it (what it shows of an open is its
-// reason): bytes the session is given cannot tell an empty file.
-OpenResult Emptied(const std::filesystem::path& path)
-{
-    OpenResult result;
-    result.Path = path;
-    result.Reason = NotListedReason::Empty;
-    return result;
-}
-
 OpenResult Unreadable(const std::filesystem::path& path, const char* message)
 {
     OpenResult result;
@@ -289,8 +343,6 @@ EMSCRIPTEN_KEEPALIVE int vz_parse(const char* name, const char* data, std::size_
     } catch (const std::bad_alloc&) {
         return -1;
     }
-    if (size == 0 && !binding.Chosen.Listed())
-        binding.Chosen.Reason = NotListedReason::Empty;
     return static_cast<int>(binding.Chosen.Kind);
 }
 
@@ -337,8 +389,20 @@ EMSCRIPTEN_KEEPALIVE int vz_list(int options, int form)
             vz_emit(text.data(), text.size() * sizeof(char16_t));
             return complete;
         }
-        ChunkSink sink(static_cast<Form>(form));
+        if (static_cast<Form>(form) == Form::Records) {
+            RecordSink sink;
+            const bool complete = binding.Files.List(OptionsOf(options), sink);
+            binding.Lines = sink.Lines();
+            return complete ? 1 : 0;
+        }
+        EncodedSink sink(
+            [](std::string_view bytes) {
+                vz_emit(bytes.data(), bytes.size());
+                return 0;
+            },
+            static_cast<Form>(form) == Form::Utf8);
         const bool complete = binding.Files.List(OptionsOf(options), sink);
+        (void)sink.Finish();  // the emit never fails
         binding.Lines = sink.Lines();
         return complete ? 1 : 0;
     } catch (const std::bad_alloc&) {
@@ -414,6 +478,23 @@ EMSCRIPTEN_KEEPALIVE const char* vz_shown_name() { return Say(FileNameOf(Current
 EMSCRIPTEN_KEEPALIVE const char* vz_proposed_name() { return Say(FileNameOf(Current().Files.ProposedSavePath())); }
 
 EMSCRIPTEN_KEEPALIVE const char* vz_version() { return VAVEZE_VERSION; }
+
+// The names of the core's codes by their numbers, as JSON (CodeNamesJson).
+EMSCRIPTEN_KEEPALIVE const char* vz_code_names() { return Say(CodeNamesJson()); }
+
+// The tests' hook: the next open or listing fails as if memory ran out
+// there (kind 0) or the program were at fault (kind 1).
+EMSCRIPTEN_KEEPALIVE void vz_test_fault(int kind)
+{
+    ArmFault(kind == 0 ? FaultKind::OutOfMemory : FaultKind::Internal);
+}
+
+// The words a guard shows for a fault: out of memory (kind 0), or an
+// internal error with the fault's own words.
+EMSCRIPTEN_KEEPALIVE const char* vz_fault_message(int kind, const char* what)
+{
+    return Say(FaultMessage({kind == 0 ? FaultKind::OutOfMemory : FaultKind::Internal, what}));
+}
 
 // The texts, all from core/session/texts.h, in Japanese, UTF-8. Each is
 // valid until the next text is asked for.
@@ -513,7 +594,7 @@ EMSCRIPTEN_KEEPALIVE int vz_filter_file(std::size_t index, const char* data, std
         Session scratch;
         const std::filesystem::path& path = binding.List[index].Where.Path;
         const OpenResult& opened = scratch.OpenBytes(std::string_view(data, size), path);
-        binding.List.Record(index, size == 0 && !opened.Listed() ? Emptied(path) : opened);
+        binding.List.Record(index, opened);
         return ListingHolds(scratch, OptionsOf(options), std::u16string_view(needle, units)) ? 1 : 0;
     } catch (const std::bad_alloc&) {
         return -1;
@@ -570,10 +651,7 @@ EMSCRIPTEN_KEEPALIVE int vz_batch_next(const char* data, std::size_t size)
     if (!binding.Batch || binding.Batch->Finished())
         return -1;
     try {
-        const std::size_t index = binding.Batch->ListNext(std::string_view(data, size), binding.BatchListing);
-        if (size == 0 && binding.List[index].State == FileState::NotRecognised)
-            binding.List.Record(index, Emptied(binding.List[index].Where.Path));
-        return static_cast<int>(index);
+        return static_cast<int>(binding.Batch->ListNext(std::string_view(data, size), binding.BatchListing));
     } catch (const std::bad_alloc&) {
         return -2;
     }

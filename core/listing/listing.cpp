@@ -273,4 +273,33 @@ bool ListZvk(const ZvkReader& reader, const ListingOptions& options, LineSink& s
     });
 }
 
+std::string_view LineKindName(LineKind kind)
+{
+    switch (kind) {
+    case LineKind::Heading:
+        return "heading";
+    case LineKind::HeaderText:
+        return "header_text";
+    case LineKind::LayerGroup:
+        return "layer_group";
+    case LineKind::Layers:
+        return "layers";
+    case LineKind::Colors:
+        return "colors";
+    case LineKind::LineTypes:
+        return "line_types";
+    case LineKind::Text:
+        return "text";
+    case LineKind::DimensionText:
+        return "dimension_text";
+    case LineKind::BlockName:
+        return "block_name";
+    case LineKind::BlockText:
+        return "block_text";
+    case LineKind::BlockDimensionText:
+        return "block_dimension_text";
+    }
+    return "text";
+}
+
 }  // namespace vaveze

@@ -41,6 +41,11 @@ enum class LineKind : std::uint8_t {
     BlockDimensionText,  // a dimension's text inside a block definition
 };
 
+// The stable name of a kind of line, in lower case with underscores
+// ("block_name"): what vaveze-list --json writes and the Node API's kinds
+// are made from.
+[[nodiscard]] std::string_view LineKindName(LineKind kind);
+
 // The block of a line outside the block section.
 inline constexpr std::int32_t kNoBlock = -1;
 

@@ -7,7 +7,9 @@
 //   <status> <format> <reason> <offset> <lines> <message size> <warning size>\n
 //   <message><the warning's text>
 // and then for each line
-//   <size> <UTF-8 size>\n<the line's bytes><its UTF-8>
+//   <size> <UTF-8 size> <kind> <block>\n<the line's bytes><its UTF-8>
+// where the UTF-8 is the line of the whole UTF-8 listing, as Python's
+// listing[i] has it, and the kind and block are vaveze.h's.
 // Exits 1 when a call fails (a negative status), 0 otherwise.
 #include <cstdio>
 #include <iostream>
@@ -36,19 +38,26 @@ using Listing = std::unique_ptr<vaveze_listing, ListingFree>;
            std::to_string(message.size()) + ' ' + std::to_string(warning.size()) + '\n';
     out += message;
     out += warning;
+    const char* whole = nullptr;
+    std::size_t wholeSize = 0;
+    if (vaveze_listing_bytes(listing, VAVEZE_ENCODING_UTF8, &whole, &wholeSize) != VAVEZE_OK)
+        return false;
+    std::string_view texts(whole, wholeSize);
     for (std::size_t i = 0; i < count; ++i) {
         const char* bytes = nullptr;
-        const char* text = nullptr;
         std::size_t size = 0;
-        std::size_t textSize = 0;
+        int block = 0;
+        const std::size_t textSize = texts.find('\n');
         if (vaveze_listing_line(listing, i, &bytes, &size) != VAVEZE_OK ||
-            vaveze_listing_line_utf8(listing, i, &text, &textSize) != VAVEZE_OK)
+            vaveze_listing_line_block_number(listing, i, &block) != VAVEZE_OK || textSize == texts.npos)
             return false;
-        out += std::to_string(size) + ' ' + std::to_string(textSize) + '\n';
+        out += std::to_string(size) + ' ' + std::to_string(textSize) + ' ' +
+               std::to_string(vaveze_listing_line_kind(listing, i)) + ' ' + std::to_string(block) + '\n';
         out.append(bytes, size);
-        out.append(text, textSize);
+        out.append(texts.substr(0, textSize));
+        texts.remove_prefix(textSize + 1);
     }
-    return true;
+    return texts.empty();
 }
 
 }  // namespace

@@ -135,8 +135,8 @@ function readRecords(output, at, count) {
     const message = take(messageSize).toString();
     const record = { status, format, reason, offset, message, warning: take(warningSize).toString(), lines: [] };
     for (let line = 0; line < lines; ++line) {
-      const [size, textSize] = field();
-      record.lines.push({ bytes: take(size), text: take(textSize).toString() });
+      const [size, textSize, kind, block] = field();
+      record.lines.push({ bytes: take(size), text: take(textSize).toString(), kind, block });
     }
     records.push(record);
   }
@@ -144,6 +144,11 @@ function readRecords(output, at, count) {
 }
 
 const formats = [null, 'ZVW', 'ZVS', 'ZVC', 'ZVK'];
+// The C library's line kinds by their numbers in vaveze.h, named as the
+// Node API names the core's: VAVEZE_LINE_BLOCK_NAME is 'blockName'.
+const lineKinds = [];
+for (const [, name, value] of readFileSync(join(root, 'core/capi/vaveze.h'), 'utf8').matchAll(/VAVEZE_LINE_(\w+) = (\d+)/g))
+  lineKinds[Number(value)] = name.toLowerCase().replace(/_(.)/g, (_, letter) => letter.toUpperCase());
 const toolStatus = [0, 3, 1];  // VAVEZE_OK, _PARTIAL, _NOT_RECOGNISED as vaveze-list's exit status
 const outcomeNames = ['complete', 'partial', 'not recognised'];
 // The early stops' VAVEZE_REASON_* from 1 up, as listBytes names them.
@@ -178,6 +183,8 @@ test('damaged copies of the seeds: the WebAssembly build lists what the native l
       got.lines.forEach((line, index) => {
         assert.deepEqual(Buffer.from(line.bytes), want.lines[index].bytes, `${what}: line ${index}`);
         assert.equal(line.text, want.lines[index].text, `${what}: line ${index} as text`);
+        assert.equal(line.kind, lineKinds[want.lines[index].kind], `${what}: line ${index}'s kind`);
+        assert.equal(line.block, want.lines[index].block < 0 ? null : want.lines[index].block, `${what}: line ${index}'s block`);
       });
       if (flags === 0) {
         const outcome = `${outcomeNames[want.status]} ${want.reason}`;

@@ -5,7 +5,7 @@
 // on real files; then the API, listBytes, and the page's save.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { cpSync, existsSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, symlinkSync } from 'node:fs';
+import { cpSync, existsSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
@@ -85,12 +85,24 @@ test('listBytes: lines with their kinds and blocks, and the reason of every stat
     [plan, 'plan.bk1', [0, 'ZVW', '', null, null]],
     [new Uint8Array(10), 'plan.zv$', [1, null, 'not a backup of a ZVW, ZVS, ZVC or ZVK file: it starts as none of them', 'notAnyFormat', null]],
     [plan, 'plan.txt', [1, null, "not a drawing or symbol file: the name does not end in .zvw, .zvs, .zvc, .zvk or a backup's extension", 'unknownName', null]],
+    [new Uint8Array(0), 'plan.zvw', [1, null, 'is empty', 'empty', null]],
   ];
   for (const [bytes, name, expected] of cases) {
     const result = listBytes(bytes, name);
     assert.deepEqual([result.status, result.format, result.reason, result.reasonCode, result.offset], expected, name);
   }
   assert.match(listBytes(new Uint8Array(10), 'plan.zvw').warning, /図面ファイルではありません/);
+
+  // A text whose pair holds a line feed reads as the tool's UTF-8 (and the C
+  // library's, which Python hands out) writes it: one line, the feed's picture.
+  const sofa = Buffer.from([6, 0x83, 0x5c, 0x83, 0x74, 0x83, 0x40]);
+  const feed = Buffer.concat([plan]);
+  Buffer.from([6, 0x82, 0x0a, 0x41, 0x42, 0x43, 0x44]).copy(feed, feed.indexOf(sofa));
+  const fed = join(work, 'fed.zvw');
+  writeFileSync(fed, feed);
+  const text = listBytes(feed, 'fed.zvw').lines.map((line) => `${line.text}\n`).join('');
+  assert.match(text, /\u240a/);
+  assert.equal(text, spawnSync(native, ['--utf8', fed]).stdout.toString());
   for (const [bytes, name, options] of [[plan.buffer, 'plan.zvw'], ['plan', 'plan.zvw'], [null, 'plan.zvw'],
     [[1, 2], 'plan.zvw'], [plan, 7], [plan, 'plan.zvw', { headers: true }]])
     assert.throws(() => listBytes(bytes, name, options), TypeError);
@@ -109,6 +121,25 @@ test('the package as a Node user finds it: three exports, require() through load
   assert.equal(manifest.license, 'MIT');
   for (const file of manifest.files) assert.ok(existsSync(join(webBuild, file)), file);
   assert.ok(manifest.files.includes('LICENSE'));
+});
+
+test('the worker\'s guard: a fault in a call is said in the core\'s words, and the next call is answered', () => {
+  const plan = readFileSync(sample('plan.zvw'));
+  const parse = () => binding.parse('plan.zvw', plan.length, (view) => view.set(plan));
+  for (const [kind, says] of [['memory', /メモリが足りない/], ['internal', /内部エラー/]]) {
+    const stack = binding.stack();
+    binding.testFault(kind);
+    let fault = null;
+    try {
+      parse();
+    } catch (error) {
+      fault = binding.fault(error, stack);
+    }
+    assert.equal(fault?.outOfMemory, kind === 'memory', kind);
+    assert.match(fault.message, says);
+    assert.equal(parse().format, 'ZVW');
+    assert.ok(binding.list({}, forms.utf8, () => {}).lines > 0);
+  }
 });
 
 test('the page\'s pane saves back to the listing\'s bytes on every input', () => {

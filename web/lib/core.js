@@ -91,8 +91,30 @@ function makeVavezeBinding(module) {
   }
   const parseAt = (name, pointer, size) => opened(withStrings([name], (namePointer) => module._vz_parse(namePointer, pointer, size)));
 
+  // The core's names of its codes, by their numbers (binding.cpp's
+  // CodeNamesJson): the line kinds as the Node API spells them, lowerCamel.
+  const names = JSON.parse(text(module._vz_code_names()));
+  names.lineKinds = names.lineKinds.map((name) => name.replace(/_(.)/g, (_, letter) => letter.toUpperCase()));
+
   return {
     version: text(module._vz_version()),
+    codeNames: names,
+
+    // The worker's guard, at the start of each request and when a fault
+    // escaped it. A C++ exception that left the module (a number here)
+    // left the module's stack where it was thrown: it is put back, so that
+    // the module answers the next request. Gives what to show: { outOfMemory,
+    // message }, the message in the core's words.
+    stack: () => module.stackSave(),
+    fault(error, stack) {
+      module.stackRestore(stack);
+      const outOfMemory = error instanceof RangeError;
+      const what = typeof error === 'number' ? '' : String(error?.message ?? error);
+      return { outOfMemory, message: say((pointer) => module._vz_fault_message(outOfMemory ? 0 : 1, pointer), what) };
+    },
+    // The tests' hook: the next open or listing fails as if memory ran out
+    // ('memory') or the program were at fault ('internal').
+    testFault: (kind) => module._vz_test_fault(kind === 'memory' ? 0 : 1),
 
     // Opens a file of `size` bytes called `name` in the session; `fill(view)`
     // copies the bytes into the Uint8Array it is given. A file listed

@@ -28,14 +28,9 @@ const status = Object.freeze({ ok: 0, notRecognised: 1, partial: 3 });
 // The options listBytes takes: the window's three check boxes.
 const optionNames = new Set(['header', 'dimensions', 'blocks']);
 
-// The core's codes, by their numbers there: why a file was not listed
-// (NotListedReason), why a parse stopped early (StopReason), what a line is
-// (LineKind).
-const notListedCodes = [null, 'noFile', 'noPermission', 'folder', 'notRegularFile', 'empty', 'tooLarge', 'readError',
-  'notZvw', 'notZvs', 'notZvc', 'notZvk', 'notAnyFormat', 'unknownName'];
-const stopCodes = [null, 'endsEarly', 'unsupportedVersion', 'impossibleSize', 'numberOverflow', 'outOfMemory'];
-const lineKinds = ['heading', 'headerText', 'layerGroup', 'layers', 'colors', 'lineTypes', 'text', 'dimensionText',
-  'blockName', 'blockText', 'blockDimensionText'];
+// The core's codes by their numbers, named by the core: why a file was not
+// listed, why a parse stopped early, what a line is.
+const { notListed: notListedCodes, stops: stopCodes, lineKinds } = binding.codeNames;
 
 const utf8 = new TextDecoder('utf-8');
 

@@ -201,6 +201,7 @@ const calls = {
 async function handle(message) {
   const binding = await bindingReady;
   const { id } = message;
+  const stack = binding.stack();
   try {
     switch (message.type) {
     case 'open':
@@ -223,10 +224,10 @@ async function handle(message) {
     }
     }
   } catch (error) {
-    postMessage({
-      type: 'failed', id, request: message.type, ticket: message.ticket,
-      outOfMemory: error instanceof RangeError, message: String(error),
-    });
+    // The worker's guard: whatever escaped the request (memory that ran
+    // out, a fault of the core or of this script) is said in the core's
+    // words, and the next request is answered as before.
+    postMessage({ type: 'failed', id, request: message.type, ticket: message.ticket, ...binding.fault(error, stack) });
   }
 }
 
