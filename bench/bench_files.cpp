@@ -620,6 +620,79 @@ std::string MakeSmallDrawing(int index)
     return out.Take();
 }
 
+std::string MakeSmallSymbol(int index)
+{
+    ZvsDocument doc;
+    doc.Version = 420;
+    ArchiveWriter out;
+    WriteZvsHeader(out, doc);
+    WritePieces(out, 1, false, kSmallShape, 20'000 + static_cast<std::uint64_t>(index), doc.Version);
+    return out.Take();
+}
+
+namespace {
+
+// The longest start of a Shift-JIS text of at most `most` bytes that ends
+// between two characters.
+std::string WholeCharacters(const std::string& text, std::size_t most)
+{
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[end]);
+        const std::size_t next = end + ((lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0 ? 2 : 1);
+        if (next > most)
+            break;
+        end = next;
+    }
+    return text.substr(0, end);
+}
+
+// Lines, arcs and points in the proportions of a plan, around `texts` texts.
+template <typename Document>
+void AddDosShapes(Random& rng, Document& doc, int texts)
+{
+    for (int i = 0; i < texts; ++i)
+        doc.Lines.push_back(DosLine(rng));
+    for (int i = 0; i < texts / 5; ++i)
+        doc.Arcs.push_back(DosArc(rng));
+    for (int i = 0; i < texts / 10; ++i)
+        doc.Points.push_back(DosPoint(rng));
+}
+
+}  // namespace
+
+std::string MakeDosDrawing(int texts, std::uint64_t seed)
+{
+    Random rng(seed);
+    dw::ZvcDocument doc = dw::NewZvc(true);
+    doc.Line1.Text1 = Sjis("木造２階建住宅 １階平面図");
+    doc.Line1.Text2 = Sjis("縮尺 1/100");
+    for (std::size_t g = 0; g < 4; ++g) {
+        doc.GroupNames[g] = Sjis("グループ") + Number(static_cast<int>(g));
+        for (std::size_t l = 0; l < 3; ++l)
+            doc.LayerNames[16 * g + l] = Sjis("層") + Number(static_cast<int>(16 * g + l));
+    }
+    AddDosShapes(rng, doc, texts);
+    for (int i = 0; i < texts; ++i)
+        PlaceDosText(rng, dw::AddZvcText(doc, WholeCharacters(TextString(rng), 120)));
+    dw::SyncZvcHeader(doc);
+    return dw::WriteZvc(doc);
+}
+
+std::string MakeDosSymbol(int texts, std::uint64_t seed)
+{
+    Random rng(seed);
+    dw::ZvkDocument doc = dw::NewZvk();
+    doc.Line1.Text1 = Sjis("建具記号");
+    doc.Line1.Text2 = Sjis("Ver.2");
+    AddDosShapes(rng, doc, texts);
+    // The pool's offsets reach 64 KiB: texts that would pass it are left out.
+    for (int i = 0; i < texts && doc.Pool.size() < 0xFFFF - 41; ++i)
+        PlaceDosText(rng, dw::AddZvkText(doc, WholeCharacters(TextString(rng), 40)));
+    dw::SyncZvkHeader(doc);
+    return dw::WriteZvk(doc);
+}
+
 bool WriteBenchFiles(const std::string& folder)
 {
     if (!MakeFolder(folder) || !MakeFolder(folder + "/" + std::string(kSmallFolder)))

@@ -52,6 +52,13 @@ inline constexpr int kLargeCopies = 100;
 
 // One small drawing of an archive (a few kilobytes); `index` varies it.
 [[nodiscard]] std::string MakeSmallDrawing(int index);
+// One small symbol file of the same kind.
+[[nodiscard]] std::string MakeSmallSymbol(int index);
+
+// MS-DOS drawing and symbol files of `texts` texts, each with a string of its
+// own in the pool, among lines, arcs and points; `seed` varies them.
+[[nodiscard]] std::string MakeDosDrawing(int texts, std::uint64_t seed);
+[[nodiscard]] std::string MakeDosSymbol(int texts, std::uint64_t seed);
 
 // Writes the whole set into `folder` (made if missing). False on failure,
 // with a message on standard error.

@@ -41,6 +41,7 @@ int main(int argc, char** argv)
     const Corpus corpora[] = {
         {"zvw", vaveze::fuzz::AddZvwSeeds}, {"zvs", vaveze::fuzz::AddZvsSeeds}, {"zvc", vaveze::fuzz::AddZvcSeeds},
         {"zvk", vaveze::fuzz::AddZvkSeeds}, {"text", vaveze::fuzz::AddTextSeeds},
+        {"salvage", vaveze::fuzz::AddSalvageSeeds},
     };
     for (const Corpus& corpus : corpora) {
         vaveze::fuzz::SeedSet seeds;

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs each fuzz target in turn for FUZZ_SECONDS (default 600) and reports,
 # per target, the executions and the findings. Usage (from the top folder):
-#   fuzz/run-fuzzers.sh [TARGET...]        targets: zvw zvs zvc zvk text
+#   fuzz/run-fuzzers.sh [TARGET...]        targets: zvw zvs zvc zvk text salvage
 # Environment: FUZZ_SECONDS, FUZZ_RUNS (stop after that many executions
 # instead, if sooner), FUZZ_MAX_LEN (largest input, instead of the target's
 # default below), FUZZ_BUILD_DIR (build-fuzz), SEED_DIR (the normal
@@ -13,7 +13,7 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-600}
 FUZZ_RUNS=${FUZZ_RUNS:--1}
 FUZZ_BUILD_DIR=${FUZZ_BUILD_DIR:-build-fuzz}
 SEED_DIR=${SEED_DIR:-build/fuzz/seeds}
-TARGETS=${*:-zvw zvs zvc zvk text}
+TARGETS=${*:-zvw zvs zvc zvk text salvage}
 
 # Largest input per target: the Windows headers and the drawing file layout
 # need a few kilobytes before the first entity.
@@ -24,6 +24,7 @@ max_len() {
         zvs) echo 16384 ;;
         zvc) echo 16384 ;;
         zvk) echo 4096 ;;
+        salvage) echo 16384 ;;
         *) echo 1024 ;;
     esac
 }

@@ -42,5 +42,8 @@ void AddZvkSeeds(SeedSet& seeds);
 void AddZvwSeeds(SeedSet& seeds);
 void AddZvsSeeds(SeedSet& seeds);
 void AddTextSeeds(SeedSet& seeds);
+// The seeds of the four readers, each as a salvage input (see
+// fuzz_salvage.cpp), whole and with a run cut out of its middle.
+void AddSalvageSeeds(SeedSet& seeds);
 
 }  // namespace vaveze::fuzz

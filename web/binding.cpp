@@ -200,6 +200,8 @@ std::string StopName(StopReason reason)
         return "numberOverflow";
     case StopReason::OutOfMemory:
         return "outOfMemory";
+    case StopReason::DamagedRecord:
+        return "damagedRecord";
     }
     return {};
 }
@@ -224,7 +226,8 @@ std::string CodeNamesJson()
            list([](int code) { return NotListedName(static_cast<NotListedReason>(code)); },
                 static_cast<int>(NotListedReason::UnknownName)) +
            ",\"stops\":" +
-           list([](int code) { return StopName(static_cast<StopReason>(code)); }, static_cast<int>(StopReason::OutOfMemory)) +
+           list([](int code) { return StopName(static_cast<StopReason>(code)); },
+                static_cast<int>(StopReason::DamagedRecord)) +
            '}';
 }
 

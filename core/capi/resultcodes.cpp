@@ -52,6 +52,8 @@ int StopCode(StopReason reason)
         return VAVEZE_REASON_NUMBER_OVERFLOW;
     case StopReason::OutOfMemory:
         return VAVEZE_REASON_OUT_OF_MEMORY;
+    case StopReason::DamagedRecord:
+        return VAVEZE_REASON_DAMAGED_RECORD;
     }
     return VAVEZE_REASON_ENDS_EARLY;
 }
@@ -123,6 +125,8 @@ const char* ReasonText(int reason) noexcept
         return "a number is out of range";
     case VAVEZE_REASON_OUT_OF_MEMORY:
         return "out of memory";
+    case VAVEZE_REASON_DAMAGED_RECORD:
+        return "a record that cannot be right";
     case VAVEZE_REASON_NO_FILE:
         return "no such file";
     case VAVEZE_REASON_NOT_A_FILE:

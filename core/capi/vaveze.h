@@ -139,6 +139,9 @@ typedef enum vaveze_reason {
                                               be right for this file */
     VAVEZE_REASON_NUMBER_OVERFLOW = 4,     /* a number beyond the range of its field */
     VAVEZE_REASON_OUT_OF_MEMORY = 5,       /* a table of the file did not fit in memory */
+    VAVEZE_REASON_DAMAGED_RECORD = 6,      /* a record that cannot be right: given only
+                                              for the places a salvage reading passed
+                                              over (since 1.2.0) */
     /* The file was not recognised. */
     VAVEZE_REASON_NO_FILE = 16,            /* no file of that name (or a folder of
                                               its path is missing) */

@@ -1,6 +1,8 @@
 #include "core/listing/extraction.h"
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "core/text/Func_.h"
 
@@ -93,26 +95,86 @@ void ResetReader(Readers& readers, FormatKind kind)
     }
 }
 
-// The rules of DetectAndParseBytes. From a file on disk, `bytes` are its
-// first bytes, and the reader chosen reads it a window at a time.
-Detection DetectAndParseIn(Readers& readers, const fs::path& name, std::string_view bytes, FileWindow* file,
-                           RecordsKept kept)
+// The whole file's bytes for a salvage reading: those of the parse, or,
+// for a file read a window at a time, the file read once more, whole.
+class WholeFile {
+public:
+    WholeFile(const fs::path& path, std::string_view bytes, const FileWindow* file)
+        : path_(path), bytes_(bytes), file_(file)
+    {
+    }
+
+    // Nothing when the file cannot be read again as it was.
+    [[nodiscard]] std::optional<std::string_view> Bytes(std::size_t size)
+    {
+        if (file_ == nullptr)
+            return bytes_;
+        read_ = ReadFileBytes(path_);
+        if (read_.Problem != FileProblem::None || read_.Bytes.size() != size)
+            return std::nullopt;
+        return read_.Bytes.view();
+    }
+
+private:
+    const fs::path& path_;
+    std::string_view bytes_;
+    const FileWindow* file_;
+    FileRead read_;
+};
+
+// Salvages past a parse that stopped early, or that took damaged bytes for
+// records and so read to an end the file does not have (`endsWell`), with
+// `salvage(whole bytes)`.
+template <typename Reader, typename Salvage>
+void SalvageAfter(Reader& reader, const ParseOutcome& outcome, bool endsWell, std::size_t size, WholeFile& whole,
+                  Salvage salvage)
 {
-    const auto from = [file](auto parseBytes, auto parseStream) {
-        return [=](auto& reader, std::string_view view) {
-            if (file == nullptr)
-                return parseBytes(reader, view);
-            InputStream in = file->Cursor();
-            return parseStream(reader, in);
-        };
+    if (outcome.Complete() && endsWell)
+        return;
+    if (const auto bytes = whole.Bytes(size))
+        salvage(*bytes);
+    else  // the file cannot be read again: everything after the stop is passed over
+        reader.Salvaged.Skipped.push_back(
+            {outcome.Complete() ? StopReason::DamagedRecord : outcome.Reason, outcome.Offset, size});
+}
+
+// The rules of DetectAndParseBytes. From a file on disk, `bytes` are its
+// first bytes, and the reader chosen reads it a window at a time; bytes in
+// memory are read through a cursor over them, as their parses read them.
+Detection DetectAndParseIn(Readers& readers, const fs::path& name, std::string_view bytes, FileWindow* file,
+                           RecordsKept kept, ReadMode mode)
+{
+    const auto cursor = [&]() { return file == nullptr ? InputStream(bytes) : file->Cursor(); };
+    WholeFile whole(name, bytes, file);
+    // The Windows formats note where their parse read what it keeps, so
+    // that a salvage reading lists none of it again.
+    const auto windowsFormat = [&](auto& reader, auto parse, auto parseTexts, auto parseTraced, auto salvage) {
+        InputStream in = cursor();
+        const std::size_t size = in.size();
+        if (mode == ReadMode::Ordinary)
+            return kept == RecordsKept::TextsOnly ? parseTexts(reader, in) : parse(reader, in);
+        ArchiveTrace trace;
+        const ParseOutcome outcome = parseTraced(reader, in, kept, trace);
+        SalvageAfter(reader, outcome, trace.EndsWell, size, whole,
+                     [&](std::string_view all) { salvage(reader, all, trace, outcome); });
+        return outcome;
     };
-    const bool textsOnly = kept == RecordsKept::TextsOnly;
-    const auto ParseZvwBytes = textsOnly ? from(ParseZvwTextsBytes, ParseZvwTextsStream)
-                                         : from(vaveze::ParseZvwBytes, ParseZvwStream);
-    const auto ParseZvsBytes = textsOnly ? from(ParseZvsTextsBytes, ParseZvsTextsStream)
-                                         : from(vaveze::ParseZvsBytes, ParseZvsStream);
-    const auto ParseZvcBytes = from(vaveze::ParseZvcBytes, ParseZvcStream);
-    const auto ParseZvkBytes = from(vaveze::ParseZvkBytes, ParseZvkStream);
+    const auto dosFormat = [&](auto& reader, auto parse, auto salvage) {
+        InputStream in = cursor();
+        const std::size_t size = in.size();
+        const ParseOutcome outcome = parse(reader, in);
+        if (mode == ReadMode::Salvage)
+            SalvageAfter(reader, outcome, true, size, whole, [&](std::string_view all) { salvage(reader, all, outcome); });
+        return outcome;
+    };
+    const auto ParseZvwBytes = [&](ZvwReader& reader, std::string_view) {
+        return windowsFormat(reader, ParseZvwStream, ParseZvwTextsStream, ParseZvwTraced, SalvageZvw);
+    };
+    const auto ParseZvsBytes = [&](ZvsReader& reader, std::string_view) {
+        return windowsFormat(reader, ParseZvsStream, ParseZvsTextsStream, ParseZvsTraced, SalvageZvs);
+    };
+    const auto ParseZvcBytes = [&](ZvcReader& reader, std::string_view) { return dosFormat(reader, ParseZvcStream, SalvageZvc); };
+    const auto ParseZvkBytes = [&](ZvkReader& reader, std::string_view) { return dosFormat(reader, ParseZvkStream, SalvageZvk); };
     const bool zvw = bytes.starts_with(kZvwMagic);
     const bool zvs = bytes.starts_with(kZvsMagic);
     const bool zvc = bytes.starts_with(kZvcMagic);
@@ -146,29 +208,30 @@ Detection DetectAndParseIn(Readers& readers, const fs::path& name, std::string_v
 
 }  // namespace
 
-Detection DetectAndParseBytes(Readers& readers, const fs::path& name, std::string_view bytes, RecordsKept kept)
+Detection DetectAndParseBytes(Readers& readers, const fs::path& name, std::string_view bytes, RecordsKept kept,
+                              ReadMode mode)
 {
-    Detection detection = DetectAndParseIn(readers, name, bytes, nullptr, kept);
+    Detection detection = DetectAndParseIn(readers, name, bytes, nullptr, kept, mode);
     // No bytes are an empty file, wherever they come from.
     if (bytes.empty())
         detection.Problem = FileProblem::Empty;
     return detection;
 }
 
-Detection DetectAndParse(Readers& readers, const fs::path& path, RecordsKept kept)
+Detection DetectAndParse(Readers& readers, const fs::path& path, RecordsKept kept, ReadMode mode)
 {
     FileWindow file(path);
     Detection detection;
     if (file.Problem() == FileProblem::None) {
-        detection = DetectAndParseIn(readers, path, file.First(kLongestMagic), &file, kept);
+        detection = DetectAndParseIn(readers, path, file.First(kLongestMagic), &file, kept, mode);
         if (file.Problem() != FileProblem::None) {
             // It failed while it was read: as a file that cannot be read at
             // all, examined as holding no byte, with nothing of it parsed.
             ResetReader(readers, detection.Kind);
-            detection = DetectAndParseIn(readers, path, {}, nullptr, kept);
+            detection = DetectAndParseIn(readers, path, {}, nullptr, kept, mode);
         }
     } else if (file.Problem() != FileProblem::NotFound) {
-        detection = DetectAndParseIn(readers, path, {}, nullptr, kept);
+        detection = DetectAndParseIn(readers, path, {}, nullptr, kept, mode);
     }
     detection.Problem = file.Problem();
     detection.SystemMessage = file.SystemMessage();
@@ -190,6 +253,23 @@ bool ListFormat(FormatKind kind, const Readers& readers, const ListingOptions& o
         break;
     }
     return true;
+}
+
+const SalvageResult* SalvageOf(FormatKind kind, const Readers& readers)
+{
+    switch (kind) {
+    case FormatKind::Zvw:
+        return &readers.Zvw.Salvaged;
+    case FormatKind::Zvs:
+        return &readers.Zvs.Salvaged;
+    case FormatKind::Zvc:
+        return &readers.Zvc.Salvaged;
+    case FormatKind::Zvk:
+        return &readers.Zvk.Salvaged;
+    case FormatKind::None:
+        break;
+    }
+    return nullptr;
 }
 
 void ResetReaders(Readers& readers)

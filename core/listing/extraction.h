@@ -19,6 +19,12 @@ namespace vaveze {
 
 enum class FormatKind { None, Zvw, Zvs, Zvc, Zvk };
 
+// How a file is read: in order until the first place where it is damaged,
+// as ever; or, past that place, on as far as records can be read again
+// (a salvage reading, whose texts each reader keeps apart in Salvaged and
+// a listing shows only when asked: ListingOptions::Salvage).
+enum class ReadMode : std::uint8_t { Ordinary, Salvage };
+
 // One instance of every reader's tables.
 struct Readers {
     ZvwReader Zvw;
@@ -64,7 +70,8 @@ struct Detection {
 // DetectAndParse, for bytes that are already in memory. Only the file name's
 // extension is used; nothing is read from disk.
 [[nodiscard]] Detection DetectAndParseBytes(Readers& readers, const std::filesystem::path& name,
-                                            std::string_view bytes, RecordsKept kept = RecordsKept::All);
+                                            std::string_view bytes, RecordsKept kept = RecordsKept::All,
+                                            ReadMode mode = ReadMode::Ordinary);
 
 // Reads the file once and detects and parses its bytes. A missing file gives
 // kind None and no warning; any other file that cannot be read is examined
@@ -72,13 +79,19 @@ struct Detection {
 // A caller that only lists the file keeps the texts alone (RecordsKept::
 // TextsOnly): the Windows readers then keep a fraction of the memory, and
 // the listing is the same.
+// A salvage reading of a file that could not be read to its end reads it
+// once more, whole, for what lies beyond.
 [[nodiscard]] Detection DetectAndParse(Readers& readers, const std::filesystem::path& path,
-                                       RecordsKept kept = RecordsKept::All);
+                                       RecordsKept kept = RecordsKept::All, ReadMode mode = ReadMode::Ordinary);
 
 // Lists the tables of the reader that `kind` selects; kind None lists
 // nothing and leaves the sink alone. False when the sink refused a line.
 [[nodiscard]] bool ListFormat(FormatKind kind, const Readers& readers, const ListingOptions& options,
                               LineSink& sink);
+
+// What the salvage reading of the reader that `kind` selects found; null
+// for kind None.
+[[nodiscard]] const SalvageResult* SalvageOf(FormatKind kind, const Readers& readers);
 
 // Reset and clear every reader, in the order ZVC, ZVK, ZVW, ZVS.
 void ResetReaders(Readers& readers);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "core/text/Func_.h"
 #include "core/text/linefilter.h"
@@ -57,6 +58,14 @@ public:
             }
         }
         count_ = count;
+    }
+
+    // The lines added from now on were salvaged.
+    void StartSalvaged()
+    {
+        HandOn();
+        sink_.StartSalvaged();
+        kind_ = static_cast<LineKind>(0xFF);  // the next kind reaches the sink again
     }
 
     void AddMade(const std::string& text)
@@ -189,6 +198,64 @@ void AddDosHeaderTexts(TextBatch& batch, const Header& header)
     batch.Add(header.Text2);
 }
 
+// Where a salvaged text goes: its kind of line, and its section's heading.
+struct SalvagedPlace {
+    LineKind Kind;
+    std::string_view Heading;
+};
+
+// Where a salvaged text goes, or nothing where the options leave it out.
+std::optional<SalvagedPlace> PlaceOf(SalvagedKind kind, const ListingOptions& options)
+{
+    switch (kind) {
+    case SalvagedKind::Text:
+        return SalvagedPlace{LineKind::Text, kHeadingText};
+    case SalvagedKind::DimensionText:
+        if (options.Dimensions)
+            return SalvagedPlace{LineKind::DimensionText, kHeadingText};
+        break;
+    case SalvagedKind::BlockName:
+        if (options.Blocks)
+            return SalvagedPlace{LineKind::BlockName, kHeadingBlock};
+        break;
+    case SalvagedKind::BlockText:
+        if (options.Blocks)
+            return SalvagedPlace{LineKind::BlockText, kHeadingBlock};
+        break;
+    case SalvagedKind::BlockDimensionText:
+        if (options.Blocks && options.Dimensions)
+            return SalvagedPlace{LineKind::BlockDimensionText, kHeadingBlock};
+        break;
+    }
+    return std::nullopt;
+}
+
+// The salvaged texts the options take, in file order after every other
+// line, each section's heading repeated where its lines begin again.
+void AddSalvaged(TextBatch& batch, const SalvageResult& salvaged, const ListingOptions& options)
+{
+    if (!options.Salvage)
+        return;
+    std::string_view heading;
+    for (const SalvagedText& text : salvaged.Texts) {
+        const auto place = PlaceOf(text.Kind, options);
+        if (!place)
+            continue;
+        if (heading.empty())
+            batch.StartSalvaged();
+        if (place->Heading != heading) {
+            heading = place->Heading;
+            batch.Kind(LineKind::Heading);
+            batch.Add(heading);
+        }
+        batch.Kind(place->Kind, text.Block);
+        if (text.Kind == SalvagedKind::BlockName)
+            batch.AddMade(std::string(kBlockMark) + std::string(text.Text));
+        else
+            batch.Add(text.Text);
+    }
+}
+
 template <typename Body>
 bool RunListing(LineSink& sink, Body body)
 {
@@ -243,14 +310,17 @@ bool ListZvw(const ZvwReader& reader, const ListingOptions& options, LineSink& s
                            [](const TLineTypeExNo& t) -> const std::string& { return t.Name; });
         }
         AddWindowsEntities(batch, reader.Entities, reader.BlockDefs, options);
+        AddSalvaged(batch, reader.Salvaged, options);
     });
 }
 
 bool ListZvs(const ZvsReader& reader, const ListingOptions& options, LineSink& sink)
 {
     // Symbol files have no header section, whatever the first option says.
-    return RunListing(sink,
-                      [&](TextBatch& batch) { AddWindowsEntities(batch, reader.Entities, reader.BlockDefs, options); });
+    return RunListing(sink, [&](TextBatch& batch) {
+        AddWindowsEntities(batch, reader.Entities, reader.BlockDefs, options);
+        AddSalvaged(batch, reader.Salvaged, options);
+    });
 }
 
 bool ListZvc(const ZvcReader& reader, const ListingOptions& options, LineSink& sink)
@@ -261,6 +331,7 @@ bool ListZvc(const ZvcReader& reader, const ListingOptions& options, LineSink& s
             AddGroupsAndLayers(batch, reader.LayerGroups, reader.Layers);
         }
         AddDosTexts(batch, reader.Texts);
+        AddSalvaged(batch, reader.Salvaged, options);
     });
 }
 
@@ -270,6 +341,7 @@ bool ListZvk(const ZvkReader& reader, const ListingOptions& options, LineSink& s
         if (options.Header)
             AddDosHeaderTexts(batch, reader.Header);
         AddDosTexts(batch, reader.Texts);
+        AddSalvaged(batch, reader.Salvaged, options);
     });
 }
 

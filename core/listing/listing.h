@@ -20,6 +20,9 @@ struct ListingOptions {
     bool Header = false;      // the header section (ZVW, ZVC, ZVK)
     bool Dimensions = false;  // the texts of dimensions (ZVW, ZVS)
     bool Blocks = false;      // the block section (ZVW, ZVS)
+    // After the lines above, those a salvage reading found beyond the
+    // place where the file is damaged, where the parse salvaged.
+    bool Salvage = false;
 
     bool operator==(const ListingOptions&) const = default;
 };
@@ -59,6 +62,10 @@ public:
     // definition numbered `block` (from 0 in file order; kNoBlock outside
     // the block section). A sink that keeps no kinds ignores it.
     virtual void SetKind(LineKind kind, std::int32_t block) { (void)kind, (void)block; }
+    // The lines appended from now on were salvaged: read after a place where
+    // the file is damaged (ListingOptions::Salvage). Called at most once,
+    // after every line of the ordinary listing.
+    virtual void StartSalvaged() {}
     // Appends one line; false when it does not fit, which stops the listing.
     [[nodiscard]] virtual bool Append(std::string_view line) = 0;
     // Lists texts as the tables hold them, in order, each as AddLine does.

@@ -24,6 +24,8 @@ std::string_view ReasonPhrase(StopReason reason)
         return "a number beyond the single-precision range";
     case StopReason::OutOfMemory:
         return "out of memory";
+    case StopReason::DamagedRecord:
+        return "a record that cannot be right";
     case StopReason::EndsEarly:
     case StopReason::None:
         break;

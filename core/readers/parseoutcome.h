@@ -16,6 +16,8 @@ enum class StopReason : std::uint8_t {
     ImpossibleSize,      // a declared count or size that cannot be right for this file
     NumberOverflow,      // a number text beyond the single-precision range
     OutOfMemory,         // a table could not be allocated
+    DamagedRecord,       // a record whose tag or fields cannot be right: only the salvage
+                         // reading tells these, where it passes over a damaged place
 };
 
 struct ParseOutcome {

@@ -74,28 +74,40 @@ OpenResult NotWalked(const Source& source)
 Session::Session() = default;
 Session::~Session() = default;
 
-const OpenResult& Session::Open(const fs::path& path)
+const OpenResult& Session::Open(const fs::path& path, ReadMode mode)
 {
     FaultPoint();
     auto readers = std::make_unique<Readers>();
-    Detection detection = DetectAndParse(*readers, path, RecordsKept::TextsOnly);
-    return Take(std::move(detection), std::move(readers), path);
+    Detection detection = DetectAndParse(*readers, path, RecordsKept::TextsOnly, mode);
+    return Take(std::move(detection), std::move(readers), path, mode);
 }
 
-const OpenResult& Session::OpenBytes(std::string_view bytes, const fs::path& name)
+const OpenResult& Session::OpenBytes(std::string_view bytes, const fs::path& name, ReadMode mode)
 {
     FaultPoint();
     auto readers = std::make_unique<Readers>();
-    Detection detection = DetectAndParseBytes(*readers, name, bytes, RecordsKept::TextsOnly);
-    return Take(std::move(detection), std::move(readers), name);
+    Detection detection = DetectAndParseBytes(*readers, name, bytes, RecordsKept::TextsOnly, mode);
+    return Take(std::move(detection), std::move(readers), name, mode);
 }
 
-const OpenResult& Session::Take(Detection detection, std::unique_ptr<Readers> readers, const fs::path& path)
+const OpenResult& Session::Salvage()
+{
+    if (!shown_.Listed() || shown_.Mode == ReadMode::Salvage)
+        return shown_;
+    const fs::path path = shown_.Path;
+    return Open(path, ReadMode::Salvage);
+}
+
+const OpenResult& Session::Take(Detection detection, std::unique_ptr<Readers> readers, const fs::path& path,
+                                ReadMode mode)
 {
     OpenResult result;
     result.Path = path;
     result.Kind = detection.Kind;
     result.Outcome = detection.Outcome;
+    result.Mode = mode;
+    if (const SalvageResult* salvaged = SalvageOf(detection.Kind, *readers))
+        result.Skipped = salvaged->Skipped;
     result.Warning = detection.Warning;
     result.Reason = ReasonOf(detection, path);
     result.SystemMessage = std::move(detection.SystemMessage);
@@ -113,6 +125,37 @@ bool Session::List(const ListingOptions& options, LineSink& sink) const
     if (!readers_)
         return true;
     return ListFormat(shown_.Kind, *readers_, options, sink);
+}
+
+namespace {
+
+// Counts the texts a listing holds after its salvaged lines start: its
+// repeated headings are not texts found.
+class SalvagedCount final : public LineSink {
+public:
+    void Clear() override { Lines = 0, counting_ = false; }
+    void SetKind(LineKind kind, std::int32_t) override { heading_ = kind == LineKind::Heading; }
+    void StartSalvaged() override { counting_ = true; }
+    [[nodiscard]] bool Append(std::string_view) override
+    {
+        Lines += counting_ && !heading_ ? 1 : 0;
+        return true;
+    }
+    std::size_t Lines = 0;
+
+private:
+    bool counting_ = false;
+    bool heading_ = false;
+};
+
+}  // namespace
+
+std::size_t Session::SalvagedLines(ListingOptions options) const
+{
+    options.Salvage = true;
+    SalvagedCount count;
+    (void)List(options, count);
+    return count.Lines;
 }
 
 const PaneListing& Session::ListForPane(const ListingOptions& options, std::size_t characterLimit)

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/listing/extraction.h"
 #include "core/listing/listing.h"
@@ -45,6 +46,11 @@ struct OpenResult {
     std::filesystem::path Path;  // as given: the path, or the name of bytes
     FormatKind Kind = FormatKind::None;
     ParseOutcome Outcome;  // how the parse ended, when listed
+    // How it was read; a salvage reading of a file not read to its end
+    // notes each place it passed over (the texts it found are the parse's,
+    // listed with ListingOptions::Salvage).
+    ReadMode Mode = ReadMode::Ordinary;
+    std::vector<SkippedPlace> Skipped;
     WarningKind Warning = WarningKind::None;
     NotListedReason Reason = NotListedReason::None;
     std::string SystemMessage;  // the system's own words for a file that could not be read
@@ -74,10 +80,18 @@ public:
     // parse and becomes the file shown; one that is not leaves both as
     // they were. Either way it becomes the file chosen. Throws only
     // std::bad_alloc, leaving the session as it was.
-    const OpenResult& Open(const std::filesystem::path& path);
+    const OpenResult& Open(const std::filesystem::path& path, ReadMode mode = ReadMode::Ordinary);
     // The same for a file's bytes in memory; only the extension of `name`
     // decides. The bytes are not kept.
-    const OpenResult& OpenBytes(std::string_view bytes, const std::filesystem::path& name);
+    const OpenResult& OpenBytes(std::string_view bytes, const std::filesystem::path& name,
+                                ReadMode mode = ReadMode::Ordinary);
+
+    // Reads the file shown again, on past the places where it is damaged
+    // (ReadMode::Salvage), unless it was read so already: the one call
+    // behind the notice's offer to look for the rest of a file read in
+    // part. List it then with ListingOptions::Salvage. A file opened from
+    // bytes is opened again from them with OpenBytes instead.
+    const OpenResult& Salvage();
 
     // The last file chosen, listed or not; empty before the first.
     [[nodiscard]] const OpenResult& Chosen() const noexcept { return chosen_; }
@@ -88,6 +102,9 @@ public:
     // Lists the kept parse into `sink` (nothing without one). False when
     // the sink refused a line.
     [[nodiscard]] bool List(const ListingOptions& options, LineSink& sink) const;
+    // How many texts the listing with `options` holds of what a salvage
+    // reading found (options.Salvage taken as set): the notice's count.
+    [[nodiscard]] std::size_t SalvagedLines(ListingOptions options) const;
 
     // Lists the kept parse as the pane shows it, and keeps that listing so
     // that the pane's text can be saved back (PaneToBytes).
@@ -109,7 +126,8 @@ public:
     void Close() noexcept;
 
 private:
-    const OpenResult& Take(Detection detection, std::unique_ptr<Readers> readers, const std::filesystem::path& path);
+    const OpenResult& Take(Detection detection, std::unique_ptr<Readers> readers, const std::filesystem::path& path,
+                           ReadMode mode);
 
     std::unique_ptr<Readers> readers_;  // the kept parse; null when none
     OpenResult chosen_;

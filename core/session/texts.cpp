@@ -121,6 +121,8 @@ const char* Text(WindowText text)
         return Ja("Stop");
     case WindowText::FilterField:
         return Ja("Filter by text");
+    case WindowText::SalvageButton:
+        return Ja("Look for the rest");
     }
     return "";
 }
@@ -217,6 +219,9 @@ std::string StopText(const ParseOutcome& outcome, Language language)
     case StopReason::OutOfMemory:
         pattern = "out of memory, at byte %1 in the %2";
         break;
+    case StopReason::DamagedRecord:
+        pattern = "a record that cannot be right, at byte %1 in the %2";
+        break;
     case StopReason::None:
         return {};
     }
@@ -304,6 +309,20 @@ std::string PaneNotice(const OpenResult& chosen, const OpenResult& shown)
         return Fill(Ja("\"%1\" could not be read to its end (%2): the pane shows what was read."),
                     {FileNameOf(shown.Path), StopText(shown.Outcome, kJa)});
     return {};
+}
+
+std::string SalvagedNotice(const OpenResult& shown, std::size_t lines)
+{
+    return Fill(Ja("\"%1\" could not be read to its end (%2): the pane shows what was read and, after it, %3."),
+                {FileNameOf(shown.Path), StopText(shown.Outcome, kJa), SalvageSummary(lines, shown.Skipped.size(), kJa)});
+}
+
+std::string SalvageSummary(std::size_t lines, std::size_t places, Language language)
+{
+    const std::string beyond =
+        Fill(TrN(language, "%1 damaged place", "%1 damaged places", places), {Count(places)});
+    return Fill(TrN(language, "%1 line salvaged beyond %2", "%1 lines salvaged beyond %2", lines),
+                {Count(lines), beyond});
 }
 
 std::string UnencodableMessage(std::u32string_view characters)

@@ -55,6 +55,7 @@ enum class WindowText : std::uint8_t {
     SaveAllButton,    // "すべて出力": every listing of the file list saved beside its source
     StopButton,       // stops "save every listing" between two files
     FilterField,      // the field that keeps in the file list the files whose listing holds a text
+    SalvageButton,    // "残りも探す": the notice's offer to read a damaged file on past the damage
 };
 
 // A fixed text of the windows, in Japanese; NUL-terminated, static.
@@ -112,6 +113,13 @@ inline constexpr std::string_view kSaveExtension = "txt";
 // off: the file shown was read only in part, or the last file chosen could
 // not be listed. Empty when there is nothing to say.
 [[nodiscard]] std::string PaneNotice(const OpenResult& chosen, const OpenResult& shown);
+// The notice for a file read in part that a salvage reading read on past
+// its damaged places (Session::Salvage): `lines` texts were found beyond
+// them (Session::SalvagedLines).
+[[nodiscard]] std::string SalvagedNotice(const OpenResult& shown, std::size_t lines);
+// "123 lines salvaged beyond 2 damaged places", for the notice and the
+// command-line tool.
+[[nodiscard]] std::string SalvageSummary(std::size_t lines, std::size_t places, Language language);
 
 // The message when a save is refused: the characters code page 932 lacks,
 // twenty at most, each as 「字」(U+5B57), or U+XXXX when it cannot be shown.

@@ -1,15 +1,20 @@
 // One file of each format, holding every kind of record, cut at every byte
 // offset: no cut may fault, every proper prefix ends early at its own size, the tables
 // hold only what the prefix holds, and the listing shows no text the whole
-// file does not hold.
+// file does not hold. Read with salvage, every prefix, and the file with a
+// run of bytes cut out or zeroed at every offset, lists the ordinary
+// listing first, byte for byte, and after it no text the whole file does
+// not hold.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/listing/extraction.h"
 #include "core/listing/listing.h"
 #include "core/readers/dos/zvcunit.h"
 #include "core/readers/windowedinput.h"
@@ -468,6 +473,122 @@ TEST(CutAtEveryOffset, SymbolFileOfTheDosEdition)
         EXPECT_TRUE(PrefixOf(cut.Header.Text2, full.Header.Text2));
         ExpectDosRecordsPrefix(cut, full);
     });
+}
+
+// --- Salvage -------------------------------------------------------------------
+
+// Lines of a listing, those a salvage reading found after the others.
+class SalvageSink final : public LineSink {
+public:
+    void Clear() override { *this = SalvageSink(); }
+    void SetKind(LineKind kind, std::int32_t) override { heading_ = kind == LineKind::Heading; }
+    void StartSalvaged() override { salvaging_ = true; }
+    [[nodiscard]] bool Append(std::string_view line) override
+    {
+        All.emplace_back(line);
+        if (salvaging_ && !heading_)
+            Salvaged.emplace_back(line);
+        return true;
+    }
+    Lines All;
+    Lines Salvaged;  // headings left out
+
+private:
+    bool heading_ = false;
+    bool salvaging_ = false;
+};
+
+constexpr ListingOptions kSalvaging{true, true, true, true};
+
+// Reads `bytes` both ways and checks what salvage may change: nothing of the
+// ordinary reading, and no line but those of `whole`. How many lines it
+// salvaged.
+std::size_t CheckSalvage(const std::string& name, std::string_view bytes, const std::set<std::string>& whole)
+{
+    Readers ordinary;
+    const Detection plain = DetectAndParseBytes(ordinary, name, bytes, RecordsKept::TextsOnly);
+    VectorSink plainListing;
+    EXPECT_TRUE(ListFormat(plain.Kind, ordinary, kSalvaging, plainListing));
+
+    Readers salvaging;
+    const Detection salvage = DetectAndParseBytes(salvaging, name, bytes, RecordsKept::TextsOnly, ReadMode::Salvage);
+    EXPECT_EQ(salvage.Kind, plain.Kind);
+    EXPECT_EQ(salvage.Outcome, plain.Outcome);
+    VectorSink withoutOption;
+    EXPECT_TRUE(ListFormat(salvage.Kind, salvaging, kEveryOption, withoutOption));
+    EXPECT_EQ(withoutOption.Lines, plainListing.Lines);
+    SalvageSink listing;
+    EXPECT_TRUE(ListFormat(salvage.Kind, salvaging, kSalvaging, listing));
+    const auto ordinaryLines = static_cast<std::ptrdiff_t>(std::min(listing.All.size(), plainListing.Lines.size()));
+    EXPECT_EQ(Lines(listing.All.begin(), listing.All.begin() + ordinaryLines), plainListing.Lines);
+    for (const std::string& line : listing.Salvaged)
+        EXPECT_TRUE(whole.contains(line)) << "salvaged \"" << line << "\", which the whole file does not hold";
+    if (const SalvageResult* salvaged = SalvageOf(salvage.Kind, salvaging)) {
+        for (const SkippedPlace& place : salvaged->Skipped)
+            EXPECT_TRUE(place.From <= place.To && place.To <= bytes.size());
+    }
+    return listing.Salvaged.size();
+}
+
+struct Damaged {
+    std::string Name;
+    std::string Bytes;
+};
+
+std::vector<Damaged> EveryRecordFiles()
+{
+    return {{"all.zvw", EveryRecordZvw()}, {"all.zvs", EveryRecordZvs()}, {"all.zvc", EveryRecordZvc()},
+            {"all.zvk", EveryRecordZvk()}};
+}
+
+std::set<std::string> WholeLines(const Damaged& file)
+{
+    Readers readers;
+    const Detection detection = DetectAndParseBytes(readers, file.Name, file.Bytes);
+    VectorSink listing;
+    EXPECT_TRUE(ListFormat(detection.Kind, readers, kEveryOption, listing));
+    return {listing.Lines.begin(), listing.Lines.end()};
+}
+
+TEST(CutAtEveryOffset, ReadWithSalvageAddsOnlyLinesOfTheWholeFile)
+{
+    for (const Damaged& file : EveryRecordFiles()) {
+        const std::set<std::string> whole = WholeLines(file);
+        for (std::size_t size = 0; size < file.Bytes.size() && !::testing::Test::HasFailure(); ++size) {
+            SCOPED_TRACE(file.Name + " cut at " + std::to_string(size));
+            (void)CheckSalvage(file.Name, std::string_view(file.Bytes).substr(0, size), whole);
+        }
+    }
+}
+
+// A run cut out at every fifth offset (a stride prime to every record's
+// size): the damage a salvage reading is for. It must find texts beyond
+// many of these places. (The MS-DOS files are given texts enough to tell
+// where bytes are missing.)
+TEST(CutAtEveryOffset, ARunCutOutSalvagesOnlyLinesOfTheWholeFile)
+{
+    std::vector<Damaged> files = EveryRecordFiles();
+    dw::ZvcDocument zvc = dw::NewZvc(false);
+    dw::ZvkDocument zvk = dw::NewZvk();
+    for (int i = 0; i < 12; ++i) {
+        dw::AddZvcText(zvc, "drawing text " + std::to_string(i));
+        dw::AddZvkText(zvk, "symbol text " + std::to_string(i));
+    }
+    dw::SyncZvcHeader(zvc);
+    dw::SyncZvkHeader(zvk);
+    files[2].Bytes = dw::WriteZvc(zvc);
+    files[3].Bytes = dw::WriteZvk(zvk);
+    for (const Damaged& file : files) {
+        const std::set<std::string> whole = WholeLines(file);
+        std::size_t salvaged = 0;
+        for (std::size_t at = 0; at + 7 < file.Bytes.size() && !::testing::Test::HasFailure(); at += 5) {
+            SCOPED_TRACE(file.Name + " cut out at " + std::to_string(at));
+            std::string cut = file.Bytes;
+            cut.erase(at, 7);
+            salvaged += CheckSalvage(file.Name, cut, whole);
+        }
+        EXPECT_GT(salvaged, file.Bytes.size() / 80) << file.Name;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "core/readers/dos/zvcunit.h"
 
+#include <algorithm>
+
+#include "core/readers/dos/dossalvage.h"
 #include "core/readers/parseguard.h"
 #include "core/text/Func_.h"
 
@@ -18,6 +21,10 @@ constexpr std::size_t kGroupNameSlot = 16;
 constexpr std::size_t kRealScaleFlagIndex = 22;  // character 23
 constexpr std::size_t kOldSheetFieldIndex = 30;  // field 30 of line 2
 constexpr std::int32_t kOldSheetZeroValue = 518;
+// Where the line records start: after the fixed blocks and the group scales
+// of either layout, and the group and layer bytes.
+constexpr std::size_t kLinesAtWithRealScales = 2421;
+constexpr std::size_t kLinesAtWithWordScales = 2389;
 
 enum class FieldKind : std::uint8_t { Int, Real, PoolAddress };
 
@@ -258,6 +265,24 @@ std::int32_t ZvcPoolAddress(std::string_view field)
 }
 
 void ResetZvc(ZvcReader& reader) { reader = ZvcReader{}; }
+
+void SalvageZvc(ZvcReader& reader, std::string_view bytes, const ParseOutcome& outcome)
+{
+    const TZvcHeader& h = reader.Header;
+    const auto count = [](std::int32_t n) { return static_cast<std::uint64_t>(std::max(n, 0)); };
+    DosLayout layout;
+    layout.HeaderEnd = kHeaderBytes;
+    layout.TextsAt = (h.RealScale ? kLinesAtWithRealScales : kLinesAtWithWordScales) +
+                     kSen2FileSize * count(h.LineCount()) + kEnko2FileSize * count(h.ArcCount());
+    layout.Texts = count(h.TextCount());
+    layout.PoolAt = layout.TextsAt + kMoji2FileSize * layout.Texts;
+    layout.PoolSize = count(h.PoolSize());
+    layout.PoolBase = h.PoolStart();
+    layout.Addressing = DosPoolAddressing::SegmentOffset;
+    layout.End = layout.PoolAt + layout.PoolSize + kTen2FileSize * count(h.PointCount()) + kLayerCount * kLayerNameSlot +
+                 kGroupCount * kGroupNameSlot;
+    reader.Salvaged = SalvageDosTexts(bytes, layout, reader.TextPool.size() > 0, outcome);
+}
 
 ParseOutcome ParseZvcBytes(ZvcReader& reader, std::string_view bytes)
 {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/readers/dos/dosrecords.h"
+#include "core/readers/salvage.h"
 
 namespace vaveze {
 
@@ -81,11 +82,18 @@ struct ZvcReader {
     Table<TMoji2> Texts;
     Table<TTen2> Points;
     PageBuffer TextPool;  // the string pool, whose bytes the texts view
+    // What a salvage reading found beyond the place where the parse stopped
+    // (SalvageZvc); empty for any other parse.
+    SalvageResult Salvaged;
 };
 
 void ResetZvc(ZvcReader& reader);
 // As ParseZvwBytes and ParseZvwStream.
 [[nodiscard]] ParseOutcome ParseZvcBytes(ZvcReader& reader, std::string_view bytes);
 [[nodiscard]] ParseOutcome ParseZvcStream(ZvcReader& reader, InputStream& in);
+// Reads `bytes`, the whole file of a parse that ended with `outcome`, for
+// the texts it could not give (dos/dossalvage.h): what it finds goes to
+// reader.Salvaged, and nothing else of the reader changes.
+void SalvageZvc(ZvcReader& reader, std::string_view bytes, const ParseOutcome& outcome);
 
 }  // namespace vaveze

@@ -1,5 +1,8 @@
 #include "core/readers/dos/zvkunit.h"
 
+#include <algorithm>
+
+#include "core/readers/dos/dossalvage.h"
 #include "core/readers/parseguard.h"
 #include "core/text/Func_.h"
 
@@ -119,6 +122,22 @@ void ReadZvk(ZvkReader& r, InputStream& in)
 }  // namespace
 
 void ResetZvk(ZvkReader& reader) { reader = ZvkReader{}; }
+
+void SalvageZvk(ZvkReader& reader, std::string_view bytes, const ParseOutcome& outcome)
+{
+    const TZvkHeader& h = reader.Header;
+    const auto count = [](std::int32_t n) { return static_cast<std::uint64_t>(std::max(n, 0)); };
+    DosLayout layout;
+    layout.HeaderEnd = kHeaderBytes;
+    layout.TextsAt = kHeaderBytes + kSen2FileSize * count(h.LineCount) + kEnko2FileSize * count(h.ArcCount) +
+                     kTen2FileSize * count(h.PointCount);
+    layout.Texts = count(h.TextCount);
+    layout.PoolAt = layout.TextsAt + kMoji2FileSize * layout.Texts;
+    layout.PoolSize = count(h.PoolSize);
+    layout.Addressing = DosPoolAddressing::OffsetOnly;
+    layout.End = layout.PoolAt + layout.PoolSize;
+    reader.Salvaged = SalvageDosTexts(bytes, layout, reader.TextPool.size() > 0, outcome);
+}
 
 ParseOutcome ParseZvkBytes(ZvkReader& reader, std::string_view bytes)
 {

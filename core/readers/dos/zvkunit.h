@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/readers/dos/dosrecords.h"
+#include "core/readers/salvage.h"
 
 namespace vaveze {
 
@@ -36,11 +37,18 @@ struct ZvkReader {
     Table<TTen2> Points;
     Table<TMoji2> Texts;
     PageBuffer TextPool;  // the string pool, whose bytes the texts view
+    // What a salvage reading found beyond the place where the parse stopped
+    // (SalvageZvk); empty for any other parse.
+    SalvageResult Salvaged;
 };
 
 void ResetZvk(ZvkReader& reader);
 // As ParseZvwBytes and ParseZvwStream.
 [[nodiscard]] ParseOutcome ParseZvkBytes(ZvkReader& reader, std::string_view bytes);
 [[nodiscard]] ParseOutcome ParseZvkStream(ZvkReader& reader, InputStream& in);
+// Reads `bytes`, the whole file of a parse that ended with `outcome`, for
+// the texts it could not give (dos/dossalvage.h): what it finds goes to
+// reader.Salvaged, and nothing else of the reader changes.
+void SalvageZvk(ZvkReader& reader, std::string_view bytes, const ParseOutcome& outcome);
 
 }  // namespace vaveze

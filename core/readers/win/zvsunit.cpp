@@ -1,6 +1,7 @@
 #include "core/readers/win/zvsunit.h"
 
 #include "core/readers/parseguard.h"
+#include "core/readers/win/archivesalvage.h"
 
 namespace vaveze {
 namespace {
@@ -28,25 +29,25 @@ void ReadHeader(InputStream& in, ZvsReader& reader)
 }
 
 // The figure and its block definitions, up to where the cursor stops.
-void ReadSymbol(InputStream& in, ZvsReader& reader, RecordsKept kept)
+void ReadSymbol(InputStream& in, ZvsReader& reader, RecordsKept kept, ArchiveTrace* trace)
 {
     ReadHeader(in, reader);
     if (in.failed())
         return;
 
     // The version is not checked: it only selects the record layouts.
-    const TArchiveFormat format{reader.Header.FileVersion, kZvsNameBufferSize, in.size(), kept};
+    const TArchiveFormat format{reader.Header.FileVersion, kZvsNameBufferSize, in.size(), kept, trace};
     ReadEntityListAndBlocks(in, format, reader.Header.EntityCount, reader.Strings, reader.Entities,
                             reader.BlockDefs);
 }
 
-ParseOutcome ParseKeeping(ZvsReader& reader, InputStream& in, RecordsKept kept)
+ParseOutcome ParseKeeping(ZvsReader& reader, InputStream& in, RecordsKept kept, ArchiveTrace* trace = nullptr)
 {
     ResetZvs(reader);
     // Everything read before a stop stays for the listing.
     const ParseOutcome outcome = GuardParse(in, [&] {
         reader.LayerGroups.resize(kZvsLayerGroupCount);
-        ReadSymbol(in, reader, kept);
+        ReadSymbol(in, reader, kept, trace);
     });
     reader.Header.BlockDefCount = reader.BlockDefs.Count;
     return outcome;
@@ -61,6 +62,21 @@ ParseOutcome ParseZvsStream(ZvsReader& reader, InputStream& in) { return ParseKe
 ParseOutcome ParseZvsTextsStream(ZvsReader& reader, InputStream& in)
 {
     return ParseKeeping(reader, in, RecordsKept::TextsOnly);
+}
+
+ParseOutcome ParseZvsTraced(ZvsReader& reader, InputStream& in, RecordsKept kept, ArchiveTrace& trace)
+{
+    trace = ArchiveTrace{};
+    const ParseOutcome outcome = ParseKeeping(reader, in, kept, &trace);
+    trace.EndsWell = outcome.Complete() && in.remaining() == 0;
+    return outcome;
+}
+
+void SalvageZvs(ZvsReader& reader, std::string_view bytes, const ArchiveTrace& trace, const ParseOutcome& outcome)
+{
+    // Whatever follows the block definitions is never looked at.
+    const ArchiveSalvageFormat format{reader.Header.FileVersion, kZvsNameBufferSize, false};
+    reader.Salvaged = SalvageArchive(bytes, format, trace, outcome);
 }
 
 ParseOutcome ParseZvsBytes(ZvsReader& reader, std::string_view bytes)

@@ -32,6 +32,7 @@ struct ZvsReader {
     StringPool Strings;  // the bytes of the texts every table below holds
     TEntityTables Entities;                // the figure entity list
     TBlockDefTable BlockDefs;
+    SalvageResult Salvaged;                // as ZvwReader's
 };
 
 void ResetZvs(ZvsReader& reader);
@@ -40,5 +41,8 @@ void ResetZvs(ZvsReader& reader);
 [[nodiscard]] ParseOutcome ParseZvsStream(ZvsReader& reader, InputStream& in);
 [[nodiscard]] ParseOutcome ParseZvsTextsBytes(ZvsReader& reader, std::string_view bytes);
 [[nodiscard]] ParseOutcome ParseZvsTextsStream(ZvsReader& reader, InputStream& in);
+// As ParseZvwTraced and SalvageZvw.
+[[nodiscard]] ParseOutcome ParseZvsTraced(ZvsReader& reader, InputStream& in, RecordsKept kept, ArchiveTrace& trace);
+void SalvageZvs(ZvsReader& reader, std::string_view bytes, const ArchiveTrace& trace, const ParseOutcome& outcome);
 
 }  // namespace vaveze

@@ -534,6 +534,7 @@ void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecode
     std::int32_t read = 0;
     while (read < count) {
         in.mark("entity list");
+        const std::size_t tagAt = in.tell();
         const EntityKind kind = ReadClassTag(in, decoder, format.NameBufferSize);
         if (in.failed())
             return;
@@ -552,6 +553,8 @@ void ReadEntities(InputStream& in, const TArchiveFormat& format, TClassTagDecode
             if (slot < tables.Order.size())
                 tables.Order[slot] = TOrderEntry{kind, index};
         }
+        if (format.Trace != nullptr && (kind == kKindMoji || kind == kKindSunpou) && !in.failed())
+            format.Trace->Note(tagAt, static_cast<std::uint64_t>(kind));
         ++read;
         CountObject(decoder);
     }
@@ -561,6 +564,7 @@ void ReadOneBlockDefinition(InputStream& in, const TArchiveFormat& format, TClas
                             std::int32_t position, StringPool& strings, TBlockDefTable& table)
 {
     in.mark("block definition");
+    const std::size_t tagAt = in.tell();
     ReadBlockDefTag(in, decoder, format.NameBufferSize);
     const TEntAttr attr = ReadAttr(in, format.FileVersion);
     const std::int32_t value1 = in.readI32();
@@ -579,6 +583,8 @@ void ReadOneBlockDefinition(InputStream& in, const TArchiveFormat& format, TClas
         return;
     }
     TEntBlockDef& def = table.Defs.emplace_back();
+    if (format.Trace != nullptr)
+        format.Trace->Note(tagAt, ArchiveTrace::kBlockDefinition);
     def.Attr = attr;
     def.Value1 = value1;
     def.Value2 = value2;
@@ -625,6 +631,8 @@ void ReadEntityListAndBlocks(InputStream& in, const TArchiveFormat& format, std:
     TClassTagDecoder decoder;  // one per parse
     in.mark("entity list");
     const std::size_t countAt = in.tell();
+    if (format.Trace != nullptr)
+        format.Trace->EntityListAt = countAt;
     entityCount = ReadObjectCount(in);
     if (!SizeOrderList(in, entities, entityCount, format, countAt))
         return;

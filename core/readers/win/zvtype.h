@@ -197,6 +197,39 @@ struct TClassTagDecoder {
     std::array<std::int32_t, 8> Slots{};  // index 1..7 used
 };
 
+// Where a parse read what it keeps for a listing, noted for a salvage
+// reading that must not list it a second time (win/archivesalvage.h).
+struct ArchiveTrace {
+    static constexpr std::uint64_t kNotReached = ~std::uint64_t{0};
+    // What Listed notes besides the two kinds of records with a text.
+    static constexpr std::uint64_t kBlockDefinition = 8;
+
+    // The offset of the top-level list's count: where the entity lists begin.
+    std::uint64_t EntityListAt = kNotReached;
+    // The first string of the header that no drawing holds (see
+    // PlausibleSalvageText); kNotReached when every one read could be right.
+    std::uint64_t FirstDamagedHeaderText = kNotReached;
+    // The tag offset of each text and dimension record read whole and of
+    // each block definition entered, shifted left by four, with its kind
+    // (kKindMoji, kKindSunpou, kBlockDefinition) below: in file order.
+    Table<std::uint64_t> Listed;
+    // Memory ran out for Listed: it holds only the first of them.
+    bool Lost = false;
+    // Whether what follows the block definitions of a parse read to its end
+    // is what a file holds there: nothing, or a drawing's embedded files
+    // running exactly to its end. Where it is not, the parse took damaged
+    // bytes for records somewhere, and a salvage reading looks for them.
+    bool EndsWell = true;
+
+    void Note(std::uint64_t tagAt, std::uint64_t kind) noexcept
+    {
+        if (!Lost && TryRoomForOne(Listed))
+            Listed.push_back(tagAt << 4 | kind);
+        else
+            Lost = true;
+    }
+};
+
 // What record reading needs to know about the file being parsed, and what
 // it keeps of it.
 struct TArchiveFormat {
@@ -205,6 +238,8 @@ struct TArchiveFormat {
     // Bytes in the whole file: no declared count may exceed it.
     std::size_t FileSize = 0;
     RecordsKept Kept = RecordsKept::All;
+    // Where a parse read for salvage notes what it keeps; null for any other.
+    ArchiveTrace* Trace = nullptr;
 };
 
 // --- Serialized primitives ---------------------------------------------------

@@ -3,6 +3,7 @@
 #include <type_traits>
 
 #include "core/readers/parseguard.h"
+#include "core/readers/win/archivesalvage.h"
 
 namespace vaveze {
 namespace {
@@ -80,12 +81,24 @@ void ReadBlock9(InputStream& in, TZvwHeader& h)
     });
 }
 
-void ReadNames(InputStream& in, ZvwReader& reader)
+// A string of the header. A parse read for salvage notes the first that no
+// drawing holds: the header's layout is out of step from there.
+std::string ReadHeaderText(InputStream& in, ArchiveTrace* trace)
+{
+    const std::size_t at = in.tell();
+    std::string text = ReadLpString(in);
+    if (trace != nullptr && trace->FirstDamagedHeaderText == ArchiveTrace::kNotReached && !in.failed() &&
+        !PlausibleSalvageText(text))
+        trace->FirstDamagedHeaderText = at;
+    return text;
+}
+
+void ReadNames(InputStream& in, ZvwReader& reader, ArchiveTrace* trace)
 {
     for (TLayer& layer : reader.Layers)  // group-major, as the table is laid out
-        layer.Name = ReadLpString(in);
+        layer.Name = ReadHeaderText(in, trace);
     for (TLayerGroup& group : reader.LayerGroups)
-        group.Name = ReadLpString(in);
+        group.Name = ReadHeaderText(in, trace);
 }
 
 void ReadBlock12(InputStream& in, TZvwHeader& h, std::int32_t version)
@@ -193,14 +206,14 @@ void ReadBlock19(InputStream& in, TZvwHeader& h, std::int32_t version)
     });
 }
 
-void ReadExtendedTables(InputStream& in, ZvwReader& reader)
+void ReadExtendedTables(InputStream& in, ZvwReader& reader, ArchiveTrace* trace)
 {
     for (TColorExNo& color : reader.Colors) {
         color.V1 = in.readI32();
         color.V2 = in.readI32();
     }
     for (TColorExNo& color : reader.Colors) {
-        color.Name = ReadLpString(in);
+        color.Name = ReadHeaderText(in, trace);
         color.V3 = in.readI32();
         color.V4 = in.readI32();
         color.D = in.readDouble();
@@ -208,7 +221,7 @@ void ReadExtendedTables(InputStream& in, ZvwReader& reader)
     for (TLineTypeExNo& lineType : reader.LineTypes)
         ReadArray(in, lineType.V);
     for (TLineTypeExNo& lineType : reader.LineTypes) {
-        lineType.Name = ReadLpString(in);
+        lineType.Name = ReadHeaderText(in, trace);
         lineType.V5 = in.readI32();
         ReadArray(in, lineType.D);
     }
@@ -236,13 +249,13 @@ void ReadBlock22(InputStream& in, TZvwHeader& h)
 }
 
 // Everything after the version, up to the top-level object count.
-void ReadHeaderBody(InputStream& in, ZvwReader& reader)
+void ReadHeaderBody(InputStream& in, ZvwReader& reader, ArchiveTrace* trace)
 {
     TZvwHeader& h = reader.Header;
     const std::int32_t version = h.FileVersion;
 
     in.mark("file header");
-    h.Memo = ReadLpString(in);
+    h.Memo = ReadHeaderText(in, trace);
     h.Value4 = in.readI32();
     h.Value5 = in.readI32();
     ReadGroupsAndLayerNumbers(in, reader);
@@ -250,7 +263,7 @@ void ReadHeaderBody(InputStream& in, ZvwReader& reader)
     ReadFixedBlock(in, 28, [&h](FieldBlock& b) { ReadArray(b, h.Block8); });
     ReadBlock9(in, h);
     in.mark("layer name table");
-    ReadNames(in, reader);
+    ReadNames(in, reader, trace);
     in.mark("file header");
     ReadBlock12(in, h, version);
     ReadBlock13(in, h);
@@ -259,7 +272,7 @@ void ReadHeaderBody(InputStream& in, ZvwReader& reader)
     ReadBlock19(in, h, version);
     if (version >= kZvwVersionExtendedTables) {
         in.mark("colour and line type table");
-        ReadExtendedTables(in, reader);
+        ReadExtendedTables(in, reader, trace);
         in.mark("file header");
     }
     ReadBlock21(in, reader);
@@ -281,7 +294,7 @@ void SizeFixedTables(ZvwReader& reader)
 
 // The whole file, up to where the cursor stops, a version too old to read
 // included.
-void ReadDrawing(InputStream& in, ZvwReader& reader, RecordsKept kept)
+void ReadDrawing(InputStream& in, ZvwReader& reader, RecordsKept kept, ArchiveTrace* trace)
 {
     in.mark("file header");
     reader.Header.Magic = std::string(in.readBytes(kZvwMagic.size()));
@@ -294,24 +307,24 @@ void ReadDrawing(InputStream& in, ZvwReader& reader, RecordsKept kept)
         return;
     }
 
-    ReadHeaderBody(in, reader);
+    ReadHeaderBody(in, reader, trace);
     if (in.failed())
         return;
 
-    const TArchiveFormat format{reader.Header.FileVersion, kZvwNameBufferSize, in.size(), kept};
+    const TArchiveFormat format{reader.Header.FileVersion, kZvwNameBufferSize, in.size(), kept, trace};
     ReadEntityListAndBlocks(in, format, reader.Header.EntityCount, reader.Strings, reader.Entities,
                             reader.BlockDefs);
     // Whatever follows (the embedded files of version 700 and later, or
     // anything else) is not needed for the texts and is never looked at.
 }
 
-ParseOutcome ParseKeeping(ZvwReader& reader, InputStream& in, RecordsKept kept)
+ParseOutcome ParseKeeping(ZvwReader& reader, InputStream& in, RecordsKept kept, ArchiveTrace* trace = nullptr)
 {
     ResetZvw(reader);
     // Everything read before a stop stays for the listing.
     const ParseOutcome outcome = GuardParse(in, [&] {
         SizeFixedTables(reader);
-        ReadDrawing(in, reader, kept);
+        ReadDrawing(in, reader, kept, trace);
     });
     reader.Header.BlockDefCount = reader.BlockDefs.Count;
     return outcome;
@@ -326,6 +339,35 @@ ParseOutcome ParseZvwStream(ZvwReader& reader, InputStream& in) { return ParseKe
 ParseOutcome ParseZvwTextsStream(ZvwReader& reader, InputStream& in)
 {
     return ParseKeeping(reader, in, RecordsKept::TextsOnly);
+}
+
+ParseOutcome ParseZvwTraced(ZvwReader& reader, InputStream& in, RecordsKept kept, ArchiveTrace& trace)
+{
+    trace = ArchiveTrace{};
+    const ParseOutcome outcome = ParseKeeping(reader, in, kept, &trace);
+    if (!outcome.Complete())
+        return outcome;
+    // The parse is over: what the cursor reads now is only looked at.
+    if (reader.Header.FileVersion >= kZvwVersionEmbeddedFiles) {
+        for (std::uint32_t files = in.readU32(); files > 0 && !in.failed(); --files) {
+            (void)ReadLpStringBytes(in);
+            in.skip(in.readU32());
+        }
+    }
+    trace.EndsWell = !in.failed() && in.remaining() == 0;
+    return outcome;
+}
+
+void SalvageZvw(ZvwReader& reader, std::string_view bytes, const ArchiveTrace& trace, const ParseOutcome& outcome)
+{
+    if (reader.Header.FileVersion < kZvwOldestVersion) {
+        // Nothing of the layout is known: the whole file is passed over.
+        reader.Salvaged.Skipped.push_back({outcome.Reason, outcome.Offset, bytes.size()});
+        return;
+    }
+    const ArchiveSalvageFormat format{reader.Header.FileVersion, kZvwNameBufferSize,
+                                      reader.Header.FileVersion >= kZvwVersionEmbeddedFiles};
+    reader.Salvaged = SalvageArchive(bytes, format, trace, outcome);
 }
 
 ParseOutcome ParseZvwBytes(ZvwReader& reader, std::string_view bytes)

@@ -10,6 +10,7 @@
 
 #include "core/readers/inputstream.h"
 #include "core/readers/parseoutcome.h"
+#include "core/readers/salvage.h"
 #include "core/readers/win/zvtype.h"
 
 namespace vaveze {
@@ -142,6 +143,7 @@ inline constexpr std::size_t kZvwLastTableCount = 10;
 // Layout thresholds of the drawing file's version.
 inline constexpr std::int32_t kZvwOldestVersion = 220;
 inline constexpr std::int32_t kZvwVersionExtendedTables = 420;  // named colours and line types
+inline constexpr std::int32_t kZvwVersionEmbeddedFiles = 700;   // embedded files after the block definitions
 
 // Everything one parse of a ZVW file leaves behind.
 struct ZvwReader {
@@ -158,6 +160,9 @@ struct ZvwReader {
     StringPool Strings;  // the bytes of the texts every table below holds
     TEntityTables Entities;                 // top-level entity list
     TBlockDefTable BlockDefs;
+    // What a salvage reading found beyond the place where the parse stopped
+    // (SalvageZvw); empty for any other parse.
+    SalvageResult Salvaged;
 };
 
 // Empties every table, as before the first parse.
@@ -174,5 +179,14 @@ void ResetZvw(ZvwReader& reader);
 // outcome are those of the full parse.
 [[nodiscard]] ParseOutcome ParseZvwTextsBytes(ZvwReader& reader, std::string_view bytes);
 [[nodiscard]] ParseOutcome ParseZvwTextsStream(ZvwReader& reader, InputStream& in);
+
+// The parse of ParseZvwStream or ParseZvwTextsStream, as `kept` asks,
+// noting in `trace` where it read what it keeps: for SalvageZvw, which
+// must not list it a second time.
+[[nodiscard]] ParseOutcome ParseZvwTraced(ZvwReader& reader, InputStream& in, RecordsKept kept, ArchiveTrace& trace);
+// Reads `bytes`, the whole file of such a parse that ended with `outcome`,
+// on past where it went wrong (win/archivesalvage.h): what it finds goes to
+// reader.Salvaged, and nothing else of the reader changes.
+void SalvageZvw(ZvwReader& reader, std::string_view bytes, const ArchiveTrace& trace, const ParseOutcome& outcome);
 
 }  // namespace vaveze
