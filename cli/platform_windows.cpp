@@ -23,6 +23,11 @@
 namespace vaveze::platform {
 namespace {
 
+// Before main and any DLL loaded by name: DLLs come from the system's folder
+// alone, never from the program's own folder or the current one, where a
+// DLL planted beside a program run from Downloads would be taken.
+[[maybe_unused]] const bool kSystemLibrariesOnly = ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != 0;
+
 // The files a wildcard argument names, in the order of their names, for
 // `vaveze-list --save *.zvw`: the Windows shells leave wildcards to the
 // program. An argument without a wildcard or a match stays as it is, so it

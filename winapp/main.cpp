@@ -32,6 +32,10 @@ std::size_t PaneCharacterLimit()
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {
+    // DLLs loaded by name come from the system's folder alone, never from
+    // the program's own folder or the current one, where a DLL planted
+    // beside a program run from Downloads would be taken.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     using namespace vaveze::win;
     StartRequest request = ReadCommandLine();
     if (request.What != StartRequest::Kind::Window) {

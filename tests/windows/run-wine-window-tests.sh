@@ -5,7 +5,7 @@
 # edits are lost, several files chosen together (the file list, Ctrl+Shift+S,
 # find and the filter), a file in a Japanese folder on the command line and
 # the pane-full message; every saved listing is held to the Linux tool's
-# bytes.
+# bytes. A DLL planted beside the window is not loaded.
 # What the window shows is read by window-state.exe (built here with
 # mingw-w64) through the controls' own texts. The program must be a window
 # program that needs only the DLLs every Windows has.
@@ -131,6 +131,32 @@ start() {
     until_true has_main_window || { echo "no window: $(cat "$work/program.log")"; return 1; }
     main=$(main_window)
 }
+
+# --- No DLL from the program's folder -------------------------------------
+# A msftedit.dll planted beside the window (the pane's control, loaded by
+# name once the window runs), which wine is told to prefer to its own,
+# leaves a mark when loaded: a program that does not restrict the search
+# takes it; the window must not.
+planted=$work/planted
+mkdir -p "$planted"
+cp "$exe" "$planted/vaveze.exe"
+{ x86_64-w64-mingw32-gcc -std=c99 -O1 -shared -DPLANTED_DLL -o "$planted/msftedit.dll" "$root/tests/windows/planted.c" &&
+    x86_64-w64-mingw32-gcc -std=c99 -O1 -o "$planted/unrestricted.exe" "$root/tests/windows/planted.c"; } ||
+    { echo "the planted DLL does not build"; exit 1; }
+overrides=$WINEDLLOVERRIDES
+WINEDLLOVERRIDES="$overrides;msftedit=n,b"
+"$wine" "$planted/unrestricted.exe" >/dev/null 2>&1
+check "a program that does not restrict the search takes the DLL planted beside it" test -f "$planted/loaded"
+rm -f "$planted/loaded"
+built=$exe
+exe=$planted/vaveze.exe
+start || exit 1
+check "the window runs with a DLL planted beside it" until_true shows '^focus 1001$'
+check "... and takes none from its own folder" test ! -f "$planted/loaded"
+key alt+F4
+until_true is_gone "$program"
+exe=$built
+WINEDLLOVERRIDES=$overrides
 
 # --- One window: open, save, the boxes, a failed open, edits -------------
 a=$work/a
