@@ -12,8 +12,11 @@ PYTHON ?= $(shell [ -x /usr/bin/python3 ] && echo /usr/bin/python3 || command -v
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 FUZZ_RUNS ?= -1
+# Where `make install` puts everything: the user's own by default.
+PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps configure build run test test-asan test-tsan test-web web windows test-windows python test-python fuzz bench bench-web clean
+.PHONY: all deps configure build run install uninstall docs test test-asan test-tsan test-web web windows \
+  test-windows python test-python fuzz bench bench-web clean
 
 all: build
 
@@ -33,6 +36,29 @@ run:
 	@cmake -S . -B $(RUN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVAVEZE_BUILD_TESTS=OFF >/dev/null
 	@cmake --build $(RUN_DIR) -j $(JOBS) --target vaveze vaveze-list
 	@$(RUN_DIR)/app/vaveze
+
+# The window, the tool and the C library from the build of `make run`, with
+# the man page, the bash completion, the desktop entry with its icon and
+# file types, and the licence, under $(PREFIX) (bin/, share/, lib/,
+# include/); the desktop learns the file types where its tools are there.
+install:
+	@sh scripts/install-deps.sh
+	@cmake -S . -B $(RUN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVAVEZE_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(RUN_DIR) -j $(JOBS)
+	@cmake --install $(RUN_DIR) --prefix $(PREFIX)
+	@! command -v update-mime-database >/dev/null 2>&1 || update-mime-database $(PREFIX)/share/mime
+	@! command -v update-desktop-database >/dev/null 2>&1 || update-desktop-database -q $(PREFIX)/share/applications
+
+# Removes what the last `make install` put in place.
+uninstall:
+	@[ -f $(RUN_DIR)/install_manifest.txt ] || { echo "nothing installed from $(RUN_DIR)" >&2; exit 1; }
+	@tr '\n' '\0' <$(RUN_DIR)/install_manifest.txt | xargs -0 rm -f
+	@! command -v update-mime-database >/dev/null 2>&1 || [ ! -d $(PREFIX)/share/mime ] || update-mime-database $(PREFIX)/share/mime
+
+# The page's screenshots in docs/ and the README's figure of its size, from
+# the build (not part of `make test`).
+docs: web
+	@node tools/docs/page-docs.mjs $(WEB_DIR)
 
 # The whole suite, then the whole suite again under AddressSanitizer,
 # LeakSanitizer and UndefinedBehaviorSanitizer, and the C library's under
