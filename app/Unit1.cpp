@@ -685,6 +685,7 @@ void TForm1::Button3Click()
     const std::string question = SaveAllQuestion(batch->ExistingTargets(), batch->Count(), HoldsEdits());
     if (!question.empty() && !dialogs_.Confirm(this, Utf8(kApplicationTitle), Utf8(question)))
         return;
+    batch->Begin();
     batch_ = std::move(batch);
     focusBeforeBatch_ = QApplication::focusWidget();
     Button1->setEnabled(false);

@@ -12,7 +12,7 @@ fonts-ipafont-gothic"
 
 case "${1:-}" in
 test)
-    PACKAGES="$PACKAGES libgtest-dev xvfb xdotool x11-utils clang libclang-rt-14-dev
+    PACKAGES="$PACKAGES libgtest-dev nlohmann-json3-dev xvfb xdotool x11-utils clang libclang-rt-14-dev
 g++-mingw-w64-x86-64-posix wine64 emscripten chromium firefox-esr python3 pkg-config
 python3-venv python3-build python3-setuptools python3-wheel python3-pytest unzip"
     command -v npm >/dev/null 2>&1 || PACKAGES="$PACKAGES nodejs npm"

@@ -632,6 +632,7 @@ EMSCRIPTEN_KEEPALIVE int vz_batch_begin(int options)
     Binding& binding = Current();
     binding.Batch.reset();
     binding.Batch.emplace(binding.List, OptionsOf(options));
+    binding.Batch->Begin();
     return static_cast<int>(binding.Batch->Count());
 }
 

@@ -492,11 +492,12 @@ void Button3Click(MainWindow& w)
     const HWND focus = ::GetFocus();
     auto batch = std::make_unique<BatchSave>(w.List, CurrentOptions(w));
     const std::string question = SaveAllQuestion(batch->ExistingTargets(), batch->Count(), HoldsEdits(w));
-    // The batch cleared what an earlier one saved.
-    for (std::size_t i = 0; i < w.List.Size(); ++i)
-        w.Panel->UpdateEntry(i);
     if (!question.empty() && !Confirm(w.Window, kApplicationTitle, question))
         return;
+    // What an earlier batch saved is no longer what the list says.
+    batch->Begin();
+    for (std::size_t i = 0; i < w.List.Size(); ++i)
+        w.Panel->UpdateEntry(i);
     w.Batch = std::move(batch);
     w.FocusBeforeBatch = focus;
     ::SendMessageW(w.Progress, PBM_SETRANGE32, 0, static_cast<LPARAM>(w.Batch->Count()));

@@ -1,3 +1,4 @@
+// Every listing of a file list saved beside its source, a file per step.
 #include "core/session/batchsave.h"
 
 #include <exception>
@@ -47,7 +48,10 @@ std::pair<std::size_t, int> Encode(const Session& session, const ListingOptions&
 BatchSave::BatchSave(FileList& list, const ListingOptions& options)
     : list_(list), options_(options), targets_(SettleTargets(SourcesOf(list), std::nullopt))
 {
-    // What an earlier batch saved is no longer what the list says.
+}
+
+void BatchSave::Begin()
+{
     for (std::size_t i = 0; i < list_.Size(); ++i)
         list_.RecordSave(i, SaveState::NotSaved, {}, 0);
 }
@@ -123,6 +127,13 @@ void BatchSave::NotWritten(std::size_t index, std::string failure)
 {
     const ListedFile& file = list_[index];
     list_.RecordSave(index, SaveState::NotWritten, targets_.at(index).Path, file.SavedLines, std::move(failure));
+}
+
+std::size_t BatchSave::NotRead(const OpenResult& opened)
+{
+    const std::size_t i = position_++;
+    list_.Record(i, opened);
+    return i;
 }
 
 BatchSummary BatchSave::Summary() const

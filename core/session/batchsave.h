@@ -7,6 +7,7 @@
 //
 //     BatchSave batch(list, options);
 //     if (batch.ExistingTargets() > 0 && !ask(...)) return;   // one question
+//     batch.Begin();                                          // the list forgets earlier saves
 //     while (!batch.Finished()) batch.SaveNext();             // a step per turn
 //     status(BatchSummaryStatus(batch.Summary()));
 #pragma once
@@ -35,9 +36,15 @@ class BatchSave {
 public:
     // Settles every target at once, beside each source (a drawing has the
     // first claim on plan.txt; a backup's listing never replaces it).
-    // Nothing is read or written yet. `list` must outlive the batch and keep
-    // its files while it runs; each step records what became of its file.
+    // Nothing is read or written, and the list is left as it is, so that a
+    // batch the user declines changes nothing. `list` must outlive the batch
+    // and keep its files while it runs; each step records what became of its
+    // file.
     BatchSave(FileList& list, const ListingOptions& options);
+
+    // Before the first step: what an earlier batch saved is no longer what
+    // the list says.
+    void Begin();
 
     // One per file of the list, in its order; empty for a folder that could
     // not be walked.
@@ -64,6 +71,8 @@ public:
     // file's target; a write that fails is told through NotWritten.
     std::size_t ListNext(std::string_view fileBytes, std::string& listing);
     void NotWritten(std::size_t index, std::string failure);
+    // The next file, which the front could not read: `opened` says why.
+    std::size_t NotRead(const OpenResult& opened);
 
     // No file after the one being done.
     void Stop() noexcept { stopped_ = true; }

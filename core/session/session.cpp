@@ -1,3 +1,4 @@
+// A user's session: a file opened, its parse kept, listed with any options.
 #include "core/session/session.h"
 
 #include <utility>
@@ -71,6 +72,15 @@ OpenResult NotWalked(const Source& source)
     return result;
 }
 
+OpenResult UnreadFile(const fs::path& path, std::string failure)
+{
+    OpenResult result;
+    result.Path = path;
+    result.Reason = NotListedReason::ReadError;
+    result.SystemMessage = std::move(failure);
+    return result;
+}
+
 Session::Session() = default;
 Session::~Session() = default;
 
@@ -88,6 +98,12 @@ const OpenResult& Session::OpenBytes(std::string_view bytes, const fs::path& nam
     auto readers = std::make_unique<Readers>();
     Detection detection = DetectAndParseBytes(*readers, name, bytes, RecordsKept::TextsOnly, mode);
     return Take(std::move(detection), std::move(readers), name, mode);
+}
+
+const OpenResult& Session::NotRead(const fs::path& path, std::string failure)
+{
+    chosen_ = UnreadFile(path, std::move(failure));
+    return chosen_;
 }
 
 const OpenResult& Session::Salvage()

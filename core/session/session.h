@@ -69,6 +69,9 @@ struct Source;
 // The reason of a detection of the file at `path` (or of bytes by that name).
 [[nodiscard]] NotListedReason ReasonOf(const Detection& detection, const std::filesystem::path& path);
 
+// A file that could not be read, in the words of whoever tried.
+[[nodiscard]] OpenResult UnreadFile(const std::filesystem::path& path, std::string failure);
+
 class Session {
 public:
     Session();
@@ -92,6 +95,10 @@ public:
     // part. List it then with ListingOptions::Salvage. A file opened from
     // bytes is opened again from them with OpenBytes instead.
     const OpenResult& Salvage();
+
+    // A file its front could not read (the page's browser refused it), with
+    // the words it gave: chosen, not listed; the file shown stays.
+    const OpenResult& NotRead(const std::filesystem::path& path, std::string failure);
 
     // The last file chosen, listed or not; empty before the first.
     [[nodiscard]] const OpenResult& Chosen() const noexcept { return chosen_; }

@@ -1,3 +1,4 @@
+// Every text the user reads, in Japanese or English.
 #include "core/session/texts.h"
 
 #include <cstdio>
@@ -501,5 +502,22 @@ std::string CommandLineToolNotice(Language language)
 }
 
 std::string FileNameOf(const std::filesystem::path& path) { return Utf8Of(path.filename()); }
+
+std::string PathUtf8(const std::filesystem::path& path) { return Utf8Of(path); }
+
+std::string TypedUtf8(std::u16string_view typed)
+{
+    std::u32string characters;
+    characters.reserve(typed.size());
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+        const char16_t c = typed[i];
+        const bool high = c >= 0xD800 && c <= 0xDBFF;
+        if (high && i + 1 < typed.size() && typed[i + 1] >= 0xDC00 && typed[i + 1] <= 0xDFFF)
+            characters += static_cast<char32_t>(0x10000 + ((c - 0xD800) << 10) + (typed[++i] - 0xDC00));
+        else
+            characters += c >= 0xD800 && c <= 0xDFFF ? U'\uFFFD' : static_cast<char32_t>(c);
+    }
+    return Utf8Of(std::u32string_view(characters));
+}
 
 }  // namespace vaveze

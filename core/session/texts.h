@@ -173,5 +173,10 @@ enum class EditsAt : std::uint8_t { Relist, Open, Close };
 
 // The file name part of a path, as UTF-8.
 [[nodiscard]] std::string FileNameOf(const std::filesystem::path& path);
+// What the user typed (a needle, a filter), as the texts quote it: UTF-8;
+// a lone surrogate becomes U+FFFD.
+[[nodiscard]] std::string TypedUtf8(std::u16string_view typed);
+// A whole path as every text names a file: UTF-8.
+[[nodiscard]] std::string PathUtf8(const std::filesystem::path& path);
 
 }  // namespace vaveze

@@ -1,0 +1,265 @@
+// The words between the window flow (windowflow.h) and a front: the
+// actions a front hands in (what the user did, what a dialog answered, a
+// timer that fired, the bytes a front read) and the effects it carries out
+// (refresh these parts from the flow's state, ask this, open that dialog,
+// fill the pane, start a timer, read or write a file, beep, close). Both are
+// closed sets: a front handles every kind, and a new kind is a compile error
+// in every front's std::visit until it is handled.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "core/session/find.h"
+#include "core/session/walk.h"
+
+namespace vaveze::window {
+
+// The three check boxes.
+enum class Option : std::uint8_t { Header, Dimensions, Blocks };
+
+// The answers a question may offer; each front shows them in the order
+// given, with the captions ReplyCaption gives.
+enum class Reply : std::uint8_t { Yes, No, Cancel };
+
+// What is asked, for a front or a test that needs to know more than the text.
+enum class Question : std::uint8_t {
+    EditsLostRelist,  // a box lists the file again over the pane's edits
+    EditsLostOpen,    // another file (or entry of the list) replaces them
+    EditsLostClose,   // the window closes with them
+    SaveAll,          // すべて出力 replaces existing files, or leaves the edits out
+};
+
+// The flow's timers. Each fires again and again, from the front's event
+// loop, until the flow stops it.
+enum class Timer : std::uint8_t {
+    PaneFill,      // the next piece of a big listing into the pane
+    FilterTyping,  // the pause after the last key typed into the filter
+    FilterStep,    // the filter reads the next file of the list
+    SaveAllStep,   // すべて出力 saves the next file
+};
+inline constexpr std::size_t kTimerCount = 4;
+
+// What a ReadFile or WriteFile is for, handed back with its answer.
+enum class Purpose : std::uint8_t { Open, Filter, Save, SaveAll };
+
+// A control a Focus effect puts the keyboard on. (While すべて出力 runs,
+// 中止 takes the keyboard and gives it back after: the front does that as
+// it shows and hides the progress.)
+enum class Control : std::uint8_t {
+    OpenButton,  // "ファイル名": nothing was chosen yet
+};
+
+enum class MessageKind : std::uint8_t { Warning, Error };
+
+// The parts of the window a Refresh renders again from the flow's state.
+struct Part {
+    enum : std::uint16_t {
+        Status = 1 << 0,     // the status line: Status()
+        Notice = 1 << 1,     // the notice beside the pane: Notice(), shown when not empty
+        PathField = 1 << 2,  // the path field: ChosenPath()
+        Boxes = 1 << 3,      // the three check boxes: Options()
+        List = 1 << 4,       // the file list: shown when ListShown(); its rows (Files()), each
+                             // row's mark, tooltip and RowHidden(); the filter field (FilterText())
+        Selection = 1 << 5,  // the list's selected row: Selected()
+        Progress = 1 << 6,   // the progress bar and 中止 (SaveAllProgress()); the open and すべて出力
+                             // buttons are off while it runs, and files are not taken
+        Filling = 1 << 7,    // while Filling(): the save button off and a busy cursor over the window
+    };
+};
+using Parts = std::uint16_t;
+
+namespace action {
+
+struct OpenClicked {};  // "ファイル名" or Ctrl+O
+// The open dialog's answer: the files chosen, in its order; none when it
+// was cancelled. Folders are entries of their own.
+struct FilesChosen {
+    std::vector<std::filesystem::path> Paths;
+};
+// Files dropped on the window or named on the command line: each folder
+// brings its drawings, walked as `vaveze-list -r` walks it.
+struct FilesDropped {
+    std::vector<std::filesystem::path> Paths;
+};
+// The page's files, which the file system does not know: each as it is,
+// its Path the name the page reads it by (a path below the folder dropped).
+struct SourcesGiven {
+    std::vector<Source> Sources;
+};
+struct EntryChosen {  // the user selected row Index of the file list
+    std::size_t Index;
+};
+struct OptionToggled {  // the user ticked or cleared a box
+    Option Which;
+    bool Checked;
+};
+// The pane holds edits of the user's (or holds none again, all undone).
+// Ignored while the pane fills.
+struct PaneEdited {
+    bool Edited;
+};
+// "テキスト出力" or Ctrl+S, with the pane's text as it is now (lines
+// ended by '\n'), only read during the call.
+struct SaveClicked {
+    std::u16string_view PaneText;
+};
+// The save dialog's answer; an empty path when it was cancelled. The user
+// has already agreed to replace an existing file.
+struct SaveTargetChosen {
+    std::filesystem::path Path;
+};
+struct SaveAllClicked {};  // "すべて出力" or Ctrl+Shift+S
+struct StopClicked {};     // "中止"
+struct Answered {          // the answer to the Ask effect numbered Serial
+    std::uint32_t Serial;
+    Reply Answer;
+};
+struct CloseRequested {};  // the user closes the window
+// Find in the pane: Needle from From (the selection's end to find the
+// next, its start to find the previous or as the needle is typed) in the
+// pane's text as it is now, only read during the call. An empty needle
+// typed puts the caret at From and takes find's words off the status line.
+struct Find {
+    std::u16string Needle;
+    FindDirection Direction = FindDirection::Forward;
+    std::size_t From = 0;
+    bool AsTyped = false;
+    std::u16string_view PaneText;
+};
+struct FilterTyped {  // the filter field's text, as the user changed it
+    std::u16string Text;
+};
+// A timer the flow started fired. For PaneFill, how long the front took to
+// carry out the last AppendToPane, which sizes the next piece.
+struct TimerFired {
+    Timer Which;
+    std::int64_t LastPieceNanoseconds = 0;
+};
+// The answer to a ReadFile: the file's bytes, or why it could not be read
+// (the system's or the browser's words) when Failure is not empty.
+struct FileRead {
+    Purpose For;
+    std::size_t Index;
+    std::string Bytes;
+    std::string Failure;
+};
+// The answer to a WriteFile: empty when written, else why not.
+struct FileWritten {
+    Purpose For;
+    std::size_t Index;
+    std::string Failure;
+};
+// The answer to CountExisting.
+struct ExistingCounted {
+    std::size_t Count;
+};
+
+}  // namespace action
+
+using Action = std::variant<action::OpenClicked, action::FilesChosen, action::FilesDropped, action::SourcesGiven,
+                            action::EntryChosen, action::OptionToggled, action::PaneEdited, action::SaveClicked,
+                            action::SaveTargetChosen, action::SaveAllClicked, action::StopClicked, action::Answered,
+                            action::CloseRequested, action::Find, action::FilterTyped, action::TimerFired,
+                            action::FileRead, action::FileWritten, action::ExistingCounted>;
+
+namespace effect {
+
+struct Refresh {  // render these parts again from the flow's state
+    Parts What;
+};
+struct RefreshEntry {  // render row Index of the list again: its mark, tooltip, hidden or not
+    std::size_t Index;
+};
+// A modal question (caption: the application's title) with these answers,
+// the first the default. The flow waits: answer with action::Answered.
+// Always the last effect of its list.
+struct Ask {
+    std::uint32_t Serial;
+    Question What;
+    std::string Text;
+    std::vector<Reply> Replies;
+    Reply Default;
+    Reply Escape;  // the answer of Escape or of closing the box
+};
+// The open dialog (title WindowText::OpenTitle, filters OpenFilters), in
+// Folder, with ProposedName in its name field (may be empty); several files
+// may be chosen. Answer with action::FilesChosen. Last of its list.
+struct ChooseFilesToOpen {
+    std::filesystem::path Folder;
+    std::filesystem::path ProposedName;
+};
+// The save dialog (SaveTitle, SaveFilter, the default extension
+// kSaveExtension), which asks before it lets an existing file be chosen.
+// Answer with action::SaveTargetChosen. Last of its list.
+struct ChooseSaveTarget {
+    std::filesystem::path Folder;
+    std::filesystem::path ProposedName;
+};
+struct Tell {  // a modal box with one OK button
+    MessageKind Kind;
+    std::string Caption;
+    std::string Text;
+};
+// The pane fill. StartPane: empty the pane, make it read-only, with no undo
+// history, the caret at the top. AppendToPane: put PaneText()[From, To) in
+// at its end, then report how long it took with the next
+// TimerFired{PaneFill}. FinishPane: editable again, a fresh undo history,
+// unmodified.
+struct StartPane {};
+struct AppendToPane {
+    std::size_t From;
+    std::size_t To;
+};
+struct FinishPane {};
+struct MarkPaneUnmodified {};  // what the pane holds was saved
+struct SelectInPane {          // select [Position, Position + Length) and scroll it into view
+    std::size_t Position;
+    std::size_t Length;
+};
+struct StartTimer {  // (again) from now: fires every Milliseconds until stopped
+    Timer Which;
+    int Milliseconds;
+};
+struct StopTimer {
+    Timer Which;
+};
+// Only where the front reads and writes the files (FileAccess::Front).
+// Answer with action::FileRead, action::FileWritten, action::ExistingCounted.
+struct ReadFile {
+    Purpose For;
+    std::size_t Index;  // the entry of the file list (Open, Filter, SaveAll)
+    std::filesystem::path Path;
+};
+struct WriteFile {  // replace the file at Path (a name, for the page) only once complete
+    Purpose For;
+    std::size_t Index;
+    std::filesystem::path Path;
+    std::string Bytes;
+};
+struct CountExisting {  // how many of these paths exist already
+    std::vector<std::filesystem::path> Paths;
+};
+struct Beep {};
+struct Focus {
+    Control What;
+};
+struct Close {};  // the window closes: the flow let everything go
+
+}  // namespace effect
+
+using Effect = std::variant<effect::Refresh, effect::RefreshEntry, effect::Ask, effect::ChooseFilesToOpen,
+                            effect::ChooseSaveTarget, effect::Tell, effect::StartPane, effect::AppendToPane,
+                            effect::FinishPane, effect::MarkPaneUnmodified, effect::SelectInPane, effect::StartTimer,
+                            effect::StopTimer, effect::ReadFile, effect::WriteFile, effect::CountExisting,
+                            effect::Beep, effect::Focus, effect::Close>;
+
+// The caption of an answer's button ("はい", "いいえ", "キャンセル").
+[[nodiscard]] const char* ReplyCaption(Reply reply);
+
+}  // namespace vaveze::window

@@ -1,0 +1,216 @@
+// The window's flow, one for the Qt window, the Windows window and the page:
+// a front hands in what the user did and what its dialogs answered
+// (Update), carries out the effects it gets back in their order, and renders
+// the parts they name from the state read here. Nothing here waits: a
+// question or a dialog goes out as an effect and the flow goes on when its
+// answer comes in, from a modal dialog's return in the windows or a message
+// in the page. Work that takes long (a big listing into the pane, the
+// filter, すべて出力) is done a step per timer tick from the front's event
+// loop, so the window answers and 中止 is heard between two steps.
+//
+// The flow owns the session (the file chosen, the parse kept, the pane's
+// listing), the file list and its filter, the three options, whether the
+// pane holds edits (as the front tells it), the fill's progress, the status
+// line and the notice, find, and すべて出力. It makes no system call of its
+// own and knows no toolkit; where the front leaves the files to it
+// (FileAccess::Core), it reads and writes them through the core's Session
+// and SaveBytes, else it asks the front to (ReadFile, WriteFile).
+//
+// Not thread-safe: a front hands every action in from one thread (its
+// event loop's; the page's worker), and results of its own worker threads
+// as actions posted there.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/session/batchsave.h"
+#include "core/session/filelist.h"
+#include "core/session/pane.h"
+#include "core/session/session.h"
+#include "core/window/flowmessages.h"
+#include "core/window/panepacing.h"
+
+namespace vaveze::window {
+
+enum class FileAccess : std::uint8_t {
+    Core,   // the windows: the flow opens and saves files on this system itself
+    Front,  // the page: the front reads and writes them (ReadFile, WriteFile, CountExisting)
+};
+
+struct FlowSetup {
+    FileAccess Access = FileAccess::Core;
+    // Where the first open dialog starts (FirstOpenFolder in startup.h).
+    std::filesystem::path FirstOpenFolder;
+    // Most characters the pane holds; a test may set fewer.
+    std::size_t PaneCharacterLimit = kPaneCharacterLimit;
+};
+
+// すべて出力 while it runs: Done of Count files.
+struct SaveAllState {
+    bool Running = false;
+    std::size_t Done = 0;
+    std::size_t Count = 0;
+};
+
+class WindowFlow {
+public:
+    explicit WindowFlow(FlowSetup setup = {});
+    ~WindowFlow();
+    WindowFlow(const WindowFlow&) = delete;
+    WindowFlow& operator=(const WindowFlow&) = delete;
+
+    // Takes an action; the effects for the front to carry out, in order.
+    // Throws only std::bad_alloc.
+    [[nodiscard]] std::vector<Effect> Update(const Action& action);
+
+    // The state a front renders from.
+    [[nodiscard]] const ListingOptions& Options() const noexcept { return options_; }
+    [[nodiscard]] const std::filesystem::path& ChosenPath() const noexcept { return chosenPath_; }
+    [[nodiscard]] const std::string& Status() const noexcept { return status_; }
+    [[nodiscard]] const std::string& Notice() const noexcept { return notice_; }
+    [[nodiscard]] const FileList& Files() const noexcept { return files_; }
+    // The list shows beside the pane only for several files.
+    [[nodiscard]] bool ListShown() const noexcept { return files_.Size() > 1; }
+    [[nodiscard]] std::size_t Selected() const noexcept { return entryShown_; }
+    [[nodiscard]] bool RowHidden(std::size_t i) const { return i < hidden_.size() && hidden_[i]; }
+    [[nodiscard]] const std::u16string& FilterText() const noexcept { return filterText_; }
+    [[nodiscard]] SaveAllState SaveAllProgress() const;
+    [[nodiscard]] bool SavingAll() const noexcept { return batch_ != nullptr; }
+    // A big listing is still going into the pane.
+    [[nodiscard]] bool Filling() const noexcept { return filling_; }
+    [[nodiscard]] bool HoldsEdits() const noexcept { return edits_ && !filling_; }
+    // The listing the pane is filled from (AppendToPane's pieces).
+    [[nodiscard]] const std::u16string& PaneText() const noexcept { return session_.Pane().Text(); }
+    [[nodiscard]] const Session& CurrentSession() const noexcept { return session_; }
+    // A question or a dialog waits for its answer.
+    [[nodiscard]] bool Waiting() const noexcept { return waiting_ != Wait::Nothing; }
+    // The timers running now: work still to come from the event loop.
+    [[nodiscard]] bool TimerRunning(Timer timer) const noexcept { return timers_[static_cast<std::size_t>(timer)]; }
+    [[nodiscard]] bool Idle() const noexcept;
+
+private:
+    // What the flow waits for: the answer to a question or dialog, or
+    // bytes (or a write) the front was asked for.
+    enum class Wait : std::uint8_t {
+        Nothing,
+        ReplaceForChoose,  // a question: then take `paths_`
+        ReplaceForEntry,   // then open entry `entryAsked_`
+        ReplaceForRelist,  // then apply `optionAsked_`
+        ReplaceForClose,
+        SaveAllQuestion,
+        OpenDialog,
+        SaveDialog,
+        SaveWritten,     // the front writes the pane's bytes
+        ExistingCounted  // the front counts the targets of すべて出力
+    };
+
+    void Dispatch(const Action& action);
+    void Handle(const action::OpenClicked&);
+    void Handle(const action::FilesChosen& chosen);
+    void Handle(const action::FilesDropped& dropped);
+    void Handle(const action::SourcesGiven& given);
+    void Handle(const action::EntryChosen& chosen);
+    void Handle(const action::OptionToggled& toggled);
+    void Handle(const action::PaneEdited& edited);
+    void Handle(const action::SaveClicked& save);
+    void Handle(const action::SaveTargetChosen& target);
+    void Handle(const action::SaveAllClicked&);
+    void Handle(const action::StopClicked&);
+    void Handle(const action::Answered& answer);
+    void Handle(const action::CloseRequested&);
+    void Handle(const action::Find& find);
+    void Handle(const action::FilterTyped& typed);
+    void Handle(const action::TimerFired& fired);
+    void Handle(const action::FileRead& read);
+    void Handle(const action::FileWritten& written);
+    void Handle(const action::ExistingCounted& counted);
+
+    // Effects, in order; the parts to refresh are gathered and go out
+    // before the next effect of another kind, and at the end.
+    void Emit(Effect effect);
+    void Show(Parts parts) { parts_ |= parts; }
+    void FlushParts();
+    void Ask(Question what, std::string text, Wait then);
+    void SetStatus(std::string text);
+    // Find's and the filter's words: an empty one puts back what the line
+    // said before them, if it still says what they said.
+    void SayAside(std::string text);
+    void Start(Timer timer, int milliseconds);
+    void Stop(Timer timer);
+
+    void TakeFiles(FileList files);
+    void OpenEntry(std::size_t index);
+    void Opened(std::size_t index);
+    void ShowListing();
+    void FillStep(std::int64_t lastPieceNanoseconds);
+    void FillDone();
+    void ShowNotice();
+    void ApplyOption(Option which, bool checked);
+    void WriteSave(const std::filesystem::path& target);
+    void SaveWritten(const std::filesystem::path& target, const std::string& failure);
+    void AskSaveAll(std::size_t existing);
+    void StartSaveAll();
+    void SaveAllStep();
+    void SaveAllStepDone(std::size_t index);
+    void FinishSaveAll();
+    void StartFilter();
+    void FilterStep();
+    void FilterStepDone(std::size_t index, bool holds);
+    void CloseNow();
+
+    FlowSetup setup_;
+    Session session_;
+    FileList files_;
+    ListingOptions options_;
+    std::filesystem::path chosenPath_;  // the path field: the last file chosen, listed or not
+    std::size_t entryShown_ = 0;        // the entry of the file list last opened
+    std::optional<std::size_t> opening_;  // the entry whose bytes the front is reading
+    bool edits_ = false;
+
+    std::string status_;
+    std::string statusBeforeAside_;  // what the line said before find or the filter spoke
+    std::string lastAside_;          // what they said last, while the line still says it
+    std::string finalStatus_;        // the status once the fill is done
+    bool statusTaken_ = false;       // a later message replaced the fill's progress
+    std::string notice_;
+
+    bool filling_ = false;
+    PanePacing pacing_;
+
+    std::vector<bool> hidden_;  // rows the filter hides
+    std::u16string filterText_;
+    std::u16string filterNeedle_;  // the text of the pass running
+    std::size_t filterNext_ = 0;
+    std::size_t filterCount_ = 0;
+    std::size_t filterHolding_ = 0;
+    bool filterReading_ = false;  // waits for the front's bytes
+
+    std::unique_ptr<BatchSave> batch_;  // すべて出力, asked or running
+    bool batchRunning_ = false;
+    bool batchReading_ = false;  // waits for the front's bytes or write
+
+    SavedText pendingSave_;  // the pane's bytes between the save dialog and the write
+    std::filesystem::path chosenTarget_;  // where the front writes them
+
+    Wait waiting_ = Wait::Nothing;
+    std::uint32_t serial_ = 0;  // of the last question asked
+    std::vector<std::filesystem::path> paths_;  // files waiting for the answer about edits
+    bool walkFolders_ = false;
+    std::vector<Source> sources_;
+    bool sourcesGiven_ = false;
+    std::size_t entryAsked_ = 0;
+    Option optionAsked_ = Option::Header;
+    bool checkedAsked_ = false;
+
+    bool timers_[kTimerCount] = {};
+    Parts parts_ = 0;
+    std::vector<Effect> effects_;
+};
+
+}  // namespace vaveze::window
