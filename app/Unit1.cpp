@@ -1,3 +1,4 @@
+// The main window: its controls, their layout, and the flow's effects carried out.
 #include "app/Unit1.h"
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -20,11 +22,11 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -35,36 +37,25 @@
 
 #include "app/filespanel.h"
 #include "app/findbar.h"
-#include "app/panefill.h"
-#include "app/startup.h"
 #include "app/statusline.h"
+#include "core/session/texts.h"
+#include "core/window/startup.h"
+#include "core/window/windowtable.h"
 
 namespace vaveze {
 namespace {
 
-constexpr QSize kOuterSize(568, 506);
-constexpr QPoint kPosition(192, 107);
-constexpr int kFontPixels = 16;
-// Designed places of the controls that follow the window's width.
-constexpr QRect kEdit1(104, 8, 441, 24);
-constexpr QRect kButton2(440, 32, 105, 25);
-// In the panel's free corner under "ファイル名", where no designed control moves.
-constexpr QRect kButton3(8, 72, 89, 25);
-// The file list's width beside the pane when it first appears.
-constexpr int kFileListWidth = 168;
-constexpr int kMargin = 8;
-// The pane keeps room for a few lines at the smallest size.
-constexpr int kPaneMinimumHeight = 96;
+namespace fs = std::filesystem;
+namespace w = window;
+using window::Part;
+
+QRect Place(const w::Box& box) { return {box.Left, box.Top, box.Width, box.Height}; }
+
+const QSize kOuterSize(w::kWindow.Width, w::kWindow.Height);
 
 QString Utf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 QString Utf8(WindowText text) { return QString::fromUtf8(Text(text)); }
-
-// Everything up to and including the last path separator.
-QString FolderPart(const QString& path) { return path.left(path.lastIndexOf(QLatin1Char('/')) + 1); }
-
-// Everything after the last path separator.
-QString NamePart(const QString& path) { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
 
 // Filters written as "description|patterns|description|patterns...", the
 // patterns of one filter separated by ';'.
@@ -77,24 +68,20 @@ QList<FileFilter> FiltersOf(WindowText text)
     return filters;
 }
 
-// The fixed-pitch Japanese font of the design where it is installed, else
-// the one the set-up installs, else whatever fixed-pitch font there is.
 QFont WindowFont()
 {
     QFont font;
-    // Font names, not texts: each font's Japanese name is written with
-    // escapes (MS Gothic's and IPAGothic's), as fontconfig and Windows may
-    // know a font by either name.
-    font.setFamilies({QString::fromUtf16(u"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF"), QStringLiteral("MS Gothic"),
-                      QStringLiteral("IPAGothic"), QString::fromUtf16(u"IPA\u30B4\u30B7\u30C3\u30AF"),
-                      QStringLiteral("Noto Sans Mono CJK JP")});
+    QStringList families;
+    for (const std::string_view family : w::kFontFamilies)
+        families += Utf8(family);
+    font.setFamilies(families);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
-    font.setPixelSize(kFontPixels);
+    font.setPixelSize(w::kFontPixels);
     return font;
 }
 
-// Shows the wait cursor while an extraction keeps the window busy.
+// Shows the wait cursor while the flow reads and lists a file.
 class BusyCursor {
 public:
     BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -115,17 +102,17 @@ QByteArray NativePath(const QUrl& url)
 }
 
 // The file system's path for its bytes; Windows names files in UTF-16.
-std::filesystem::path FsPath(const QByteArray& nativePath)
+fs::path FsPath(const QByteArray& nativePath)
 {
 #ifdef Q_OS_WIN
-    return std::filesystem::path(QFile::decodeName(nativePath).toStdWString());
+    return fs::path(QFile::decodeName(nativePath).toStdWString());
 #else
-    return std::filesystem::path(nativePath.toStdString());
+    return fs::path(nativePath.toStdString());
 #endif
 }
 
 // The file system's path as the window shows it, with '/' between folders.
-QString FromFsPath(const std::filesystem::path& path)
+QString FromFsPath(const fs::path& path)
 {
 #ifdef Q_OS_WIN
     return QDir::fromNativeSeparators(QString::fromStdWString(path.native()));
@@ -134,19 +121,28 @@ QString FromFsPath(const std::filesystem::path& path)
 #endif
 }
 
-// The pane's text as the session reads it back: the blocks' texts joined by
-// '\n', exactly as they are (toPlainText would turn U+00A0 into a space).
-std::u16string PaneText(const QTextDocument& document)
+QString WithSlash(const QString& folder) { return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'); }
+
+FileDialogSetup DialogSetup(WindowText title, WindowText filters, const fs::path& folder, const fs::path& name)
 {
-    std::u16string text;
-    text.reserve(static_cast<std::size_t>(document.characterCount()));
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        if (block != document.begin())
-            text += u'\n';
-        const QString line = block.text();
-        text.append(reinterpret_cast<const char16_t*>(line.utf16()), static_cast<std::size_t>(line.size()));
-    }
-    return text;
+    FileDialogSetup setup;
+    setup.Title = Utf8(title);
+    setup.Filters = FiltersOf(filters);
+    setup.Folder = WithSlash(FromFsPath(folder));
+    setup.ProposedName = FromFsPath(name);
+    return setup;
+}
+
+// Where the first open dialog starts: the program's folder where it was
+// unpacked by hand, else the documents folder (or home).
+fs::path FirstOpenFolder()
+{
+    const QString program = QCoreApplication::applicationDirPath();
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty() || !QFileInfo(documents).isDir())
+        documents = QDir::homePath();
+    return w::FirstOpenFolder({FsPath(QFile::encodeName(program)), QFileInfo(program).isWritable(),
+                               FsPath(QFile::encodeName(documents))});
 }
 
 }  // namespace
@@ -163,9 +159,9 @@ QList<QByteArray> FilesOfDrop(const QMimeData* data)
 }
 
 TForm1::TForm1(Dialogs& dialogs, std::size_t paneCharacterLimit, QWidget* parent)
-    : QWidget(parent), dialogs_(dialogs), paneCharacterLimit_(paneCharacterLimit)
+    : QWidget(parent), dialogs_(dialogs), flow_({w::FileAccess::Core, FirstOpenFolder(), paneCharacterLimit})
 {
-    setWindowTitle(QString::fromUtf8(kWindowCaption.data(), kWindowCaption.size()));
+    setWindowTitle(Utf8(kWindowCaption));
     setWindowIcon(QIcon(QStringLiteral(":/vaveze/vaveze.png")));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, palette.color(QPalette::Button));
@@ -174,7 +170,7 @@ TForm1::TForm1(Dialogs& dialogs, std::size_t paneCharacterLimit, QWidget* parent
     setFont(WindowFont());
     setAcceptDrops(true);
     CreateControls();
-    move(kPosition);
+    move(w::kWindow.Left, w::kWindow.Top);
     resize(kOuterSize);
 }
 
@@ -184,53 +180,49 @@ void TForm1::CreateControls()
 {
     Panel1 = new QFrame(this);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->setFixedHeight(105);
-    // Nothing overlaps or is cut off down to this width: the save button
-    // keeps its place right of the first check box.
-    Panel1->setMinimumWidth(kButton2.right() + 1 + kMargin);
-
+    Panel1->setFixedHeight(w::kPanel1Height);
+    // Nothing overlaps or is cut off down to this width.
+    Panel1->setMinimumWidth(w::kSmallestClientWidth);
     Button1 = new QPushButton(Utf8(WindowText::OpenButton), Panel1);
-    Button1->setGeometry(8, 8, 89, 25);
+    Button1->setGeometry(Place(w::kButton1));
     Edit1 = new QLineEdit(Panel1);
-    Edit1->setGeometry(kEdit1);
+    Edit1->setGeometry(Place(w::kEdit1));
     Edit1->setReadOnly(true);
     Edit1->setAccessibleName(Utf8(WindowText::PathField));
     // Each box's caption says what that box does: the dimension texts for
     // the second, the block section for the third.
     CheckBox1 = new QCheckBox(Utf8(WindowText::HeaderBox), Panel1);
-    CheckBox1->setGeometry(104, 40, 329, 17);
+    CheckBox1->setGeometry(Place(w::kCheckBox1));
     CheckBox2 = new QCheckBox(Utf8(WindowText::DimensionsBox), Panel1);
-    CheckBox2->setGeometry(104, 60, 409, 17);
+    CheckBox2->setGeometry(Place(w::kCheckBox2));
     CheckBox3 = new QCheckBox(Utf8(WindowText::BlocksBox), Panel1);
-    CheckBox3->setGeometry(104, 80, 417, 17);
+    CheckBox3->setGeometry(Place(w::kCheckBox3));
     Button2 = new QPushButton(Utf8(WindowText::SaveButton), Panel1);
-    Button2->setGeometry(kButton2);
+    Button2->setGeometry(Place(w::kButton2));
     Button3 = new QPushButton(Utf8(WindowText::SaveAllButton), Panel1);
-    Button3->setGeometry(kButton3);
+    Button3->setGeometry(Place(w::kButton3));
     Button3->setToolTip(Button3->text() + QStringLiteral(" (Ctrl+Shift+S)"));
 
     Panel2 = new QLabel(Utf8(WindowText::PaneCaption), this);
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel2->setFixedHeight(24);
+    Panel2->setFixedHeight(w::kPanel2Height);
     Panel2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Panel2->setIndent(4);
+    Panel2->setIndent(w::kCaptionIndent);
     CreateNotice();
 
     Split = new QSplitter(Qt::Horizontal, this);
     Split->setChildrenCollapsible(false);
     FileListPanel = new FilesPanel(Split);
-    FileListPanel->Attach(files_, session_, [this] { return CurrentOptions(); });
     FileListPanel->hide();
     RichEdit1 = new QPlainTextEdit(Split);
     RichEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RichEdit1->setMinimumHeight(kPaneMinimumHeight);
+    RichEdit1->setMinimumHeight(w::kPaneMinimumHeight);
     // Tab moves between the controls, as everywhere else in the window.
     RichEdit1->setTabChangesFocus(true);
     RichEdit1->viewport()->installEventFilter(this);
     Split->setStretchFactor(1, 1);
-    fill_ = new PaneFill(*RichEdit1, this);
     Find = new FindBar(*RichEdit1, this);
     CreateBottom();
 
@@ -262,50 +254,6 @@ void TForm1::CreateControls()
     ConnectControls();
 }
 
-void TForm1::CreateBottom()
-{
-    Status = new StatusLine(this);
-    Progress = new QProgressBar(this);
-    Progress->setMaximumWidth(kButton3.width() + kButton2.width());
-    Progress->setMaximumHeight(Status->sizeHint().height());
-    Progress->hide();
-    StopButton = new QPushButton(Utf8(WindowText::StopButton), this);
-    StopButton->setMaximumHeight(Status->sizeHint().height());
-    StopButton->hide();
-}
-
-void TForm1::ConnectControls()
-{
-    connect(fill_, &PaneFill::Progress, this, &TForm1::ShowFillProgress);
-    connect(fill_, &PaneFill::Finished, this, &TForm1::FillFinished);
-    // A box takes effect at once on the file shown.
-    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3})
-        connect(box, &QCheckBox::toggled, this, [this, box](bool checked) { OptionToggled(*box, checked); });
-    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
-    connect(StopButton, &QPushButton::clicked, this, [this] {
-        if (batch_)
-            batch_->Stop();
-    });
-    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, &TForm1::Button1Click);
-    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, &TForm1::Button2Click);
-    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this), &QShortcut::activated, this,
-            &TForm1::Button3Click);
-    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, Find, &FindBar::Open);
-    connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this,
-            [this] { Find->isVisible() ? (void)Find->Find(FindDirection::Forward) : Find->Open(); });
-    connect(new QShortcut(QKeySequence::FindPrevious, this), &QShortcut::activated, this,
-            [this] { Find->isVisible() ? (void)Find->Find(FindDirection::Backward) : Find->Open(); });
-    connect(Find, &FindBar::Says, this, &TForm1::SayAside);
-    connect(FileListPanel, &FilesPanel::Says, this, &TForm1::SayAside);
-    connect(FileListPanel, &FilesPanel::Chosen, this, &TForm1::ChooseEntry);
-    saveStep_ = new QTimer(this);
-    saveStep_->setInterval(0);
-    connect(saveStep_, &QTimer::timeout, this, &TForm1::SaveAllStep);
-    Panel1->installEventFilter(this);
-}
-
 // A partial listing, or a file that could not be listed, is said beside the
 // pane, where no ellipsis cuts it off: a warning icon and the text, wrapped.
 void TForm1::CreateNotice()
@@ -325,10 +273,64 @@ void TForm1::CreateNotice()
     policy.setHeightForWidth(true);
     Notice->setSizePolicy(policy);
     auto* layout = new QHBoxLayout(NoticeBar);
-    layout->setContentsMargins(kMargin / 2, kMargin / 2, kMargin / 2, kMargin / 2);
+    layout->setContentsMargins(w::kMargin / 2, w::kMargin / 2, w::kMargin / 2, w::kMargin / 2);
     layout->addWidget(icon);
     layout->addWidget(Notice, 1);
     NoticeBar->hide();
+}
+
+void TForm1::CreateBottom()
+{
+    Status = new StatusLine(this);
+    Progress = new QProgressBar(this);
+    Progress->setMaximumWidth(w::kButton3.Width + w::kButton2.Width);
+    Progress->setMaximumHeight(Status->sizeHint().height());
+    Progress->hide();
+    StopButton = new QPushButton(Utf8(WindowText::StopButton), this);
+    StopButton->setMaximumHeight(Status->sizeHint().height());
+    StopButton->hide();
+}
+
+void TForm1::ConnectControls()
+{
+    const std::pair<QCheckBox*, w::Option> boxes[] = {
+        {CheckBox1, w::Option::Header}, {CheckBox2, w::Option::Dimensions}, {CheckBox3, w::Option::Blocks}};
+    for (const auto& [box, option] : boxes)
+        connect(box, &QCheckBox::toggled, this,
+                [this, option](bool checked) { Dispatch(w::action::OptionToggled{option, checked}); });
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(StopButton, &QPushButton::clicked, this, [this] { Dispatch(w::action::StopClicked{}); });
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, &TForm1::Button1Click);
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, &TForm1::Button2Click);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this), &QShortcut::activated, this,
+            &TForm1::Button3Click);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, Find, &FindBar::Open);
+    connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this,
+            [this] { Find->isVisible() ? Find->Request(FindDirection::Forward) : Find->Open(); });
+    connect(new QShortcut(QKeySequence::FindPrevious, this), &QShortcut::activated, this,
+            [this] { Find->isVisible() ? Find->Request(FindDirection::Backward) : Find->Open(); });
+    connect(Find, &FindBar::Requested, this, [this](const QString& needle, FindDirection direction, bool asTyped) {
+        const QTextCursor cursor = RichEdit1->textCursor();
+        const int from = direction == FindDirection::Forward && !asTyped ? cursor.selectionEnd() : cursor.selectionStart();
+        Dispatch(w::action::Find{needle.toStdU16String(), direction, static_cast<std::size_t>(from), asTyped, PaneText()});
+    });
+    connect(FileListPanel, &FilesPanel::Chosen, this, [this](std::size_t i) { Dispatch(w::action::EntryChosen{i}); });
+    connect(FileListPanel, &FilesPanel::FilterTyped, this,
+            [this](const QString& text) { Dispatch(w::action::FilterTyped{text.toStdU16String()}); });
+    connect(RichEdit1->document(), &QTextDocument::contentsChanged, this, [this] { paneTextStale_ = true; });
+    connect(RichEdit1->document(), &QTextDocument::modificationChanged, this, [this](bool edited) {
+        if (carrying_ == 0)
+            Dispatch(w::action::PaneEdited{edited});
+    });
+    for (std::size_t t = 0; t < timers_.size(); ++t) {
+        timers_[t] = new QTimer(this);
+        connect(timers_[t], &QTimer::timeout, this, [this, t] {
+            Dispatch(w::action::TimerFired{static_cast<w::Timer>(t), lastPieceNanoseconds_});
+        });
+    }
+    Panel1->installEventFilter(this);
 }
 
 // The path field and the save button follow the window's width from their
@@ -338,10 +340,10 @@ void TForm1::LayOutPanel1()
 {
     const int frameWidth = frameGeometry().width() - geometry().width();
     const int growth = Panel1->width() - (kOuterSize.width() - frameWidth);
-    const int buttonLeft = kButton2.left() + qMax(growth, 0);
-    const int right = qMin(kEdit1.right() + growth, buttonLeft + kButton2.width() - 1);
-    Edit1->setGeometry(kEdit1.left(), kEdit1.top(), right - kEdit1.left() + 1, kEdit1.height());
-    Button2->move(buttonLeft, kButton2.top());
+    const int buttonLeft = w::kButton2.Left + qMax(growth, 0);
+    const int right = qMin(w::kEdit1.Right() - 1 + growth, buttonLeft + w::kButton2.Width - 1);
+    Edit1->setGeometry(w::kEdit1.Left, w::kEdit1.Top, right - w::kEdit1.Left + 1, w::kEdit1.Height);
+    Button2->move(buttonLeft, w::kButton2.Top);
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -351,9 +353,10 @@ void TForm1::showEvent(QShowEvent* event)
         return;
     shown_ = true;
     FormShow();
-    // The window manager adds its frame only once the window is mapped.
-    QTimer::singleShot(0, this, &TForm1::FitOuterSize);
 }
+
+// The window manager adds its frame only once the window is mapped.
+void TForm1::FormShow() { QTimer::singleShot(0, this, &TForm1::FitOuterSize); }
 
 void TForm1::FitOuterSize()
 {
@@ -365,271 +368,206 @@ void TForm1::FitOuterSize()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    if (!MayReplaceEdits(EditsAt::Close)) {
-        event->ignore();
-        return;
-    }
-    FormClose();
-    event->accept();
+    if (!closing_)
+        Dispatch(w::action::CloseRequested{});
+    event->setAccepted(closing_);
 }
 
-void TForm1::SayAside(const QString& text)
-{
-    if (!text.isEmpty()) {
-        if (lastAside_.isEmpty() || Status->Text() != lastAside_)
-            statusAside_ = Status->Text();
-        lastAside_ = text;
-        Status->SetText(text);
-        return;
-    }
-    // Only while the line still says what find or the filter said.
-    if (!lastAside_.isEmpty() && Status->Text() == lastAside_)
-        Status->SetText(statusAside_);
-    lastAside_.clear();
-}
+void TForm1::FormClose() { closing_ = true; }
 
-void TForm1::FormShow() { executableFolder_ = QCoreApplication::applicationDirPath() + QLatin1Char('/'); }
+void TForm1::Button1Click() { Dispatch(w::action::OpenClicked{}); }
 
-void TForm1::FormClose()
-{
-    // The file being saved is complete: every step saves one whole file.
-    if (batch_) {
-        batch_->Stop();
-        SaveAllFinished();
-    }
-    fill_->Stop();
-    session_.Close();
-}
+void TForm1::Button2Click() { Dispatch(w::action::SaveClicked{PaneText()}); }
 
-bool TForm1::Filling() const { return fill_->Running(); }
-
-// The fill's own insertions mark the document modified; the mark is reset
-// once the fill is done, so only the user's edits count.
-bool TForm1::HoldsEdits() const { return !fill_->Running() && RichEdit1->document()->isModified(); }
-
-bool TForm1::MayReplaceEdits(EditsAt what)
-{
-    return !HoldsEdits() || dialogs_.Confirm(this, Utf8(kApplicationTitle), Utf8(EditsLostQuestion(what)));
-}
-
-void TForm1::Button1Click()
-{
-    // Ctrl+O too: the list is the batch's while every listing is saved.
-    if (batch_)
-        return;
-    FileDialogSetup setup;
-    setup.Title = Utf8(WindowText::OpenTitle);
-    setup.Filters = FiltersOf(WindowText::OpenFilters);
-    const QString current = Edit1->text();
-    if (current.isEmpty()) {
-        setup.Folder = FirstOpenFolder(executableFolder_);
-    } else {
-        setup.Folder = FolderPart(current);
-        setup.ProposedName = NamePart(current);
-    }
-    const QStringList chosen = dialogs_.ChooseFilesToOpen(this, setup);
-    QList<QByteArray> paths;
-    for (const QString& path : chosen)
-        paths.push_back(QFile::encodeName(path));
-    ExtractNativeFiles(paths, false);
-}
-
-void TForm1::ExtractFile(const QString& path) { ExtractNativeFile(QFile::encodeName(path)); }
-
-void TForm1::ExtractNativeFile(const QByteArray& nativePath) { ExtractNativeFiles({nativePath}, false); }
+void TForm1::Button3Click() { Dispatch(w::action::SaveAllClicked{}); }
 
 void TForm1::ExtractNativeFiles(const QList<QByteArray>& nativePaths, bool walkFolders)
 {
-    // The list is the batch's while every listing is saved.
-    if (nativePaths.isEmpty() || batch_ || !MayReplaceEdits(EditsAt::Open))
-        return;
-    std::vector<std::filesystem::path> paths;
+    std::vector<fs::path> paths;
     for (const QByteArray& path : nativePaths)
         paths.push_back(FsPath(path));
-    FileList files = FileList::Chosen(paths, walkFolders);
-    if (files.Empty()) {
-        // Folders without a drawing: the list and the pane stay as they were.
-        dialogs_.Beep();
-        Status->SetText(Utf8(NoDrawingsStatus()));
-        return;
-    }
-    files_ = std::move(files);
-    FileListPanel->ShowList(files_);
-    if (files_.Size() > 1 && !FileListPanel->isVisible()) {
-        FileListPanel->show();
-        Split->setSizes({kFileListWidth, qMax(Split->width() - kFileListWidth, 1)});
-    } else if (files_.Size() == 1) {
-        FileListPanel->hide();
-    }
-    OpenEntry(0);
+    if (walkFolders)
+        Dispatch(w::action::FilesDropped{std::move(paths)});
+    else
+        Dispatch(w::action::FilesChosen{std::move(paths)});
 }
 
-void TForm1::ChooseEntry(std::size_t index)
+// The pane's text as the flow reads it back: the blocks' texts joined by
+// '\n', exactly as they are (toPlainText would turn U+00A0 into a space).
+// Document positions count one for each line end, so positions in it are
+// the pane's.
+const std::u16string& TForm1::PaneText()
 {
-    if (index >= files_.Size() || (index == entryShown_ && session_.Chosen().Path == files_[index].Where.Path))
-        return;
-    if (!MayReplaceEdits(EditsAt::Open)) {
-        FileListPanel->Select(entryShown_);
-        return;
+    if (!paneTextStale_)
+        return paneText_;
+    const QTextDocument& document = *RichEdit1->document();
+    paneText_.clear();
+    paneText_.reserve(static_cast<std::size_t>(document.characterCount()));
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block != document.begin())
+            paneText_ += u'\n';
+        const QString line = block.text();
+        paneText_.append(reinterpret_cast<const char16_t*>(line.utf16()), static_cast<std::size_t>(line.size()));
     }
-    OpenEntry(index);
+    paneTextStale_ = false;
+    return paneText_;
 }
 
-void TForm1::OpenEntry(std::size_t index)
+void TForm1::Dispatch(const w::Action& action)
 {
-    const std::filesystem::path path = files_[index].Where.Path;
-    entryShown_ = index;
-    FileListPanel->Select(index);
-    Edit1->setText(FromFsPath(path));
-    {
-        const BusyCursor busy;
-        (void)session_.Open(path);
-    }
-    const OpenResult& opened = session_.Chosen();
-    files_.Record(index, opened);
-    FileListPanel->UpdateEntry(index);
-    UpdateNotice();
-    if (opened.Listed()) {
-        ShowListing();
+    std::vector<w::Effect> effects;
+    if (std::holds_alternative<w::action::TimerFired>(action)) {
+        effects = flow_.Update(action);
     } else {
-        // The pane keeps what it shows (the user may have typed into it);
-        // the status line and the notice say so, and a fill still running
-        // goes on.
-        Status->SetText(Utf8(NotListedStatus(opened, session_.Shown())));
-        statusTaken_ = fill_->Running();
+        // Opening and listing a file happen here, in the flow.
+        const BusyCursor busy;
+        effects = flow_.Update(action);
     }
-    // After the status line, so that it already says why while the box is up.
-    if (opened.Warning != WarningKind::None)
-        dialogs_.ShowMessage(this, MessageKind::Warning, Utf8(WindowText::WarningCaption), Utf8(WarningText(opened.Warning)));
+    ++carrying_;
+    for (const w::Effect& effect : effects)
+        Carry(effect);
+    --carrying_;
 }
 
-void TForm1::ShowListing(const std::string& note)
+void TForm1::Carry(const w::Effect& effect)
 {
-    if (!session_.HasListing())
-        return;
-    const PaneListing* listing = nullptr;
-    {
-        const BusyCursor busy;
-        listing = &session_.ListForPane(CurrentOptions(), paneCharacterLimit_);
+    namespace e = w::effect;
+    QTextDocument& document = *RichEdit1->document();
+    if (const auto* refresh = std::get_if<e::Refresh>(&effect)) {
+        Render(refresh->What);
+    } else if (const auto* entry = std::get_if<e::RefreshEntry>(&effect)) {
+        FileListPanel->UpdateEntry(flow_, entry->Index);
+    } else if (const auto* ask = std::get_if<e::Ask>(&effect)) {
+        const w::Reply reply = dialogs_.Ask(this, Utf8(kApplicationTitle), Utf8(ask->Text), ask->Replies,
+                                            ask->Default, ask->Escape);
+        Dispatch(w::action::Answered{ask->Serial, reply});
+    } else if (const auto* open = std::get_if<e::ChooseFilesToOpen>(&effect)) {
+        const QStringList chosen = dialogs_.ChooseFilesToOpen(
+            this, DialogSetup(WindowText::OpenTitle, WindowText::OpenFilters, open->Folder, open->ProposedName));
+        QList<QByteArray> paths;
+        for (const QString& path : chosen)
+            paths.push_back(QFile::encodeName(path));
+        ExtractNativeFiles(paths, false);
+    } else if (const auto* save = std::get_if<e::ChooseSaveTarget>(&effect)) {
+        FileDialogSetup setup = DialogSetup(WindowText::SaveTitle, WindowText::SaveFilter, save->Folder, save->ProposedName);
+        setup.DefaultSuffix = Utf8(kSaveExtension);
+        const std::optional<QString> target = dialogs_.ChooseFileToSave(this, setup);
+        Dispatch(w::action::SaveTargetChosen{target ? FsPath(QFile::encodeName(*target)) : fs::path()});
+    } else if (const auto* tell = std::get_if<e::Tell>(&effect)) {
+        dialogs_.ShowMessage(this, tell->Kind, Utf8(tell->Caption), Utf8(tell->Text));
+    } else if (std::holds_alternative<e::StartPane>(effect)) {
+        // While it fills, the pane is read-only and keeps no history: the
+        // listing cannot be undone.
+        document.setUndoRedoEnabled(false);
+        RichEdit1->clear();
+        RichEdit1->setReadOnly(true);
+    } else if (const auto* piece = std::get_if<e::AppendToPane>(&effect)) {
+        QElapsedTimer took;
+        took.start();
+        const std::u16string& text = flow_.PaneText();
+        QTextCursor end(&document);
+        end.movePosition(QTextCursor::End);
+        end.insertText(QString::fromUtf16(text.data() + piece->From, static_cast<qsizetype>(piece->To - piece->From)));
+        lastPieceNanoseconds_ = took.nsecsElapsed();
+        // The caret at the top, where find starts; later pieces go in below it.
+        if (piece->From == 0)
+            RichEdit1->setTextCursor(QTextCursor(&document));
+    } else if (std::holds_alternative<e::FinishPane>(effect)) {
+        RichEdit1->setReadOnly(false);
+        document.setUndoRedoEnabled(true);
+        document.setModified(false);
+    } else if (std::holds_alternative<e::MarkPaneUnmodified>(effect)) {
+        document.setModified(false);
+    } else if (const auto* select = std::get_if<e::SelectInPane>(&effect)) {
+        QTextCursor cursor(&document);
+        cursor.setPosition(static_cast<int>(select->Position));
+        cursor.setPosition(static_cast<int>(select->Position + select->Length), QTextCursor::KeepAnchor);
+        RichEdit1->setTextCursor(cursor);
+        RichEdit1->ensureCursorVisible();
+    } else if (const auto* start = std::get_if<e::StartTimer>(&effect)) {
+        timers_[static_cast<std::size_t>(start->Which)]->start(start->Milliseconds);
+    } else if (const auto* stop = std::get_if<e::StopTimer>(&effect)) {
+        timers_[static_cast<std::size_t>(stop->Which)]->stop();
+    } else if (std::holds_alternative<e::Beep>(effect)) {
+        dialogs_.Beep();
+    } else if (std::holds_alternative<e::Focus>(effect)) {
+        Button1->setFocus();
+    } else if (std::holds_alternative<e::Close>(effect)) {
+        FormClose();
     }
-    finalStatus_ = Utf8(ListedStatus(session_.Shown(), listing->LineCount(), listing->Full()) + note);
-    statusTaken_ = false;
-    fill_->Start(QString::fromStdU16String(listing->Text()), listing->LineCount());
-    // The caret at the top, where find starts; later slices go in below it.
-    RichEdit1->setTextCursor(QTextCursor(RichEdit1->document()));
-    if (fill_->Running()) {
+    // ReadFile, WriteFile and CountExisting never come: the flow reads and
+    // writes this system's files itself.
+}
+
+void TForm1::Render(w::Parts parts)
+{
+    if (parts & Part::Status)
+        Status->SetText(Utf8(flow_.Status()));
+    if (parts & Part::Notice) {
+        const QString notice = Utf8(flow_.Notice());
+        Notice->setText(notice);
+        Notice->setToolTip(notice);
+        NoticeBar->setVisible(!notice.isEmpty());
+    }
+    if (parts & Part::PathField)
+        Edit1->setText(FromFsPath(flow_.ChosenPath()));
+    if (parts & Part::Boxes) {
+        const ListingOptions& options = flow_.Options();
+        const std::pair<QCheckBox*, bool> boxes[] = {
+            {CheckBox1, options.Header}, {CheckBox2, options.Dimensions}, {CheckBox3, options.Blocks}};
+        for (const auto& [box, checked] : boxes) {
+            const QSignalBlocker quiet(box);
+            box->setChecked(checked);
+        }
+    }
+    if (parts & Part::List) {
+        FileListPanel->ShowList(flow_);
+        if (flow_.ListShown() && !FileListPanel->isVisible()) {
+            FileListPanel->show();
+            Split->setSizes({w::kFileListWidth, qMax(Split->width() - w::kFileListWidth, 1)});
+        } else if (!flow_.ListShown()) {
+            FileListPanel->hide();
+        }
+    }
+    if (parts & (Part::List | Part::Selection))
+        FileListPanel->Select(flow_.Selected());
+    if (parts & Part::Progress)
+        RenderProgress();
+    if (parts & Part::Filling) {
         // The rest of the listing goes in from the event loop: the window
         // answers meanwhile and shows that it is busy.
-        Button2->setEnabled(false);
-        setCursor(Qt::BusyCursor);
-        RichEdit1->viewport()->setCursor(Qt::BusyCursor);
-        ShowFillProgress();
+        Button2->setEnabled(!flow_.Filling());
+        if (flow_.Filling()) {
+            setCursor(Qt::BusyCursor);
+            RichEdit1->viewport()->setCursor(Qt::BusyCursor);
+        } else {
+            unsetCursor();
+            RichEdit1->viewport()->setCursor(Qt::IBeamCursor);
+        }
     }
-    if (listing->Full())
-        dialogs_.ShowMessage(this, MessageKind::Error, Utf8(kApplicationTitle), Utf8(WindowText::PaneFull));
 }
 
-void TForm1::OptionToggled(QCheckBox& box, bool checked)
+// 中止 takes the keyboard before the buttons that cannot be used meanwhile
+// are disabled, and gives it back once every listing is saved.
+void TForm1::RenderProgress()
 {
-    if (!session_.HasListing()) {
-        FileListPanel->Refilter();
-        return;
+    const w::SaveAllState progress = flow_.SaveAllProgress();
+    if (progress.Running && !StopButton->isVisible()) {
+        focusBeforeBatch_ = QApplication::focusWidget();
+        Progress->show();
+        StopButton->show();
+        StopButton->setFocus();
     }
-    if (!MayReplaceEdits(EditsAt::Relist)) {
-        const QSignalBlocker quiet(box);
-        box.setChecked(!checked);
-        return;
+    Button1->setEnabled(!progress.Running);
+    Button3->setEnabled(!progress.Running);
+    Progress->setRange(0, static_cast<int>(progress.Count));
+    Progress->setValue(static_cast<int>(progress.Done));
+    if (!progress.Running && StopButton->isVisible()) {
+        Progress->hide();
+        StopButton->hide();
+        if (focusBeforeBatch_ != nullptr && focusBeforeBatch_->isVisible())
+            focusBeforeBatch_->setFocus();
     }
-    ShowListing();
-    // What the files' listings hold depends on the boxes.
-    FileListPanel->Refilter();
-}
-
-void TForm1::UpdateNotice()
-{
-    const QString notice = Utf8(PaneNotice(session_.Chosen(), session_.Shown()));
-    Notice->setText(notice);
-    Notice->setToolTip(notice);
-    NoticeBar->setVisible(!notice.isEmpty());
-}
-
-void TForm1::ShowFillProgress()
-{
-    if (!statusTaken_)
-        Status->SetText(Utf8(FillingStatus(session_.Shown(), fill_->LinesShown(), fill_->LineCount())));
-}
-
-void TForm1::FillFinished()
-{
-    Button2->setEnabled(true);
-    unsetCursor();
-    RichEdit1->viewport()->setCursor(Qt::IBeamCursor);
-    RichEdit1->document()->setModified(false);
-    if (!statusTaken_)
-        Status->SetText(finalStatus_);
-    statusTaken_ = false;
-}
-
-ListingOptions TForm1::CurrentOptions() const
-{
-    ListingOptions options;
-    options.Header = CheckBox1->isChecked();
-    options.Dimensions = CheckBox2->isChecked();
-    options.Blocks = CheckBox3->isChecked();
-    return options;
-}
-
-void TForm1::Button2Click()
-{
-    if (session_.Chosen().Path.empty()) {
-        dialogs_.Beep();
-        Button1->setFocus();
-        Status->SetText(Utf8(NoFileToSaveStatus()));
-        return;
-    }
-    if (fill_->Running()) {
-        dialogs_.Beep();
-        Status->SetText(Utf8(StillFillingStatus()));
-        statusTaken_ = true;
-        return;
-    }
-    // Characters that Shift-JIS lacks are found before the user is asked for
-    // a name.
-    const std::u16string text = PaneText(*RichEdit1->document());
-    const SavedText content = session_.PaneToBytes(text);
-    if (!content.Unencodable.empty()) {
-        dialogs_.ShowMessage(this, MessageKind::Warning, Utf8(WindowText::WarningCaption),
-                             Utf8(UnencodableMessage(content.Unencodable)));
-        return;
-    }
-    const QString proposal = FromFsPath(session_.ProposedSavePath());
-    FileDialogSetup setup;
-    setup.Title = Utf8(WindowText::SaveTitle);
-    setup.Folder = FolderPart(proposal);
-    setup.ProposedName = NamePart(proposal);
-    setup.Filters = FiltersOf(WindowText::SaveFilter);
-    setup.DefaultSuffix = Utf8(kSaveExtension);
-    const std::optional<QString> target = dialogs_.ChooseFileToSave(this, setup);
-    if (!target)
-        return;
-
-    // The new file replaces an existing one only once it is complete, so a
-    // failed save never destroys what the user chose to overwrite.
-    QSaveFile file(*target);
-    const bool saved = file.open(QIODevice::WriteOnly) &&
-                       file.write(content.Bytes.data(), static_cast<qint64>(content.Bytes.size())) ==
-                           static_cast<qint64>(content.Bytes.size()) &&
-                       file.commit();
-    const QByteArray shownTarget = QDir::toNativeSeparators(*target).toUtf8();
-    if (!saved) {
-        dialogs_.ShowMessage(this, MessageKind::Error, Utf8(kApplicationTitle),
-                             Utf8(SaveFailedMessage(shownTarget.toStdString(), file.errorString().toStdString())));
-        return;
-    }
-    // What is saved is no longer lost when the pane is listed again or the
-    // window closed.
-    RichEdit1->document()->setModified(false);
-    Status->SetText(Utf8(SavedStatus(shownTarget.toStdString(), content.Lines)));
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) { (void)HandleFileDrag(event); }
@@ -656,7 +594,8 @@ bool TForm1::HandleFileDrag(QEvent* event)
 {
     auto* drop = static_cast<QDropEvent*>(event);
     const QList<QByteArray> files = FilesOfDrop(drop->mimeData());
-    if (files.isEmpty() || batch_) {
+    // The list is the batch's while every listing is saved.
+    if (files.isEmpty() || flow_.SavingAll()) {
         drop->ignore();
         return true;
     }
@@ -667,70 +606,6 @@ bool TForm1::HandleFileDrag(QEvent* event)
         QTimer::singleShot(0, this, [this, files] { ExtractNativeFiles(files); });
     }
     return true;
-}
-
-void TForm1::Button3Click()
-{
-    if (batch_)
-        return;
-    if (files_.Empty()) {
-        dialogs_.Beep();
-        Button1->setFocus();
-        Status->SetText(Utf8(NoFileToSaveStatus()));
-        return;
-    }
-    auto batch = std::make_unique<BatchSave>(files_, CurrentOptions());
-    // One question, before anything is written: files that would be
-    // replaced, and edits in the pane that fresh listings leave out.
-    const std::string question = SaveAllQuestion(batch->ExistingTargets(), batch->Count(), HoldsEdits());
-    if (!question.empty() && !dialogs_.Confirm(this, Utf8(kApplicationTitle), Utf8(question)))
-        return;
-    batch->Begin();
-    batch_ = std::move(batch);
-    focusBeforeBatch_ = QApplication::focusWidget();
-    Button1->setEnabled(false);
-    Button3->setEnabled(false);
-    Progress->setRange(0, static_cast<int>(batch_->Count()));
-    Progress->setValue(0);
-    Progress->show();
-    StopButton->show();
-    StopButton->setFocus();
-    Status->SetText(Utf8(SaveAllProgressStatus(0, batch_->Count(), files_[0].Where.Path)));
-    statusTaken_ = fill_->Running();
-    saveStep_->start();
-}
-
-// One file per turn of the event loop: the window answers, and Stop is
-// heard, between two files.
-void TForm1::SaveAllStep()
-{
-    if (!batch_)
-        return;
-    if (batch_->Finished()) {
-        SaveAllFinished();
-        return;
-    }
-    const std::size_t done = batch_->SaveNext();
-    FileListPanel->UpdateEntry(done);
-    Progress->setValue(static_cast<int>(batch_->Position()));
-    if (!batch_->Finished())
-        Status->SetText(Utf8(SaveAllProgressStatus(batch_->Position(), batch_->Count(),
-                                                   files_[batch_->Position()].Where.Path)));
-}
-
-void TForm1::SaveAllFinished()
-{
-    saveStep_->stop();
-    const BatchSummary summary = batch_->Summary();
-    batch_.reset();
-    Progress->hide();
-    StopButton->hide();
-    Button1->setEnabled(true);
-    Button3->setEnabled(true);
-    if (focusBeforeBatch_ != nullptr && focusBeforeBatch_->isVisible())
-        focusBeforeBatch_->setFocus();
-    Status->SetText(Utf8(SaveAllSummary(summary)));
-    statusTaken_ = fill_->Running();
 }
 
 }  // namespace vaveze

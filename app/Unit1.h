@@ -1,16 +1,11 @@
-// The main window: a button that opens files, the file name field, the
-// three listing options, the save buttons (the pane; every listing of the
-// file list), the notice, the file list beside the listing pane (shown for
-// several files), the find bar under it (Ctrl+F) and the status line with
-// the progress of a save of every listing.
-// What a file holds, how it is listed and how the pane is saved back is the
-// session's (core/session); the window keeps its controls, its event loop
-// and its system calls.
+// The main window, a view of the window flow (core/window): its controls
+// and their layout, the event loop's timers and the dialogs, which carry out
+// the flow's effects and hand it what the user does.
 #pragma once
 
+#include <array>
 #include <cstddef>
-#include <memory>
-#include <string>
+#include <cstdint>
 
 #include <QByteArray>
 #include <QList>
@@ -19,11 +14,8 @@
 #include <QWidget>
 
 #include "app/dialogs.h"
-#include "core/session/batchsave.h"
-#include "core/session/filelist.h"
 #include "core/session/pane.h"
-#include "core/session/session.h"
-#include "core/session/texts.h"
+#include "core/window/windowflow.h"
 
 class QCheckBox;
 class QFrame;
@@ -40,9 +32,9 @@ namespace vaveze {
 
 class FilesPanel;
 class FindBar;
-class PaneFill;
 class StatusLine;
 
+// The main window.
 class TForm1 final : public QWidget {
     Q_OBJECT
 
@@ -53,62 +45,44 @@ public:
     ~TForm1() override;
 
     // The controls, top to bottom.
-    QFrame* Panel1;
-    QPushButton* Button1;
-    QLineEdit* Edit1;      // the last file chosen, listed or not
-    QCheckBox* CheckBox1;  // header section
-    QCheckBox* CheckBox2;  // dimension texts
-    QCheckBox* CheckBox3;  // block section
-    QPushButton* Button2;
-    QPushButton* Button3;  // every listing of the file list saved beside its source
-    QLabel* Panel2;
-    QFrame* NoticeBar;  // shown only while the pane's listing needs a word beside it
-    QLabel* Notice;     // ... its text
-    QSplitter* Split;   // the file list and the pane, side by side
-    FilesPanel* FileListPanel;  // shown only for a list of several files
-    QPlainTextEdit* RichEdit1;
-    FindBar* Find;
-    StatusLine* Status;  // what the pane shows and what the last action did
-    QProgressBar* Progress;  // while every listing is being saved
-    QPushButton* StopButton;  // ... and the way to stop it
+    QFrame* Panel1;        // the raised panel of the controls
+    QPushButton* Button1;  // the open button, "ファイル名"
+    QLineEdit* Edit1;      // the path field: the last file chosen, listed or not
+    QCheckBox* CheckBox1;  // the header section box
+    QCheckBox* CheckBox2;  // the dimension texts box
+    QCheckBox* CheckBox3;  // the block section box
+    QPushButton* Button2;  // the save button, "テキスト出力"
+    QPushButton* Button3;  // the save-all button, "すべて出力": every listing of the file list beside its source
+    QLabel* Panel2;        // the caption above the pane, "文字抽出情報"
+    QFrame* NoticeBar;     // the notice: shown only while the pane's listing needs a word beside it
+    QLabel* Notice;        // ... its text
+    QSplitter* Split;      // the file list and the pane, side by side
+    FilesPanel* FileListPanel;  // the file list and its filter, shown only for several files
+    QPlainTextEdit* RichEdit1;  // the pane: the listing, editable
+    FindBar* Find;              // find in the pane (Ctrl+F)
+    StatusLine* Status;         // what the pane shows and what the last action did
+    QProgressBar* Progress;     // while every listing is being saved
+    QPushButton* StopButton;    // ... and the way to stop it, "中止"
 
-    // Start-up: notes the executable's folder.
+    // The window is shown for the first time: it takes the designed size.
     void FormShow();
-    // Shut-down: stops a fill and lets the session go.
+    // The flow let everything go: the window may close.
     void FormClose();
-    // Opens the files chosen in the file dialog.
+    // The open button: the open dialog, then the files chosen.
     void Button1Click();
-    // Saves the pane as Shift-JIS text.
+    // The save button: the pane as Shift-JIS text.
     void Button2Click();
-    // Saves every listing of the file list beside its source, a file per
-    // turn of the event loop.
+    // The save-all button: every listing of the file list beside its source.
     void Button3Click();
-    // Opens a file chosen another way (dropped on the window, named on the
-    // command line): everything after the file dialog.
-    void ExtractFile(const QString& path);
-    // The same for a path given as the file system's bytes, which need not
-    // be valid UTF-8 (names unpacked from Windows archives).
-    void ExtractNativeFile(const QByteArray& nativePath);
-    // Files chosen or dropped together become the file list, and its first
-    // file is listed; one file is opened as it always was. Folders dropped
-    // or named on the command line are walked for their drawings (those
-    // given by the open dialog are files).
+    // Files named on the command line or dropped, as the file system's
+    // bytes (which need not be valid UTF-8); folders walked with `walk`.
     void ExtractNativeFiles(const QList<QByteArray>& nativePaths, bool walkFolders = true);
-    // Lists entry i of the file list, asking first when the pane holds edits.
-    void ChooseEntry(std::size_t index);
-    // Lists the file shown with the boxes as they are, from the kept parse,
-    // into the pane. `note` ends the status text.
-    void ShowListing(const std::string& note = {});
 
-    [[nodiscard]] const QString& ExecutableFolder() const { return executableFolder_; }
-    // True while a big listing is still going into the pane.
-    [[nodiscard]] bool Filling() const;
-    // The user changed the pane since it was last filled or saved.
-    [[nodiscard]] bool HoldsEdits() const;
-    [[nodiscard]] const Session& CurrentSession() const { return session_; }
-    [[nodiscard]] const FileList& CurrentFiles() const { return files_; }
-    // True while every listing is being saved.
-    [[nodiscard]] bool SavingAll() const { return batch_ != nullptr; }
+    [[nodiscard]] const window::WindowFlow& Flow() const { return flow_; }
+    [[nodiscard]] bool Filling() const { return flow_.Filling(); }
+    [[nodiscard]] bool HoldsEdits() const { return flow_.HoldsEdits(); }
+    [[nodiscard]] const FileList& CurrentFiles() const { return flow_.Files(); }
+    [[nodiscard]] bool SavingAll() const { return flow_.SavingAll(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -124,38 +98,26 @@ private:
     void CreateBottom();
     void ConnectControls();
     void LayOutPanel1();
-    [[nodiscard]] ListingOptions CurrentOptions() const;
-    void OptionToggled(QCheckBox& box, bool checked);
-    // True when the pane holds no edits, or the user agreed to lose them.
-    [[nodiscard]] bool MayReplaceEdits(EditsAt what);
-    void UpdateNotice();
-    void ShowFillProgress();
-    void FillFinished();
-    [[nodiscard]] bool HandleFileDrag(QEvent* event);
     void FitOuterSize();
-    // Opens entry i of the file list into the pane, as opening it would.
-    void OpenEntry(std::size_t index);
-    void SaveAllStep();
-    void SaveAllFinished();
-    // Find's and the filter's words in the status line: an empty one puts
-    // back what the line said before them.
-    void SayAside(const QString& text);
+    [[nodiscard]] bool HandleFileDrag(QEvent* event);
+    [[nodiscard]] const std::u16string& PaneText();
+
+    // Hands an action to the flow and carries out what comes back.
+    void Dispatch(const window::Action& action);
+    void Carry(const window::Effect& effect);
+    void Render(window::Parts parts);
+    void RenderProgress();
 
     Dialogs& dialogs_;
-    std::size_t paneCharacterLimit_;
-    Session session_;
-    QString executableFolder_;
+    window::WindowFlow flow_;
     bool shown_ = false;
-    PaneFill* fill_ = nullptr;
-    QString finalStatus_;  // the status line's text once the fill is done
-    bool statusTaken_ = false;  // a later message replaced the fill's progress
-    FileList files_;
-    std::size_t entryShown_ = 0;  // the entry of the file list last opened
-    std::unique_ptr<BatchSave> batch_;
-    QTimer* saveStep_ = nullptr;
+    bool closing_ = false;  // the flow said the window may close
+    int carrying_ = 0;      // the pane changes by the flow's effects, not the user
+    std::int64_t lastPieceNanoseconds_ = 0;
+    std::array<QTimer*, window::kTimerCount> timers_{};
+    std::u16string paneText_;  // the pane's text, taken again after every change
+    bool paneTextStale_ = true;
     QPointer<QWidget> focusBeforeBatch_;  // where the keyboard was before Stop took it
-    QString statusAside_;  // the status line's text before find or the filter spoke
-    QString lastAside_;    // what they said last, while the line still says it
 };
 
 // The local files and folders a drag carries, as the file system's bytes.

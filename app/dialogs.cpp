@@ -1,3 +1,4 @@
+// Qt's own file dialogs and message boxes, in Japanese.
 #include "app/dialogs.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QTranslator>
 
 #include "core/session/texts.h"
+#include "core/window/flowmessages.h"
 
 namespace vaveze {
 namespace {
@@ -95,14 +97,27 @@ void QtDialogs::ShowMessage(QWidget* parent, MessageKind kind, const QString& ca
     box.exec();
 }
 
-bool QtDialogs::Confirm(QWidget* parent, const QString& caption, const QString& question)
+Reply QtDialogs::Ask(QWidget* parent, const QString& caption, const QString& question,
+                     const std::vector<Reply>& replies, Reply byDefault, Reply escape)
 {
-    QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::Yes | QMessageBox::Cancel, parent);
-    box.button(QMessageBox::Yes)->setText(QString::fromUtf8(Text(WindowText::Yes)));
-    box.button(QMessageBox::Cancel)->setText(QString::fromUtf8(Text(WindowText::Cancel)));
-    box.setDefaultButton(QMessageBox::Cancel);
-    box.setEscapeButton(QMessageBox::Cancel);
-    return box.exec() == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::NoButton, parent);
+    std::vector<std::pair<QAbstractButton*, Reply>> buttons;
+    for (const Reply reply : replies) {
+        const QMessageBox::ButtonRole role = reply == Reply::Yes  ? QMessageBox::YesRole
+                                             : reply == Reply::No ? QMessageBox::NoRole
+                                                                  : QMessageBox::RejectRole;
+        QPushButton* button = box.addButton(QString::fromUtf8(window::ReplyCaption(reply)), role);
+        buttons.emplace_back(button, reply);
+        if (reply == byDefault)
+            box.setDefaultButton(button);
+        if (reply == escape)
+            box.setEscapeButton(button);
+    }
+    box.exec();
+    for (const auto& [button, reply] : buttons)
+        if (box.clickedButton() == button)
+            return reply;
+    return escape;
 }
 
 void QtDialogs::Beep() { QApplication::beep(); }

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include "core/window/flowmessages.h"
 
 class QWidget;
 
@@ -27,7 +30,8 @@ struct FileDialogSetup {
     QString DefaultSuffix;  // save dialog: added to a name typed without extension
 };
 
-enum class MessageKind { Warning, Error };
+using window::MessageKind;
+using window::Reply;
 
 class Dialogs {
 public:
@@ -40,9 +44,10 @@ public:
     [[nodiscard]] virtual std::optional<QString> ChooseFileToSave(QWidget* parent, const FileDialogSetup& setup) = 0;
     // A modal box with one OK button.
     virtual void ShowMessage(QWidget* parent, MessageKind kind, const QString& caption, const QString& text) = 0;
-    // A question before something the user may not want: true for Yes,
-    // false for Cancel (the default, so that Enter or Escape loses nothing).
-    [[nodiscard]] virtual bool Confirm(QWidget* parent, const QString& caption, const QString& question) = 0;
+    // A question with these answers, in this order: the one chosen, or
+    // `escape` when the box was closed.
+    [[nodiscard]] virtual Reply Ask(QWidget* parent, const QString& caption, const QString& question,
+                                    const std::vector<Reply>& replies, Reply byDefault, Reply escape) = 0;
     virtual void Beep() = 0;
 };
 
@@ -53,7 +58,8 @@ public:
     [[nodiscard]] QStringList ChooseFilesToOpen(QWidget* parent, const FileDialogSetup& setup) override;
     [[nodiscard]] std::optional<QString> ChooseFileToSave(QWidget* parent, const FileDialogSetup& setup) override;
     void ShowMessage(QWidget* parent, MessageKind kind, const QString& caption, const QString& text) override;
-    [[nodiscard]] bool Confirm(QWidget* parent, const QString& caption, const QString& question) override;
+    [[nodiscard]] Reply Ask(QWidget* parent, const QString& caption, const QString& question,
+                            const std::vector<Reply>& replies, Reply byDefault, Reply escape) override;
     void Beep() override;
 };
 

@@ -1,15 +1,12 @@
+// The find bar under the pane.
 #include "app/findbar.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStyle>
-#include <QTextBlock>
 #include <QTextCursor>
-#include <QTextDocument>
 #include <QToolButton>
 
 #include "core/session/texts.h"
@@ -55,15 +52,15 @@ FindBar::FindBar(QPlainTextEdit& pane, QWidget* parent) : QFrame(parent), pane_(
     layout->addWidget(Next);
     layout->addWidget(Close);
 
-    connect(Field, &QLineEdit::textEdited, this, &FindBar::FindAsTyped);
-    connect(Field, &QLineEdit::returnPressed, this, [this] { (void)Find(FindDirection::Forward); });
-    connect(Previous, &QToolButton::clicked, this, [this] { (void)Find(FindDirection::Backward); });
-    connect(Next, &QToolButton::clicked, this, [this] { (void)Find(FindDirection::Forward); });
+    connect(Field, &QLineEdit::textEdited, this,
+            [this](const QString& text) { emit Requested(text, FindDirection::Forward, true); });
+    connect(Field, &QLineEdit::returnPressed, this, [this] { Request(FindDirection::Forward); });
+    connect(Previous, &QToolButton::clicked, this, [this] { Request(FindDirection::Backward); });
+    connect(Next, &QToolButton::clicked, this, [this] { Request(FindDirection::Forward); });
     connect(Close, &QToolButton::clicked, this, [this] {
         hide();
         pane_.setFocus();
     });
-    connect(pane_.document(), &QTextDocument::contentsChanged, this, [this] { textStale_ = true; });
     hide();
 }
 
@@ -78,60 +75,7 @@ void FindBar::Open()
     Field->selectAll();
 }
 
-const std::u16string& FindBar::PaneText()
-{
-    if (!textStale_)
-        return text_;
-    // Document positions count one for each line end: the blocks' texts
-    // joined by one character, as the session reads the pane.
-    text_.clear();
-    for (QTextBlock block = pane_.document()->begin(); block.isValid(); block = block.next()) {
-        if (block != pane_.document()->begin())
-            text_ += u'\n';
-        text_ += block.text().toStdU16String();
-    }
-    textStale_ = false;
-    return text_;
-}
-
-bool FindBar::Find(FindDirection direction)
-{
-    const QTextCursor cursor = pane_.textCursor();
-    const int from = direction == FindDirection::Forward ? cursor.selectionEnd() : cursor.selectionStart();
-    return FindFrom(static_cast<std::size_t>(from), direction);
-}
-
-void FindBar::FindAsTyped()
-{
-    if (Field->text().isEmpty()) {
-        QTextCursor cursor = pane_.textCursor();
-        cursor.setPosition(cursor.selectionStart());
-        pane_.setTextCursor(cursor);
-        emit Says({});
-        return;
-    }
-    (void)FindFrom(static_cast<std::size_t>(pane_.textCursor().selectionStart()), FindDirection::Forward);
-}
-
-bool FindBar::FindFrom(std::size_t from, FindDirection direction)
-{
-    const std::u16string needle = Field->text().toStdU16String();
-    if (needle.empty())
-        return false;
-    const std::optional<TextMatch> match = FindInText(PaneText(), needle, from, direction);
-    if (!match) {
-        QApplication::beep();
-        emit Says(QString::fromUtf8(NotFoundStatus(Field->text().toStdString())));
-        return false;
-    }
-    QTextCursor cursor(pane_.document());
-    cursor.setPosition(static_cast<int>(match->Position));
-    cursor.setPosition(static_cast<int>(match->Position + match->Length), QTextCursor::KeepAnchor);
-    pane_.setTextCursor(cursor);
-    pane_.ensureCursorVisible();
-    emit Says(match->Wrapped ? QString::fromUtf8(WrappedStatus(direction)) : QString());
-    return true;
-}
+void FindBar::Request(FindDirection direction) { emit Requested(Field->text(), direction, false); }
 
 bool FindBar::eventFilter(QObject* watched, QEvent* event)
 {
@@ -141,9 +85,8 @@ bool FindBar::eventFilter(QObject* watched, QEvent* event)
             Close->click();
             return true;
         }
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-            (key->modifiers() & Qt::ShiftModifier)) {
-            (void)Find(FindDirection::Backward);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && (key->modifiers() & Qt::ShiftModifier)) {
+            Request(FindDirection::Backward);
             return true;
         }
     }

@@ -1,12 +1,9 @@
 // Find in the pane (Ctrl+F): a bar under the pane with the text to find,
-// "前を検索" and "次を検索", going round the pane's ends. The text is found as it is
-// typed (through the input method too: only committed text counts), Enter
-// or F3 finds the next, Shift+Enter or Shift+F3 the previous, Escape closes
-// the bar. The rule of a match is the core's (FindInText), shared with the
-// other windows.
+// "前を検索" and "次を検索". The text is found as it is typed (through the
+// input method too: only committed text counts), Enter or F3 finds the
+// next, Shift+Enter or Shift+F3 the previous, Escape closes the bar. What is
+// found, and what the status line says of it, is the window flow's.
 #pragma once
-
-#include <string>
 
 #include <QFrame>
 #include <QString>
@@ -25,33 +22,27 @@ class FindBar final : public QFrame {
 public:
     FindBar(QPlainTextEdit& pane, QWidget* parent = nullptr);
 
-    QLineEdit* Field;
-    QToolButton* Previous;
-    QToolButton* Next;
-    QToolButton* Close;
+    QLineEdit* Field;       // the text to find
+    QToolButton* Previous;  // "前を検索"
+    QToolButton* Next;      // "次を検索"
+    QToolButton* Close;     // closes the bar
 
     // Shows the bar with the field focused; a selection within one line of
     // the pane becomes the text to find.
     void Open();
-    // Finds from the pane's selection; false when there is no match.
-    bool Find(FindDirection direction);
+    // Asks for the field's text in `direction`.
+    void Request(FindDirection direction);
 
 signals:
-    // A text for the status line: not found, or found past an end.
-    void Says(const QString& text);
+    // Find `needle` from the pane's selection; `asTyped`: as the user types,
+    // from the selection's start, so that the match grows in place.
+    void Requested(const QString& needle, FindDirection direction, bool asTyped);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // As typed: from the selection's start, so the match grows in place.
-    void FindAsTyped();
-    bool FindFrom(std::size_t from, FindDirection direction);
-    [[nodiscard]] const std::u16string& PaneText();
-
     QPlainTextEdit& pane_;
-    std::u16string text_;  // the pane's text, taken again after every change
-    bool textStale_ = true;
 };
 
 }  // namespace vaveze

@@ -9,7 +9,8 @@
 #include <QTimer>
 
 #include "app/Unit1.h"
-#include "app/startup.h"
+#include "core/session/texts.h"
+#include "core/window/startup.h"
 
 namespace {
 
@@ -23,9 +24,9 @@ std::vector<std::string> Arguments(int argc, char* argv[])
 int main(int argc, char* argv[])
 {
     // --help and --version answer before anything needs a display.
-    if (const vaveze::StartRequest request = vaveze::ReadCommandLine(Arguments(argc, argv));
-        request.What != vaveze::StartRequest::Kind::Window) {
-        std::fputs(vaveze::StartAnswer(request.What).c_str(), stdout);
+    if (const vaveze::window::StartRequest request = vaveze::window::ReadCommandLine(Arguments(argc, argv));
+        request.What != vaveze::window::StartRequest::Kind::Window) {
+        std::fputs(vaveze::window::StartAnswer(request.What).c_str(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
 
@@ -49,7 +50,7 @@ int main(int argc, char* argv[])
     // are extracted as if they had been dropped on the window: several
     // become the file list. Names are taken as bytes: they need not be
     // valid UTF-8. (QApplication has taken its own options out of argv.)
-    const std::vector<std::string> files = vaveze::ReadCommandLine(Arguments(argc, argv)).Files;
+    const std::vector<std::string> files = vaveze::window::ReadCommandLine(Arguments(argc, argv)).Files;
     if (!files.empty()) {
         QList<QByteArray> paths;
         for (const std::string& file : files) {

@@ -1,3 +1,4 @@
+// The status line, shortened with an ellipsis to the window's width.
 #include "app/statusline.h"
 
 #include <QFontMetrics>

@@ -127,9 +127,9 @@ TEST(QtDialogs, MessageBoxHasTheKindCaptionTextAndOneOkButton)
     }
 }
 
-// A question before edits are lost: Yes or Cancel, in Japanese, and Cancel
-// unless the user picks Yes.
-TEST(QtDialogs, ConfirmAsksYesOrCancelAndDefaultsToCancel)
+// A question before edits are lost: its answers in Japanese, in the order
+// asked, the default one first, and the escape answer when the box is closed.
+TEST(QtDialogs, AskOffersTheAnswersGivenAndDefaultsAsTold)
 {
     QtDialogs dialogs;
     WhenOpen<QMessageBox>([](QMessageBox& box) {
@@ -140,13 +140,18 @@ TEST(QtDialogs, ConfirmAsksYesOrCancelAndDefaultsToCancel)
         for (const QAbstractButton* button : box.buttons())
             texts += button->text();
         texts.sort();
-        EXPECT_EQ(texts, QStringList({QStringLiteral("はい"), QStringLiteral("キャンセル")}));
-        EXPECT_EQ(static_cast<QAbstractButton*>(box.defaultButton()), box.button(QMessageBox::Cancel));
-        box.button(QMessageBox::Yes)->click();
+        EXPECT_EQ(texts, QStringList({QStringLiteral("いいえ"), QStringLiteral("はい"), QStringLiteral("キャンセル")}));
+        EXPECT_EQ(box.defaultButton()->text(), QStringLiteral("キャンセル"));
+        for (QAbstractButton* button : box.buttons())
+            if (button->text() == QStringLiteral("いいえ"))
+                button->click();
     });
-    EXPECT_TRUE(dialogs.Confirm(nullptr, QStringLiteral("VAveze"), QStringLiteral("質問")));
+    const std::vector<Reply> three = {Reply::Yes, Reply::No, Reply::Cancel};
+    EXPECT_EQ(dialogs.Ask(nullptr, QStringLiteral("VAveze"), QStringLiteral("質問"), three, Reply::Cancel, Reply::Cancel),
+              Reply::No);
     WhenOpen<QMessageBox>([](QMessageBox& box) { box.reject(); });  // Escape, or the close button
-    EXPECT_FALSE(dialogs.Confirm(nullptr, QStringLiteral("VAveze"), QStringLiteral("質問")));
+    EXPECT_EQ(dialogs.Ask(nullptr, QStringLiteral("VAveze"), QStringLiteral("質問"), three, Reply::Cancel, Reply::Cancel),
+              Reply::Cancel);
 }
 
 // Qt's own texts of the dialogs are Japanese whatever the locale.

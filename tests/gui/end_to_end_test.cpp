@@ -17,7 +17,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "app/startup.h"
+#include "core/window/startup.h"
 #include "testfiles.h"
 
 namespace {
@@ -328,7 +328,7 @@ TEST_F(EndToEndTest, AFailedOpenKeepsTheListingAndTheNameItIsSavedUnder)
 // --help and --version answer on standard output, with no display to open.
 TEST(ProgramCommandLine, HelpAndVersionAnswerWithoutADisplay)
 {
-    using vaveze::StartRequest;
+    using vaveze::window::StartRequest;
     for (const auto& [option, what] : {std::pair{"--help", StartRequest::Kind::Help},
                                        std::pair{"--version", StartRequest::Kind::Version}}) {
         QProcess program;
@@ -341,7 +341,7 @@ TEST(ProgramCommandLine, HelpAndVersionAnswerWithoutADisplay)
         ASSERT_TRUE(program.waitForFinished(kPatienceMs)) << option;
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << option;
         EXPECT_EQ(program.exitCode(), 0) << option;
-        EXPECT_EQ(program.readAllStandardOutput().toStdString(), vaveze::StartAnswer(what)) << option;
+        EXPECT_EQ(program.readAllStandardOutput().toStdString(), vaveze::window::StartAnswer(what)) << option;
     }
 }
 

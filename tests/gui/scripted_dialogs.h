@@ -58,16 +58,18 @@ public:
         Messages.push_back({kind, caption, text});
     }
 
-    bool Confirm(QWidget*, const QString& caption, const QString& question) override
+    // true answers the first reply offered (Yes), false Cancel.
+    Reply Ask(QWidget*, const QString& caption, const QString& question, const std::vector<Reply>& replies, Reply,
+              Reply) override
     {
         Questions.push_back({caption, question});
         if (ConfirmAnswers.empty()) {
             ADD_FAILURE() << "unexpected question: " << question.toStdString();
-            return false;
+            return Reply::Cancel;
         }
         const bool answer = ConfirmAnswers.front();
         ConfirmAnswers.pop_front();
-        return answer;
+        return answer ? replies.front() : Reply::Cancel;
     }
 
     void Beep() override { ++Beeps; }

@@ -36,8 +36,8 @@
 
 #include "app/filespanel.h"
 #include "app/findbar.h"
-#include "app/startup.h"
 #include "app/statusline.h"
+#include "core/session/texts.h"
 #include "core/text/cp932.h"
 #include "scripted_dialogs.h"
 #include "testfiles.h"
@@ -170,8 +170,6 @@ TEST_F(WindowTest, StartsAsDesigned)
     EXPECT_EQ(order, (std::vector<QWidget*>{f.Button1, f.Edit1, f.CheckBox1, f.CheckBox2, f.CheckBox3, f.Button2,
                                             f.Button3, f.RichEdit1}));
     EXPECT_TRUE(f.RichEdit1->tabChangesFocus());
-
-    EXPECT_EQ(f.ExecutableFolder(), QCoreApplication::applicationDirPath() + QLatin1Char('/'));
 }
 
 TEST_F(WindowTest, OpenDialogStartsInTheFirstFolderThenAtTheLastFile)
@@ -181,7 +179,7 @@ TEST_F(WindowTest, OpenDialogStartsInTheFirstFolderThenAtTheLastFile)
     Open(missing);
     ASSERT_EQ(dialogs_.OpenSetups.size(), 2U);
     const FileDialogSetup& first = dialogs_.OpenSetups[0];
-    EXPECT_EQ(first.Folder, FirstOpenFolder(form_->ExecutableFolder()));
+    EXPECT_TRUE(first.Folder.endsWith(QLatin1Char('/')) && QFileInfo(first.Folder).isDir()) << first.Folder.toStdString();
     EXPECT_EQ(first.Title, QStringLiteral("開く"));
     EXPECT_TRUE(first.ProposedName.isEmpty());
     ASSERT_EQ(first.Filters.size(), 5);
@@ -744,7 +742,7 @@ void TypeAtEnd(QPlainTextEdit& pane, int line, const QString& text)
 
 // What the window does beyond the original design: a box takes effect at
 // once, edits are asked for before they are replaced, a partial or failed
-// open is said beside the pane, and the program answers --help.
+// open is said beside the pane.
 TEST_F(WindowTest, BoxesActAtOnceEditsAreAskedForAndNoticesStandBesideThePane)
 {
     TForm1& f = *form_;
@@ -847,61 +845,6 @@ TEST_F(WindowTest, BoxesActAtOnceEditsAreAskedForAndNoticesStandBesideThePane)
         EXPECT_TRUE(f.close());
         EXPECT_FALSE(f.isVisible());
     }
-    {
-        SCOPED_TRACE("--help and --version answer; after --, every argument is a file");
-        struct Line {
-            std::vector<std::string> Arguments;
-            StartRequest::Kind What;
-            std::vector<std::string> Files;
-        };
-        const Line lines[] = {
-            {{}, StartRequest::Kind::Window, {}},
-            {{"plan.zvw"}, StartRequest::Kind::Window, {"plan.zvw"}},
-            {{"--help"}, StartRequest::Kind::Help, {}},
-            {{"plan.zvw", "--version"}, StartRequest::Kind::Version, {}},
-            {{"--", "--help", "--"}, StartRequest::Kind::Window, {"--help", "--"}},
-            {{"-", "--helpful"}, StartRequest::Kind::Window, {"-", "--helpful"}},
-        };
-        for (const Line& line : lines) {
-            const StartRequest request = ReadCommandLine(line.Arguments);
-            EXPECT_EQ(request.What, line.What) << ::testing::PrintToString(line.Arguments);
-            EXPECT_EQ(request.Files, line.Files) << ::testing::PrintToString(line.Arguments);
-        }
-        EXPECT_EQ(StartAnswer(StartRequest::Kind::Help), WindowUsage("vaveze"));
-        EXPECT_EQ(StartAnswer(StartRequest::Kind::Version), "vaveze (VAveze) 1.2.0\n");
-    }
-}
-
-// The open dialog starts in the program's own folder only where it was
-// unpacked by hand; an installed or freshly built program starts it in the
-// user's documents.
-TEST_F(WindowTest, TheFirstOpenDialogStartsBesideAnUnpackedProgramOnly)
-{
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString elsewhere = (QFileInfo(documents).isDir() ? documents : QDir::homePath()) + QLatin1Char('/');
-    const QString unpacked = dir_.filePath(QStringLiteral("unpacked"));
-    const QString build = dir_.filePath(QStringLiteral("build"));
-    ASSERT_TRUE(QDir().mkpath(unpacked) && QDir().mkpath(build + QStringLiteral("/app")));
-    testing::WriteFile(build + QStringLiteral("/CMakeCache.txt"), "");
-    const std::pair<QString, QString> rows[] = {
-        {unpacked + QLatin1Char('/'), unpacked + QLatin1Char('/')},
-        {unpacked, unpacked + QLatin1Char('/')},
-        {build + QLatin1Char('/'), elsewhere},
-        {build + QStringLiteral("/app/"), elsewhere},
-        {QStringLiteral("/usr/bin/"), elsewhere},
-        {QStringLiteral("/usr/local/bin/"), elsewhere},
-        {QStringLiteral("/opt/vaveze/bin/"), elsewhere},
-        {dir_.filePath(QStringLiteral("gone/")), elsewhere},
-    };
-    for (const auto& [executable, expected] : rows)
-        EXPECT_EQ(FirstOpenFolder(executable), expected) << executable.toStdString();
-
-    // A folder the user may not write to is no unpacked program's.
-    QFile::setPermissions(unpacked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    if (::access(QFile::encodeName(unpacked).constData(), W_OK) != 0) {
-        EXPECT_EQ(FirstOpenFolder(unpacked), elsewhere);
-    }
-    QFile::setPermissions(unpacked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 // The edit every front with an editable pane is held to (tests/data): the
