@@ -1,3 +1,4 @@
+// Reading a compiled message catalogue.
 #include "core/session/catalogue.h"
 
 namespace vaveze {

@@ -1,3 +1,4 @@
+// Which encoding the tool writes a listing in, from the request, the locale and the output.
 #include "core/session/encoding.h"
 
 namespace vaveze {

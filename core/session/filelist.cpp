@@ -1,3 +1,4 @@
+// The files a window works on at once, and what became of each.
 #include "core/session/filelist.h"
 
 #include <set>

@@ -1,3 +1,4 @@
+// Finding a text in a pane's text and in a file's listing.
 #include "core/session/find.h"
 
 #include <algorithm>

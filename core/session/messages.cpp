@@ -1,3 +1,4 @@
+// Texts translated through the built-in catalogue.
 #include "core/session/messages.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Where each listing of a run is saved, settled before any is written.
 #include "core/session/naming.h"
 
 #include <set>

@@ -1,3 +1,4 @@
+// The listing as a pane shows it, and the pane back to bytes.
 #include "core/session/pane.h"
 
 #include <algorithm>

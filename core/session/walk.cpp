@@ -1,3 +1,4 @@
+// The files named on a command line, folders walked in a stable order.
 #include "core/session/walk.h"
 
 #include <algorithm>
