@@ -33,12 +33,13 @@ void JsonLinesSink::SetKind(LineKind kind, std::int32_t block)
     kind_ += ",\"text\":";
 }
 
-bool JsonLinesSink::Append(std::string_view line)
+bool JsonLinesSink::Append(std::string_view line) { return AppendAt(++lines_, line); }
+
+bool JsonLinesSink::AppendAt(std::size_t number, std::string_view line)
 {
     static constexpr char kHex[] = "0123456789abcdef";
-    ++lines_;
     buffer_ += start_;
-    buffer_ += std::to_string(lines_);
+    buffer_ += std::to_string(number);
     buffer_ += kind_;
     AppendJsonString(buffer_, Cp932ToUtf8(line));
     buffer_ += ",\"bytes\":\"";

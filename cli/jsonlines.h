@@ -29,6 +29,9 @@ public:
     void SetKind(LineKind kind, std::int32_t block) override;
     // False once writing has failed, which ends the listing early.
     [[nodiscard]] bool Append(std::string_view line) override;
+    // The line numbered `number` in its listing (a hit of --grep), leaving
+    // the count of lines as it is.
+    [[nodiscard]] bool AppendAt(std::size_t number, std::string_view line);
     // Writes out what is buffered; 0, or the errno of the first failed write.
     [[nodiscard]] int Finish();
     [[nodiscard]] std::size_t Lines() const { return lines_; }

@@ -8,6 +8,7 @@
 
 #include "cli/jsonlines.h"
 #include "cli/messages.h"
+#include "cli/options.h"
 #include "cli/platform.h"
 #include "cli/status.h"
 #include "core/listing/encoded.h"
@@ -28,60 +29,38 @@ std::string SystemText(int error) { return std::generic_category().message(error
 const std::filesystem::path kStandardInputAsBackup = "-.bak";
 
 // Keeps the parse of a file listed, or says why it was not.
-void Take(std::unique_ptr<Session> session, const OpenResult& result, const RunSettings& settings,
-          bool standardInput, Prepared& prepared)
+void Take(std::unique_ptr<Session> session, const OpenResult& result, const Source& source,
+          const RunSettings& settings, Prepared& prepared)
 {
-    if (!result.Listed()) {
-        prepared.Status = kExitNotRecognised;
-        if (standardInput && result.Reason == NotListedReason::NotAnyFormat)
-            prepared.Reason = Tr("not a ZVW, ZVS, ZVC or ZVK file: it starts as none of them");
-        else
-            prepared.Reason = NotListedReasonText(result, MessageLanguage());
-        if (result.Reason == NotListedReason::Folder && !settings.Recursive)
-            prepared.Reason = Fill(Tr("%1; use -r to list the files of a folder"), {prepared.Reason});
-        return;
-    }
-    if (result.Partial()) {
-        prepared.Status = kExitPartial;
-        prepared.Reason = StopText(result.Outcome, MessageLanguage());
-    }
-    prepared.Listed = std::move(session);
+    prepared.Status = !result.Listed() ? kExitNotRecognised : result.Partial() ? kExitPartial : kExitOk;
+    prepared.Reason = ReasonText(source, result, settings);
+    if (result.Listed())
+        prepared.Listed = std::move(session);
 }
 
-void ParseStandardInput(StandardInput& input, const RunSettings& settings, Prepared& prepared)
+OpenResult OpenStandardInput(StandardInput& input, Session& session)
 {
     OpenResult unread;
+    unread.Path = kStandardInputAsBackup;
     if (input.Error != 0) {
         unread.Reason = NotListedReason::ReadError;
         unread.SystemMessage = SystemText(input.Error);
     } else if (input.TooLarge) {
-        prepared.Status = kExitNotRecognised;
-        prepared.Reason = Tr("holds more than 1 GiB, the most read from standard input: name the file instead");
-        return;
+        unread.Reason = NotListedReason::TooLarge;
     } else {
-        auto session = std::make_unique<Session>();
-        const OpenResult& result = session->OpenBytes(input.Bytes, kStandardInputAsBackup);
+        OpenResult result = session.OpenBytes(input.Bytes, kStandardInputAsBackup);
         std::string().swap(input.Bytes);  // the parse holds what it needs
-        Take(std::move(session), result, settings, true, prepared);
-        return;
+        return result;
     }
-    Take(nullptr, unread, settings, true, prepared);
+    return unread;
 }
 
 // Detects and parses; the status is kExitOk, kExitPartial or kExitNotRecognised.
 void Parse(const Source& source, const RunSettings& settings, StandardInput* input, Prepared& prepared)
 {
-    if (!source.WalkProblem.empty()) {
-        Take(nullptr, NotWalked(source), settings, false, prepared);
-        return;
-    }
-    if (input != nullptr) {
-        ParseStandardInput(*input, settings, prepared);
-        return;
-    }
     auto session = std::make_unique<Session>();
-    const OpenResult& result = session->Open(source.Path);
-    Take(std::move(session), result, settings, false, prepared);
+    const OpenResult result = OpenSource(source, input, *session);
+    Take(std::move(session), result, source, settings, prepared);
 }
 
 int WriteToStandardOutput(std::string_view bytes) { return platform::WriteAll(kStandardOutput, bytes); }
@@ -133,6 +112,30 @@ std::string SavedLine(const Target& target, const Prepared& prepared)
 }
 
 }  // namespace
+
+OpenResult OpenSource(const Source& source, StandardInput* input, Session& session)
+{
+    if (input != nullptr)
+        return OpenStandardInput(*input, session);
+    return source.WalkProblem.empty() ? session.Open(source.Path) : NotWalked(source);
+}
+
+std::string ReasonText(const Source& source, const OpenResult& result, const RunSettings& settings)
+{
+    const bool standardInput = source.Path == kStandardInputName;
+    if (result.Partial())
+        return StopText(result.Outcome, MessageLanguage());
+    if (result.Listed())
+        return {};
+    if (standardInput && result.Reason == NotListedReason::NotAnyFormat)
+        return Tr("not a ZVW, ZVS, ZVC or ZVK file: it starts as none of them");
+    if (standardInput && result.Reason == NotListedReason::TooLarge)
+        return Tr("holds more than 1 GiB, the most read from standard input: name the file instead");
+    std::string reason = NotListedReasonText(result, MessageLanguage());
+    if (result.Reason == NotListedReason::Folder && !settings.Recursive)
+        reason = Fill(Tr("%1; use -r to list the files of a folder"), {reason});
+    return reason;
+}
 
 StandardInput ReadStandardInput()
 {

@@ -39,6 +39,15 @@ struct StandardInput {
 
 [[nodiscard]] StandardInput ReadStandardInput();
 
+// Opens `source` into `session`: the file, or with `input` the bytes of
+// standard input (which it lets go of); a folder that could not be walked
+// is not opened. Throws only std::bad_alloc.
+[[nodiscard]] OpenResult OpenSource(const Source& source, StandardInput* input, Session& session);
+
+// Why the file was not listed, or where and why its parse stopped, in the
+// user's language; empty for a file read to its end.
+[[nodiscard]] std::string ReasonText(const Source& source, const OpenResult& result, const RunSettings& settings);
+
 // What the parallel part of a file's work leaves for its turn to write.
 struct Prepared {
     std::unique_ptr<Session> Listed;  // the file's parse, held until listed to standard output

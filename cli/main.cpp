@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/grep.h"
 #include "cli/listfile.h"
 #include "cli/messages.h"
 #include "core/session/naming.h"
@@ -87,6 +88,9 @@ int Run(const Options& options)
             return static_cast<StandardInput*>(nullptr);
         return sources.begin() + static_cast<std::ptrdiff_t>(i) == firstInput ? &input : &readToItsEnd;
     };
+
+    if (options.Grep)
+        return Grep(sources, options, settings, inputFor);
 
     std::uint64_t bytes = 0;
     for (const Source& source : sources)

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
+#include <optional>
+#include <utility>
 #include <string>
 #include <string_view>
 
@@ -32,6 +35,11 @@ constexpr const char* kHelp =
     "  -j, --jobs N         read N files at once (default: one per processor)\n"
     "  --json               JSON Lines: one object per line, with its path, number,\n"
     "                       kind, block, text and Shift-JIS bytes\n"
+    "  --grep TEXT          only the lines that hold TEXT, as path:number:text\n"
+    "                       (Latin letters in either case); TEXT is read as UTF-8\n"
+    "                       when it is valid UTF-8, else as Shift-JIS\n"
+    "  -l, --files-with-matches  with --grep: only the names of the files holding it\n"
+    "  -c, --count          with --grep: how many lines of each file hold it\n"
     "  -q, --quiet          no progress line, no line per saved file\n"
     "  -s, --no-messages    no message about single files; the summary stays\n"
     "  --no-summary         no summary after several files; with -q, only problems\n"
@@ -41,7 +49,9 @@ constexpr const char* kHelp =
     "\n"
     "Exit status: 0 listed, 1 not recognised, 2 usage error, 3 listed in part,\n"
     "4 a listing could not be written (to a closed pipe: without a message),\n"
-    "5 stopped by a fault. See vaveze-list(1) for more.\n";
+    "5 stopped by a fault. With --grep, as grep's: 0 a line found, 1 none found,\n"
+    "2 usage error, a file not listed whole or a failed write.\n"
+    "See vaveze-list(1) for more.\n";
 
 int UsageError(const std::string& problem)
 {
@@ -59,6 +69,25 @@ bool ParseJobs(std::string_view text, unsigned& jobs)
         return false;
     jobs = value;
     return true;
+}
+
+// The first two options given together that cannot be, as a message.
+std::optional<std::string> Clash(const Options& options)
+{
+    const std::pair<bool, const char*> given[] = {
+        {options.Grep.has_value(), "--grep"}, {options.Save, "--save"},
+        {options.FailedNames, "--failed"},    {options.Json, "--json"},           {options.NamesOnly, "-l"},
+        {options.Counts, "-c"}};
+    // Each pair that may be given together; any other pair of those given clashes.
+    const auto fits = [](std::string_view a, std::string_view b) {
+        const auto pair = [&](std::string_view x, std::string_view y) { return (a == x && b == y) || (a == y && b == x); };
+        return pair("--save", "--failed") || pair("--grep", "--json") || pair("--grep", "-l") || pair("--grep", "-c");
+    };
+    for (std::size_t i = 0; i < std::size(given); ++i)
+        for (std::size_t k = i + 1; k < std::size(given); ++k)
+            if (given[i].first && given[k].first && !fits(given[i].second, given[k].second))
+                return Fill(Tr("%1 and %2 cannot be combined"), {given[i].second, given[k].second});
+    return std::nullopt;
 }
 
 }  // namespace
@@ -98,7 +127,7 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
             const auto eq = arg.find('=');
             const std::string name = arg.substr(0, eq);
             const std::string glued = eq == std::string::npos ? std::string() : arg.substr(eq + 1);
-            const bool takesValue = name == "--jobs" || name == "--output-dir";
+            const bool takesValue = name == "--jobs" || name == "--output-dir" || name == "--grep";
             if (eq != std::string::npos && !takesValue)
                 return UsageError(Fill(Tr("option '%1' takes no value"), {name}));
             if (name == "--header") {
@@ -129,6 +158,14 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
                 options.FailedNames = true;
             } else if (name == "--json") {
                 options.Json = true;
+            } else if (name == "--grep") {
+                if (!value(glued, name, operand))
+                    return kExitUsage;
+                options.Grep = operand;
+            } else if (name == "--files-with-matches") {
+                options.NamesOnly = true;
+            } else if (name == "--count") {
+                options.Counts = true;
             } else if (name == "--jobs") {
                 if (const int status = jobs(glued, name); status >= 0)
                     return status;
@@ -160,6 +197,10 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
                     options.Quiet = true;
                 } else if (c == 's') {
                     options.NoMessages = true;
+                } else if (c == 'l') {
+                    options.NamesOnly = true;
+                } else if (c == 'c') {
+                    options.Counts = true;
                 } else if (c == 'j') {
                     if (const int status = jobs(std::string_view(arg).substr(k + 1), "-j"); status >= 0)
                         return status;
@@ -176,6 +217,10 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
         return UsageError(Tr("no file given"));
     if (options.OutputDir && !options.Save)
         return UsageError(Tr("--output-dir needs --save"));
+    if ((options.NamesOnly || options.Counts) && !options.Grep)
+        return UsageError(Tr("-l and -c need --grep"));
+    if (options.Grep && options.Grep->empty())
+        return UsageError(Tr("the text to find is empty"));
     // JSON is UTF-8 and goes to standard output; --failed writes names there instead.
     if (options.Json && options.Output)
         return UsageError(Tr("--json writes UTF-8: it takes neither --utf8 nor --sjis"));
@@ -183,6 +228,8 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
         return UsageError(Tr("--json and --save cannot be combined"));
     if (options.Json && options.FailedNames)
         return UsageError(Tr("--json and --failed cannot be combined"));
+    if (const std::optional<std::string> clash = Clash(options))
+        return UsageError(*clash);
     if (options.Save && std::find(options.Files.begin(), options.Files.end(),
                                   std::filesystem::path(kStandardInputName)) != options.Files.end())
         return UsageError(Tr("--save cannot save the listing of standard input (-): name the file instead"));

@@ -26,6 +26,9 @@ struct Options {
     bool NoSummary = false;   // --no-summary: no summary after a batch
     bool FailedNames = false; // --failed: the names of the files not fully listed, instead of listings
     bool Json = false;        // --json: JSON Lines, one object per line of the listing
+    std::optional<std::string> Grep;  // --grep: the text to find, as the command line gave its bytes
+    bool NamesOnly = false;   // -l: with --grep, the names of the files that hold the text
+    bool Counts = false;      // -c: with --grep, how many lines of each file hold it
     unsigned Jobs = 0;  // 0: one per processor
     std::vector<std::filesystem::path> Files;
 };

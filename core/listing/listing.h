@@ -45,8 +45,8 @@ enum class LineKind : std::uint8_t {
 };
 
 // The stable name of a kind of line, in lower case with underscores
-// ("block_name"): what vaveze-list --json writes and the Node API's kinds
-// are made from.
+// ("block_name"): what vaveze-list --json and the CSV table write and the
+// Node API's kinds are made from.
 [[nodiscard]] std::string_view LineKindName(LineKind kind);
 
 // The block of a line outside the block section.

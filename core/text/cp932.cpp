@@ -125,8 +125,13 @@ void AppendUtf8(std::string& out, char32_t cp)
     }
 }
 
-std::u16string Utf8ToUtf16(std::string_view utf8)
+namespace {
+
+// The UTF-16 form of UTF-8 text, U+FFFD for each byte that starts no
+// well-formed sequence; `wellFormed` says whether there was none.
+std::u16string DecodeUtf8(std::string_view utf8, bool& wellFormed)
 {
+    wellFormed = true;
     std::u16string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
@@ -142,6 +147,7 @@ std::u16string Utf8ToUtf16(std::string_view utf8)
         constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
         if (!valid || cp < kMinimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
             out += u'\uFFFD';
+            wellFormed = false;
             ++i;
             continue;
         }
@@ -154,6 +160,21 @@ std::u16string Utf8ToUtf16(std::string_view utf8)
         i += length;
     }
     return out;
+}
+
+}  // namespace
+
+std::u16string Utf8ToUtf16(std::string_view utf8)
+{
+    bool wellFormed = true;
+    return DecodeUtf8(utf8, wellFormed);
+}
+
+std::u16string TextOfArgument(std::string_view bytes)
+{
+    bool wellFormed = true;
+    std::u16string text = DecodeUtf8(bytes, wellFormed);
+    return wellFormed ? text : DecodeCp932(bytes).Text;
 }
 
 DecodedText DecodeCp932(std::string_view bytes, ControlBytes controls)

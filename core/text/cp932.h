@@ -78,6 +78,11 @@ void AppendUtf8(std::string& out, char32_t cp);
 // beyond U+10FFFF, cut short) become U+FFFD, one per byte that starts none.
 [[nodiscard]] std::u16string Utf8ToUtf16(std::string_view utf8);
 
+// A text given as bytes on a command line, whose encoding nobody says: as
+// UTF-8 when its bytes are well-formed UTF-8 (which Shift-JIS text outside
+// ASCII almost never is), else as code page 932.
+[[nodiscard]] std::u16string TextOfArgument(std::string_view bytes);
+
 // Decodes Shift-JIS bytes to UTF-8; bytes that start no valid character
 // become U+FFFD. Control bytes stay as they are.
 [[nodiscard]] std::string Cp932ToUtf8(std::string_view sjisBytes);

@@ -170,7 +170,10 @@ TEST_F(CliTest, UsageErrors)
              {}, {"--bogus", "x.zvw"}, {"-j", "0", "x.zvw"}, {"--output-dir", "d", "x.zvw"}, {"x.zvw", "-j"},
              // JSON is UTF-8 on standard output, instead of names; standard input has no folder to save in.
              {"--json", "--sjis", "x.zvw"}, {"--utf8", "--json", "x.zvw"}, {"--json", "--save", "x.zvw"},
-             {"--failed", "--json", "x.zvw"}, {"--save", "x.zvw", "-"}, {"-平面図.zvw"}}) {
+             {"--failed", "--json", "x.zvw"}, {"--save", "x.zvw", "-"}, {"-平面図.zvw"},
+             // --grep needs a text; -l and -c need --grep and exclude each other and what writes listings.
+             {"--grep", "", "x.zvw"}, {"-l", "x.zvw"}, {"--grep=a", "-lc", "x.zvw"}, {"--grep", "a", "--save", "x.zvw"},
+             {"--grep", "a", "-c", "--json", "x.zvw"}}) {
         const Outcome run = Execute(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.out.empty());
@@ -813,6 +816,53 @@ TEST_F(CliTest, DashReadsADrawingFromStandardInput)
         EXPECT_EQ(run.status, status);
         EXPECT_EQ(run.err, "vaveze-list: " + message);
     }
+}
+
+// --grep prints the lines that hold the text as grep -n does, with the
+// listings' prefixes and encoding (a text's control bytes as in the
+// listing), -l the files' names, -c their counts, --json the lines' objects;
+// the text is found as UTF-8 and as Shift-JIS bytes; grep's exit statuses,
+// files not listed whole counting as trouble.
+TEST_F(CliTest, GrepFindsTheLinesThatHoldATextAsGrepDoes)
+{
+    const fs::path root = dir_ / "tree";
+    (void)MakeTree(root, WorkedExampleDrawing(420));
+    const std::string r = root.string() + "/";
+    const std::string plan = r + "a/plan.zvw";
+    using namespace winwriter;
+    ZvsDocument zvs;
+    zvs.Entities.Add(MakeMoji("\x97\x81\x8E\xBA")).Add(MakeMoji("A\x82\x0A" "B\"b\","));
+    const std::string bath = Write("bath.zvs", WriteZvs(zvs));
+    struct Case {
+        std::vector<std::string> Args;
+        int Status;
+        std::string Out;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--grep", "t", plan}, 0, "2:T1\r\n3:T2\r\n"},
+             {{"--grep", "T2", "-H", plan}, 0, plan + ":3:T2\r\n"},
+             {{"--grep", "t3", plan}, 1, ""},
+             {{"--grep", "T1", "-s", "--utf8", "-r", root.string()}, 2, r + "a/plan.bak:2:T1\n" + r + "a/plan.zvw:2:T1\n"},
+             {{"--grep", "t", "-l", "-s", "-r", root.string()}, 2, r + "a/plan.bak\n" + r + "a/plan.zvw\n"},
+             {{"--grep", "t1", "-c", plan, bath}, 0, plan + ":1\n" + bath + ":0\n"},
+             {{"--grep", "T2", "--json", plan}, 0, "{\"path\":\"" + plan + "\",\"line\":3,\"kind\":\"text\",\"block\":null,"
+                                                "\"text\":\"T2\",\"bytes\":\"5432\"}\n"},
+             {{"--grep", "b\"", "--sjis", bath}, 0, "3:A\x82\x0A" "B\"b\",\r\n"},
+             {{"--grep", "B", "--utf8", bath}, 0, "3:A\uFFFD\u240AB\"b\",\n"},
+             {{"--grep", "浴室", "--utf8", bath}, 0, "2:浴室\n"},
+             // Bytes that are not UTF-8 are Shift-JIS, whatever the locale;
+             // Node hands its programs arguments decoded from UTF-8 only.
+             {{"--grep", "\x97\x81\x8E\xBA", "--utf8", bath}, 0, "2:浴室\n"}}) {
+        if (c.Args[1][0] == '\x97' && std::getenv("VAVEZE_LIST") != nullptr)
+            continue;
+        const Outcome run = Execute(c.Args, {"LC_ALL=C"});
+        EXPECT_EQ(run.status, c.Status) << c.Args[1] << c.Args[2] << run.err;
+        EXPECT_EQ(run.out, c.Out) << c.Args[1] << c.Args[2];
+    }
+    const Outcome told = Execute({"--grep", "T", "-r", root.string()});
+    EXPECT_NE(told.err.find(r + "cut.zvw: the file ends at byte 9 inside a file header, what was read is searched\n"),
+              std::string::npos) << told.err;
+    EXPECT_NE(told.err.find(r + "a/pipe.zvw: is not a regular file"), std::string::npos) << told.err;
 }
 
 }  // namespace

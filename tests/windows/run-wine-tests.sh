@@ -150,6 +150,10 @@ same_as_linux "Japanese: two files, with path: prefixes and a summary" 図面/pl
 unset LANGUAGE
 same_as_linux "-r over a Japanese folder" -r 図面
 same_as_linux "-r --utf8 -j 2" -r --utf8 -j 2 図面
+# The text to find from the wide command line, whatever the code page.
+same_as_linux "--grep over a Japanese folder" -r --grep 浴室 図面
+same_as_linux "--grep -c --utf8" -r -c --utf8 --grep 室 図面
+same_as_linux "--grep -l, nothing found" -l --grep 無い 図面/plan.zvw
 rm -rf out-native out-wine
 "$native" --save --output-dir out-native -r 図面 図面/plan.zvw >/dev/null 2>&1 </dev/null; want=$?
 "$wine" "$exe" --save --output-dir out-wine -r 図面 図面/plan.zvw >/dev/null 2>&1 </dev/null; got=$?
