@@ -232,7 +232,14 @@ int FinishFile(const Source& source, const Target* target, Prepared& prepared, c
             if (error != EPIPE)
                 SayAbout(Tr("standard output"), SystemText(error));
         };
-        if (prepared.Listed) {
+        if (prepared.Listed && settings.Table != nullptr) {
+            // A table that cannot be written is said once, for the run.
+            settings.Table->StartFile(source.Path);
+            (void)prepared.Listed->List(settings.Listing, *settings.Table);
+            prepared.Listed.reset();
+            if (settings.Table->Error() != 0)
+                prepared.Status = kExitWriteError;
+        } else if (prepared.Listed) {
             const int error = ListToStandardOutput(source, *prepared.Listed, settings);
             prepared.Listed.reset();
             if (error != 0)

@@ -9,6 +9,7 @@
 #include "core/session/naming.h"
 #include "cli/progress.h"
 #include "core/session/walk.h"
+#include "core/listing/csvtable.h"
 #include "core/listing/extraction.h"
 #include "core/session/session.h"
 
@@ -23,6 +24,7 @@ struct RunSettings {
     bool FailedNames = false;  // the names of the files not fully listed instead of listings
     bool Json = false;         // listings as JSON Lines
     bool Recursive = false;    // folders named are walked
+    CsvTable* Table = nullptr;  // --csv: every listing into this one table
 };
 
 // The most read from standard input: a drawing is held in memory whole

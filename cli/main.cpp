@@ -2,10 +2,12 @@
 // as the window saves it, for scripts and batch work: one file, a list of
 // files, or whole folder trees, to standard output or saved as .txt files.
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <iterator>
 #include <optional>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "cli/grep.h"
@@ -21,6 +23,7 @@
 #include "core/session/faults.h"
 #include "core/session/orderedjobs.h"
 #include "core/session/walk.h"
+#include "core/writing/filewriting.h"
 
 namespace {
 
@@ -37,6 +40,29 @@ LocaleVariables Locale()
 }
 
 unsigned JobCount(const Options& options) { return options.Jobs != 0 ? options.Jobs : ProcessorCount(); }
+
+// Writes one table of every listing into `path` ("-": standard output),
+// replacing a file there only once complete: `fill` lists every file into
+// settings.Table and gives 0, or the errno of a failed write. Shift-JIS
+// unless UTF-8 is asked for, or the table goes where characters are shown.
+template <class Fill>
+int WriteTable(const std::filesystem::path& path, RunSettings& settings, std::optional<TextEncoding> asked, Fill fill)
+{
+    if (path != kStandardInputName) {
+        const bool utf8 = asked == TextEncoding::Utf8;
+        return SaveThrough(path, [&](CsvTable::Writer write) {
+            CsvTable table(std::move(write), utf8);
+            settings.Table = &table;
+            return fill();
+        });
+    }
+    const StreamKind output = platform::StreamKindOf(platform::Stream::Output);
+    const bool shown = output == StreamKind::Terminal || output == StreamKind::Console;
+    const bool utf8 = output == StreamKind::Console || (asked ? *asked == TextEncoding::Utf8 : shown);
+    CsvTable table([](std::string_view bytes) { return platform::WriteAll(1, bytes); }, utf8, !shown);
+    settings.Table = &table;
+    return fill();
+}
 
 bool IsStandardInput(const Source& source) { return source.Path == kStandardInputName; }
 
@@ -98,18 +124,40 @@ int Run(const Options& options)
     const bool showProgress = !options.Quiet && sources.size() > 1 && vaveze::platform::IsTerminal(vaveze::platform::Stream::Error);
     ProgressLine progress(showProgress, sources.size(), bytes);
     Tally tally;
+    // Each file in turn; once nothing more can reach the reader (standard
+    // output or the table failed), the files left are not even read.
+    const auto listFiles = [&](StandardOutput& standardOutput) {
+        int worst = kExitOk;
+        OrderedJobs<Prepared> jobs(sources.size(), JobCount(options), [&](std::size_t i) {
+            return PrepareFile(sources[i], options.Save ? &targets[i] : nullptr, settings, inputFor(i));
+        });
+        for (std::size_t i = 0; std::optional<Prepared> prepared = jobs.Take(); ++i) {
+            const int one = FinishFile(sources[i], options.Save ? &targets[i] : nullptr, *prepared, settings, tally,
+                                       progress, standardOutput);
+            worst = Worse(worst, one);
+            if (standardOutput.Failed() || (settings.Table != nullptr && settings.Table->Error() != 0))
+                break;
+        }
+        return worst;
+    };
     int status = kExitOk;
     StandardOutput standardOutput;
-    OrderedJobs<Prepared> jobs(sources.size(), JobCount(options), [&](std::size_t i) {
-        return PrepareFile(sources[i], options.Save ? &targets[i] : nullptr, settings, inputFor(i));
-    });
-    for (std::size_t i = 0; std::optional<Prepared> prepared = jobs.Take(); ++i) {
-        const int one = FinishFile(sources[i], options.Save ? &targets[i] : nullptr, *prepared, settings, tally,
-                                   progress, standardOutput);
-        status = Worse(status, one);
-        // Nothing more can reach the reader: the files left are not even read.
-        if (standardOutput.Failed())
-            break;
+    if (options.Csv) {
+        const int error = WriteTable(*options.Csv, settings, options.Output, [&] {
+            status = listFiles(standardOutput);
+            return settings.Table->Finish();
+        });
+        if (error != 0) {
+            progress.Hide();
+            // As a listing's: a reader that went away is told by the status alone.
+            if (*options.Csv != kStandardInputName || error != EPIPE)
+                SayAbout(*options.Csv == kStandardInputName ? Tr("standard output")
+                                                            : platform::Utf8FromPath(*options.Csv),
+                         Fill(Tr("the table could not be written: %1"), {std::generic_category().message(error)}));
+            status = kExitWriteError;
+        }
+    } else {
+        status = listFiles(standardOutput);
     }
     progress.Hide();
     if (standardOutput.Failed())

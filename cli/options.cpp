@@ -40,6 +40,10 @@ constexpr const char* kHelp =
     "                       when it is valid UTF-8, else as Shift-JIS\n"
     "  -l, --files-with-matches  with --grep: only the names of the files holding it\n"
     "  -c, --count          with --grep: how many lines of each file hold it\n"
+    "  --csv TABLE          one table (CSV) of every line of every file into TABLE\n"
+    "                       (- for standard output): file, line, kind, block, text;\n"
+    "                       Shift-JIS, or UTF-8 with --utf8; a text that starts\n"
+    "                       as a formula (= + - @) gets a ' in front\n"
     "  -q, --quiet          no progress line, no line per saved file\n"
     "  -s, --no-messages    no message about single files; the summary stays\n"
     "  --no-summary         no summary after several files; with -q, only problems\n"
@@ -75,7 +79,7 @@ bool ParseJobs(std::string_view text, unsigned& jobs)
 std::optional<std::string> Clash(const Options& options)
 {
     const std::pair<bool, const char*> given[] = {
-        {options.Grep.has_value(), "--grep"}, {options.Save, "--save"},
+        {options.Grep.has_value(), "--grep"}, {options.Csv.has_value(), "--csv"}, {options.Save, "--save"},
         {options.FailedNames, "--failed"},    {options.Json, "--json"},           {options.NamesOnly, "-l"},
         {options.Counts, "-c"}};
     // Each pair that may be given together; any other pair of those given clashes.
@@ -127,7 +131,7 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
             const auto eq = arg.find('=');
             const std::string name = arg.substr(0, eq);
             const std::string glued = eq == std::string::npos ? std::string() : arg.substr(eq + 1);
-            const bool takesValue = name == "--jobs" || name == "--output-dir" || name == "--grep";
+            const bool takesValue = name == "--jobs" || name == "--output-dir" || name == "--grep" || name == "--csv";
             if (eq != std::string::npos && !takesValue)
                 return UsageError(Fill(Tr("option '%1' takes no value"), {name}));
             if (name == "--header") {
@@ -166,6 +170,10 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
                 options.NamesOnly = true;
             } else if (name == "--count") {
                 options.Counts = true;
+            } else if (name == "--csv") {
+                if (!value(glued, name, operand))
+                    return kExitUsage;
+                options.Csv = platform::PathFromUtf8(operand);
             } else if (name == "--jobs") {
                 if (const int status = jobs(glued, name); status >= 0)
                     return status;

@@ -29,6 +29,7 @@ struct Options {
     std::optional<std::string> Grep;  // --grep: the text to find, as the command line gave its bytes
     bool NamesOnly = false;   // -l: with --grep, the names of the files that hold the text
     bool Counts = false;      // -c: with --grep, how many lines of each file hold it
+    std::optional<std::filesystem::path> Csv;  // --csv: one table of every line of every file, "-" standard output
     unsigned Jobs = 0;  // 0: one per processor
     std::vector<std::filesystem::path> Files;
 };

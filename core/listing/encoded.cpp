@@ -30,12 +30,12 @@ std::string WithControlPictures(std::string utf8)
 
 std::string DisplayText(std::string_view line) { return WithControlPictures(Cp932ToUtf8(line)); }
 
-std::string PathPrefix(const std::filesystem::path& path, bool utf8)
+std::string PathText(const std::filesystem::path& path, bool utf8)
 {
     const std::u8string utf8Name = path.u8string();
-    const std::string name(utf8Name.begin(), utf8Name.end());
+    std::string name(utf8Name.begin(), utf8Name.end());
     if (utf8)
-        return name + ':';
+        return name;
     // Character by character, so that each one code page 932 lacks leaves
     // its "?" in place.
     const std::u16string text = Utf8ToUtf16(name);
@@ -46,8 +46,10 @@ std::string PathPrefix(const std::filesystem::path& path, bool utf8)
         out += one.Unencodable.empty() ? one.Bytes : "?";
         i += pair ? 1 : 0;
     }
-    return out + ':';
+    return out;
 }
+
+std::string PathPrefix(const std::filesystem::path& path, bool utf8) { return PathText(path, utf8) + ':'; }
 
 EncodedSink::EncodedSink(Writer writer, bool utf8, std::string prefix)
     : writer_(std::move(writer)), utf8_(utf8), prefix_(std::move(prefix)), block_(new char[kBlockSize])

@@ -15,8 +15,11 @@
 
 namespace vaveze {
 
-// "path:" in the output's encoding: UTF-8, or code page 932 with "?" for
+// A path in the output's encoding: UTF-8, or code page 932 with "?" for
 // each character it cannot hold.
+[[nodiscard]] std::string PathText(const std::filesystem::path& path, bool utf8);
+
+// "path:" in the output's encoding, as PathText.
 [[nodiscard]] std::string PathPrefix(const std::filesystem::path& path, bool utf8);
 
 // UTF-8 text with its control characters (C0 but TAB, and DEL) as their

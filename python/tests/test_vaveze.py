@@ -195,3 +195,33 @@ def test_readme_example_runs_as_written(tmp_path):
     for row in rows:
         _, listed = tool("--utf8", drawings / row.split("\t")[0])
         assert listed.decode("utf-8").splitlines()[1] in row, row
+
+
+def test_rows_are_the_table_of_the_tool_without_its_csv(tmp_path):
+    """vaveze.rows over a tree equals vaveze-list --csv read back with the
+    csv module, but for the apostrophe the table puts before a text that
+    looks like a formula; a file that cannot be listed raises, or goes to
+    onerror and the rows go on."""
+    import csv
+
+    tree = tmp_path / "tree"
+    (tree / "b" / "c").mkdir(parents=True)
+    for n, sample in enumerate(sorted(os.listdir(SAMPLES))):
+        shutil.copyfile(os.path.join(SAMPLES, sample), tree / ("b/c" if n % 2 else "b") / sample)
+    shutil.copyfile(os.path.join(SAMPLES, "plan.zvw"), tree / "plan.BAK")
+    (tree / "b" / "notes.txt").write_text("not a drawing")
+    (tree / "b" / "wrong.zvw").write_text("not a drawing")
+    status, table = tool("--csv", "-", "--utf8", "--blocks", "-r", tree)
+    assert status == 1
+    expected = list(csv.reader(table.decode("utf-8-sig").splitlines(True)))
+    assert expected[0] == ["file", "line", "kind", "block", "text"]
+    failed = []
+    got = [[row.file, str(row.line), row.kind.name.lower(), "" if row.block is None else str(row.block),
+            "'" + row.text if row.text[:1] in ("=", "+", "-", "@", "\t", "\r") else row.text]
+           for row in vaveze.rows(str(tree), blocks=True, onerror=failed.append)]
+    assert got == expected[1:]
+    assert [error.filename for error in failed] == [str(tree / "b" / "wrong.zvw")]
+    with pytest.raises(vaveze.NotRecognisedError):
+        list(vaveze.rows([tree / "plan.BAK", tree / "b" / "wrong.zvw"]))
+    assert next(vaveze.rows(tree / "plan.BAK")) == vaveze.Row(str(tree / "plan.BAK"), 1, vaveze.LineKind.HEADING, None,
+                                                             "■文字情報")

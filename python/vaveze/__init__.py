@@ -36,7 +36,7 @@ import errno
 import os
 import threading
 import weakref
-from typing import Iterator, List, Optional, Sequence, Tuple, Union, overload
+from typing import Callable, Iterable, Iterator, List, NamedTuple, Optional, Sequence, Tuple, Union, overload
 
 from . import _enums
 from ._enums import Format, LineKind, Reason, WarningKind
@@ -44,8 +44,8 @@ from ._library import WINDOWS, lib
 
 __version__ = "1.2.0"
 __all__ = [
-    "Document", "Format", "LineKind", "Listing", "NotRecognisedError", "Reason", "WarningKind", "library_version",
-    "list_bytes", "list_file", "open", "open_bytes",
+    "Document", "Format", "LineKind", "Listing", "NotRecognisedError", "Reason", "Row", "WarningKind",
+    "library_version", "list_bytes", "list_file", "open", "open_bytes", "rows",
 ]
 
 PathLike = Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"]
@@ -491,3 +491,79 @@ def list_bytes(data: Union[bytes, bytearray, memoryview], name: PathLike, *, hea
     :func:`open_bytes` and :meth:`Document.listing` in one call."""
     with open_bytes(data, name) as document:
         return document.listing(header, dimensions, blocks)
+
+
+class Row(NamedTuple):
+    """One line of one file's listing: a row of the table ``vaveze-list
+    --csv`` writes of many files."""
+
+    file: str            #: the file's path, as given or as found in a folder
+    line: int            #: the line's number in the file's listing, from 1
+    kind: LineKind       #: what the line is (``kind.name.lower()`` is the table's name for it)
+    block: Optional[int]  #: the block definition, from 0; None outside the block section
+    text: str            #: the line, as the listing gives it
+
+
+def _drawing_name(name: str) -> bool:
+    """Whether a walk of a folder takes the file, by its extension in any
+    case: the four formats' and the backups' (.bak, .bk?, .zv$)."""
+    dot = name.rfind(".")
+    extension = "".join(c.upper() if "a" <= c <= "z" else c for c in name[dot:]) if dot >= 0 else ""
+    return extension in (".ZVW", ".ZVS", ".ZVC", ".ZVK", ".BAK", ".ZV$") or extension[:3] == ".BK"
+
+
+def _sort_key(name: Union[str, bytes]) -> bytes:
+    """A name's UTF-8 bytes (the file system's own on POSIX): folders are
+    walked in their bytewise order, on every system."""
+    return os.fsdecode(name).encode("utf-8", "surrogatepass") if WINDOWS else os.fsencode(name)
+
+
+def _walk(folder: Union[str, bytes], onerror: Optional[Callable[[OSError], None]]) -> Iterator[Union[str, bytes]]:
+    """The drawings of a folder and below as ``vaveze-list -r`` finds them:
+    names in bytewise order, depth first, links to folders not followed."""
+    try:
+        with os.scandir(folder) as it:
+            entries = sorted(it, key=lambda entry: _sort_key(entry.name))
+    except OSError as error:
+        if onerror is None:
+            raise
+        onerror(error)
+        return
+    for entry in entries:
+        if entry.is_dir(follow_symlinks=False):
+            yield from _walk(entry.path, onerror)
+        elif _drawing_name(os.fsdecode(entry.name)) and not (entry.is_symlink() and os.path.isdir(entry.path)):
+            yield entry.path
+
+
+def rows(paths: Union[PathLike, Iterable[PathLike]], *, header: bool = False, dimensions: bool = False,
+         blocks: bool = False, onerror: Optional[Callable[[Exception], None]] = None) -> Iterator[Row]:
+    """Every line of every file's listing, file after file: the table
+    ``vaveze-list --csv`` writes, as rows, without a CSV step and with
+    every text as the listing holds it (the table's apostrophe before a
+    formula-looking text is never added here).
+
+    ``paths`` is one path or several; a folder brings its drawings as
+    ``vaveze-list -r`` walks it. A file that cannot be listed raises as
+    :func:`list_file` does, and a folder that cannot be read its
+    ``OSError``; with ``onerror``, ``onerror(error)`` is called instead and
+    the rows go on with the next file, as ``os.walk`` does::
+
+        for row in vaveze.rows("drawings", onerror=print):
+            if row.kind == vaveze.LineKind.TEXT and "浴室" in row.text:
+                print(row.file, row.line, row.text)
+    """
+    named = [paths] if isinstance(paths, (str, bytes, os.PathLike)) else list(paths)
+    for path in named:
+        files = _walk(os.fspath(path), onerror) if os.path.isdir(path) else [path]
+        for file in files:
+            try:
+                listing = list_file(file, header=header, dimensions=dimensions, blocks=blocks)
+            except (OSError, NotRecognisedError, MemoryError) as error:
+                if onerror is None:
+                    raise
+                onerror(error)
+                continue
+            name = _name_of(file)
+            for number, (text, kind, block) in enumerate(zip(listing, listing.kinds, listing.blocks), 1):
+                yield Row(name, number, kind, block, text)

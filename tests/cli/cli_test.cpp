@@ -173,7 +173,9 @@ TEST_F(CliTest, UsageErrors)
              {"--failed", "--json", "x.zvw"}, {"--save", "x.zvw", "-"}, {"-平面図.zvw"},
              // --grep needs a text; -l and -c need --grep and exclude each other and what writes listings.
              {"--grep", "", "x.zvw"}, {"-l", "x.zvw"}, {"--grep=a", "-lc", "x.zvw"}, {"--grep", "a", "--save", "x.zvw"},
-             {"--grep", "a", "-c", "--json", "x.zvw"}}) {
+             {"--grep", "a", "-c", "--json", "x.zvw"},
+             // One table goes to one place, and holds listings only.
+             {"--csv", "t.csv", "--save", "x.zvw"}, {"--csv", "-", "--json", "x.zvw"}, {"--csv=-", "--grep", "a", "x.zvw"}}) {
         const Outcome run = Execute(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.out.empty());
@@ -863,6 +865,48 @@ TEST_F(CliTest, GrepFindsTheLinesThatHoldATextAsGrepDoes)
     EXPECT_NE(told.err.find(r + "cut.zvw: the file ends at byte 9 inside a file header, what was read is searched\n"),
               std::string::npos) << told.err;
     EXPECT_NE(told.err.find(r + "a/pipe.zvw: is not a regular file"), std::string::npos) << told.err;
+}
+
+// --csv: one table of every file's lines, quoted as RFC 4180 quotes, texts
+// that look like formulas behind an apostrophe, each text's bytes (or in
+// UTF-8 its control pictures) otherwise as listed; the file replaced only
+// once complete, and kept when the table cannot be written.
+TEST_F(CliTest, CsvWritesOneTableOfEveryLineOfEveryFile)
+{
+    using namespace winwriter;
+    ZvwDocument doc;
+    doc.Entities.Add(MakeMoji("=1+2")).Add(MakeMoji("say \"hi\", ok")).Add(MakeMoji("A\x82\x0A" "B")).Add(MakeMoji("-5"));
+    EntityList block;
+    block.Add(MakeMoji("@x"));
+    doc.BlockDefs.Defs.push_back(MakeBlockDef("B", block));
+    const std::string plan = Write("plan.zvw", WriteZvw(doc));
+    const std::string cut = Write("cut.zvw", std::string(kZvwMagic) + "\xDC");
+    const std::string t(kHeadingText);
+    const std::string sjis = "file,line,kind,block,text\r\n" + plan + ",1,heading,," + t + "\r\n" + plan +
+                             ",2,text,,'=1+2\r\n" + plan + ",3,text,,\"say \"\"hi\"\", ok\"\r\n" + plan +
+                             ",4,text,,\"A\x82\x0A" "B\"\r\n" + plan + ",5,text,,'-5\r\n" + plan + ",6,heading,," +
+                             std::string(kHeadingBlock) + "\r\n" + plan + ",7,block_name,0," + std::string(kBlockMark) +
+                             "B\r\n" + plan + ",8,block_text,0,'@x\r\n" + cut + ",1,heading,," + t + "\r\n";
+    const std::string table = (dir_ / "table.csv").string();
+    Write("table.csv", "an older table");
+    const Outcome run = Execute({"--csv", table, "--blocks", plan, cut});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_EQ(Slurp(table), sjis);
+
+    const Outcome utf8 = Execute({"--csv", "-", "--utf8", "-s", plan});
+    EXPECT_EQ(utf8.status, 0);
+    EXPECT_EQ(utf8.out, "\xEF\xBB\xBF" "file,line,kind,block,text\r\n" + plan + ",1,heading,,■文字情報\r\n" + plan +
+                            ",2,text,,'=1+2\r\n" + plan + ",3,text,,\"say \"\"hi\"\", ok\"\r\n" + plan +
+                            ",4,text,,A\uFFFD\u240AB\r\n" + plan + ",5,text,,'-5\r\n");
+
+    // A folder where the table should go cannot be replaced: nothing is
+    // left behind, and the status says so.
+    fs::create_directories(dir_ / "folder.csv");
+    const Outcome refused = Execute({"--csv", (dir_ / "folder.csv").string(), plan});
+    EXPECT_EQ(refused.status, 4);
+    EXPECT_NE(refused.err.find("folder.csv: the table could not be written: "), std::string::npos) << refused.err;
+    EXPECT_TRUE(fs::is_directory(dir_ / "folder.csv"));
 }
 
 }  // namespace

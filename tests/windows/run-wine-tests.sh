@@ -154,6 +154,7 @@ same_as_linux "-r --utf8 -j 2" -r --utf8 -j 2 図面
 same_as_linux "--grep over a Japanese folder" -r --grep 浴室 図面
 same_as_linux "--grep -c --utf8" -r -c --utf8 --grep 室 図面
 same_as_linux "--grep -l, nothing found" -l --grep 無い 図面/plan.zvw
+same_as_linux "--csv - over a Japanese folder" --csv - --blocks -r 図面
 rm -rf out-native out-wine
 "$native" --save --output-dir out-native -r 図面 図面/plan.zvw >/dev/null 2>&1 </dev/null; want=$?
 "$wine" "$exe" --save --output-dir out-wine -r 図面 図面/plan.zvw >/dev/null 2>&1 </dev/null; got=$?
