@@ -76,7 +76,7 @@ int Grep(const std::vector<Source>& sources, const Options& options, const RunSe
          const std::function<StandardInput*(std::size_t)>& inputFor)
 {
     FileSearch search(sources, QueryOf(options), options.Jobs, {}, [&](Session& session, std::size_t i) {
-        return OpenSource(sources[i], inputFor(i), session);
+        return OpenSource(sources[i], inputFor(i), session, ModeOf(settings));
     });
     bool found = false;
     bool trouble = false;

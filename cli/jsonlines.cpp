@@ -10,11 +10,33 @@ constexpr std::size_t kBlockSize = std::size_t{1} << 16;
 
 }  // namespace
 
-JsonLinesSink::JsonLinesSink(Writer writer, std::string_view path) : writer_(std::move(writer))
+std::string_view ReasonName(StopReason reason)
 {
-    start_ = "{\"path\":";
-    AppendJsonString(start_, path);
-    start_ += ",\"line\":";
+    switch (reason) {
+    case StopReason::None:
+        break;
+    case StopReason::EndsEarly:
+        return "ends_early";
+    case StopReason::UnsupportedVersion:
+        return "unsupported_version";
+    case StopReason::ImpossibleSize:
+        return "impossible_size";
+    case StopReason::NumberOverflow:
+        return "number_overflow";
+    case StopReason::OutOfMemory:
+        return "out_of_memory";
+    case StopReason::DamagedRecord:
+        return "damaged_record";
+    }
+    return "none";
+}
+
+JsonLinesSink::JsonLinesSink(Writer writer, std::string_view path, bool salvage)
+    : writer_(std::move(writer)), salvage_(salvage)
+{
+    path_ = "{\"path\":";
+    AppendJsonString(path_, path);
+    start_ = path_ + ",\"line\":";
     SetKind(LineKind::Text, kNoBlock);
 }
 
@@ -22,15 +44,37 @@ void JsonLinesSink::Clear()
 {
     buffer_.clear();
     lines_ = 0;
+    salvaged_ = false;
+    SetKind(kindNow_, blockNow_);
 }
 
 void JsonLinesSink::SetKind(LineKind kind, std::int32_t block)
 {
+    kindNow_ = kind;
+    blockNow_ = block;
     kind_ = ",\"kind\":\"";
     kind_ += KindName(kind);
     kind_ += "\",\"block\":";
     kind_ += block == kNoBlock ? std::string("null") : std::to_string(block);
+    if (salvage_)
+        kind_ += salvaged_ ? ",\"salvaged\":true" : ",\"salvaged\":false";
     kind_ += ",\"text\":";
+}
+
+void JsonLinesSink::StartSalvaged()
+{
+    salvaged_ = true;
+    SetKind(kindNow_, blockNow_);
+}
+
+void JsonLinesSink::AddSkipped(const std::vector<SkippedPlace>& places)
+{
+    for (const SkippedPlace& place : places) {
+        buffer_ += path_;
+        buffer_ += ",\"skipped\":{\"reason\":\"";
+        buffer_ += ReasonName(place.Reason);
+        buffer_ += "\",\"from\":" + std::to_string(place.From) + ",\"to\":" + std::to_string(place.To) + "}}\n";
+    }
 }
 
 bool JsonLinesSink::Append(std::string_view line) { return AppendAt(++lines_, line); }

@@ -34,11 +34,17 @@ void Take(std::unique_ptr<Session> session, const OpenResult& result, const Sour
 {
     prepared.Status = !result.Listed() ? kExitNotRecognised : result.Partial() ? kExitPartial : kExitOk;
     prepared.Reason = ReasonText(source, result, settings);
-    if (result.Listed())
-        prepared.Listed = std::move(session);
+    if (!result.Listed())
+        return;
+    if (!result.Skipped.empty()) {
+        prepared.Salvaged = SalvageSummary(session->SalvagedLines(settings.Listing), result.Skipped.size(),
+                                           MessageLanguage());
+        prepared.Skipped = result.Skipped;
+    }
+    prepared.Listed = std::move(session);
 }
 
-OpenResult OpenStandardInput(StandardInput& input, Session& session)
+OpenResult OpenStandardInput(StandardInput& input, Session& session, ReadMode mode)
 {
     OpenResult unread;
     unread.Path = kStandardInputAsBackup;
@@ -48,7 +54,7 @@ OpenResult OpenStandardInput(StandardInput& input, Session& session)
     } else if (input.TooLarge) {
         unread.Reason = NotListedReason::TooLarge;
     } else {
-        OpenResult result = session.OpenBytes(input.Bytes, kStandardInputAsBackup);
+        OpenResult result = session.OpenBytes(input.Bytes, kStandardInputAsBackup, mode);
         std::string().swap(input.Bytes);  // the parse holds what it needs
         return result;
     }
@@ -59,7 +65,7 @@ OpenResult OpenStandardInput(StandardInput& input, Session& session)
 void Parse(const Source& source, const RunSettings& settings, StandardInput* input, Prepared& prepared)
 {
     auto session = std::make_unique<Session>();
-    const OpenResult result = OpenSource(source, input, *session);
+    const OpenResult result = OpenSource(source, input, *session, ModeOf(settings));
     Take(std::move(session), result, source, settings, prepared);
 }
 
@@ -100,6 +106,12 @@ void Count(int status, Tally& tally)
     }
 }
 
+// A message about a file, with what a salvage reading found in it.
+std::string WithSalvage(std::string message, const Prepared& prepared)
+{
+    return prepared.Salvaged.empty() ? message : Fill(Tr("%1; %2"), {message, prepared.Salvaged});
+}
+
 std::string SavedLine(const Target& target, const Prepared& prepared)
 {
     std::string text = Fill(TrN("listed in %2 (%1 line)", "listed in %2 (%1 lines)", prepared.Lines),
@@ -108,16 +120,23 @@ std::string SavedLine(const Target& target, const Prepared& prepared)
         text += Fill(Tr("; %1 is taken by another file of this run"), {platform::Utf8FromPath(*target.TakenPlainName)});
     if (prepared.Status == kExitPartial)
         text += Fill(Tr("; %1, what was read is listed"), {prepared.Reason});
+    if (!prepared.Salvaged.empty())
+        text += Fill(Tr("; %1"), {prepared.Salvaged});
     return text;
 }
 
 }  // namespace
 
-OpenResult OpenSource(const Source& source, StandardInput* input, Session& session)
+ReadMode ModeOf(const RunSettings& settings)
+{
+    return settings.Listing.Salvage ? ReadMode::Salvage : ReadMode::Ordinary;
+}
+
+OpenResult OpenSource(const Source& source, StandardInput* input, Session& session, ReadMode mode)
 {
     if (input != nullptr)
-        return OpenStandardInput(*input, session);
-    return source.WalkProblem.empty() ? session.Open(source.Path) : NotWalked(source);
+        return OpenStandardInput(*input, session, mode);
+    return source.WalkProblem.empty() ? session.Open(source.Path, mode) : NotWalked(source);
 }
 
 std::string ReasonText(const Source& source, const OpenResult& result, const RunSettings& settings)
@@ -183,8 +202,9 @@ namespace {
 int ListToStandardOutput(const Source& source, const Session& parse, const RunSettings& settings)
 {
     if (settings.Json) {
-        JsonLinesSink sink(WriteToStandardOutput, platform::Utf8FromPath(source.Path));
+        JsonLinesSink sink(WriteToStandardOutput, platform::Utf8FromPath(source.Path), settings.Listing.Salvage);
         (void)parse.List(settings.Listing, sink);
+        sink.AddSkipped(parse.Shown().Skipped);
         return sink.Finish();
     }
     EncodedSink sink(WriteToStandardOutput, settings.Utf8,
@@ -222,8 +242,12 @@ int FinishFile(const Source& source, const Target* target, Prepared& prepared, c
         else if (target != nullptr && !settings.Quiet)
             Mention(name, SavedLine(*target, prepared));
         else if (prepared.Status == kExitPartial)
-            Mention(name, target == nullptr && !listing ? prepared.Reason
-                                                        : Fill(Tr("%1, what was read is listed"), {prepared.Reason}));
+            Mention(name, WithSalvage(target == nullptr && !listing
+                                          ? prepared.Reason
+                                          : Fill(Tr("%1, what was read is listed"), {prepared.Reason}),
+                                      prepared));
+        else if (!prepared.Salvaged.empty())  // read to its end, yet out of step with its records somewhere
+            Mention(name, Fill(Tr("damaged: %1"), {prepared.Salvaged}));
         const auto outputFailed = [&](int error) {
             output.Error = error;
             prepared.Status = kExitWriteError;

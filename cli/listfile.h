@@ -5,6 +5,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/session/naming.h"
 #include "cli/progress.h"
@@ -41,10 +42,14 @@ struct StandardInput {
 
 [[nodiscard]] StandardInput ReadStandardInput();
 
+// How the files are read: with --salvage on past their damaged places.
+[[nodiscard]] ReadMode ModeOf(const RunSettings& settings);
+
 // Opens `source` into `session`: the file, or with `input` the bytes of
 // standard input (which it lets go of); a folder that could not be walked
 // is not opened. Throws only std::bad_alloc.
-[[nodiscard]] OpenResult OpenSource(const Source& source, StandardInput* input, Session& session);
+[[nodiscard]] OpenResult OpenSource(const Source& source, StandardInput* input, Session& session,
+                                    ReadMode mode);
 
 // Why the file was not listed, or where and why its parse stopped, in the
 // user's language; empty for a file read to its end.
@@ -55,6 +60,10 @@ struct Prepared {
     std::unique_ptr<Session> Listed;  // the file's parse, held until listed to standard output
     int Status = 0;       // kExitOk, kExitPartial, kExitNotRecognised or kExitWriteError
     std::string Reason;   // why not recognised or listed in part; translated
+    // What a salvage reading found, as the tool says it (empty where it
+    // passed over nothing), and the places it passed over.
+    std::string Salvaged;
+    std::vector<SkippedPlace> Skipped;
     std::size_t Lines = 0;
     std::string WriteFailure;  // why the listing could not be saved; translated
     std::exception_ptr Escaped;  // a fault other than running out of memory, for the tool's guard

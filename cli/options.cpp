@@ -44,6 +44,8 @@ constexpr const char* kHelp =
     "                       (- for standard output): file, line, kind, block, text;\n"
     "                       Shift-JIS, or UTF-8 with --utf8; a text that starts\n"
     "                       as a formula (= + - @) gets a ' in front\n"
+    "  --salvage            past the places where a file is damaged, read on where\n"
+    "                       records can be read again; their texts follow the rest\n"
     "  -q, --quiet          no progress line, no line per saved file\n"
     "  -s, --no-messages    no message about single files; the summary stays\n"
     "  --no-summary         no summary after several files; with -q, only problems\n"
@@ -174,6 +176,8 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
                 if (!value(glued, name, operand))
                     return kExitUsage;
                 options.Csv = platform::PathFromUtf8(operand);
+            } else if (name == "--salvage") {
+                options.Listing.Salvage = true;
             } else if (name == "--jobs") {
                 if (const int status = jobs(glued, name); status >= 0)
                     return status;

@@ -326,6 +326,33 @@ std::string SalvageSummary(std::size_t lines, std::size_t places, Language langu
                 {Count(lines), beyond});
 }
 
+std::string SkippedReasonText(StopReason reason, Language language)
+{
+    switch (reason) {
+    case StopReason::None:
+        break;
+    case StopReason::EndsEarly:
+        return Tr(language, "the file ends inside a record");
+    case StopReason::UnsupportedVersion:
+        return Tr(language, "version not supported");
+    case StopReason::ImpossibleSize:
+        return Tr(language, "a declared count or size that cannot be right for this file");
+    case StopReason::NumberOverflow:
+        return Tr(language, "a number beyond the single-precision range");
+    case StopReason::OutOfMemory:
+        return Tr(language, "out of memory");
+    case StopReason::DamagedRecord:
+        return Tr(language, "a record that cannot be right");
+    }
+    return {};
+}
+
+std::string SkippedPlaceText(const SkippedPlace& place, Language language)
+{
+    return Fill(Tr(language, "bytes %1 to %2: %3"),
+                {Count(place.From), Count(place.To), SkippedReasonText(place.Reason, language)});
+}
+
 std::string UnencodableMessage(std::u32string_view characters)
 {
     std::string names;

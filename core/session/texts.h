@@ -120,6 +120,10 @@ inline constexpr std::string_view kSaveExtension = "txt";
 // "123 lines salvaged beyond 2 damaged places", for the notice and the
 // command-line tool.
 [[nodiscard]] std::string SalvageSummary(std::size_t lines, std::size_t places, Language language);
+// Why a salvage reading passed over a place: "a record that cannot be right".
+[[nodiscard]] std::string SkippedReasonText(StopReason reason, Language language);
+// A place it passed over: "bytes 3,000 to 3,210: a record that cannot be right".
+[[nodiscard]] std::string SkippedPlaceText(const SkippedPlace& place, Language language);
 
 // The message when a save is refused: the characters code page 932 lacks,
 // twenty at most, each as 「字」(U+5B57), or U+XXXX when it cannot be shown.

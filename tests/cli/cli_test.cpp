@@ -240,6 +240,46 @@ TEST_F(CliTest, CutOffFileIsListedAsFarAsReadWithStatusThree)
     EXPECT_EQ(Execute({Write("cut.BK1", std::string(kZvwMagic) + "\xDC")}).out, heading_);
 }
 
+// --salvage: past the damaged place, the texts found follow what was read,
+// as lines and as JSON, and the message says how many; the status is the
+// ordinary reading's.
+TEST_F(CliTest, SalvageListsTheTextsBeyondADamagedPlaceAfterTheRest)
+{
+    winwriter::ZvwDocument doc;
+    doc.Version = 420;
+    for (const char* text : {"T1", "T2", "T3", "T4", "T5"})
+        doc.Entities.Add(winwriter::MakeMoji(text));
+    std::string bytes = winwriter::WriteZvw(doc);
+    // T3's tag (behind its attributes, numbers and empty first string) made
+    // a class name longer than any: the reading stops there.
+    const std::size_t tag = bytes.find("\x02T3") - 1 - (15 + 4 * 8 + 4 + 4 * 8) - 2;
+    bytes.replace(tag, 6, "\xFF\xFF\x01\x00\xFF\x7F", 6);
+    const std::string path = Write("damaged.zvw", bytes);
+
+    const Outcome plain = Execute({path});
+    const Outcome salvaged = Execute({"--salvage", path});
+    EXPECT_EQ(plain.status, 3);
+    EXPECT_EQ(salvaged.status, 3);
+    EXPECT_EQ(salvaged.out, plain.out + heading_ + "T4\r\nT5\r\n");
+    EXPECT_NE(salvaged.err.find("damaged.zvw: a declared count or size that cannot be right for this file, at byte " +
+                                GroupThousands(tag + 4) + " in the entity list, what was read is listed; 2 lines "
+                                "salvaged beyond 1 damaged place"),
+              std::string::npos) << salvaged.err;
+
+    const Outcome json = Execute({"--json", "--salvage", path});
+    const std::string start = "{\"path\":\"" + path + "\",";
+    EXPECT_NE(json.out.find(start + "\"line\":3,\"kind\":\"text\",\"block\":null,\"salvaged\":false,\"text\":\"T2\""),
+              std::string::npos) << json.out;
+    EXPECT_NE(json.out.find(start + "\"line\":5,\"kind\":\"text\",\"block\":null,\"salvaged\":true,\"text\":\"T4\""),
+              std::string::npos) << json.out;
+    EXPECT_TRUE(json.out.ends_with(start + "\"skipped\":{\"reason\":\"impossible_size\",\"from\":" +
+                                   std::to_string(tag) + ",\"to\":" + std::to_string(bytes.find("\x02T4") - 86) +
+                                   "}}\n")) << json.out;
+    EXPECT_EQ(Execute({"--json", path}).out.find("salvaged"), std::string::npos);
+    EXPECT_EQ(Execute({"--grep", "T5", path}).status, 2);
+    EXPECT_EQ(Execute({"--grep", "T5", "--salvage", path}).out, "6:T5\r\n");
+}
+
 // The tool's guard, through the core's fault hook: memory that runs out
 // while a file is read is that file's alone; any other fault, on whichever
 // job, stops the run with its message and status 5.

@@ -265,6 +265,8 @@ TEST(Salvage, ASessionReadsTheFileShownAgainOnPastItsDamageInOneCall)
     EXPECT_EQ(SalvageSummary(1, 3, Language::English), "1 line salvaged beyond 3 damaged places");
     EXPECT_EQ(SalvageSummary(2, 1, Language::Japanese), "傷んだ箇所 1 か所の先から 2 行を取り出しました");
     EXPECT_NE(SalvagedNotice(session.Shown(), 2).find("「damaged.zvw」は最後まで読めませんでした"), std::string::npos);
+    EXPECT_EQ(SkippedPlaceText({StopReason::DamagedRecord, 1200, 3456}, Language::Japanese),
+              "1,200 バイト目から 3,456 バイト目まで: あり得ない内容のレコードです");
     EXPECT_STREQ(Text(WindowText::SalvageButton), "残りも探す");
 }
 
