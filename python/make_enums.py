@@ -20,7 +20,7 @@ ENUMS = {
 }
 # C enums and flags that stay inside the package, as constants.
 CONSTANTS = {"vaveze_status": "VAVEZE_", "vaveze_encoding": "VAVEZE_ENCODING_"}
-FLAGS = ("VAVEZE_HEADER", "VAVEZE_DIMENSIONS", "VAVEZE_BLOCKS")
+FLAGS = ("VAVEZE_HEADER", "VAVEZE_DIMENSIONS", "VAVEZE_BLOCKS", "VAVEZE_SALVAGE")
 
 
 def members(header, name):

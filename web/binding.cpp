@@ -47,10 +47,14 @@ enum class Form : int {
     Sjis = 0,     // each line's bytes and CR LF: what the tool writes and the window saves
     Utf8 = 1,     // UTF-8 and LF
     Pane = 2,     // UTF-16 text as the pane shows it, lines joined by LF; kept for saving
-    Records = 3,  // per line: u8 LineKind, i32 block, u32 byte count, the bytes, u32 UTF-8 count, the UTF-8
+    Records = 3,  // per line: u8 LineKind (kSalvagedLine added for a salvaged line), i32 block,
+                  // u32 byte count, the bytes, u32 UTF-8 count, the UTF-8
 };
 
-enum OptionBits : int { kHeader = 1, kDimensions = 2, kBlocks = 4 };
+enum OptionBits : int { kHeader = 1, kDimensions = 2, kBlocks = 4, kSalvage = 8 };
+
+// Added to a record's kind for a line found past a damaged place.
+constexpr unsigned kSalvagedLine = 0x80;
 
 struct Binding {
     Session Files;
@@ -84,6 +88,7 @@ ListingOptions OptionsOf(int bits)
     options.Header = (bits & kHeader) != 0;
     options.Dimensions = (bits & kDimensions) != 0;
     options.Blocks = (bits & kBlocks) != 0;
+    options.Salvage = (bits & kSalvage) != 0;
     return options;
 }
 
@@ -112,9 +117,11 @@ public:
         block_ = block;
     }
 
+    void StartSalvaged() override { salvaged_ = true; }
+
     [[nodiscard]] bool Append(std::string_view line) override
     {
-        buffer_ += static_cast<char>(kind_);
+        buffer_ += static_cast<char>(static_cast<unsigned>(kind_) | (salvaged_ ? kSalvagedLine : 0u));
         buffer_.append(reinterpret_cast<const char*>(&block_), sizeof block_);  // little-endian
         AppendRecord(line);
         AppendRecord(DisplayText(line));
@@ -144,6 +151,7 @@ private:
     std::string buffer_;
     std::size_t lines_ = 0;
     LineKind kind_ = LineKind::Text;
+    bool salvaged_ = false;
     std::int32_t block_ = kNoBlock;
 };
 
@@ -335,14 +343,16 @@ EMSCRIPTEN_KEEPALIVE void* vz_alloc(std::size_t size) { return std::malloc(size 
 EMSCRIPTEN_KEEPALIVE void vz_free(void* data) { std::free(data); }
 
 // Opens the `size` bytes at `data` as the file called `name` (only the
-// name's extension matters). A file listed becomes the file shown and its
-// parse is kept; one that is not leaves the file shown as it was. Returns
-// the format (0 none, 1 ZVW, 2 ZVS, 3 ZVC, 4 ZVK), or -1 when memory ran out.
-EMSCRIPTEN_KEEPALIVE int vz_parse(const char* name, const char* data, std::size_t size)
+// name's extension matters), read with salvage when `salvage` is not 0. A
+// file listed becomes the file shown and its parse is kept; one that is not
+// leaves the file shown as it was. Returns the format (0 none, 1 ZVW, 2 ZVS,
+// 3 ZVC, 4 ZVK), or -1 when memory ran out.
+EMSCRIPTEN_KEEPALIVE int vz_parse(const char* name, const char* data, std::size_t size, int salvage)
 {
     Binding& binding = Current();
     try {
-        binding.Chosen = binding.Files.OpenBytes(std::string_view(data, size), std::filesystem::path(name));
+        binding.Chosen = binding.Files.OpenBytes(std::string_view(data, size), std::filesystem::path(name),
+                                                 salvage != 0 ? ReadMode::Salvage : ReadMode::Ordinary);
     } catch (const std::bad_alloc&) {
         return -1;
     }
@@ -363,6 +373,21 @@ EMSCRIPTEN_KEEPALIVE double vz_stop_offset() { return static_cast<double>(Curren
 // inside a text record"), or an empty string when it read the file to its
 // end.
 EMSCRIPTEN_KEEPALIVE const char* vz_stop() { return Say(StopText(Current().Chosen.Outcome, Language::English)); }
+
+// The places the last file's salvage reading passed over, as JSON: an
+// array of [the core's StopReason number, from, to, why in English].
+EMSCRIPTEN_KEEPALIVE const char* vz_skipped()
+{
+    std::string json = "[";
+    for (const SkippedPlace& place : Current().Chosen.Skipped) {
+        json += json.size() > 1 ? ",[" : "[";
+        json += std::to_string(static_cast<int>(place.Reason)) + "," + std::to_string(place.From) + "," +
+                std::to_string(place.To) + ",";
+        AppendJsonString(json, SkippedReasonText(place.Reason, Language::English));
+        json += "]";
+    }
+    return Say(json + "]");
+}
 
 // The window's warning for the last file (Japanese), or an empty string.
 EMSCRIPTEN_KEEPALIVE const char* vz_warning() { return Say(std::string(WarningText(Current().Chosen.Warning))); }

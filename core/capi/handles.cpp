@@ -21,6 +21,7 @@ public:
         listing_.Sjis.clear();
         listing_.SjisStarts.assign(1, 0);
         listing_.Kinds.clear();
+        listing_.FirstSalvaged = static_cast<std::size_t>(-1);
     }
 
     void SetKind(LineKind kind, std::int32_t block) override
@@ -28,6 +29,8 @@ public:
         kind_ = kind;
         block_ = block;
     }
+
+    void StartSalvaged() override { listing_.FirstSalvaged = listing_.Count(); }
 
     [[nodiscard]] bool Append(std::string_view line) override
     {
@@ -84,6 +87,7 @@ ListingOptions OptionsOf(unsigned int flags)
     options.Header = (flags & VAVEZE_HEADER) != 0;
     options.Dimensions = (flags & VAVEZE_DIMENSIONS) != 0;
     options.Blocks = (flags & VAVEZE_BLOCKS) != 0;
+    options.Salvage = (flags & VAVEZE_SALVAGE) != 0;
     return options;
 }
 
@@ -107,17 +111,18 @@ std::unique_ptr<vaveze_document> Take(std::unique_ptr<vaveze_document> document)
 
 }  // namespace
 
-std::unique_ptr<vaveze_document> OpenDocument(const std::filesystem::path& path)
+std::unique_ptr<vaveze_document> OpenDocument(const std::filesystem::path& path, ReadMode mode)
 {
     auto document = std::make_unique<vaveze_document>();
-    (void)document->Session.Open(path);
+    (void)document->Session.Open(path, mode);
     return Take(std::move(document));
 }
 
-std::unique_ptr<vaveze_document> OpenDocumentBytes(std::string_view bytes, const std::filesystem::path& name)
+std::unique_ptr<vaveze_document> OpenDocumentBytes(std::string_view bytes, const std::filesystem::path& name,
+                                                   ReadMode mode)
 {
     auto document = std::make_unique<vaveze_document>();
-    (void)document->Session.OpenBytes(bytes, name);
+    (void)document->Session.OpenBytes(bytes, name, mode);
     return Take(std::move(document));
 }
 
@@ -126,7 +131,11 @@ std::unique_ptr<vaveze_listing> ListDocument(const vaveze_document& document, un
     auto listing = std::make_unique<vaveze_listing>();
     listing->Codes = document.Codes;
     ListingSink sink(*listing);
-    (void)document.Session.List(OptionsOf(flags), sink);  // this sink takes every line
+    const ListingOptions options = OptionsOf(flags);
+    (void)document.Session.List(options, sink);  // this sink takes every line
+    listing->FirstSalvaged = std::min(listing->FirstSalvaged, listing->Count());
+    if (options.Salvage)
+        listing->Skipped = document.Session.Shown().Skipped;
     return listing;
 }
 

@@ -49,16 +49,20 @@ struct vaveze_listing {
     mutable std::vector<std::size_t> Utf8Starts{0};
     std::vector<KindRun> Kinds;  // in order of First; the first starts at 0
     mutable Encoded Whole[2];    // by vaveze_encoding
+    // The first salvaged line (Count() when none), and the places the
+    // salvage reading passed over: with VAVEZE_SALVAGE only.
+    std::size_t FirstSalvaged = static_cast<std::size_t>(-1);
+    std::vector<vaveze::SkippedPlace> Skipped;
 
     [[nodiscard]] std::size_t Count() const noexcept { return SjisStarts.size() - 1; }
 };
 
 namespace vaveze {
 
-// Opens the file into a new document. Throws std::bad_alloc.
-[[nodiscard]] std::unique_ptr<vaveze_document> OpenDocument(const std::filesystem::path& path);
+// Opens the file into a new document, read as `mode` asks. Throws std::bad_alloc.
+[[nodiscard]] std::unique_ptr<vaveze_document> OpenDocument(const std::filesystem::path& path, ReadMode mode);
 [[nodiscard]] std::unique_ptr<vaveze_document> OpenDocumentBytes(std::string_view bytes,
-                                                                 const std::filesystem::path& name);
+                                                                 const std::filesystem::path& name, ReadMode mode);
 
 // The document's listing with `flags` (known ones only). Throws std::bad_alloc.
 [[nodiscard]] std::unique_ptr<vaveze_listing> ListDocument(const vaveze_document& document, unsigned int flags);

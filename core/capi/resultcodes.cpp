@@ -37,7 +37,9 @@ int WarningCode(WarningKind warning)
     return VAVEZE_WARNING_NONE;
 }
 
-int StopCode(StopReason reason)
+}  // namespace
+
+int ReasonCode(StopReason reason) noexcept
 {
     switch (reason) {
     case StopReason::None:
@@ -57,6 +59,8 @@ int StopCode(StopReason reason)
     }
     return VAVEZE_REASON_ENDS_EARLY;
 }
+
+namespace {
 
 int NotListedCode(NotListedReason reason)
 {
@@ -101,7 +105,7 @@ ResultCodes CodesOf(const OpenResult& result)
         codes.Message = NotListedReasonText(result, Language::English);
         return codes;
     }
-    codes.Reason = StopCode(result.Outcome.Reason);
+    codes.Reason = ReasonCode(result.Outcome.Reason);
     codes.Status = codes.Reason == VAVEZE_REASON_NONE ? VAVEZE_OK : VAVEZE_PARTIAL;
     if (codes.Status == VAVEZE_PARTIAL) {
         codes.Offset = result.Outcome.Offset;

@@ -20,6 +20,10 @@ struct ResultCodes {
 
 [[nodiscard]] ResultCodes CodesOf(const OpenResult& result);
 
+// The vaveze_reason of why a parse stopped, or a salvage reading passed
+// over a place.
+[[nodiscard]] int ReasonCode(StopReason reason) noexcept;
+
 // English text of a vaveze_reason; static.
 [[nodiscard]] const char* ReasonText(int reason) noexcept;
 

@@ -23,7 +23,14 @@ namespace {
 
 using namespace vaveze;
 
-constexpr unsigned int kKnownFlags = VAVEZE_HEADER | VAVEZE_DIMENSIONS | VAVEZE_BLOCKS;
+constexpr unsigned int kKnownFlags = VAVEZE_HEADER | VAVEZE_DIMENSIONS | VAVEZE_BLOCKS | VAVEZE_SALVAGE;
+
+// A document is read with salvage wherever its file is damaged, so that any
+// of its listings may ask for what was salvaged; a file listed at once is
+// read so only when its flags ask.
+constexpr ReadMode kDocumentMode = ReadMode::Salvage;
+
+ReadMode ModeOf(unsigned int flags) { return (flags & VAVEZE_SALVAGE) != 0 ? ReadMode::Salvage : ReadMode::Ordinary; }
 
 // The library's guard: runs `call`, which returns a status; a fault that
 // escapes it is VAVEZE_ERROR_MEMORY when memory ran out, else
@@ -81,12 +88,12 @@ bool Prepared(Handle** out, unsigned int flags = 0)
 
 int OpenPath(const std::filesystem::path& path, vaveze_document** document)
 {
-    return Run(document, [&] { return OpenDocument(path); });
+    return Run(document, [&] { return OpenDocument(path, kDocumentMode); });
 }
 
 int ListPath(const std::filesystem::path& path, unsigned int flags, vaveze_listing** listing)
 {
-    return Run(listing, [&] { return ListDocument(*OpenDocument(path), flags); });
+    return Run(listing, [&] { return ListDocument(*OpenDocument(path, ModeOf(flags)), flags); });
 }
 
 int SavePath(const vaveze_listing* listing, const std::filesystem::path& path, int* errorNumber) noexcept
@@ -217,7 +224,7 @@ int vaveze_open_bytes(const void* bytes, size_t size, const char* name, vaveze_d
     std::filesystem::path file;
     if (const int status = PathOfUtf8(name, file); status != VAVEZE_OK)
         return status;
-    return Run(document, [&] { return OpenDocumentBytes(BytesOf(bytes, size), file); });
+    return Run(document, [&] { return OpenDocumentBytes(BytesOf(bytes, size), file, kDocumentMode); });
 }
 
 int vaveze_document_list(const vaveze_document* document, unsigned int flags, vaveze_listing** listing)
@@ -253,7 +260,8 @@ int vaveze_list_bytes(const void* bytes, size_t size, const char* name, unsigned
     std::filesystem::path file;
     if (const int status = PathOfUtf8(name, file); status != VAVEZE_OK)
         return status;
-    return Run(listing, [&] { return ListDocument(*OpenDocumentBytes(BytesOf(bytes, size), file), flags); });
+    return Run(listing,
+               [&] { return ListDocument(*OpenDocumentBytes(BytesOf(bytes, size), file, ModeOf(flags)), flags); });
 }
 
 void vaveze_free(vaveze_listing* listing) { delete listing; }
@@ -296,6 +304,33 @@ int vaveze_listing_line_block_number(const vaveze_listing* listing, size_t index
     if (listing == nullptr || block == nullptr || index >= listing->Count())
         return VAVEZE_ERROR_ARGUMENT;
     *block = KindOf(*listing, index).Block;
+    return VAVEZE_OK;
+}
+
+int vaveze_listing_line_salvaged(const vaveze_listing* listing, size_t index)
+{
+    if (listing == nullptr || index >= listing->Count())
+        return VAVEZE_ERROR_ARGUMENT;
+    return index >= listing->FirstSalvaged ? 1 : 0;
+}
+
+size_t vaveze_listing_skipped_count(const vaveze_listing* listing)
+{
+    return listing == nullptr ? 0 : listing->Skipped.size();
+}
+
+int vaveze_listing_skipped(const vaveze_listing* listing, size_t index, int* reason, vaveze_offset* from,
+                           vaveze_offset* to)
+{
+    if (listing == nullptr || index >= listing->Skipped.size())
+        return VAVEZE_ERROR_ARGUMENT;
+    const SkippedPlace& place = listing->Skipped[index];
+    if (reason != nullptr)
+        *reason = ReasonCode(place.Reason);
+    if (from != nullptr)
+        *from = place.From;
+    if (to != nullptr)
+        *to = place.To;
     return VAVEZE_OK;
 }
 

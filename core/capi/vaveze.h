@@ -118,6 +118,11 @@ typedef enum vaveze_status {
 #define VAVEZE_DIMENSIONS 0x2u /* the texts of dimensions (ZVW, ZVS) */
 #define VAVEZE_BLOCKS 0x4u     /* the block section with the texts of every
                                   block definition (ZVW, ZVS) */
+#define VAVEZE_SALVAGE 0x8u    /* where the file is damaged, also the texts of
+                                  the records a salvage reading finds past the
+                                  places where reading stops, after the other
+                                  lines (since 1.2.0); see
+                                  vaveze_listing_line_salvaged */
 
 typedef enum vaveze_format {
     VAVEZE_FORMAT_NONE = 0, /* not recognised */
@@ -315,10 +320,36 @@ VAVEZE_API int VAVEZE_CALL vaveze_listing_line_block(const vaveze_listing *listi
 #define VAVEZE_NO_BLOCK (-1)
 
 /* The block definition line `index` belongs to, into *block: its number
- * from 0 in file order, or VAVEZE_NO_BLOCK outside the block section.
+ * from 0 in file order, or VAVEZE_NO_BLOCK outside the block section (and
+ * for a salvaged line whose definition's place in the list is not known).
  * VAVEZE_OK, or VAVEZE_ERROR_ARGUMENT for a NULL pointer or an index past
  * the last line, *block then left as it was (since 1.2.0). */
 VAVEZE_API int VAVEZE_CALL vaveze_listing_line_block_number(const vaveze_listing *listing, size_t index, int *block);
+
+/* Whether line `index` was salvaged: 1 for a line of a listing made with
+ * VAVEZE_SALVAGE that a salvage reading found past a place where the file
+ * is damaged (such lines follow every other line, under their sections'
+ * headings repeated), 0 for any other; VAVEZE_ERROR_ARGUMENT for NULL or an
+ * index past the last line. A salvaged line is the text of a record read
+ * whole and checked, never a guess. vaveze_list_file and vaveze_list_bytes
+ * read a file so only when VAVEZE_SALVAGE asks; a document is read so
+ * whenever its file cannot be read to its end, so that any of its listings
+ * may ask. The status, reason and offset stay those of the ordinary
+ * reading (since 1.2.0). */
+VAVEZE_API int VAVEZE_CALL vaveze_listing_line_salvaged(const vaveze_listing *listing, size_t index);
+
+/* The places a salvage reading passed over, in file order, for a listing
+ * made with VAVEZE_SALVAGE; 0 for any other, or NULL (since 1.2.0). */
+VAVEZE_API size_t VAVEZE_CALL vaveze_listing_skipped_count(const vaveze_listing *listing);
+
+/* Place `index` (from 0): why reading could not go on there (a
+ * vaveze_reason) into *reason, the byte where it could not into *from, and
+ * the byte where records could be read again into *to (the file's size
+ * where none could; *from itself where bytes are missing from the file
+ * there); any of the three may be NULL. VAVEZE_OK, or VAVEZE_ERROR_ARGUMENT
+ * for NULL or an index past the last place (since 1.2.0). */
+VAVEZE_API int VAVEZE_CALL vaveze_listing_skipped(const vaveze_listing *listing, size_t index, int *reason,
+                                                  vaveze_offset *from, vaveze_offset *to);
 
 /* The kinds and blocks of `count` lines from line `first` at once, into
  * kinds[0 .. count - 1] and blocks[0 .. count - 1] (either may be NULL), as

@@ -146,6 +146,21 @@ def test_codes_are_the_headers_and_kinds_the_tools():
         assert [kind.name.lower() for kind in listing.kinds] == [json.loads(line)["kind"] for line in lines.splitlines()]
 
 
+def test_salvage_lists_what_it_found_after_the_rest_as_the_tool_does(tmp_path):
+    plan = open(os.path.join(SAMPLES, "plan.zvw"), "rb").read()
+    damaged = plan[:12000] + plan[12007:]  # a run out of the header: the entities are read out of step
+    (tmp_path / "damaged.zvw").write_bytes(damaged)
+    ordinary = vaveze.list_bytes(damaged, "damaged.zvw", blocks=True)
+    salvaged = vaveze.list_bytes(damaged, "damaged.zvw", blocks=True, salvage=True)
+    assert not salvaged.complete and salvaged.offset == ordinary.offset
+    assert salvaged[:len(ordinary)] == list(ordinary) and len(salvaged) > len(ordinary) + 1
+    assert salvaged.salvaged == (False,) * len(ordinary) + (True,) * (len(salvaged) - len(ordinary))
+    assert ordinary.salvaged == (False,) * len(ordinary) and ordinary.skipped == ()
+    place = salvaged.skipped[0]
+    assert isinstance(place.reason, vaveze.Reason) and place.start < place.end <= len(damaged)
+    assert tool("--sjis", "--blocks", "--salvage", tmp_path / "damaged.zvw") == (3, salvaged.to_bytes())
+
+
 def test_a_listing_closes_as_a_file_does():
     with vaveze.list_file(os.path.join(SAMPLES, "plan.zvw")) as listing:
         first = listing[0]

@@ -21,7 +21,9 @@ A file that cannot be read raises the ``OSError`` Python raises for it
 (``FileNotFoundError``, ``PermissionError``, ``IsADirectoryError``); one that
 is not a drawing or symbol file raises ``NotRecognisedError``. A file read
 only up to a damaged place is listed as far as it could be read, with
-``complete`` False and ``reason`` and ``offset`` saying why and where.
+``complete`` False and ``reason`` and ``offset`` saying why and where; with
+``salvage=True`` the texts found past its damaged places follow, each
+marked in ``salvaged``, and ``skipped`` says where it passed over.
 
 Every call releases the interpreter lock while the library works, so
 threads list files in parallel.
@@ -44,7 +46,7 @@ from ._library import WINDOWS, lib
 
 __version__ = "1.2.0"
 __all__ = [
-    "Document", "Format", "LineKind", "Listing", "NotRecognisedError", "Reason", "Row", "WarningKind",
+    "Document", "Format", "LineKind", "Listing", "NotRecognisedError", "Reason", "Row", "SkippedPlace", "WarningKind",
     "library_version", "list_bytes", "list_file", "open", "open_bytes", "rows",
 ]
 
@@ -134,9 +136,20 @@ def _name_of(path: PathLike) -> str:
     return os.fsdecode(os.fspath(path))
 
 
-def _flags(header: bool, dimensions: bool, blocks: bool) -> int:
+def _flags(header: bool, dimensions: bool, blocks: bool, salvage: bool) -> int:
     return ((_enums.HEADER if header else 0) | (_enums.DIMENSIONS if dimensions else 0)
-            | (_enums.BLOCKS if blocks else 0))
+            | (_enums.BLOCKS if blocks else 0) | (_enums.SALVAGE if salvage else 0))
+
+
+class SkippedPlace(NamedTuple):
+    """A place a salvage reading passed over: why reading could not go on
+    there, the byte where it could not and the byte where records could be
+    read again (the file's size where none could; ``start`` itself where
+    bytes are missing from the file there)."""
+
+    reason: Reason
+    start: int
+    end: int
 
 
 def _split(data: bytes, end: bytes, count: int) -> Optional[List[bytes]]:
@@ -217,6 +230,8 @@ class Listing(Sequence[str]):
     warning: WarningKind
     #: One English sentence on where and why the parse stopped; "" when complete.
     message: str
+    #: The places a salvage reading passed over (``salvage=True`` only), in file order.
+    skipped: Tuple[SkippedPlace, ...]
 
     def __init__(self) -> None:
         raise TypeError("a Listing is made by vaveze.list_file, vaveze.list_bytes or Document.listing")
@@ -234,6 +249,13 @@ class Listing(Sequence[str]):
         self.offset = document.offset
         self.warning = document.warning
         self.message = document.message
+        self.skipped = tuple(_skipped(handle))
+        # Salvaged lines follow all others: the first of them, found by halves.
+        low, high = 0, self._count
+        while low < high:
+            middle = (low + high) // 2
+            low, high = (middle + 1, high) if lib.vaveze_listing_line_salvaged(handle, middle) == 0 else (low, middle)
+        self._first_salvaged = low
         return self
 
     def _forget(self) -> None:
@@ -315,6 +337,13 @@ class Listing(Sequence[str]):
         return self._kinds  # type: ignore[return-value]
 
     @property
+    def salvaged(self) -> Tuple[bool, ...]:
+        """Whether each line was salvaged: found past a place where the file
+        is damaged (``salvage=True``), after every other line. A salvaged line
+        is the text of a record read whole and checked, never a guess."""
+        return (False,) * self._first_salvaged + (True,) * (self._count - self._first_salvaged)
+
+    @property
     def blocks(self) -> Tuple[Optional[int], ...]:
         """The block definition each line belongs to, numbered from 0 in file
         order; None outside the block section. Raises ``ValueError`` once
@@ -363,6 +392,14 @@ class Listing(Sequence[str]):
         with self._handle.borrow("listing") as handle:
             _check_call(lib.vaveze_listing_bytes(handle, encoding, ctypes.byref(data), ctypes.byref(size)))
             return ctypes.string_at(data, size.value) if size.value else b""
+
+
+def _skipped(handle: ctypes.c_void_p) -> Iterator[SkippedPlace]:
+    reason, start, end = ctypes.c_int(), ctypes.c_ulonglong(), ctypes.c_ulonglong()
+    for index in range(lib.vaveze_listing_skipped_count(handle)):
+        _check_call(lib.vaveze_listing_skipped(handle, index, ctypes.byref(reason), ctypes.byref(start),
+                                               ctypes.byref(end)))
+        yield SkippedPlace(Reason(reason.value), start.value, end.value)
 
 
 def _line(handle: ctypes.c_void_p, index: int) -> bytes:
@@ -423,15 +460,19 @@ class Document:
         """True once :meth:`close` was called."""
         return self._handle.closed
 
-    def listing(self, header: bool = False, dimensions: bool = False, blocks: bool = False) -> Listing:
+    def listing(self, header: bool = False, dimensions: bool = False, blocks: bool = False,
+                salvage: bool = False) -> Listing:
         """A new :class:`Listing` of the file with the header section (layer,
         group, colour and line type names; ZVW, ZVC, ZVK), the texts of
         dimensions (ZVW, ZVS) and the block section (ZVW, ZVS) as asked: the
-        window's three check boxes. Raises ``ValueError`` once closed,
-        ``MemoryError`` when memory runs out."""
+        window's three check boxes; with ``salvage``, after them the texts a
+        salvage reading found past the places where the file is damaged.
+        Raises ``ValueError`` once closed, ``MemoryError`` when memory runs
+        out."""
         out = ctypes.c_void_p()
         with self._handle.borrow("document") as handle:
-            _check_call(lib.vaveze_document_list(handle, _flags(header, dimensions, blocks), ctypes.byref(out)))
+            flags = _flags(header, dimensions, blocks, salvage)
+            _check_call(lib.vaveze_document_list(handle, flags, ctypes.byref(out)))
         return Listing._made(out, self)
 
     def close(self) -> None:
@@ -478,19 +519,20 @@ def open_bytes(data: Union[bytes, bytearray, memoryview], name: PathLike) -> Doc
     return _open(lib.vaveze_open_bytes(data, len(data), encoded, ctypes.byref(handle)), handle, name)
 
 
-def list_file(path: PathLike, *, header: bool = False, dimensions: bool = False, blocks: bool = False) -> Listing:
+def list_file(path: PathLike, *, header: bool = False, dimensions: bool = False, blocks: bool = False,
+              salvage: bool = False) -> Listing:
     """The listing of the file at ``path``: :func:`open` and
     :meth:`Document.listing` in one call, with the same errors."""
     with open(path) as document:
-        return document.listing(header, dimensions, blocks)
+        return document.listing(header, dimensions, blocks, salvage)
 
 
 def list_bytes(data: Union[bytes, bytearray, memoryview], name: PathLike, *, header: bool = False,
-               dimensions: bool = False, blocks: bool = False) -> Listing:
+               dimensions: bool = False, blocks: bool = False, salvage: bool = False) -> Listing:
     """The listing of a file's bytes in memory, named ``name``:
     :func:`open_bytes` and :meth:`Document.listing` in one call."""
     with open_bytes(data, name) as document:
-        return document.listing(header, dimensions, blocks)
+        return document.listing(header, dimensions, blocks, salvage)
 
 
 class Row(NamedTuple):
@@ -537,7 +579,8 @@ def _walk(folder: Union[str, bytes], onerror: Optional[Callable[[OSError], None]
 
 
 def rows(paths: Union[PathLike, Iterable[PathLike]], *, header: bool = False, dimensions: bool = False,
-         blocks: bool = False, onerror: Optional[Callable[[Exception], None]] = None) -> Iterator[Row]:
+         blocks: bool = False, salvage: bool = False,
+         onerror: Optional[Callable[[Exception], None]] = None) -> Iterator[Row]:
     """Every line of every file's listing, file after file: the table
     ``vaveze-list --csv`` writes, as rows, without a CSV step and with
     every text as the listing holds it (the table's apostrophe before a
@@ -558,7 +601,7 @@ def rows(paths: Union[PathLike, Iterable[PathLike]], *, header: bool = False, di
         files = _walk(os.fspath(path), onerror) if os.path.isdir(path) else [path]
         for file in files:
             try:
-                listing = list_file(file, header=header, dimensions=dimensions, blocks=blocks)
+                listing = list_file(file, header=header, dimensions=dimensions, blocks=blocks, salvage=salvage)
             except (OSError, NotRecognisedError, MemoryError) as error:
                 if onerror is None:
                     raise

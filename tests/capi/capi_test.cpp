@@ -140,13 +140,13 @@ TEST(CapiTest, BadArgumentsGiveArgumentErrorAndNoListing)
     vaveze_document* opened = nullptr;
     for (const int status : {
              vaveze_list_file(nullptr, 0, &listing),
-             vaveze_list_file(path.c_str(), 0x8, &listing),
+             vaveze_list_file(path.c_str(), 0x10, &listing),
              vaveze_list_bytes(plan.data(), plan.size(), nullptr, 0, &listing),
              vaveze_list_bytes(nullptr, 1, "a.zvw", 0, &listing),
              vaveze_list_bytes(plan.data(), plan.size(), "a.zvw", 0x100, &listing),
              vaveze_list_file(path.c_str(), 0, nullptr),
              vaveze_document_list(nullptr, 0, &listing),
-             vaveze_document_list(document.Handle, 0x8, &listing),
+             vaveze_document_list(document.Handle, 0x10, &listing),
              vaveze_open_file(nullptr, &opened),
              vaveze_open_bytes(nullptr, 1, "a.zvw", &opened),
              vaveze_open_bytes(plan.data(), plan.size(), nullptr, &opened),
@@ -264,6 +264,49 @@ TEST(CapiTest, CutFileIsPartialWithReasonAndOffset)
         EXPECT_NE(*vaveze_listing_message(cut.Handle), '\0') << size;
         EXPECT_LE(vaveze_listing_count(cut.Handle), whole) << size;
     }
+}
+
+// VAVEZE_SALVAGE: the ordinary lines first and as ever, then the salvaged
+// ones, each line saying which it is, and the places passed over; the same
+// from a document, which a listing without the flag shows as ever.
+TEST(CapiTest, SalvageAddsItsLinesAfterTheOthersAndSaysWhereItPassedOver)
+{
+    std::string damaged = ReadSample("plan.zvw");
+    damaged.erase(12000, 7);  // a run out of the header: the entity lists are read out of step
+    const Listing ordinary("plan.zvw", damaged, kAll);
+    const Listing salvaged("plan.zvw", damaged, kAll | VAVEZE_SALVAGE);
+    ASSERT_EQ(ordinary.Status, VAVEZE_PARTIAL);
+    EXPECT_EQ(salvaged.Status, VAVEZE_PARTIAL);
+    EXPECT_EQ(vaveze_listing_offset(salvaged.Handle), vaveze_listing_offset(ordinary.Handle));
+    const size_t first = vaveze_listing_count(ordinary.Handle);
+    const std::vector<std::string> lines = salvaged.Lines();
+    ASSERT_GT(lines.size(), first + 1);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(first)),
+              ordinary.Lines());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(vaveze_listing_line_salvaged(salvaged.Handle, i), i < first ? 0 : 1) << i;
+        EXPECT_EQ(vaveze_listing_line_salvaged(ordinary.Handle, i), i < first ? 0 : VAVEZE_ERROR_ARGUMENT) << i;
+    }
+    EXPECT_EQ(vaveze_listing_line_kind(salvaged.Handle, first), VAVEZE_LINE_HEADING);  // repeated
+    EXPECT_EQ(vaveze_listing_line_salvaged(salvaged.Handle, lines.size()), VAVEZE_ERROR_ARGUMENT);
+
+    EXPECT_EQ(vaveze_listing_skipped_count(ordinary.Handle), 0u);
+    ASSERT_GE(vaveze_listing_skipped_count(salvaged.Handle), 1u);
+    int reason = 0;
+    vaveze_offset from = 0, to = 0;
+    EXPECT_EQ(vaveze_listing_skipped(salvaged.Handle, 0, &reason, &from, &to), VAVEZE_OK);
+    EXPECT_NE(reason, VAVEZE_REASON_NONE);
+    EXPECT_LT(from, to);
+    EXPECT_LE(to, damaged.size());
+    EXPECT_EQ(vaveze_listing_skipped(salvaged.Handle, vaveze_listing_skipped_count(salvaged.Handle), &reason, &from,
+                                     &to),
+              VAVEZE_ERROR_ARGUMENT);
+
+    vaveze_document* document = nullptr;
+    ASSERT_EQ(vaveze_open_bytes(damaged.data(), damaged.size(), "plan.zvw", &document), VAVEZE_PARTIAL);
+    EXPECT_EQ(Listing(document, kAll).Lines(), ordinary.Lines());
+    EXPECT_EQ(Listing(document, kAll | VAVEZE_SALVAGE).Lines(), lines);
+    vaveze_document_free(document);
 }
 
 TEST(CapiTest, OneDocumentListsAsEachCallWithEveryOption)

@@ -108,6 +108,27 @@ test('listBytes: lines with their kinds and blocks, and the reason of every stat
     assert.throws(() => listBytes(bytes, name, options), TypeError);
 });
 
+test('listBytes with salvage: the lines found past a damaged place after the rest, as the tool lists them', () => {
+  const plan = readFileSync(sample('plan.zvw'));
+  const damaged = Buffer.concat([plan.subarray(0, 12000), plan.subarray(12007)]);
+  const all = { header: true, dimensions: true, blocks: true };
+  const ordinary = listBytes(damaged, 'plan.zvw', all);
+  const salvaged = listBytes(damaged, 'plan.zvw', { ...all, salvage: true });
+  assert.equal(ordinary.skipped, undefined);
+  assert.ok(ordinary.lines.every((line) => !('salvaged' in line)));
+  assert.deepEqual([salvaged.status, salvaged.reason, salvaged.offset], [ordinary.status, ordinary.reason, ordinary.offset]);
+  assert.deepEqual(salvaged.lines.slice(0, ordinary.lines.length).map((line) => line.text), ordinary.lines.map((line) => line.text));
+  assert.deepEqual(salvaged.lines.map((line) => line.salvaged),
+    salvaged.lines.map((_, index) => index >= ordinary.lines.length));
+  assert.ok(salvaged.lines.length > ordinary.lines.length + 1);
+  const [place] = salvaged.skipped;
+  assert.ok(typeof place.reasonCode === 'string' && place.reason !== '' && place.from < place.to, JSON.stringify(place));
+  const file = join(work, 'damaged.zvw');
+  writeFileSync(file, damaged);
+  const tool = spawnSync(native, ['--sjis', '--header', '--dimensions', '--blocks', '--salvage', file]).stdout;
+  assert.deepEqual(Buffer.concat(salvaged.lines.map((line) => Buffer.concat([Buffer.from(line.bytes), Buffer.from('\r\n')]))), tool);
+});
+
 test('the package as a Node user finds it: three exports, require() through load(), its licence', () => {
   assert.deepEqual(Object.keys(api).sort(), ['listBytes', 'proposedTextName', 'version']);
   // Installed as a dependency of a CommonJS program.

@@ -89,7 +89,8 @@ function makeVavezeBinding(module) {
     const data = module._vz_batch_listing_data() >>> 0;
     return { index, bytes: module.HEAPU8.slice(data, data + (module._vz_batch_listing_size() >>> 0)) };
   }
-  const parseAt = (name, pointer, size) => opened(withStrings([name], (namePointer) => module._vz_parse(namePointer, pointer, size)));
+  const parseAt = (name, pointer, size, salvage = false) =>
+    opened(withStrings([name], (namePointer) => module._vz_parse(namePointer, pointer, size, salvage ? 1 : 0)));
 
   // The core's names of its codes, by their numbers (binding.cpp's
   // CodeNamesJson): the line kinds as the Node API spells them, lowerCamel.
@@ -123,12 +124,16 @@ function makeVavezeBinding(module) {
     // notListed says why (the core's NotListedReason number and English
     // words); stop says why the parse ended early ('' when it read the file
     // to its end), stopReason and stopOffset the core's StopReason number
-    // and the byte; warning is the window's warning or ''. Throws
+    // and the byte; warning is the window's warning or ''. With `salvage`
+    // the file is read on past its damaged places, and skipped lists each
+    // place passed over as [the core's StopReason number, from, to]. Throws
     // RangeError when memory runs out.
-    parse(name, size, fill) {
+    parse(name, size, fill, salvage = false) {
       return withRoom(size, (pointer) => {
         fill(module.HEAPU8.subarray(pointer, pointer + size));
-        return parseAt(name, pointer, size);
+        const parsed = parseAt(name, pointer, size, salvage);
+        if (salvage) parsed.skipped = JSON.parse(text(module._vz_skipped()));
+        return parsed;
       });
     },
 
@@ -304,7 +309,7 @@ function makeVavezeBinding(module) {
 }
 
 function optionBits(options) {
-  return (options.header ? 1 : 0) | (options.dimensions ? 2 : 0) | (options.blocks ? 4 : 0);
+  return (options.header ? 1 : 0) | (options.dimensions ? 2 : 0) | (options.blocks ? 4 : 0) | (options.salvage ? 8 : 0);
 }
 
 // The save dialog's proposal: the name part with its extension replaced by

@@ -25,8 +25,8 @@ export const version = binding.version;
 // The statuses of vaveze-list.
 const status = Object.freeze({ ok: 0, notRecognised: 1, partial: 3 });
 
-// The options listBytes takes: the window's three check boxes.
-const optionNames = new Set(['header', 'dimensions', 'blocks']);
+// The options listBytes takes: the window's three check boxes, and salvage.
+const optionNames = new Set(['header', 'dimensions', 'blocks', 'salvage']);
 
 // The core's codes by their numbers, named by the core: why a file was not
 // listed, why a parse stopped early, what a line is.
@@ -59,19 +59,28 @@ const isBytes = (value) => ArrayBuffer.isView(value) && value.BYTES_PER_ELEMENT 
 //               'lineTypes', 'text', 'dimensionText', 'blockName',
 //               'blockText', 'blockDimensionText') and the number of its
 //               block definition (from 0), null outside the block section.
+// With { salvage: true } the file is read on past the places where it is
+// damaged: the texts found there follow the other lines (under their
+// sections' headings repeated), each line says whether it was salvaged
+// (salvaged: true or false), and
+//   skipped     [{ reason, reasonCode, from, to }]: each place passed over,
+//               why reading could not go on there ('endsEarly',
+//               'impossibleSize', 'damagedRecord', ...), the byte where it
+//               could not and where records could be read again.
 // Throws TypeError when bytes is not a byte array, fileName not a string or
-// options names anything but the three ({ headers: true } would otherwise
-// list without the header, unnoticed), RangeError when memory runs out.
+// options names anything but these ({ headers: true } would otherwise list
+// without the header, unnoticed), RangeError when memory runs out.
 export function listBytes(bytes, fileName, options = {}) {
   if (!isBytes(bytes)) throw new TypeError(`listBytes: bytes must be a Uint8Array or a Buffer, not ${describe(bytes)}`);
   if (typeof fileName !== 'string') throw new TypeError(`listBytes: fileName must be a string, not ${describe(fileName)}`);
   if (options === null || typeof options !== 'object') throw new TypeError('listBytes: options must be an object');
   for (const name of Object.keys(options)) {
     if (!optionNames.has(name))
-      throw new TypeError(`listBytes: unknown option '${name}' (the options are header, dimensions and blocks)`);
+      throw new TypeError(`listBytes: unknown option '${name}' (the options are header, dimensions, blocks and salvage)`);
   }
   const view = new Uint8Array(bytes.buffer, bytes.byteOffset, bytes.byteLength);
-  const parsed = binding.parse(fileName, view.length, (into) => into.set(view));
+  const salvage = Boolean(options.salvage);
+  const parsed = binding.parse(fileName, view.length, (into) => into.set(view), salvage);
   if (parsed.format === null) {
     return {
       status: status.notRecognised, format: null, reason: parsed.notListed.text,
@@ -79,7 +88,7 @@ export function listBytes(bytes, fileName, options = {}) {
     };
   }
   const partial = parsed.stop !== '';
-  return {
+  const listed = {
     status: partial ? status.partial : status.ok,
     format: parsed.format,
     reason: parsed.stop,
@@ -87,14 +96,19 @@ export function listBytes(bytes, fileName, options = {}) {
     offset: partial ? parsed.stopOffset : null,
     stop: parsed.stop,
     warning: '',
-    lines: listedLines(options),
+    lines: listedLines(options, salvage),
   };
+  if (salvage) {
+    listed.skipped = parsed.skipped.map(([reason, from, to, text]) => ({ reason: text, reasonCode: stopCodes[reason], from, to }));
+  }
+  return listed;
 }
 
+
 // The last parse's lines, from the records binding.cpp writes: per line the
-// kind (u8), the block (i32), then the bytes and the UTF-8 text, each after
-// its u32 length.
-function listedLines(options) {
+// kind (u8, 0x80 added for a salvaged line), the block (i32), then the bytes
+// and the UTF-8 text, each after its u32 length.
+function listedLines(options, salvage) {
   const records = [];
   let total = 0;
   binding.list(options, VAVEZE_FORM.records, (chunk) => {
@@ -110,7 +124,8 @@ function listedLines(options) {
   const data = new DataView(all.buffer);
   const lines = [];
   for (let pos = 0; pos < total; ) {
-    const kind = lineKinds[all[pos]];
+    const kind = lineKinds[all[pos] & 0x7f];
+    const salvaged = (all[pos] & 0x80) !== 0;
     const block = data.getInt32(pos + 1, true);
     const size = data.getUint32(pos + 5, true);
     const lineBytes = all.subarray(pos + 9, pos + 9 + size);
@@ -118,7 +133,9 @@ function listedLines(options) {
     const textSize = data.getUint32(pos, true);
     const text = utf8.decode(all.subarray(pos + 4, pos + 4 + textSize));
     pos += 4 + textSize;
-    lines.push({ bytes: lineBytes, text, kind, block: block < 0 ? null : block });
+    const line = { bytes: lineBytes, text, kind, block: block < 0 ? null : block };
+    if (salvage) line.salvaged = salvaged;
+    lines.push(line);
   }
   return lines;
 }
