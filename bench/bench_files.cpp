@@ -693,6 +693,24 @@ std::string MakeDosSymbol(int texts, std::uint64_t seed)
     return dw::WriteZvk(doc);
 }
 
+bool WriteArchive(const std::string& folder)
+{
+    bool ok = MakeFolder(folder);
+    for (std::size_t project = 0; ok && project < kArchiveProjects; ++project) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/project-%02zu", project + 1);
+        const std::string projectFolder = folder + name;
+        ok = MakeFolder(projectFolder);
+        for (std::size_t k = 0; ok && k < kArchiveDrawingsPerProject; ++k) {
+            const std::size_t n = project * kArchiveDrawingsPerProject + k + 1;
+            std::snprintf(name, sizeof name, "/drawing-%04zu.zvw", n);
+            // Drawn apart from the small folder's, which take the first indices.
+            ok = Save(projectFolder + name, MakeSmallDrawing(static_cast<int>(kSmallDrawingCount + n)));
+        }
+    }
+    return ok;
+}
+
 bool WriteBenchFiles(const std::string& folder)
 {
     if (!MakeFolder(folder) || !MakeFolder(folder + "/" + std::string(kSmallFolder)))
@@ -708,7 +726,7 @@ bool WriteBenchFiles(const std::string& folder)
         std::snprintf(name, sizeof name, "/drawing-%04zu.zvw", i + 1);
         ok = Save(at(kSmallFolder) + name, MakeSmallDrawing(static_cast<int>(i)));
     }
-    return ok;
+    return ok && WriteArchive(at(kArchiveFolder));
 }
 
 }  // namespace vaveze::bench

@@ -21,6 +21,11 @@ inline constexpr std::string_view kScale100 = "scale-100x.zvw";
 inline constexpr std::string_view kPaneZvw = "pane-full.zvw";
 inline constexpr std::string_view kSmallFolder = "small";  // 1,000 small drawings
 inline constexpr std::size_t kSmallDrawingCount = 1000;
+// An archive of 2,000 small drawings in 20 project folders of 100, searched
+// across as a window's file list and vaveze-list --grep -r search it.
+inline constexpr std::string_view kArchiveFolder = "archive";
+inline constexpr std::size_t kArchiveProjects = 20;
+inline constexpr std::size_t kArchiveDrawingsPerProject = 100;
 
 // Copies of the unit content in the large drawing and symbol files.
 inline constexpr int kLargeCopies = 100;
@@ -59,6 +64,11 @@ inline constexpr int kLargeCopies = 100;
 // own in the pool, among lines, arcs and points; `seed` varies them.
 [[nodiscard]] std::string MakeDosDrawing(int texts, std::uint64_t seed);
 [[nodiscard]] std::string MakeDosSymbol(int texts, std::uint64_t seed);
+
+// Writes the archive's drawings into `folder` (made if missing):
+// project-01/drawing-0001.zvw to project-20/drawing-2000.zvw. False on
+// failure, with a message on standard error.
+[[nodiscard]] bool WriteArchive(const std::string& folder);
 
 // Writes the whole set into `folder` (made if missing). False on failure,
 // with a message on standard error.

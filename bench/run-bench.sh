@@ -95,4 +95,7 @@ hyperfine --style basic --warmup 1 --runs "$RUNS" --export-csv "$OUT/save-folder
 hyperfine --style basic --warmup 1 --runs "$RUNS" --export-csv "$OUT/save-folder-replace.csv" \
     -n save-folder-replace "'$LIST' --save $ALL '$FILES'/small/*.zvw 2>/dev/null"
 
+echo "== a search across an archive of 2,000 drawings"
+sh "$(dirname "$0")/search-archive.sh" "$BUILD" "$RUNS"
+
 sh "$(dirname "$0")/summarize.sh" "$OUT" "$SMALL" | tee "$OUT/summary.md"
