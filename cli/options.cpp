@@ -11,6 +11,7 @@
 #include "cli/messages.h"
 #include "cli/platform.h"
 #include "cli/status.h"
+#include "core/window/startup.h"
 
 namespace vaveze::cli {
 namespace {
@@ -190,7 +191,7 @@ int ParseArguments(const std::vector<std::string>& args, Options& options)
                 platform::WriteText(Tr(kHelp));
                 return kExitOk;
             } else if (name == "--version") {
-                platform::WriteText("vaveze-list (VAveze) " VAVEZE_VERSION "\n");
+                platform::WriteText(window::VersionLine("vaveze-list"));
                 return kExitOk;
             } else {
                 return UsageError(Fill(Tr("unknown option '%1'"), {name}));
