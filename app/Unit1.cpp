@@ -272,10 +272,13 @@ void TForm1::CreateNotice()
     QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Minimum);
     policy.setHeightForWidth(true);
     Notice->setSizePolicy(policy);
+    NoticeButton = new QPushButton(NoticeBar);
+    NoticeButton->hide();
     auto* layout = new QHBoxLayout(NoticeBar);
     layout->setContentsMargins(w::kMargin / 2, w::kMargin / 2, w::kMargin / 2, w::kMargin / 2);
     layout->addWidget(icon);
     layout->addWidget(Notice, 1);
+    layout->addWidget(NoticeButton, 0, Qt::AlignTop);
     NoticeBar->hide();
 }
 
@@ -302,15 +305,16 @@ void TForm1::ConnectControls()
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(StopButton, &QPushButton::clicked, this, [this] { Dispatch(w::action::StopClicked{}); });
+    connect(NoticeButton, &QPushButton::clicked, this, [this] { Dispatch(w::action::NoticeOfferTaken{}); });
     connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, &TForm1::Button1Click);
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, &TForm1::Button2Click);
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this), &QShortcut::activated, this,
             &TForm1::Button3Click);
-    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, Find, &FindBar::Open);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, &TForm1::OpenFind);
     connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this,
-            [this] { Find->isVisible() ? Find->Request(FindDirection::Forward) : Find->Open(); });
+            [this] { Find->isVisible() ? Find->Request(FindDirection::Forward) : OpenFind(); });
     connect(new QShortcut(QKeySequence::FindPrevious, this), &QShortcut::activated, this,
-            [this] { Find->isVisible() ? Find->Request(FindDirection::Backward) : Find->Open(); });
+            [this] { Find->isVisible() ? Find->Request(FindDirection::Backward) : OpenFind(); });
     connect(Find, &FindBar::Requested, this, [this](const QString& needle, FindDirection direction, bool asTyped) {
         const QTextCursor cursor = RichEdit1->textCursor();
         const int from = direction == FindDirection::Forward && !asTyped ? cursor.selectionEnd() : cursor.selectionStart();
@@ -369,8 +373,17 @@ void TForm1::FitOuterSize()
 void TForm1::closeEvent(QCloseEvent* event)
 {
     if (!closing_)
-        Dispatch(w::action::CloseRequested{});
+        Dispatch(w::action::CloseRequested{HoldsEdits() ? std::u16string_view(PaneText()) : std::u16string_view()});
     event->setAccepted(closing_);
+}
+
+// The find field starts from the selection within a line, the filter's
+// text or the last needle, as the flow has it.
+void TForm1::OpenFind()
+{
+    const std::u16string selection = RichEdit1->textCursor().selectedText().toStdU16String();
+    const std::u16string_view start = flow_.FindStart(selection);
+    Find->Open(QString::fromUtf16(start.data(), static_cast<qsizetype>(start.size())));
 }
 
 void TForm1::FormClose() { closing_ = true; }
@@ -508,9 +521,14 @@ void TForm1::Render(w::Parts parts)
         Notice->setText(notice);
         Notice->setToolTip(notice);
         NoticeBar->setVisible(!notice.isEmpty());
+        NoticeButton->setText(QString::fromUtf8(w::NoticeOfferCaption(flow_.Offer())));
+        NoticeButton->setVisible(flow_.Offer() != w::NoticeOffer::None);
     }
-    if (parts & Part::PathField)
+    if (parts & Part::PathField) {
+        // The end of a long path, the file name, is what shows.
         Edit1->setText(FromFsPath(flow_.ChosenPath()));
+        Edit1->end(false);
+    }
     if (parts & Part::Boxes) {
         const ListingOptions& options = flow_.Options();
         const std::pair<QCheckBox*, bool> boxes[] = {

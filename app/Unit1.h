@@ -56,6 +56,7 @@ public:
     QLabel* Panel2;        // the caption above the pane, "文字抽出情報"
     QFrame* NoticeBar;     // the notice: shown only while the pane's listing needs a word beside it
     QLabel* Notice;        // ... its text
+    QPushButton* NoticeButton;  // ... and what it offers to do ("残りも探す"), shown only when it offers any
     QSplitter* Split;      // the file list and the pane, side by side
     FilesPanel* FileListPanel;  // the file list and its filter, shown only for several files
     QPlainTextEdit* RichEdit1;  // the pane: the listing, editable
@@ -107,6 +108,7 @@ private:
     void Carry(const window::Effect& effect);
     void Render(window::Parts parts);
     void RenderProgress();
+    void OpenFind();
 
     Dialogs& dialogs_;
     window::WindowFlow flow_;

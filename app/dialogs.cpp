@@ -103,9 +103,27 @@ Reply QtDialogs::Ask(QWidget* parent, const QString& caption, const QString& que
     QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::NoButton, parent);
     std::vector<std::pair<QAbstractButton*, Reply>> buttons;
     for (const Reply reply : replies) {
-        const QMessageBox::ButtonRole role = reply == Reply::Yes  ? QMessageBox::YesRole
-                                             : reply == Reply::No ? QMessageBox::NoRole
-                                                                  : QMessageBox::RejectRole;
+        QMessageBox::ButtonRole role = QMessageBox::AcceptRole;
+        switch (reply) {
+        case Reply::Yes:
+            role = QMessageBox::YesRole;
+            break;
+        case Reply::No:
+            role = QMessageBox::NoRole;
+            break;
+        case Reply::Cancel:
+            role = QMessageBox::RejectRole;
+            break;
+        case Reply::DontSave:
+            role = QMessageBox::DestructiveRole;
+            break;
+        case Reply::Save:
+        case Reply::SaveEdits:
+            break;
+        case Reply::SaveWhole:
+            role = QMessageBox::ActionRole;
+            break;
+        }
         QPushButton* button = box.addButton(QString::fromUtf8(window::ReplyCaption(reply)), role);
         buttons.emplace_back(button, reply);
         if (reply == byDefault)

@@ -1,11 +1,14 @@
 // The file list beside the pane, rendered from the window flow.
 #include "app/filespanel.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPixmap>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 #include "core/session/texts.h"
@@ -14,6 +17,52 @@ namespace vaveze {
 namespace {
 
 QString Utf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+QString FromPath(const std::filesystem::path& path)
+{
+    const std::u8string text = path.generic_u8string();
+    return QString::fromUtf8(reinterpret_cast<const char*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
+// A row: the file name, then its folder, greyed; what does not fit is cut
+// off the folder's start, then the name's end, so the name shows first.
+class EntryDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem item(option);
+        initStyleOption(&item, index);
+        const QString name = item.text;
+        const QString folder = index.data(FilesPanel::FolderRole).toString();
+        item.text.clear();
+        const QStyle* style = item.widget != nullptr ? item.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
+
+        const QRect room = style->subElementRect(QStyle::SE_ItemViewItemText, &item, item.widget).adjusted(2, 0, -2, 0);
+        const bool selected = (item.state & QStyle::State_Selected) != 0;
+        const QPalette::ColorGroup group = (item.state & QStyle::State_Enabled) != 0 ? QPalette::Normal : QPalette::Disabled;
+        const QColor text = item.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+        QColor grey = selected ? text : item.palette.color(group, QPalette::PlaceholderText);
+        if (selected)
+            grey.setAlphaF(0.7F);
+
+        painter->save();
+        painter->setFont(item.font);
+        const QString shownName = item.fontMetrics.elidedText(name, Qt::ElideRight, room.width());
+        painter->setPen(text);
+        painter->drawText(room, Qt::AlignLeft | Qt::AlignVCenter, shownName);
+        const int gap = item.fontMetrics.horizontalAdvance(QLatin1Char(' ')) * 2;
+        const QRect rest = room.adjusted(item.fontMetrics.horizontalAdvance(shownName) + gap, 0, 0, 0);
+        if (!folder.isEmpty() && rest.width() > 0) {
+            painter->setPen(grey);
+            painter->drawText(rest, Qt::AlignLeft | Qt::AlignVCenter,
+                              item.fontMetrics.elidedText(folder, Qt::ElideLeft, rest.width()));
+        }
+        painter->restore();
+    }
+};
 
 QIcon MarkIcon(FileMark mark, const QStyle& style)
 {
@@ -48,6 +97,7 @@ FilesPanel::FilesPanel(QWidget* parent) : QWidget(parent)
     List->setAccessibleName(QString::fromUtf8(Text(WindowText::FileList)));
     List->setSelectionMode(QAbstractItemView::SingleSelection);
     List->setUniformItemSizes(true);
+    List->setItemDelegate(new EntryDelegate(List));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -74,12 +124,12 @@ void FilesPanel::ShowList(const window::WindowFlow& flow)
     while (List->count() > static_cast<int>(files.Size()))
         delete List->takeItem(List->count() - 1);
     for (std::size_t i = 0; i < files.Size(); ++i) {
-        const std::u8string name = EntryName(files[i]).generic_u8string();
-        const QString text = QString::fromUtf8(reinterpret_cast<const char*>(name.data()), static_cast<qsizetype>(name.size()));
-        if (i < static_cast<std::size_t>(List->count()))
-            List->item(static_cast<int>(i))->setText(text);
-        else
-            List->addItem(text);
+        const EntryLabel label = EntryLabelOf(files[i]);
+        if (i >= static_cast<std::size_t>(List->count()))
+            List->addItem(QString());
+        QListWidgetItem* item = List->item(static_cast<int>(i));
+        item->setText(FromPath(label.Name));
+        item->setData(FolderRole, FromPath(label.Folder));
         UpdateEntry(flow, i);
     }
     quiet_ = false;

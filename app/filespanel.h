@@ -23,7 +23,9 @@ public:
     explicit FilesPanel(QWidget* parent = nullptr);
 
     QLineEdit* Filter;  // the filter field, "この文字を含むファイルだけ表示"
-    QListWidget* List;  // the files
+    QListWidget* List;  // the files: each row's text its file name, its folder under FolderRole, greyed after it
+
+    static constexpr int FolderRole = Qt::UserRole;
 
     // Every row and the filter field from the flow's list.
     void ShowList(const window::WindowFlow& flow);

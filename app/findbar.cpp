@@ -64,12 +64,9 @@ FindBar::FindBar(QPlainTextEdit& pane, QWidget* parent) : QFrame(parent), pane_(
     hide();
 }
 
-void FindBar::Open()
+void FindBar::Open(const QString& start)
 {
-    const QString selected = pane_.textCursor().selectedText();
-    // A paragraph separator in a selection means it spans lines.
-    if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator))
-        Field->setText(selected);
+    Field->setText(start);
     show();
     Field->setFocus();
     Field->selectAll();

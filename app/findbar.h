@@ -27,9 +27,8 @@ public:
     QToolButton* Next;      // "次を検索"
     QToolButton* Close;     // closes the bar
 
-    // Shows the bar with the field focused; a selection within one line of
-    // the pane becomes the text to find.
-    void Open();
+    // Shows the bar with the field focused, holding `start`, selected.
+    void Open(const QString& start);
     // Asks for the field's text in `direction`.
     void Request(FindDirection direction);
 

@@ -45,21 +45,27 @@ std::pair<std::size_t, int> Encode(const Session& session, const ListingOptions&
 
 }  // namespace
 
-BatchSave::BatchSave(FileList& list, const ListingOptions& options)
-    : list_(list), options_(options), targets_(SettleTargets(SourcesOf(list), std::nullopt))
+BatchSave::BatchSave(FileList& list, const ListingOptions& options, std::vector<std::size_t> only)
+    : list_(list), options_(options), targets_(SettleTargets(SourcesOf(list), std::nullopt)), order_(std::move(only))
 {
+    if (order_.empty()) {
+        order_.resize(list_.Size());
+        for (std::size_t i = 0; i < order_.size(); ++i)
+            order_[i] = i;
+    }
 }
 
 void BatchSave::Begin()
 {
-    for (std::size_t i = 0; i < list_.Size(); ++i)
+    for (const std::size_t i : order_)
         list_.RecordSave(i, SaveState::NotSaved, {}, 0);
 }
 
 std::size_t BatchSave::ExistingTargets() const
 {
     std::size_t existing = 0;
-    for (const Target& target : targets_) {
+    for (const std::size_t i : order_) {
+        const Target& target = targets_[i];
         std::error_code ec;
         if (!target.Path.empty() && std::filesystem::exists(target.Path, ec))
             ++existing;
@@ -69,7 +75,7 @@ std::size_t BatchSave::ExistingTargets() const
 
 std::size_t BatchSave::SaveNext()
 {
-    const std::size_t i = position_++;
+    const std::size_t i = order_[position_++];
     const ListedFile& file = list_[i];
     const Target& target = targets_[i];
     if (!file.Where.WalkProblem.empty())
@@ -100,7 +106,7 @@ std::size_t BatchSave::SaveNext()
 
 std::size_t BatchSave::ListNext(std::string_view fileBytes, std::string& listing)
 {
-    const std::size_t i = position_++;
+    const std::size_t i = order_[position_++];
     listing.clear();
     const ListedFile& file = list_[i];
     if (!file.Where.WalkProblem.empty())
@@ -131,7 +137,7 @@ void BatchSave::NotWritten(std::size_t index, std::string failure)
 
 std::size_t BatchSave::NotRead(const OpenResult& opened)
 {
-    const std::size_t i = position_++;
+    const std::size_t i = order_[position_++];
     list_.Record(i, opened);
     return i;
 }
@@ -139,8 +145,8 @@ std::size_t BatchSave::NotRead(const OpenResult& opened)
 BatchSummary BatchSave::Summary() const
 {
     BatchSummary summary;
-    for (std::size_t i = 0; i < position_; ++i) {
-        const ListedFile& file = list_[i];
+    for (std::size_t done = 0; done < position_; ++done) {
+        const ListedFile& file = list_[order_[done]];
         if (file.State == FileState::NotRecognised)
             ++summary.NotRecognised;
         else if (file.Save == SaveState::NotWritten)
@@ -150,7 +156,7 @@ BatchSummary BatchSave::Summary() const
         else
             ++summary.Saved;
     }
-    summary.NotReached = targets_.size() - position_;
+    summary.NotReached = order_.size() - position_;
     return summary;
 }
 

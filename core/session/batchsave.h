@@ -39,30 +39,37 @@ public:
     // Nothing is read or written, and the list is left as it is, so that a
     // batch the user declines changes nothing. `list` must outlive the batch
     // and keep its files while it runs; each step records what became of its
-    // file.
-    BatchSave(FileList& list, const ListingOptions& options);
+    // file. With `only`, just those entries of the list are saved, in that
+    // order (the rows a filter shows); their targets are those of the whole
+    // list, so a file's name never depends on which others are saved.
+    BatchSave(FileList& list, const ListingOptions& options, std::vector<std::size_t> only = {});
 
     // Before the first step: what an earlier batch saved is no longer what
-    // the list says.
+    // the list says of the files to be saved.
     void Begin();
 
     // One per file of the list, in its order; empty for a folder that could
     // not be walked.
     [[nodiscard]] const std::vector<Target>& Targets() const noexcept { return targets_; }
-    // How many targets exist already, for the one question before any is
-    // replaced. Looks at the file system.
+    // The entries of the list to be saved, in order.
+    [[nodiscard]] const std::vector<std::size_t>& Order() const noexcept { return order_; }
+    // How many of their targets exist already, for the one question before
+    // any is replaced. Looks at the file system.
     [[nodiscard]] std::size_t ExistingTargets() const;
 
-    [[nodiscard]] std::size_t Count() const noexcept { return targets_.size(); }
-    // Files done so far: the index of the next one.
+    // The files to be saved.
+    [[nodiscard]] std::size_t Count() const noexcept { return order_.size(); }
+    // Files done so far.
     [[nodiscard]] std::size_t Position() const noexcept { return position_; }
+    // The entry of the list saved next; Count() once every file is done.
+    [[nodiscard]] std::size_t Next() const noexcept { return position_ < order_.size() ? order_[position_] : Count(); }
     // Every file done, or stopped.
-    [[nodiscard]] bool Finished() const noexcept { return stopped_ || position_ >= targets_.size(); }
-    [[nodiscard]] bool Stopped() const noexcept { return stopped_ && position_ < targets_.size(); }
+    [[nodiscard]] bool Finished() const noexcept { return stopped_ || position_ >= order_.size(); }
+    [[nodiscard]] bool Stopped() const noexcept { return stopped_ && position_ < order_.size(); }
 
     // Reads the next file, lists it and saves the listing at its target,
     // which it replaces only once complete; the list's entry says what
-    // became of it. The index of the file done. Call only while not
+    // became of it. The entry of the file done. Call only while not
     // Finished().
     std::size_t SaveNext();
     // The same for a front that reads and writes files itself (the page):
@@ -83,6 +90,7 @@ private:
     FileList& list_;
     ListingOptions options_;
     std::vector<Target> targets_;
+    std::vector<std::size_t> order_;
     std::size_t position_ = 0;
     bool stopped_ = false;
 };

@@ -69,6 +69,12 @@ std::filesystem::path EntryName(const ListedFile& file)
     return file.Where.Relative.empty() ? file.Where.Path.filename() : file.Where.Relative;
 }
 
+EntryLabel EntryLabelOf(const ListedFile& file)
+{
+    const std::filesystem::path name = EntryName(file);
+    return {name.filename(), name.parent_path()};
+}
+
 void FileList::Record(std::size_t i, const OpenResult& opened)
 {
     ListedFile& file = files_.at(i);

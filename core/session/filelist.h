@@ -87,4 +87,15 @@ enum class FileMark : std::uint8_t { None, Listed, Saved, Partial, Problem };
 // its file name.
 [[nodiscard]] std::filesystem::path EntryName(const ListedFile& file);
 
+// A row of a list as every front shows it: the file name first, then,
+// greyed, the folder it is in below the folder it came from (empty for a
+// file given on its own or at the top of that folder). However narrow the
+// list, what it cuts off is the folder, never the name, and two files of
+// one name in different folders tell apart.
+struct EntryLabel {
+    std::filesystem::path Name;
+    std::filesystem::path Folder;
+};
+[[nodiscard]] EntryLabel EntryLabelOf(const ListedFile& file);
+
 }  // namespace vaveze

@@ -44,11 +44,13 @@ std::size_t MatchIn(std::u16string_view text, std::u16string_view needle, std::s
 // the needle.
 class HoldsSink final : public LineSink {
 public:
-    explicit HoldsSink(std::u16string_view needle) : needle_(needle) {}
+    explicit HoldsSink(std::u16string_view needle, std::size_t from = 0) : needle_(needle), from_(from) {}
 
-    void Clear() override { found_ = false; }
+    void Clear() override { found_ = false, line_number_ = 0; }
     [[nodiscard]] bool Append(std::string_view line) override
     {
+        if (line_number_++ < from_)
+            return true;
         line_.resize(line.size());
         const DecodedLength decoded = DecodeCp932Into(line, ControlBytes::AsRawByte, line_.data());
         line_.resize(decoded.Units);
@@ -56,9 +58,13 @@ public:
         return !found_;
     }
     [[nodiscard]] bool Found() const noexcept { return found_; }
+    // The line that holds it, once found.
+    [[nodiscard]] std::size_t Line() const noexcept { return line_number_ - 1; }
 
 private:
     std::u16string_view needle_;
+    std::size_t from_;
+    std::size_t line_number_ = 0;
     std::u16string line_;
     bool found_ = false;
 };
@@ -106,6 +112,18 @@ bool ListingHolds(const Session& session, const ListingOptions& options, std::u1
     HoldsSink sink(needle);
     (void)session.List(options, sink);
     return sink.Found();
+}
+
+std::optional<std::size_t> LineHolding(const Session& session, const ListingOptions& options,
+                                       std::u16string_view needle, std::size_t from)
+{
+    if (needle.empty() || !session.HasListing())
+        return std::nullopt;
+    HoldsSink sink(needle, from);
+    (void)session.List(options, sink);
+    if (!sink.Found())
+        return std::nullopt;
+    return sink.Line();
 }
 
 }  // namespace vaveze

@@ -63,4 +63,10 @@ inline constexpr std::size_t kLongestFindSelection = 1'000;
 // needle or a session without a listing.
 [[nodiscard]] bool ListingHolds(const Session& session, const ListingOptions& options, std::u16string_view needle);
 
+// The first line, numbered from 0, at or after line `from` of that listing
+// that holds `needle`: where a find goes on past what a pane holds. Nothing
+// for an empty needle, a session without a listing or no such line.
+[[nodiscard]] std::optional<std::size_t> LineHolding(const Session& session, const ListingOptions& options,
+                                                     std::u16string_view needle, std::size_t from);
+
 }  // namespace vaveze

@@ -124,6 +124,14 @@ const char* Text(WindowText text)
         return Ja("Filter by text");
     case WindowText::SalvageButton:
         return Ja("Look for the rest");
+    case WindowText::Save:
+        return Ja("Save");
+    case WindowText::DontSave:
+        return Ja("Don't save");
+    case WindowText::SaveEdits:
+        return Ja("Save the edits");
+    case WindowText::SaveWhole:
+        return Ja("Save the whole listing");
     }
     return "";
 }
@@ -353,6 +361,24 @@ std::string SkippedPlaceText(const SkippedPlace& place, Language language)
                 {Count(place.From), Count(place.To), SkippedReasonText(place.Reason, language)});
 }
 
+std::string PaneCutNotice(const OpenResult& shown, std::size_t lines, std::size_t limit)
+{
+    return Fill(Ja("The listing of \"%1\" is cut off after line %2: the pane holds at most %3 characters. "
+                   "While the pane is unchanged, \"Save as text\" saves the whole listing."),
+                {FileNameOf(shown.Path), Count(lines), Count(limit)});
+}
+
+std::string BeyondPaneNotice(std::string_view needle, std::size_t line, std::size_t paneLines)
+{
+    return Fill(Ja("\"%1\" is in line %2 of the listing, beyond the %3 lines the pane holds."),
+                {needle, Count(line), Count(paneLines)});
+}
+
+std::string HiddenByFilterNotice(const OpenResult& shown)
+{
+    return Fill(Ja("The filter hides \"%1\" in the file list; the pane still shows it."), {FileNameOf(shown.Path)});
+}
+
 std::string UnencodableMessage(std::u32string_view characters)
 {
     std::string names;
@@ -389,28 +415,50 @@ std::string EditsLostQuestion(EditsAt what)
         return Ja("The pane holds changes you made. Opening another file replaces them. Open it?");
     case EditsAt::Close:
         return Ja("The pane holds changes you made that have not been saved. Close anyway?");
+    case EditsAt::SaveBeforeClose:
+        return Ja("The pane holds changes you made that have not been saved. Save them?");
+    case EditsAt::Salvage:
+        return Ja("The pane holds changes you made. Listing the file again with what lies beyond its damaged "
+                  "places replaces them. List it again?");
     }
     return {};
 }
 
-std::string SaveAllQuestion(std::size_t existing, std::size_t targets, bool paneEdits)
+std::string SaveCutQuestion()
+{
+    return Ja("The pane holds changes you made, and only part of the listing: the rest did not fit. "
+              "\"Save the edits\" saves what the pane holds; \"Save the whole listing\" saves every line of the "
+              "file, without the changes. Which do you want to save?");
+}
+
+std::string SaveAllQuestion(std::size_t existing, std::size_t targets, bool paneEdits, std::size_t hidden)
 {
     std::string text;
-    if (paneEdits)
-        text = Ja("The pane holds changes you made. \"Save all\" saves fresh listings of the files and leaves these "
-                  "changes out; \"Save as text\" saves them.");
-    if (existing > 0) {
+    const auto add = [&text](const std::string& paragraph) {
         if (!text.empty())
             text += "\n\n";
-        text += Fill(TrN(kJa, "%1 of the %2 text files to be saved exists already. Overwrite it?",
-                         "%1 of the %2 text files to be saved exist already. Overwrite them?", existing),
-                     {Count(existing), Count(targets)});
-    } else if (!text.empty()) {
-        text += "\n\n";
-        text += Ja("Save every listing anyway?");
-    }
+        text += paragraph;
+    };
+    if (paneEdits)
+        add(Ja("The pane holds changes you made. \"Save all\" saves fresh listings of the files and leaves these "
+               "changes out; \"Save as text\" saves them."));
+    if (hidden > 0)
+        add(Fill(TrN(kJa, "The filter shows %1 of the %2 file: only the listings of the files shown are saved.",
+                     "The filter shows %1 of the %2 files: only the listings of the files shown are saved.",
+                     targets + hidden),
+                 {Count(targets), Count(targets + hidden)}));
+    if (existing > 0)
+        add(Fill(TrN(kJa, "%1 of the %2 text files to be saved exists already. Overwrite it?",
+                     "%1 of the %2 text files to be saved exist already. Overwrite them?", existing),
+                 {Count(existing), Count(targets)}));
+    else if (hidden > 0)
+        add(Ja("Save their listings?"));
+    else if (!text.empty())
+        add(Ja("Save every listing anyway?"));
     return text;
 }
+
+std::string NothingShownStatus() { return Ja("Nothing was saved: the filter shows no file of the list."); }
 
 std::string SaveAllProgressStatus(std::size_t done, std::size_t count, const std::filesystem::path& next)
 {

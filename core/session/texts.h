@@ -56,6 +56,10 @@ enum class WindowText : std::uint8_t {
     StopButton,       // stops "save every listing" between two files
     FilterField,      // the field that keeps in the file list the files whose listing holds a text
     SalvageButton,    // "残りも探す": the notice's offer to read a damaged file on past the damage
+    Save,             // the answers of the question on closing with edits
+    DontSave,
+    SaveEdits,        // the answers of the question on saving a cut pane with edits
+    SaveWhole,
 };
 
 // A fixed text of the windows, in Japanese; NUL-terminated, static.
@@ -125,6 +129,16 @@ inline constexpr std::string_view kSaveExtension = "txt";
 // A place it passed over: "bytes 3,000 to 3,210: a record that cannot be right".
 [[nodiscard]] std::string SkippedPlaceText(const SkippedPlace& place, Language language);
 
+// The notice when the pane holds only the first `lines` lines of the
+// listing of `shown`: the rest passed the pane's `limit` characters, and an
+// unchanged pane is saved as the whole listing.
+[[nodiscard]] std::string PaneCutNotice(const OpenResult& shown, std::size_t lines, std::size_t limit);
+// The notice when what was looked for is in line `line` (from 1) of the
+// listing, past the `paneLines` lines the pane holds.
+[[nodiscard]] std::string BeyondPaneNotice(std::string_view needle, std::size_t line, std::size_t paneLines);
+// The notice when the file list's filter hides the file the pane shows.
+[[nodiscard]] std::string HiddenByFilterNotice(const OpenResult& shown);
+
 // The message when a save is refused: the characters code page 932 lacks,
 // twenty at most, each as 「字」(U+5B57), or U+XXXX when it cannot be shown.
 [[nodiscard]] std::string UnencodableMessage(std::u32string_view characters);
@@ -132,15 +146,25 @@ inline constexpr std::string_view kSaveExtension = "txt";
 [[nodiscard]] std::string SaveFailedMessage(std::string_view path, std::string_view systemMessage);
 
 // What the user is about to lose: the pane holds edits that listing again,
-// opening another file or closing the window would replace.
-enum class EditsAt : std::uint8_t { Relist, Open, Close };
+// opening another file, closing the window or reading the file on past its
+// damaged places would replace. Close asks whether to close anyway (Yes
+// closes); SaveBeforeClose asks whether to save them first (保存 /
+// 保存しない / キャンセル), as the window flow does.
+enum class EditsAt : std::uint8_t { Relist, Open, Close, Salvage, SaveBeforeClose };
 [[nodiscard]] std::string EditsLostQuestion(EditsAt what);
+// Saving a pane with edits that holds only part of the listing: the edits
+// or the whole listing?
+[[nodiscard]] std::string SaveCutQuestion();
 
 // The one question before "save every listing", or nothing when there is
 // nothing to ask: `existing` of the `targets` listings to be written are
-// there already (they would be replaced), and the pane holds edits that a
-// batch of fresh listings leaves out.
-[[nodiscard]] std::string SaveAllQuestion(std::size_t existing, std::size_t targets, bool paneEdits);
+// there already (they would be replaced), the pane holds edits that a
+// batch of fresh listings leaves out, and the file list's filter hides
+// `hidden` files, whose listings are not saved.
+[[nodiscard]] std::string SaveAllQuestion(std::size_t existing, std::size_t targets, bool paneEdits,
+                                          std::size_t hidden = 0);
+// "Save all" with every file of the list hidden by its filter.
+[[nodiscard]] std::string NothingShownStatus();
 // While "save every listing" runs: `done` of `count` files, the next one.
 [[nodiscard]] std::string SaveAllProgressStatus(std::size_t done, std::size_t count,
                                                 const std::filesystem::path& next);

@@ -25,14 +25,32 @@ enum class Option : std::uint8_t { Header, Dimensions, Blocks };
 
 // The answers a question may offer; each front shows them in the order
 // given, with the captions ReplyCaption gives.
-enum class Reply : std::uint8_t { Yes, No, Cancel };
+enum class Reply : std::uint8_t {
+    Yes,
+    No,
+    Cancel,
+    Save,       // "保存": closing with edits, save them first
+    DontSave,   // "保存しない": close and let them go
+    SaveEdits,  // "編集内容を保存": what the pane holds, though only part of the listing
+    SaveWhole,  // "全体を保存": the whole listing from the file, without the edits
+};
 
 // What is asked, for a front or a test that needs to know more than the text.
 enum class Question : std::uint8_t {
     EditsLostRelist,  // a box lists the file again over the pane's edits
     EditsLostOpen,    // another file (or entry of the list) replaces them
-    EditsLostClose,   // the window closes with them
-    SaveAll,          // すべて出力 replaces existing files, or leaves the edits out
+    EditsLostClose,   // the window closes with them: save them first?
+    SaveAll,          // すべて出力 replaces existing files, leaves the edits out, or the filter hides files
+    SaveCut,          // the pane holds part of the listing and edits: which to save
+    EditsLostSalvage, // looking for the rest of a damaged file lists it again over the edits
+};
+
+// What the button of the notice offers, from the flow's state (NoticeOffer()):
+// every front shows the same button with the caption NoticeOfferCaption
+// gives, and hands in action::NoticeOfferTaken when it is pressed.
+enum class NoticeOffer : std::uint8_t {
+    None,
+    Salvage,  // "残りも探す": the file shown was read in part; read it on past its damaged places
 };
 
 // The flow's timers. Each fires again and again, from the front's event
@@ -120,7 +138,13 @@ struct Answered {          // the answer to the Ask effect numbered Serial
     std::uint32_t Serial;
     Reply Answer;
 };
-struct CloseRequested {};  // the user closes the window
+// The user closes the window; with the pane's text as it is now (lines
+// ended by '\n'), which is saved when the question about edits is answered
+// Save. Copied only when the pane holds edits.
+struct CloseRequested {
+    std::u16string_view PaneText;
+};
+struct NoticeOfferTaken {};  // the notice's button (NoticeOffer()) was pressed
 // Find in the pane: Needle from From (the selection's end to find the
 // next, its start to find the previous or as the needle is typed) in the
 // pane's text as it is now, only read during the call. An empty needle
@@ -166,7 +190,8 @@ using Action = std::variant<action::OpenClicked, action::FilesChosen, action::Fi
                             action::EntryChosen, action::OptionToggled, action::PaneEdited, action::SaveClicked,
                             action::SaveTargetChosen, action::SaveAllClicked, action::StopClicked, action::Answered,
                             action::CloseRequested, action::Find, action::FilterTyped, action::TimerFired,
-                            action::FileRead, action::FileWritten, action::ExistingCounted>;
+                            action::FileRead, action::FileWritten, action::ExistingCounted,
+                            action::NoticeOfferTaken>;
 
 namespace effect {
 
@@ -234,6 +259,8 @@ struct StopTimer {
 struct ReadFile {
     Purpose For;
     std::size_t Index;  // the entry of the file list (Open, Filter, SaveAll)
+    // For Open, also the file shown read again to look for the rest
+    // (NoticeOfferTaken): the flow keeps no bytes.
     std::filesystem::path Path;
 };
 struct WriteFile {  // replace the file at Path (a name, for the page) only once complete
@@ -259,7 +286,9 @@ using Effect = std::variant<effect::Refresh, effect::RefreshEntry, effect::Ask, 
                             effect::StopTimer, effect::ReadFile, effect::WriteFile, effect::CountExisting,
                             effect::Beep, effect::Focus, effect::Close>;
 
-// The caption of an answer's button ("はい", "いいえ", "キャンセル").
+// The caption of an answer's button ("はい", "保存しない", "全体を保存").
 [[nodiscard]] const char* ReplyCaption(Reply reply);
+// The caption of the notice's button; empty for None.
+[[nodiscard]] const char* NoticeOfferCaption(NoticeOffer offer);
 
 }  // namespace vaveze::window

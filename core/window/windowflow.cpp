@@ -4,6 +4,7 @@
 #include <new>
 #include <utility>
 
+#include "core/listing/encoded.h"
 #include "core/session/find.h"
 #include "core/session/texts.h"
 #include "core/window/windowtable.h"
@@ -31,7 +32,7 @@ std::vector<Source> SourcesOf(const std::vector<fs::path>& paths)
 {
     std::vector<Source> sources;
     for (const fs::path& path : paths)
-        sources.push_back({path, path, 0, {}});
+        sources.push_back({path, path, 0, {}, {}});
     return sources;
 }
 
@@ -44,10 +45,29 @@ const char* ReplyCaption(Reply reply)
         return Text(WindowText::Yes);
     case Reply::No:
         return Text(WindowText::No);
+    case Reply::Save:
+        return Text(WindowText::Save);
+    case Reply::DontSave:
+        return Text(WindowText::DontSave);
+    case Reply::SaveEdits:
+        return Text(WindowText::SaveEdits);
+    case Reply::SaveWhole:
+        return Text(WindowText::SaveWhole);
     case Reply::Cancel:
         break;
     }
     return Text(WindowText::Cancel);
+}
+
+const char* NoticeOfferCaption(NoticeOffer offer)
+{
+    switch (offer) {
+    case NoticeOffer::Salvage:
+        return Text(WindowText::SalvageButton);
+    case NoticeOffer::None:
+        break;
+    }
+    return "";
 }
 
 WindowFlow::WindowFlow(FlowSetup setup) : setup_(std::move(setup)) {}
@@ -73,6 +93,29 @@ SaveAllState WindowFlow::SaveAllProgress() const
     if (!batchRunning_)
         return {};
     return {true, batch_->Position(), batch_->Count()};
+}
+
+NoticeOffer WindowFlow::Offer() const noexcept
+{
+    // Only while the notice speaks of the file shown, read in part, and not
+    // read on past its damage yet.
+    const OpenResult& shown = session_.Shown();
+    const OpenResult& chosen = session_.Chosen();
+    if (shown.Partial() && shown.Mode == ReadMode::Ordinary && chosen.Listed() && chosen.Path == shown.Path)
+        return NoticeOffer::Salvage;
+    return NoticeOffer::None;
+}
+
+std::u16string_view WindowFlow::FindStart(std::u16string_view selection) const noexcept
+{
+    return FindFieldStart(selection, filterText_, lastQuery_);
+}
+
+ListingOptions WindowFlow::PaneOptions() const
+{
+    ListingOptions options = options_;
+    options.Salvage = session_.Shown().Mode == ReadMode::Salvage;
+    return options;
 }
 
 bool WindowFlow::Idle() const noexcept
@@ -226,24 +269,27 @@ void WindowFlow::Handle(const action::EntryChosen& chosen)
 
 void WindowFlow::OpenEntry(std::size_t index)
 {
+    const fs::path path = files_[index].Where.Path;
+    if (setup_.Access == FileAccess::Core)
+        (void)session_.Open(path);  // first: a fault here leaves the flow as it was
     entryShown_ = index;
-    chosenPath_ = files_[index].Where.Path;
+    chosenPath_ = path;
+    salvaging_ = false;
     Show(Part::Selection | Part::PathField);
     if (setup_.Access == FileAccess::Front) {
         opening_ = index;
         Emit(effect::ReadFile{Purpose::Open, index, chosenPath_});
         return;
     }
-    (void)session_.Open(chosenPath_);
     Opened(index);
 }
 
 void WindowFlow::Opened(std::size_t index)
 {
     const OpenResult& opened = session_.Chosen();
+    const bool salvaged = opened.Mode == ReadMode::Salvage;
     files_.Record(index, opened);
     Emit(effect::RefreshEntry{index});
-    ShowNotice();
     if (opened.Listed()) {
         ShowListing();
     } else {
@@ -252,16 +298,39 @@ void WindowFlow::Opened(std::size_t index)
         // goes on.
         SetStatus(NotListedStatus(opened, session_.Shown()));
         statusTaken_ = filling_;
+        ShowNotice();
     }
-    // After the status line, so that it already says why while the box is up.
-    if (opened.Warning != WarningKind::None)
+    // After the status line, so that it already says why while the box is
+    // up; only for a file chosen alone: walking a list, the notice and the
+    // row's mark say it without taking the keys, and a file read again for
+    // the salvage was warned of already.
+    if (opened.Warning != WarningKind::None && !ListShown() && !salvaged)
         Emit(effect::Tell{MessageKind::Warning, Text(WindowText::WarningCaption), std::string(WarningText(opened.Warning))});
 }
 
 void WindowFlow::ShowNotice()
 {
-    notice_ = PaneNotice(session_.Chosen(), session_.Shown());
-    Show(Part::Notice);
+    const OpenResult& chosen = session_.Chosen();
+    const OpenResult& shown = session_.Shown();
+    std::vector<std::string> lines;
+    if (shown.Mode == ReadMode::Salvage && shown.Partial() && chosen.Listed())
+        lines.push_back(SalvagedNotice(shown, salvagedLines_));
+    else if (std::string said = PaneNotice(chosen, shown); !said.empty())
+        lines.push_back(std::move(said));
+    if (PaneCut())
+        lines.push_back(PaneCutNotice(shown, session_.Pane().LineCount(), setup_.PaneCharacterLimit));
+    if (!findBeyond_.empty())
+        lines.push_back(findBeyond_);
+    if (ListShown() && RowHidden(entryShown_) && entryShown_ < files_.Size() &&
+        files_[entryShown_].Where.Path == shown.Path)
+        lines.push_back(HiddenByFilterNotice(shown));
+    std::string notice;
+    for (const std::string& line : lines)
+        notice += (notice.empty() ? "" : "\n") + line;
+    if (notice != notice_) {
+        notice_ = std::move(notice);
+        Show(Part::Notice);
+    }
 }
 
 // ---- The pane ----
@@ -270,7 +339,11 @@ void WindowFlow::ShowListing()
 {
     if (!session_.HasListing())
         return;
-    const PaneListing& listing = session_.ListForPane(options_, setup_.PaneCharacterLimit);
+    const ListingOptions options = PaneOptions();
+    const PaneListing& listing = session_.ListForPane(options, setup_.PaneCharacterLimit);
+    salvagedLines_ = options.Salvage ? session_.SalvagedLines(options) : 0;
+    findBeyond_.clear();
+    ShowNotice();
     finalStatus_ = ListedStatus(session_.Shown(), listing.LineCount(), listing.Full());
     statusTaken_ = false;
     edits_ = false;
@@ -359,6 +432,35 @@ void WindowFlow::ApplyOption(Option which, bool checked)
         StartFilter();
 }
 
+// ---- The notice's offer ----
+
+void WindowFlow::Handle(const action::NoticeOfferTaken&)
+{
+    if (Waiting() || batchRunning_ || opening_ || Offer() != NoticeOffer::Salvage)
+        return;
+    if (HoldsEdits())
+        return Ask(Question::EditsLostSalvage, EditsLostQuestion(EditsAt::Salvage), Wait::ReplaceForSalvage);
+    SalvageShown();
+}
+
+// The file shown, read again on past its damaged places and listed with
+// what was found there; the notice then counts it.
+void WindowFlow::SalvageShown()
+{
+    std::size_t index = files_.IndexOf(session_.Shown().Path);
+    if (index == files_.Size())
+        index = entryShown_;
+    if (setup_.Access == FileAccess::Front) {
+        // Bytes are not kept: the front reads them again.
+        opening_ = index;
+        salvaging_ = true;
+        Emit(effect::ReadFile{Purpose::Open, index, session_.Shown().Path});
+        return;
+    }
+    (void)session_.Salvage();
+    Opened(index);
+}
+
 // ---- Questions ----
 
 void WindowFlow::Handle(const action::Answered& answer)
@@ -371,6 +473,8 @@ void WindowFlow::Handle(const action::Answered& answer)
     case Wait::ReplaceForEntry:
     case Wait::ReplaceForRelist:
     case Wait::ReplaceForClose:
+    case Wait::ReplaceForSalvage:
+    case Wait::SaveCutQuestion:
     case Wait::SaveAllQuestion:
         waiting_ = Wait::Nothing;
         break;
@@ -378,6 +482,8 @@ void WindowFlow::Handle(const action::Answered& answer)
         return;
     }
     const bool yes = answer.Answer == Reply::Yes;
+    std::u16string held = std::move(heldPane_);
+    heldPane_.clear();
     switch (asked) {
     case Wait::ReplaceForChoose:
         if (!yes)
@@ -397,9 +503,24 @@ void WindowFlow::Handle(const action::Answered& answer)
             return ApplyOption(optionAsked_, checkedAsked_);
         return Show(Part::Boxes);
     case Wait::ReplaceForClose:
-        if (yes)
-            CloseNow();
+        if (answer.Answer == Reply::DontSave)
+            return CloseNow();
+        if (answer.Answer == Reply::Save) {
+            // Saved as テキスト出力 saves; the window closes once it is written.
+            closeAfterSave_ = true;
+            return Save(held);
+        }
         return;
+    case Wait::ReplaceForSalvage:
+        if (yes)
+            return SalvageShown();
+        return;
+    case Wait::SaveCutQuestion:
+        if (answer.Answer == Reply::SaveEdits)
+            return SavePane(held);
+        if (answer.Answer == Reply::SaveWhole)
+            return SaveWhole();
+        return SaveEnded(false);
     case Wait::SaveAllQuestion:
         if (yes)
             return StartSaveAll();
@@ -429,18 +550,70 @@ void WindowFlow::Handle(const action::SaveClicked& save)
         statusTaken_ = true;
         return;
     }
+    Save(save.PaneText);
+}
+
+// A pane cut at its limit is not the listing: untouched, the whole listing
+// is saved, as the user asked for it; with edits, the user says which.
+void WindowFlow::Save(std::u16string_view paneText)
+{
+    if (!PaneCut())
+        return SavePane(paneText);
+    if (!HoldsEdits())
+        return SaveWhole();
+    heldPane_.assign(paneText);
+    waiting_ = Wait::SaveCutQuestion;
+    Emit(effect::Ask{++serial_, Question::SaveCut, SaveCutQuestion(), {Reply::SaveEdits, Reply::SaveWhole, Reply::Cancel},
+                     Reply::SaveEdits, Reply::Cancel});
+}
+
+void WindowFlow::SavePane(std::u16string_view paneText)
+{
     // Characters that Shift-JIS lacks are found before the user is asked for
     // a name.
-    SavedText content = session_.PaneToBytes(save.PaneText);
+    SavedText content = session_.PaneToBytes(paneText);
     if (!content.Unencodable.empty()) {
         Emit(effect::Tell{MessageKind::Warning, Text(WindowText::WarningCaption),
                           UnencodableMessage(content.Unencodable)});
-        return;
+        return SaveEnded(false);
     }
+    ChooseTarget(std::move(content));
+}
+
+void WindowFlow::SaveWhole()
+{
+    SavedText whole;
+    EncodedSink sink(
+        [&whole](std::string_view bytes) {
+            whole.Bytes.append(bytes);
+            return 0;
+        },
+        false);
+    (void)session_.List(PaneOptions(), sink);
+    (void)sink.Finish();  // into memory: never fails
+    whole.Lines = sink.Lines();
+    ChooseTarget(std::move(whole));
+    // Edits the whole listing leaves out are still the pane's alone.
+    savingPane_ = !HoldsEdits();
+}
+
+void WindowFlow::ChooseTarget(SavedText content)
+{
     pendingSave_ = std::move(content);
+    savingPane_ = true;
     const fs::path proposal = session_.ProposedSavePath();
     waiting_ = Wait::SaveDialog;
     Emit(effect::ChooseSaveTarget{proposal.parent_path(), proposal.filename()});
+}
+
+// A save asked for by closing closes the window once written; otherwise
+// the window stays.
+void WindowFlow::SaveEnded(bool saved)
+{
+    const bool close = closeAfterSave_ && saved;
+    closeAfterSave_ = false;
+    if (close)
+        CloseNow();
 }
 
 void WindowFlow::Handle(const action::SaveTargetChosen& target)
@@ -450,7 +623,7 @@ void WindowFlow::Handle(const action::SaveTargetChosen& target)
     waiting_ = Wait::Nothing;
     if (target.Path.empty()) {
         pendingSave_ = {};
-        return;
+        return SaveEnded(false);
     }
     WriteSave(target.Path);
 }
@@ -476,13 +649,16 @@ void WindowFlow::SaveWritten(const fs::path& target, const std::string& failure)
     if (!failure.empty()) {
         Emit(effect::Tell{MessageKind::Error, std::string(kApplicationTitle),
                           SaveFailedMessage(PathUtf8(target), failure)});
-        return;
+        return SaveEnded(false);
     }
     // What is saved is no longer lost when the pane is listed again or the
     // window closed.
-    edits_ = false;
-    Emit(effect::MarkPaneUnmodified{});
+    if (savingPane_) {
+        edits_ = false;
+        Emit(effect::MarkPaneUnmodified{});
+    }
     SetStatus(SavedStatus(PathUtf8(target), lines));
+    SaveEnded(true);
 }
 
 // ---- すべて出力 ----
@@ -497,11 +673,21 @@ void WindowFlow::Handle(const action::SaveAllClicked&)
         SetStatus(NoFileToSaveStatus());
         return;
     }
-    batch_ = std::make_unique<BatchSave>(files_, options_);
+    // What the list shows: the rows the filter hides are left out.
+    std::vector<std::size_t> shown;
+    for (std::size_t i = 0; i < files_.Size(); ++i)
+        if (!RowHidden(i))
+            shown.push_back(i);
+    if (shown.empty()) {
+        Emit(effect::Beep{});
+        SetStatus(NothingShownStatus());
+        return;
+    }
+    batch_ = std::make_unique<BatchSave>(files_, options_, std::move(shown));
     if (setup_.Access == FileAccess::Front) {
         std::vector<fs::path> targets;
-        for (const Target& target : batch_->Targets())
-            if (!target.Path.empty())
+        for (const std::size_t i : batch_->Order())
+            if (const Target& target = batch_->Targets()[i]; !target.Path.empty())
                 targets.push_back(target.Path);
         waiting_ = Wait::ExistingCounted;
         Emit(effect::CountExisting{std::move(targets)});
@@ -522,7 +708,7 @@ void WindowFlow::AskSaveAll(std::size_t existing)
 {
     // One question, before anything is written: files that would be
     // replaced, and edits in the pane that fresh listings leave out.
-    std::string question = SaveAllQuestion(existing, batch_->Count(), HoldsEdits());
+    std::string question = SaveAllQuestion(existing, batch_->Count(), HoldsEdits(), files_.Size() - batch_->Count());
     if (question.empty())
         return StartSaveAll();
     Ask(Question::SaveAll, std::move(question), Wait::SaveAllQuestion);
@@ -534,7 +720,7 @@ void WindowFlow::StartSaveAll()
     batchRunning_ = true;
     // Every row forgets what an earlier batch saved.
     Show(Part::List | Part::Progress);
-    SetStatus(SaveAllProgressStatus(0, batch_->Count(), files_[0].Where.Path));
+    SetStatus(SaveAllProgressStatus(0, batch_->Count(), files_[batch_->Next()].Where.Path));
     statusTaken_ = filling_;
     Start(Timer::SaveAllStep, 0);
 }
@@ -547,7 +733,7 @@ void WindowFlow::SaveAllStep()
     if (batch_->Finished())
         return FinishSaveAll();
     if (setup_.Access == FileAccess::Front) {
-        const std::size_t i = batch_->Position();
+        const std::size_t i = batch_->Next();
         batchReading_ = true;
         Stop(Timer::SaveAllStep);
         Emit(effect::ReadFile{Purpose::SaveAll, i, files_[i].Where.Path});
@@ -562,7 +748,7 @@ void WindowFlow::SaveAllStepDone(std::size_t index)
     Show(Part::Progress);
     if (batch_->Finished())
         return FinishSaveAll();
-    SetStatus(SaveAllProgressStatus(batch_->Position(), batch_->Count(), files_[batch_->Position()].Where.Path));
+    SetStatus(SaveAllProgressStatus(batch_->Position(), batch_->Count(), files_[batch_->Next()].Where.Path));
     if (setup_.Access == FileAccess::Front)
         Start(Timer::SaveAllStep, 0);
 }
@@ -600,10 +786,19 @@ void WindowFlow::Handle(const action::Find& find)
         }
         return;
     }
+    lastQuery_ = find.Needle;
     const std::optional<TextMatch> match = FindInText(find.PaneText, find.Needle, find.From, find.Direction);
+    // Going round the end of a pane that holds part of the listing passes
+    // over the rest: the notice says where the next match is.
+    std::optional<std::size_t> beyond;
+    if (PaneCut() && (!match || match->Wrapped))
+        beyond = LineHolding(session_, PaneOptions(), find.Needle, session_.Pane().LineCount());
+    findBeyond_ = beyond ? BeyondPaneNotice(TypedUtf8(find.Needle), *beyond + 1, session_.Pane().LineCount())
+                         : std::string();
+    ShowNotice();
     if (!match) {
         Emit(effect::Beep{});
-        SayAside(NotFoundStatus(TypedUtf8(find.Needle)));
+        SayAside(beyond ? std::string() : NotFoundStatus(TypedUtf8(find.Needle)));
         return;
     }
     Emit(effect::SelectInPane{match->Position, match->Length});
@@ -628,6 +823,7 @@ void WindowFlow::StartFilter()
     if (filterCount_ == 0) {
         hidden_.assign(files_.Size(), false);
         Show(Part::List);
+        ShowNotice();
         return;
     }
     if (!filterReading_)
@@ -644,7 +840,7 @@ void WindowFlow::FilterStep()
     const std::size_t i = filterNext_++;
     const ListedFile& file = files_[i];
     if (session_.HasListing() && session_.Shown().Path == file.Where.Path)
-        return FilterStepDone(i, ListingHolds(session_, options_, filterNeedle_));
+        return FilterStepDone(i, ListingHolds(session_, PaneOptions(), filterNeedle_));
     if (!file.Where.WalkProblem.empty())
         return FilterStepDone(i, false);
     if (setup_.Access == FileAccess::Front) {
@@ -670,6 +866,8 @@ void WindowFlow::FilterStepDone(std::size_t index, bool holds)
     if (index < hidden_.size())
         hidden_[index] = !holds;
     Emit(effect::RefreshEntry{index});
+    if (index == entryShown_)
+        ShowNotice();
     const std::string needle = TypedUtf8(filterNeedle_);
     if (filterNext_ < filterCount_) {
         SayAside(FilteringStatus(needle, filterNext_, filterCount_));
@@ -707,7 +905,8 @@ void WindowFlow::Handle(const action::FileRead& read)
             return;
         opening_.reset();
         if (read.Failure.empty())
-            (void)session_.OpenBytes(read.Bytes, files_[read.Index].Where.Path);
+            (void)session_.OpenBytes(read.Bytes, files_[read.Index].Where.Path,
+                                     std::exchange(salvaging_, false) ? ReadMode::Salvage : ReadMode::Ordinary);
         else
             (void)session_.NotRead(files_[read.Index].Where.Path, read.Failure);
         return Opened(read.Index);
@@ -730,7 +929,7 @@ void WindowFlow::Handle(const action::FileRead& read)
         return FilterStepDone(read.Index, holds);
     }
     case Purpose::SaveAll: {
-        if (!batch_ || !batchReading_ || read.Index != batch_->Position())
+        if (!batch_ || !batchReading_ || read.Index != batch_->Next())
             return;
         if (!read.Failure.empty()) {
             batchReading_ = false;
@@ -773,12 +972,17 @@ void WindowFlow::Handle(const action::FileWritten& written)
 
 // ---- Closing ----
 
-void WindowFlow::Handle(const action::CloseRequested&)
+void WindowFlow::Handle(const action::CloseRequested& close)
 {
     if (Waiting())
         return;
-    if (HoldsEdits())
-        return Ask(Question::EditsLostClose, EditsLostQuestion(EditsAt::Close), Wait::ReplaceForClose);
+    if (HoldsEdits()) {
+        heldPane_.assign(close.PaneText);
+        waiting_ = Wait::ReplaceForClose;
+        Emit(effect::Ask{++serial_, Question::EditsLostClose, EditsLostQuestion(EditsAt::SaveBeforeClose),
+                         {Reply::Save, Reply::DontSave, Reply::Cancel}, Reply::Save, Reply::Cancel});
+        return;
+    }
     CloseNow();
 }
 

@@ -73,7 +73,13 @@ public:
     [[nodiscard]] const ListingOptions& Options() const noexcept { return options_; }
     [[nodiscard]] const std::filesystem::path& ChosenPath() const noexcept { return chosenPath_; }
     [[nodiscard]] const std::string& Status() const noexcept { return status_; }
+    // The notice: the file chosen could not be listed, the file shown was
+    // read in part (and what a salvage found), the pane holds only part of
+    // the listing, a find went past it, the filter hides the file shown;
+    // one line each.
     [[nodiscard]] const std::string& Notice() const noexcept { return notice_; }
+    // The button the notice offers, shown beside it.
+    [[nodiscard]] NoticeOffer Offer() const noexcept;
     [[nodiscard]] const FileList& Files() const noexcept { return files_; }
     // The list shows beside the pane only for several files.
     [[nodiscard]] bool ListShown() const noexcept { return files_.Size() > 1; }
@@ -87,6 +93,13 @@ public:
     [[nodiscard]] bool HoldsEdits() const noexcept { return edits_ && !filling_; }
     // The listing the pane is filled from (AppendToPane's pieces).
     [[nodiscard]] const std::u16string& PaneText() const noexcept { return session_.Pane().Text(); }
+    // The pane holds only the first lines of the listing: the rest passed
+    // its limit. Saved untouched, it is saved as the whole listing.
+    [[nodiscard]] bool PaneCut() const noexcept { return session_.HasListing() && session_.Pane().Full(); }
+    // What the find field holds, selected, when find is opened (Ctrl+F),
+    // given the pane's selection: FindFieldStart with the filter's text and
+    // the last needle looked for.
+    [[nodiscard]] std::u16string_view FindStart(std::u16string_view selection) const noexcept;
     [[nodiscard]] const Session& CurrentSession() const noexcept { return session_; }
     // A question or a dialog waits for its answer.
     [[nodiscard]] bool Waiting() const noexcept { return waiting_ != Wait::Nothing; }
@@ -102,7 +115,9 @@ private:
         ReplaceForChoose,  // a question: then take `paths_`
         ReplaceForEntry,   // then open entry `entryAsked_`
         ReplaceForRelist,  // then apply `optionAsked_`
-        ReplaceForClose,
+        ReplaceForClose,   // then save the pane (`heldPane_`) and close, or close
+        ReplaceForSalvage,
+        SaveCutQuestion,   // then save `heldPane_` or the whole listing
         SaveAllQuestion,
         OpenDialog,
         SaveDialog,
@@ -130,6 +145,7 @@ private:
     void Handle(const action::FileRead& read);
     void Handle(const action::FileWritten& written);
     void Handle(const action::ExistingCounted& counted);
+    void Handle(const action::NoticeOfferTaken&);
 
     // Effects, in order; the parts to refresh are gathered and go out
     // before the next effect of another kind, and at the end.
@@ -152,6 +168,15 @@ private:
     void FillDone();
     void ShowNotice();
     void ApplyOption(Option which, bool checked);
+    // The listing's options, and the salvaged lines where the file shown
+    // was read on past its damaged places.
+    [[nodiscard]] ListingOptions PaneOptions() const;
+    void SalvageShown();
+    void Save(std::u16string_view paneText);
+    void SavePane(std::u16string_view paneText);
+    void SaveWhole();
+    void ChooseTarget(SavedText content);
+    void SaveEnded(bool saved);
     void WriteSave(const std::filesystem::path& target);
     void SaveWritten(const std::filesystem::path& target, const std::string& failure);
     void AskSaveAll(std::size_t existing);
@@ -179,6 +204,10 @@ private:
     std::string finalStatus_;        // the status once the fill is done
     bool statusTaken_ = false;       // a later message replaced the fill's progress
     std::string notice_;
+    std::string findBeyond_;        // the notice's word on a find past what the pane holds
+    std::size_t salvagedLines_ = 0;  // what the salvage reading of the file shown found
+    bool salvaging_ = false;         // the front reads the file shown again for the salvage
+    std::u16string lastQuery_;       // the last needle looked for
 
     bool filling_ = false;
     PanePacing pacing_;
@@ -196,6 +225,9 @@ private:
     bool batchReading_ = false;  // waits for the front's bytes or write
 
     SavedText pendingSave_;  // the pane's bytes between the save dialog and the write
+    std::u16string heldPane_;  // the pane's text while a question about saving it is asked
+    bool closeAfterSave_ = false;  // the window closes once the save is written
+    bool savingPane_ = false;      // what is saved is what the pane holds, edits and all
     std::filesystem::path chosenTarget_;  // where the front writes them
 
     Wait waiting_ = Wait::Nothing;

@@ -40,7 +40,11 @@ using testing::Scenario;
 
 class Replay {
 public:
-    explicit Replay(fs::path dir) : dir_(std::move(dir)), form_(dialogs_) { form_.show(); }
+    Replay(fs::path dir, std::size_t paneLimit)
+        : dir_(std::move(dir)), form_(dialogs_, paneLimit == 0 ? kPaneCharacterLimit : paneLimit)
+    {
+        form_.show();
+    }
 
     // Runs the steps; the answers after an action are given to the dialogs
     // before it, as a modal dialog asks while the action runs.
@@ -48,11 +52,18 @@ public:
     {
         for (std::size_t i = 0; i < steps.size(); ++i) {
             SCOPED_TRACE("step " + std::to_string(i + 1) + ": " + steps[i].dump().substr(0, 80));
-            for (std::size_t next = i + 1; next < steps.size() && steps[next].contains("answer"); ++next)
-                dialogs_.ConfirmAnswers.push_back(steps[next].at("answer") == "yes");
             const std::string key = steps[i].begin().key();
-            if (key != "answer")
-                Step(key, steps[i].begin().value());
+            if (key == "answer" || key == "save as")
+                continue;
+            for (std::size_t next = i + 1; next < steps.size(); ++next) {
+                if (steps[next].contains("answer"))
+                    dialogs_.ConfirmAnswers.push_back(testing::ReplyNamed(steps[next].at("answer")));
+                else if (steps[next].contains("save as"))
+                    dialogs_.SaveAnswers.push_back(SaveName(steps[next].at("save as")));
+                else
+                    break;
+            }
+            Step(key, steps[i].begin().value());
             if (::testing::Test::HasFatalFailure())
                 return;
         }
@@ -62,6 +73,21 @@ private:
     QString InDir(const Json& name) const
     {
         return QString::fromStdString(PathUtf8(dir_ / testing::Utf16(name.get<std::string>())));
+    }
+
+    std::optional<QString> SaveName(const Json& name) const
+    {
+        return name.is_null() ? std::nullopt : std::optional<QString>(InDir(name));
+    }
+
+    // Ctrl+F: the field holds its start, all selected, ready to be typed over.
+    void OpenFind()
+    {
+        for (QShortcut* shortcut : form_.findChildren<QShortcut*>())
+            if (shortcut->key() == QKeySequence::Find)
+                emit shortcut->activated();
+        const QLineEdit& field = *form_.Find->Field;
+        findField_ = field.selectedText() == field.text() ? field.text().toStdString() : "<not selected>";
     }
 
     void Step(const std::string& key, const Json& value)
@@ -93,7 +119,7 @@ private:
             end.movePosition(QTextCursor::End);
             end.insertText(QString::fromStdString(value.get<std::string>()));
         } else if (key == "save") {
-            dialogs_.SaveAnswers.push_back(value.is_null() ? std::nullopt : std::optional<QString>(InDir(value)));
+            dialogs_.SaveAnswers.push_front(SaveName(value));  // before those of the answers after it
             f.Button2->click();
         } else if (key == "save all") {
             f.Button3->click();
@@ -101,11 +127,13 @@ private:
             f.StopButton->click();
         } else if (key == "close") {
             f.close();
+        } else if (key == "ctrl+f") {
+            OpenFind();
+        } else if (key == "take offer") {
+            f.NoticeButton->click();
         } else if (key == "find" || key == "find previous") {
             if (!f.Find->isVisible())
-                for (QShortcut* shortcut : f.findChildren<QShortcut*>())
-                    if (shortcut->key() == QKeySequence::Find)
-                        emit shortcut->activated();
+                OpenFind();
             f.Find->Field->setText(QString::fromStdString(value.get<std::string>()));
             (key == "find" ? f.Find->Next : f.Find->Previous)->click();
         } else if (key == "filter") {
@@ -129,11 +157,14 @@ private:
         seen.Status = f.Status->Text().toStdString();
         seen.Notice = f.NoticeBar->isVisible() ? f.Notice->text().toStdString() : std::string();
         seen.Path = f.Edit1->text().toStdString();
+        if (f.Edit1->cursorPosition() != f.Edit1->text().size())
+            ADD_FAILURE() << "the path field does not show its end";
         seen.Boxes = {f.CheckBox1->isChecked(), f.CheckBox2->isChecked(), f.CheckBox3->isChecked()};
         seen.ListShown = f.FileListPanel->isVisible();
         const QListWidget& list = *f.FileListPanel->List;
         for (int row = 0; row < list.count(); ++row) {
             seen.Rows.push_back(list.item(row)->text().toStdString());
+            seen.Folders.push_back(list.item(row)->data(FilesPanel::FolderRole).toString().toStdString());
             // The icons are the style's; the mark they stand for is the flow's.
             seen.Marks.push_back(testing::MarkName(static_cast<int>(MarkOf(f.CurrentFiles()[static_cast<std::size_t>(row)]))));
             seen.Tooltips.push_back(list.item(row)->toolTip().toStdString());
@@ -148,8 +179,14 @@ private:
         seen.Edited = f.RichEdit1->document()->isModified();
         seen.Closed = !f.isVisible();
         seen.SavingAll = f.StopButton->isVisible();
-        for (const auto& question : dialogs_.Questions)
+        seen.NoticeOffer = f.NoticeButton->isVisible() ? f.NoticeButton->text().toStdString() : std::string();
+        seen.FindField = findField_;
+        for (const auto& question : dialogs_.Questions) {
             seen.Questions.push_back(question.Text.toStdString());
+            seen.Offered.emplace_back();
+            for (const window::Reply reply : question.Replies)
+                seen.Offered.back().push_back(window::ReplyCaption(reply));
+        }
         for (const auto& message : dialogs_.Messages)
             seen.Told.push_back(message.Text.toStdString());
         for (const FileDialogSetup& setup : dialogs_.SaveSetups)
@@ -163,6 +200,7 @@ private:
     }
 
     fs::path dir_;
+    std::string findField_;
     testing::ScriptedDialogs dialogs_;
     TForm1 form_;
 };
@@ -173,7 +211,7 @@ TEST_P(ScenarioReplay, ThroughTheControls)
 {
     const TempFolder folder;
     testing::MakeFiles(GetParam().Files, folder.Path(), VAVEZE_SAMPLES_DIR);
-    Replay(folder.Path()).Run(GetParam().Steps);
+    Replay(folder.Path(), GetParam().PaneLimit).Run(GetParam().Steps);
 }
 
 std::vector<Scenario> Replayed()

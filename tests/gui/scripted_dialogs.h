@@ -2,6 +2,7 @@
 // window asked and showed.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <vector>
@@ -20,10 +21,19 @@ public:
         QString Text;
     };
 
+    // An answer to a question: true the first reply offered, false Cancel,
+    // or the reply named (which must be offered).
+    struct Answer {
+        Answer(bool yes) : Pick(yes ? std::nullopt : std::optional<Reply>(Reply::Cancel)), First(yes) {}
+        Answer(Reply reply) : Pick(reply) {}
+        std::optional<Reply> Pick;
+        bool First = false;
+    };
+
     // Answers, used in order; nothing queued means a dialog nobody expected.
     std::deque<QStringList> OpenAnswers;  // empty: cancelled
     std::deque<std::optional<QString>> SaveAnswers;
-    std::deque<bool> ConfirmAnswers;  // true: Yes
+    std::deque<Answer> ConfirmAnswers;
 
     std::vector<FileDialogSetup> OpenSetups;
     std::vector<FileDialogSetup> SaveSetups;
@@ -31,6 +41,7 @@ public:
     struct Question {
         QString Caption;
         QString Text;
+        std::vector<Reply> Replies;
     };
     std::vector<Question> Questions;
     int Beeps = 0;
@@ -58,18 +69,21 @@ public:
         Messages.push_back({kind, caption, text});
     }
 
-    // true answers the first reply offered (Yes), false Cancel.
     Reply Ask(QWidget*, const QString& caption, const QString& question, const std::vector<Reply>& replies, Reply,
-              Reply) override
+              Reply escape) override
     {
-        Questions.push_back({caption, question});
+        Questions.push_back({caption, question, replies});
         if (ConfirmAnswers.empty()) {
             ADD_FAILURE() << "unexpected question: " << question.toStdString();
-            return Reply::Cancel;
+            return escape;
         }
-        const bool answer = ConfirmAnswers.front();
+        const Answer answer = ConfirmAnswers.front();
         ConfirmAnswers.pop_front();
-        return answer ? replies.front() : Reply::Cancel;
+        if (answer.First)
+            return replies.front();
+        if (std::find(replies.begin(), replies.end(), *answer.Pick) == replies.end())
+            ADD_FAILURE() << "answer not offered: " << question.toStdString();
+        return *answer.Pick;
     }
 
     void Beep() override { ++Beeps; }

@@ -838,10 +838,10 @@ TEST_F(WindowTest, BoxesActAtOnceEditsAreAskedForAndNoticesStandBesideThePane)
     {
         SCOPED_TRACE("closing with edits asks first; Cancel keeps the window open");
         TypeAtEnd(*f.RichEdit1, 0, QStringLiteral(" typed"));
-        dialogs_.ConfirmAnswers = {false, true};
+        dialogs_.ConfirmAnswers = {false, window::Reply::DontSave};
         EXPECT_FALSE(f.close());
         EXPECT_TRUE(f.isVisible());
-        EXPECT_EQ(dialogs_.Questions.back().Text, QString::fromStdString(EditsLostQuestion(EditsAt::Close)));
+        EXPECT_EQ(dialogs_.Questions.back().Text, QString::fromStdString(EditsLostQuestion(EditsAt::SaveBeforeClose)));
         EXPECT_TRUE(f.close());
         EXPECT_FALSE(f.isVisible());
     }

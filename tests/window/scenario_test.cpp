@@ -4,6 +4,7 @@
 // next step) and the flow's state is what the window would render. Each
 // scenario runs twice: with the flow reading and writing the files itself,
 // as the windows have it, and with the view doing it, as the page does.
+#include <algorithm>
 #include <cctype>
 #include <deque>
 #include <filesystem>
@@ -34,8 +35,8 @@ std::string ReadAll(const fs::path& path)
 
 class ScriptedView {
 public:
-    ScriptedView(FileAccess access, fs::path dir)
-        : flow_({access, dir, kPaneCharacterLimit}), access_(access), dir_(std::move(dir))
+    ScriptedView(FileAccess access, fs::path dir, std::size_t paneLimit)
+        : flow_({access, dir, paneLimit == 0 ? kPaneCharacterLimit : paneLimit}), access_(access), dir_(std::move(dir))
     {
     }
 
@@ -68,23 +69,33 @@ public:
             edited_ = true;
             Run(action::PaneEdited{true});
         } else if (key == "save") {
+            // The name goes to the save dialog, now or once a question is answered.
+            saveName_ = value;
             Run(action::SaveClicked{pane_});
-            if (!saveDialog_)
-                return;
-            saveDialog_ = false;
-            Run(action::SaveTargetChosen{value.is_null() ? fs::path() : dir_ / testing::Utf16(value.get<std::string>())});
+            AnswerSaveDialog();
+        } else if (key == "save as") {
+            EXPECT_TRUE(saveDialog_) << "no save dialog";
+            saveName_ = value;
+            AnswerSaveDialog();
+        } else if (key == "ctrl+f") {
+            const std::u16string selected = pane_.substr(selection_.first, selection_.second - selection_.first);
+            seen_.FindField = testing::Utf8(std::u16string(flow_.FindStart(selected)));
+        } else if (key == "take offer") {
+            Run(action::NoticeOfferTaken{});
         } else if (key == "save all") {
             Run(action::SaveAllClicked{});
         } else if (key == "answer") {
             ASSERT_TRUE(pendingAsk_) << "no question to answer";
-            const Reply reply = value == "yes" ? Reply::Yes : value == "no" ? Reply::No : Reply::Cancel;
+            const Reply reply = testing::ReplyNamed(value.get<std::string>());
+            EXPECT_NE(std::find(offered_.begin(), offered_.end(), reply), offered_.end()) << "not offered: " << value;
             const std::uint32_t serial = *pendingAsk_;
             pendingAsk_.reset();
             Run(action::Answered{serial, reply});
+            AnswerSaveDialog();
         } else if (key == "stop") {
             Run(action::StopClicked{});
         } else if (key == "close") {
-            Run(action::CloseRequested{});
+            Run(action::CloseRequested{pane_});
         } else if (key == "find" || key == "find previous") {
             const bool forward = key == "find";
             Run(action::Find{testing::Utf16(value.get<std::string>()),
@@ -108,6 +119,15 @@ private:
         for (const Json& name : names)
             paths.push_back(dir_ / testing::Utf16(name.get<std::string>()));
         return paths;
+    }
+
+    void AnswerSaveDialog()
+    {
+        if (!saveDialog_ || saveName_.is_discarded())
+            return;
+        saveDialog_ = false;
+        const Json name = std::exchange(saveName_, Json(Json::value_t::discarded));
+        Run(action::SaveTargetChosen{name.is_null() ? fs::path() : dir_ / testing::Utf16(name.get<std::string>())});
     }
 
     void Run(const Action& action)
@@ -142,7 +162,13 @@ private:
     void Carry(const effect::RefreshEntry&) {}
     void Carry(const effect::Ask& ask)
     {
+        // Every question ends in one style, whatever it asks.
+        EXPECT_TRUE(ask.Text.ends_with("？")) << ask.Text;
         seen_.Questions.push_back(ask.Text);
+        seen_.Offered.emplace_back();
+        for (const Reply reply : ask.Replies)
+            seen_.Offered.back().push_back(ReplyCaption(reply));
+        offered_ = ask.Replies;
         pendingAsk_ = ask.Serial;
     }
     void Carry(const effect::ChooseFilesToOpen&) { openDialog_ = true; }
@@ -204,7 +230,9 @@ private:
         seen_.Hidden.clear();
         for (std::size_t i = 0; i < flow_.Files().Size(); ++i) {
             const ListedFile& file = flow_.Files()[i];
-            seen_.Rows.push_back(PathUtf8(EntryName(file).generic_string()));
+            const EntryLabel label = EntryLabelOf(file);
+            seen_.Rows.push_back(PathUtf8(label.Name));
+            seen_.Folders.push_back(PathUtf8(label.Folder.generic_string()));
             seen_.Marks.push_back(testing::MarkName(static_cast<int>(MarkOf(file))));
             seen_.Tooltips.push_back(FileTooltip(file));
             seen_.Hidden.push_back(flow_.RowHidden(i));
@@ -215,6 +243,7 @@ private:
         seen_.Edited = edited_;
         seen_.Closed = closed_;
         seen_.SavingAll = flow_.SavingAll();
+        seen_.NoticeOffer = NoticeOfferCaption(flow_.Offer());
         testing::CheckExpectations(expect, seen_, dir_);
         seen_ = {};
     }
@@ -224,6 +253,8 @@ private:
     fs::path dir_;
     std::deque<Action> io_;
     std::optional<std::uint32_t> pendingAsk_;
+    std::vector<Reply> offered_;
+    Json saveName_ = Json(Json::value_t::discarded);
     bool openDialog_ = false;
     bool saveDialog_ = false;
     std::array<bool, 3> boxes_{};
@@ -258,7 +289,7 @@ TEST_P(WindowFlowScenario, Runs)
         const fs::path dir = folder.Path() / "scenario";
         fs::create_directories(dir);
         testing::MakeFiles(GetParam().Files, dir, VAVEZE_SAMPLES_DIR);
-        ScriptedView view(access, dir);
+        ScriptedView view(access, dir, GetParam().PaneLimit);
         int number = 0;
         for (const Json& step : GetParam().Steps) {
             SCOPED_TRACE("step " + std::to_string(++number) + ": " + step.dump().substr(0, 80));

@@ -1,6 +1,7 @@
 // Reading the window flow's scenario table, and checking what a driver saw.
 #include "scenarios.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -69,7 +70,8 @@ std::vector<Scenario> LoadScenarios(const fs::path& table)
     std::vector<Scenario> scenarios;
     for (const Json& row : whole.at("scenarios"))
         scenarios.push_back({row.at("name").get<std::string>(), row.value("files", Json::object()),
-                             row.at("steps").get<std::vector<Json>>(), row.value("replayed", false)});
+                             row.at("steps").get<std::vector<Json>>(), row.value("replayed", false),
+                             row.value("pane limit", std::size_t{0})});
     return scenarios;
 }
 
@@ -84,8 +86,25 @@ void MakeFiles(const Json& files, const fs::path& dir, const fs::path& samples)
                                                     : how.at("text").get<std::string>();
         if (how.contains("first"))
             bytes.resize(how.at("first").get<std::size_t>());
+        if (how.contains("zero")) {  // a damaged place: [offset, length]
+            const std::size_t at = how.at("zero")[0].get<std::size_t>();
+            bytes.replace(at, how.at("zero")[1].get<std::size_t>(), how.at("zero")[1].get<std::size_t>(), '\0');
+        }
         std::ofstream(path, std::ios::binary) << bytes;
     }
+}
+
+window::Reply ReplyNamed(const std::string& name)
+{
+    using window::Reply;
+    static const std::pair<const char*, Reply> kNames[] = {
+        {"yes", Reply::Yes},   {"no", Reply::No},           {"cancel", Reply::Cancel},       {"save", Reply::Save},
+        {"don't save", Reply::DontSave}, {"save edits", Reply::SaveEdits}, {"save whole", Reply::SaveWhole}};
+    for (const auto& [known, reply] : kNames)
+        if (name == known)
+            return reply;
+    ADD_FAILURE() << "unknown answer " << name;
+    return Reply::Cancel;
 }
 
 std::string MarkName(int mark)
@@ -117,6 +136,8 @@ void CheckExpectations(const Json& expect, const Observed& seen, const fs::path&
             EXPECT_EQ(seen.ListShown, value.get<bool>());
         } else if (key == "rows") {
             ExpectEach(value, seen.Rows, "row");
+        } else if (key == "folders") {
+            ExpectEach(value, seen.Folders, "folder");
         } else if (key == "marks") {
             ExpectEach(value, seen.Marks, "mark");
         } else if (key == "tooltips hold") {
@@ -133,6 +154,17 @@ void CheckExpectations(const Json& expect, const Observed& seen, const fs::path&
                 << Utf8(seen.Pane).substr(0, 200);
         } else if (key == "pane holds") {
             EXPECT_NE(seen.Pane.find(Utf16(value.get<std::string>())), std::u16string::npos);
+        } else if (key == "pane lines") {
+            EXPECT_EQ(static_cast<std::size_t>(std::count(seen.Pane.begin(), seen.Pane.end(), u'\n')) + 1,
+                      value.get<std::size_t>());
+        } else if (key == "notice offer") {
+            EXPECT_EQ(seen.NoticeOffer, value.get<std::string>());
+        } else if (key == "find field") {
+            EXPECT_EQ(seen.FindField, value.get<std::string>());
+        } else if (key == "offered") {
+            ASSERT_EQ(value.size(), seen.Offered.size());
+            for (std::size_t i = 0; i < value.size(); ++i)
+                ExpectEach(value[i], seen.Offered[i], "button");
         } else if (key == "pane selection") {
             EXPECT_EQ(Utf8(seen.PaneSelection), value.get<std::string>());
         } else if (key == "edited") {
@@ -148,7 +180,7 @@ void CheckExpectations(const Json& expect, const Observed& seen, const fs::path&
                 const std::string asked = value[i].get<std::string>();
                 const std::string text = asked == "edits lost: relist" ? EditsLostQuestion(EditsAt::Relist)
                                          : asked == "edits lost: open" ? EditsLostQuestion(EditsAt::Open)
-                                         : asked == "edits lost: close" ? EditsLostQuestion(EditsAt::Close)
+                                         : asked == "edits lost: close" ? EditsLostQuestion(EditsAt::SaveBeforeClose)
                                                                         : InDir(asked, dir);
                 EXPECT_EQ(seen.Questions[i], text) << "question: " << seen.Questions[i];
             }

@@ -13,15 +13,18 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/window/flowmessages.h"
+
 namespace vaveze::testing {
 
 using Json = nlohmann::json;
 
 struct Scenario {
     std::string Name;
-    Json Files;  // name -> {"sample": ..., "first": n} or {"text": ...} or {"folder": true}
+    Json Files;  // name -> {"sample": ..., "first": n, "zero": [at, n]} or {"text": ...} or {"folder": true}
     std::vector<Json> Steps;
     bool Replayed = false;  // the Qt window replays it through its controls
+    std::size_t PaneLimit = 0;  // the pane's characters, when not the window's own
 };
 
 [[nodiscard]] std::vector<Scenario> LoadScenarios(const std::filesystem::path& table);
@@ -38,6 +41,7 @@ struct Observed {
     std::array<bool, 3> Boxes{};
     bool ListShown = false;
     std::vector<std::string> Rows;  // the names the list shows
+    std::vector<std::string> Folders;  // ... and the folders after them
     std::vector<std::string> Marks;
     std::vector<std::string> Tooltips;
     std::vector<bool> Hidden;
@@ -47,8 +51,11 @@ struct Observed {
     bool Edited = false;
     bool Closed = false;
     bool SavingAll = false;
+    std::string NoticeOffer;  // the notice button's caption; empty when there is none
+    std::string FindField;    // what the find field holds, selected, once opened
     // Since the last expectation:
     std::vector<std::string> Questions;  // their texts
+    std::vector<std::vector<std::string>> Offered;  // their buttons' captions
     std::vector<std::string> Told;       // message boxes' texts
     std::vector<std::string> Proposed;   // names the save dialog proposed
     int Beeps = 0;
@@ -57,6 +64,10 @@ struct Observed {
 // Checks every key of `expect` against `seen`; "{dir}" in an expected text
 // stands for the scenario's folder.
 void CheckExpectations(const Json& expect, const Observed& seen, const std::filesystem::path& dir);
+
+// An answer as the table names it: "yes", "no", "cancel", "save", "don't
+// save", "save edits", "save whole".
+[[nodiscard]] window::Reply ReplyNamed(const std::string& name);
 
 // The name of a mark, as the table writes it.
 [[nodiscard]] std::string MarkName(int mark);
