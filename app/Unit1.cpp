@@ -38,6 +38,7 @@
 #include "app/filespanel.h"
 #include "app/findbar.h"
 #include "app/statusline.h"
+#include "core/session/faults.h"
 #include "core/session/texts.h"
 #include "core/window/startup.h"
 #include "core/window/windowtable.h"
@@ -426,7 +427,24 @@ const std::u16string& TForm1::PaneText()
     return paneText_;
 }
 
+// Every action of the window goes through here: a fault of the flow or of
+// carrying out its effects stops that action, is told in a box, and never
+// unwinds through Qt's frames. The pane keeps what it shows.
 void TForm1::Dispatch(const w::Action& action)
+{
+    const int carrying = carrying_;
+    Guarded([&] { DispatchGuarded(action); },
+            [&](const Fault& fault) noexcept {
+                carrying_ = carrying;
+                try {
+                    dialogs_.ShowMessage(this, MessageKind::Error, Utf8(kApplicationTitle), Utf8(FaultMessage(fault)));
+                } catch (...) {
+                    // No memory even for the box: the window answers all the same.
+                }
+            });
+}
+
+void TForm1::DispatchGuarded(const w::Action& action)
 {
     std::vector<w::Effect> effects;
     if (std::holds_alternative<w::action::TimerFired>(action)) {

@@ -104,7 +104,9 @@ private:
     [[nodiscard]] const std::u16string& PaneText();
 
     // Hands an action to the flow and carries out what comes back.
+    // A fault inside is told in a box and the window goes on answering.
     void Dispatch(const window::Action& action);
+    void DispatchGuarded(const window::Action& action);
     void Carry(const window::Effect& effect);
     void Render(window::Parts parts);
     void RenderProgress();

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "app/Unit1.h"
+#include "core/session/faults.h"
 #include "core/session/texts.h"
 #include "core/window/startup.h"
 
@@ -18,6 +19,32 @@ std::vector<std::string> Arguments(int argc, char* argv[])
 {
     return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
 }
+
+// The last guard, at the event dispatch: a fault the window's own guard
+// (every action of the flow) did not catch is told in a box, and the event
+// is taken as not handled; the program goes on answering.
+class GuardedApplication final : public QApplication {
+public:
+    GuardedApplication(int& argc, char** argv, vaveze::Dialogs& dialogs) : QApplication(argc, argv), dialogs_(dialogs) {}
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        return vaveze::Guarded([&] { return QApplication::notify(receiver, event); },
+                               [&](const vaveze::Fault& fault) noexcept {
+                                   try {
+                                       dialogs_.ShowMessage(activeWindow(), vaveze::MessageKind::Error,
+                                                            applicationName(),
+                                                            QString::fromStdString(vaveze::FaultMessage(fault)));
+                                   } catch (...) {
+                                       // Not even the box: the event is dropped all the same.
+                                   }
+                                   return false;
+                               });
+    }
+
+private:
+    vaveze::Dialogs& dialogs_;
+};
 
 }  // namespace
 
@@ -35,14 +62,14 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING") && qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR"))
         qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
 
-    QApplication app(argc, argv);
+    vaveze::QtDialogs dialogs;
+    GuardedApplication app(argc, argv, dialogs);
     QApplication::setApplicationName(QString::fromUtf8(vaveze::kApplicationTitle.data(), vaveze::kApplicationTitle.size()));
     QApplication::setApplicationVersion(QStringLiteral(VAVEZE_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("vaveze"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/vaveze/vaveze.png")));
     vaveze::InstallJapaneseQtTexts();
 
-    vaveze::QtDialogs dialogs;
     vaveze::TForm1 form(dialogs);
     form.show();
 

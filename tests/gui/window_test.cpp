@@ -37,6 +37,7 @@
 #include "app/filespanel.h"
 #include "app/findbar.h"
 #include "app/statusline.h"
+#include "core/session/faults.h"
 #include "core/session/texts.h"
 #include "core/text/cp932.h"
 #include "scripted_dialogs.h"
@@ -845,6 +846,44 @@ TEST_F(WindowTest, BoxesActAtOnceEditsAreAskedForAndNoticesStandBesideThePane)
         EXPECT_TRUE(f.close());
         EXPECT_FALSE(f.isVisible());
     }
+}
+
+// A fault inside the flow (memory that runs out, a fault of the program)
+// stops what the user asked, is told in a box, and the window goes on: the
+// pane keeps its listing and the next open lists.
+TEST_F(WindowTest, AFaultInTheFlowIsToldAndTheWindowAnswers)
+{
+    TForm1& f = *form_;
+    const QString first = Write(QStringLiteral("first.zvk"), MakeZvk({"first"}));
+    const QString second = Write(QStringLiteral("second.zvk"), MakeZvk({"second"}));
+    Open(first);
+    const QString listed = Pane();
+    // Reading the file, then listing it.
+    const struct {
+        FaultKind Kind;
+        unsigned After;
+        std::string Message;
+    } faults[] = {
+        {FaultKind::OutOfMemory, 0, OutOfMemoryMessage()},
+        {FaultKind::Internal, 0, "内部エラーのため、処理できませんでした"},
+        {FaultKind::OutOfMemory, 1, OutOfMemoryMessage()},
+    };
+    for (const auto& [kind, after, message] : faults) {
+        SCOPED_TRACE(message + " after " + std::to_string(after));
+        dialogs_.Messages.clear();
+        ArmFault(kind, after);
+        Open(second);
+        DisarmFault();
+        ASSERT_EQ(dialogs_.Messages.size(), 1U);
+        EXPECT_EQ(dialogs_.Messages[0].Kind, MessageKind::Error);
+        const std::string told = dialogs_.Messages[0].Text.toStdString();
+        EXPECT_TRUE(told.starts_with(message)) << told;
+        EXPECT_EQ(Pane(), listed);
+        EXPECT_EQ(f.Edit1->text(), first);
+    }
+    Open(second);
+    EXPECT_EQ(Pane(), Shown(CoreLines(second)));
+    EXPECT_EQ(f.Edit1->text(), second);
 }
 
 // The edit every front with an editable pane is held to (tests/data): the
