@@ -24,11 +24,25 @@ QString FromPath(const std::filesystem::path& path)
     return QString::fromUtf8(reinterpret_cast<const char*>(text.data()), static_cast<qsizetype>(text.size()));
 }
 
-// A row: the file name, then its folder, greyed; what does not fit is cut
-// off the folder's start, then the name's end, so the name shows first.
+}  // namespace
+
+// A row: the file name, then its folder, greyed. When any row has a
+// folder, each row is two lines, the name above and the folder below, so
+// that a narrow list still tells two files of one name apart; what does not
+// fit is cut off the folder's start and the name's end.
 class EntryDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+
+    bool TwoLines = false;
+
+    [[nodiscard]] QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        if (TwoLines)
+            size.rheight() += option.fontMetrics.lineSpacing();
+        return size;
+    }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
@@ -50,19 +64,29 @@ public:
 
         painter->save();
         painter->setFont(item.font);
-        const QString shownName = item.fontMetrics.elidedText(name, Qt::ElideRight, room.width());
+        const QFontMetrics& metrics = item.fontMetrics;
+        QRect nameRoom = room;
+        QRect folderRoom;
+        if (TwoLines) {
+            const int middle = room.top() + room.height() / 2;
+            nameRoom.setBottom(middle);
+            folderRoom = room.adjusted(metrics.averageCharWidth(), middle - room.top(), 0, 0);
+        }
+        const QString shownName = metrics.elidedText(name, Qt::ElideRight, nameRoom.width());
         painter->setPen(text);
-        painter->drawText(room, Qt::AlignLeft | Qt::AlignVCenter, shownName);
-        const int gap = item.fontMetrics.horizontalAdvance(QLatin1Char(' ')) * 2;
-        const QRect rest = room.adjusted(item.fontMetrics.horizontalAdvance(shownName) + gap, 0, 0, 0);
-        if (!folder.isEmpty() && rest.width() > 0) {
+        painter->drawText(nameRoom, Qt::AlignLeft | Qt::AlignVCenter, shownName);
+        if (!TwoLines)
+            folderRoom = room.adjusted(metrics.horizontalAdvance(shownName) + metrics.averageCharWidth() * 2, 0, 0, 0);
+        if (!folder.isEmpty() && folderRoom.width() > 0) {
             painter->setPen(grey);
-            painter->drawText(rest, Qt::AlignLeft | Qt::AlignVCenter,
-                              item.fontMetrics.elidedText(folder, Qt::ElideLeft, rest.width()));
+            painter->drawText(folderRoom, Qt::AlignLeft | Qt::AlignVCenter,
+                              metrics.elidedText(folder, Qt::ElideLeft, folderRoom.width()));
         }
         painter->restore();
     }
 };
+
+namespace {
 
 QIcon MarkIcon(FileMark mark, const QStyle& style)
 {
@@ -97,7 +121,8 @@ FilesPanel::FilesPanel(QWidget* parent) : QWidget(parent)
     List->setAccessibleName(QString::fromUtf8(Text(WindowText::FileList)));
     List->setSelectionMode(QAbstractItemView::SingleSelection);
     List->setUniformItemSizes(true);
-    List->setItemDelegate(new EntryDelegate(List));
+    delegate_ = new EntryDelegate(List);
+    List->setItemDelegate(delegate_);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -123,14 +148,20 @@ void FilesPanel::ShowList(const window::WindowFlow& flow)
     quiet_ = true;
     while (List->count() > static_cast<int>(files.Size()))
         delete List->takeItem(List->count() - 1);
+    bool folders = false;
     for (std::size_t i = 0; i < files.Size(); ++i) {
         const EntryLabel label = EntryLabelOf(files[i]);
+        folders = folders || !label.Folder.empty();
         if (i >= static_cast<std::size_t>(List->count()))
             List->addItem(QString());
         QListWidgetItem* item = List->item(static_cast<int>(i));
         item->setText(FromPath(label.Name));
         item->setData(FolderRole, FromPath(label.Folder));
         UpdateEntry(flow, i);
+    }
+    if (delegate_->TwoLines != folders) {
+        delegate_->TwoLines = folders;
+        List->doItemsLayout();  // every row's height anew
     }
     quiet_ = false;
 }

@@ -15,6 +15,10 @@ class QLineEdit;
 class QListWidget;
 
 namespace vaveze {
+class EntryDelegate;
+}
+
+namespace vaveze {
 
 class FilesPanel final : public QWidget {
     Q_OBJECT
@@ -23,7 +27,7 @@ public:
     explicit FilesPanel(QWidget* parent = nullptr);
 
     QLineEdit* Filter;  // the filter field, "この文字を含むファイルだけ表示"
-    QListWidget* List;  // the files: each row's text its file name, its folder under FolderRole, greyed after it
+    QListWidget* List;  // the files: each row's text its file name, its folder under FolderRole, greyed below it
 
     static constexpr int FolderRole = Qt::UserRole;
 
@@ -42,6 +46,7 @@ signals:
 
 private:
     bool quiet_ = false;  // selection changed by the window, not the user
+    EntryDelegate* delegate_;  // paints each row: its name, then its folder
 };
 
 }  // namespace vaveze

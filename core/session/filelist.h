@@ -89,9 +89,11 @@ enum class FileMark : std::uint8_t { None, Listed, Saved, Partial, Problem };
 
 // A row of a list as every front shows it: the file name first, then,
 // greyed, the folder it is in below the folder it came from (empty for a
-// file given on its own or at the top of that folder). However narrow the
-// list, what it cuts off is the folder, never the name, and two files of
-// one name in different folders tell apart.
+// file given on its own or at the top of that folder). When any row of the
+// list has a folder, every row is two lines, the name above its folder, so
+// that two files of one name in different folders tell apart however
+// narrow the list; what does not fit is cut off the folder's start and the
+// name's end.
 struct EntryLabel {
     std::filesystem::path Name;
     std::filesystem::path Folder;
