@@ -32,11 +32,13 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/filespanel.h"
 #include "app/findbar.h"
+#include "app/hitspanel.h"
 #include "app/statusline.h"
 #include "core/session/faults.h"
 #include "core/session/texts.h"
@@ -203,6 +205,8 @@ void TForm1::CreateControls()
     Button3 = new QPushButton(Utf8(WindowText::SaveAllButton), Panel1);
     Button3->setGeometry(Place(w::kButton3));
     Button3->setToolTip(Button3->text() + QStringLiteral(" (Ctrl+Shift+S)"));
+    Button4 = new QPushButton(Utf8(WindowText::SaveTableButton), Panel1);
+    Button4->setGeometry(Place(w::kButton4));
 
     Panel2 = new QLabel(Utf8(WindowText::PaneCaption), this);
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -211,7 +215,9 @@ void TForm1::CreateControls()
     Panel2->setIndent(w::kCaptionIndent);
     CreateNotice();
 
-    Split = new QSplitter(Qt::Horizontal, this);
+    Rows = new QSplitter(Qt::Vertical, this);
+    Rows->setChildrenCollapsible(false);
+    Split = new QSplitter(Qt::Horizontal, Rows);
     Split->setChildrenCollapsible(false);
     FileListPanel = new FilesPanel(Split);
     FileListPanel->hide();
@@ -224,6 +230,9 @@ void TForm1::CreateControls()
     RichEdit1->setTabChangesFocus(true);
     RichEdit1->viewport()->installEventFilter(this);
     Split->setStretchFactor(1, 1);
+    Hits = new HitsPanel(Rows);
+    Hits->hide();
+    Rows->setStretchFactor(0, 1);
     Find = new FindBar(*RichEdit1, this);
     CreateBottom();
 
@@ -233,7 +242,7 @@ void TForm1::CreateControls()
     layout->addWidget(Panel1);
     layout->addWidget(Panel2);
     layout->addWidget(NoticeBar);
-    layout->addWidget(Split, 1);
+    layout->addWidget(Rows, 1);
     layout->addWidget(Find);
     auto* bottom = new QHBoxLayout;
     bottom->setSpacing(0);
@@ -247,11 +256,13 @@ void TForm1::CreateControls()
     setTabOrder(CheckBox1, CheckBox2);
     setTabOrder(CheckBox2, CheckBox3);
     setTabOrder(CheckBox3, Button2);
-    setTabOrder(Button2, Button3);
+    setTabOrder(Button2, Button4);
+    setTabOrder(Button4, Button3);
     setTabOrder(Button3, FileListPanel->Filter);
     setTabOrder(FileListPanel->Filter, FileListPanel->List);
     setTabOrder(FileListPanel->List, RichEdit1);
-    setTabOrder(RichEdit1, Find->Field);
+    setTabOrder(RichEdit1, Hits->List);
+    setTabOrder(Hits->List, Find->Field);
     ConnectControls();
 }
 
@@ -305,6 +316,7 @@ void TForm1::ConnectControls()
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
     connect(StopButton, &QPushButton::clicked, this, [this] { Dispatch(w::action::StopClicked{}); });
     connect(NoticeButton, &QPushButton::clicked, this, [this] { Dispatch(w::action::NoticeOfferTaken{}); });
     connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, &TForm1::Button1Click);
@@ -324,6 +336,10 @@ void TForm1::ConnectControls()
     connect(FileListPanel, &FilesPanel::Chosen, this, [this](std::size_t i) { Dispatch(w::action::EntryChosen{i}); });
     connect(FileListPanel, &FilesPanel::FilterTyped, this,
             [this](const QString& text) { Dispatch(w::action::FilterTyped{text.toStdU16String()}); });
+    connect(FileListPanel->Filter, &QLineEdit::returnPressed, this,
+            [this] { Dispatch(w::action::FilterEntered{PaneText()}); });
+    connect(Hits, &HitsPanel::Chosen, this, [this](std::size_t i) { Dispatch(w::action::HitChosen{i, PaneText()}); });
+    connect(Hits->StopButton, &QPushButton::clicked, this, [this] { Dispatch(w::action::StopSearchClicked{}); });
     connect(RichEdit1->document(), &QTextDocument::contentsChanged, this, [this] { paneTextStale_ = true; });
     connect(RichEdit1->document(), &QTextDocument::modificationChanged, this, [this](bool edited) {
         if (carrying_ == 0)
@@ -394,6 +410,8 @@ void TForm1::Button1Click() { Dispatch(w::action::OpenClicked{}); }
 void TForm1::Button2Click() { Dispatch(w::action::SaveClicked{PaneText()}); }
 
 void TForm1::Button3Click() { Dispatch(w::action::SaveAllClicked{}); }
+
+void TForm1::Button4Click() { Dispatch(w::action::SaveTableClicked{}); }
 
 void TForm1::ExtractNativeFiles(const QList<QByteArray>& nativePaths, bool walkFolders)
 {
@@ -480,8 +498,10 @@ void TForm1::Carry(const w::Effect& effect)
             paths.push_back(QFile::encodeName(path));
         ExtractNativeFiles(paths, false);
     } else if (const auto* save = std::get_if<e::ChooseSaveTarget>(&effect)) {
-        FileDialogSetup setup = DialogSetup(WindowText::SaveTitle, WindowText::SaveFilter, save->Folder, save->ProposedName);
-        setup.DefaultSuffix = Utf8(kSaveExtension);
+        const bool table = save->What == w::SaveKind::Table;
+        FileDialogSetup setup = DialogSetup(WindowText::SaveTitle, table ? WindowText::TableFilter : WindowText::SaveFilter,
+                                            save->Folder, save->ProposedName);
+        setup.DefaultSuffix = Utf8(table ? kTableExtension : kSaveExtension);
         const std::optional<QString> target = dialogs_.ChooseFileToSave(this, setup);
         Dispatch(w::action::SaveTargetChosen{target ? FsPath(QFile::encodeName(*target)) : fs::path()});
     } else if (const auto* tell = std::get_if<e::Tell>(&effect)) {
@@ -567,6 +587,8 @@ void TForm1::Render(w::Parts parts)
     }
     if (parts & (Part::List | Part::Selection))
         FileListPanel->Select(flow_.Selected());
+    if (parts & (Part::List | Part::Hits))
+        RenderHits();
     if (parts & Part::Progress)
         RenderProgress();
     if (parts & Part::Filling) {
@@ -596,6 +618,7 @@ void TForm1::RenderProgress()
     }
     Button1->setEnabled(!progress.Running);
     Button3->setEnabled(!progress.Running);
+    Button4->setEnabled(!progress.Running);
     Progress->setRange(0, static_cast<int>(progress.Count));
     Progress->setValue(static_cast<int>(progress.Done));
     if (!progress.Running && StopButton->isVisible()) {
@@ -603,6 +626,20 @@ void TForm1::RenderProgress()
         StopButton->hide();
         if (focusBeforeBatch_ != nullptr && focusBeforeBatch_->isVisible())
             focusBeforeBatch_->setFocus();
+    }
+}
+
+// The hits take the room under the pane the first time they show; the user
+// may move the line between them.
+void TForm1::RenderHits()
+{
+    Hits->ShowHits(flow_);
+    if (flow_.HitsShown() && !Hits->isVisible()) {
+        Hits->show();
+        const int height = Rows->height();
+        Rows->setSizes({height - height / 3, height / 3});
+    } else if (!flow_.HitsShown()) {
+        Hits->hide();
     }
 }
 

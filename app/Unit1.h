@@ -32,6 +32,7 @@ namespace vaveze {
 
 class FilesPanel;
 class FindBar;
+class HitsPanel;
 class StatusLine;
 
 // The main window.
@@ -53,12 +54,15 @@ public:
     QCheckBox* CheckBox3;  // the block section box
     QPushButton* Button2;  // the save button, "テキスト出力"
     QPushButton* Button3;  // the save-all button, "すべて出力": every listing of the file list beside its source
+    QPushButton* Button4;  // the table button, "表に出力": every line of the file list in one CSV
     QLabel* Panel2;        // the caption above the pane, "文字抽出情報"
     QFrame* NoticeBar;     // the notice: shown only while the pane's listing needs a word beside it
     QLabel* Notice;        // ... its text
     QPushButton* NoticeButton;  // ... and what it offers to do ("残りも探す"), shown only when it offers any
+    QSplitter* Rows;       // the file list and the pane above, the hits below
     QSplitter* Split;      // the file list and the pane, side by side
     FilesPanel* FileListPanel;  // the file list and its filter, shown only for several files
+    HitsPanel* Hits;            // the lines that hold the filter's text, shown while it holds one
     QPlainTextEdit* RichEdit1;  // the pane: the listing, editable
     FindBar* Find;              // find in the pane (Ctrl+F)
     StatusLine* Status;         // what the pane shows and what the last action did
@@ -75,6 +79,8 @@ public:
     void Button2Click();
     // The save-all button: every listing of the file list beside its source.
     void Button3Click();
+    // The table button: every line of the file list in one CSV.
+    void Button4Click();
     // Files named on the command line or dropped, as the file system's
     // bytes (which need not be valid UTF-8); folders walked with `walk`.
     void ExtractNativeFiles(const QList<QByteArray>& nativePaths, bool walkFolders = true);
@@ -111,6 +117,7 @@ private:
     void Render(window::Parts parts);
     void RenderProgress();
     void OpenFind();
+    void RenderHits();
 
     Dialogs& dialogs_;
     window::WindowFlow flow_;

@@ -132,6 +132,14 @@ const char* Text(WindowText text)
         return Ja("Save the edits");
     case WindowText::SaveWhole:
         return Ja("Save the whole listing");
+    case WindowText::HitList:
+        return Ja("Lines that hold the text");
+    case WindowText::HitColumns:
+        return Ja("File|Line|Text");
+    case WindowText::SaveTableButton:
+        return Ja("Save as a table");
+    case WindowText::TableFilter:
+        return Ja("CSV tables (*.csv)|*.csv");
     }
     return "";
 }
@@ -556,6 +564,55 @@ std::string FilteredStatus(std::string_view needle, std::size_t holding, std::si
     return Fill(TrN(kJa, "%1 of %2 file holds \"%3\".", "%1 of %2 files hold \"%3\".", count),
                 {Count(holding), Count(count), needle});
 }
+
+std::string SearchingStatus(std::string_view needle, std::size_t done, std::size_t count, std::size_t hits)
+{
+    return Fill(TrN(kJa, "Looking for \"%1\" in the files... %2 / %3, %4 line so far",
+                    "Looking for \"%1\" in the files... %2 / %3, %4 lines so far", hits),
+                {needle, Count(done), Count(count), Count(hits)});
+}
+
+namespace {
+
+// " The list shows the first 10,000.", when it does not show them all.
+std::string KeptNote(std::size_t hits, std::size_t kept)
+{
+    return kept < hits ? Fill(Ja(" The list shows the first %1."), {Count(kept)}) : std::string();
+}
+
+}  // namespace
+
+std::string SearchedStatus(std::string_view needle, std::size_t holding, std::size_t count, std::size_t hits,
+                           std::size_t kept)
+{
+    return Fill(TrN(kJa, "\"%1\" is in %2 line of %3 of %4 files.", "\"%1\" is in %2 lines of %3 of %4 files.",
+                    hits),
+                {needle, Count(hits), Count(holding), Count(count)}) +
+           KeptNote(hits, kept);
+}
+
+std::string SearchStoppedStatus(std::string_view needle, std::size_t done, std::size_t count, std::size_t hits,
+                                std::size_t kept)
+{
+    return Fill(TrN(kJa, "Stopped after %1 of %2 files: \"%3\" is in %4 line of them.",
+                    "Stopped after %1 of %2 files: \"%3\" is in %4 lines of them.", hits),
+                {Count(done), Count(count), needle, Count(hits)}) +
+           KeptNote(hits, kept);
+}
+
+std::string TableProgressStatus(std::size_t done, std::size_t count, const std::filesystem::path& next)
+{
+    return Fill(Ja("Writing the table... %1 / %2 \"%3\""), {Count(done), Count(count), FileNameOf(next)});
+}
+
+std::string TableSavedStatus(std::string_view path, std::size_t files, std::size_t lines)
+{
+    return Fill(TrN(kJa, "Saved a table of %1 line from %2 files: %3", "Saved a table of %1 lines from %2 files: %3",
+                    lines),
+                {Count(lines), Count(files), path});
+}
+
+std::string TableStoppedStatus() { return Ja("Stopped: the table was not saved."); }
 
 std::string WindowUsage(std::string_view program)
 {

@@ -60,6 +60,10 @@ enum class WindowText : std::uint8_t {
     DontSave,
     SaveEdits,        // the answers of the question on saving a cut pane with edits
     SaveWhole,
+    HitList,          // the accessible name of the list of lines that hold the filter's text
+    HitColumns,       // its columns' headings: file|line|text
+    SaveTableButton,  // "表に出力": every line of every file of the list into one CSV table
+    TableFilter,      // the table's save dialog filter, as SaveFilter
 };
 
 // A fixed text of the windows, in Japanese; NUL-terminated, static.
@@ -191,6 +195,25 @@ enum class EditsAt : std::uint8_t { Relist, Open, Close, Salvage, SaveBeforeClos
 // The file list's filter: while it reads the files, and how many hold the text.
 [[nodiscard]] std::string FilteringStatus(std::string_view needle, std::size_t done, std::size_t count);
 [[nodiscard]] std::string FilteredStatus(std::string_view needle, std::size_t holding, std::size_t count);
+
+// The search of the file list: while it reads the files (and the lines
+// found so far), what it found, and what it found before 中止 stopped it.
+// `kept` of the `hits` lines are in the list of hits, when not all of them.
+[[nodiscard]] std::string SearchingStatus(std::string_view needle, std::size_t done, std::size_t count,
+                                          std::size_t hits);
+[[nodiscard]] std::string SearchedStatus(std::string_view needle, std::size_t holding, std::size_t count,
+                                         std::size_t hits, std::size_t kept);
+[[nodiscard]] std::string SearchStoppedStatus(std::string_view needle, std::size_t done, std::size_t count,
+                                              std::size_t hits, std::size_t kept);
+
+// The default extension of the table of every line, without its dot.
+inline constexpr std::string_view kTableExtension = "csv";
+// While the table of every line of the list is written: `done` of `count`
+// files, the next one; what it came to; 中止 before it was complete.
+[[nodiscard]] std::string TableProgressStatus(std::size_t done, std::size_t count,
+                                              const std::filesystem::path& next);
+[[nodiscard]] std::string TableSavedStatus(std::string_view path, std::size_t files, std::size_t lines);
+[[nodiscard]] std::string TableStoppedStatus();
 
 // The window program's answer to --help.
 [[nodiscard]] std::string WindowUsage(std::string_view program);

@@ -58,13 +58,18 @@ enum class NoticeOffer : std::uint8_t {
 enum class Timer : std::uint8_t {
     PaneFill,      // the next piece of a big listing into the pane
     FilterTyping,  // the pause after the last key typed into the filter
-    FilterStep,    // the filter reads the next file of the list
-    SaveAllStep,   // すべて出力 saves the next file
+    FilterStep,    // the search takes the files its workers searched, or reads the next one
+    SaveAllStep,   // すべて出力 saves the next file, or the table takes the next one
 };
 inline constexpr std::size_t kTimerCount = 4;
 
 // What a ReadFile or WriteFile is for, handed back with its answer.
-enum class Purpose : std::uint8_t { Open, Filter, Save, SaveAll };
+enum class Purpose : std::uint8_t { Open, Filter, Save, SaveAll, Table };
+
+// What a save dialog saves, for its title, filter and default extension:
+// a listing (SaveFilter, kSaveExtension) or the table of every line of the
+// list (TableFilter, kTableExtension).
+enum class SaveKind : std::uint8_t { Listing, Table };
 
 // A control a Focus effect puts the keyboard on. (While すべて出力 runs,
 // 中止 takes the keyboard and gives it back after: the front does that as
@@ -88,6 +93,9 @@ struct Part {
         Progress = 1 << 6,   // the progress bar and 中止 (SaveAllProgress()); the open and すべて出力
                              // buttons are off while it runs, and files are not taken
         Filling = 1 << 7,    // while Filling(): the save button off and a busy cursor over the window
+        Hits = 1 << 8,       // the list of hits, shown beside the file list when HitsShown(): its rows
+                             // (Hits(), begun again when SearchNumber() changes), and while the search
+                             // runs its progress and 中止 (HitsProgress())
     };
 };
 using Parts = std::uint16_t;
@@ -159,6 +167,20 @@ struct Find {
 struct FilterTyped {  // the filter field's text, as the user changed it
     std::u16string Text;
 };
+// Enter in the filter field: to the first hit, once there is one; with the
+// pane's text as it is now, only read during the call (see HitChosen).
+struct FilterEntered {
+    std::u16string_view PaneText;
+};
+// The user chose row Index of the list of hits: its file in the pane (asking
+// first about edits), its line selected. With the pane's text as it is now,
+// only read during the call.
+struct HitChosen {
+    std::size_t Index;
+    std::u16string_view PaneText;
+};
+struct StopSearchClicked {};  // 中止 beside the list of hits
+struct SaveTableClicked {};   // "表に出力": every line of every file of the list into one table
 // A timer the flow started fired. For PaneFill, how long the front took to
 // carry out the last AppendToPane, which sizes the next piece.
 struct TimerFired {
@@ -191,7 +213,8 @@ using Action = std::variant<action::OpenClicked, action::FilesChosen, action::Fi
                             action::SaveTargetChosen, action::SaveAllClicked, action::StopClicked, action::Answered,
                             action::CloseRequested, action::Find, action::FilterTyped, action::TimerFired,
                             action::FileRead, action::FileWritten, action::ExistingCounted,
-                            action::NoticeOfferTaken>;
+                            action::NoticeOfferTaken, action::FilterEntered, action::HitChosen,
+                            action::StopSearchClicked, action::SaveTableClicked>;
 
 namespace effect {
 
@@ -219,12 +242,14 @@ struct ChooseFilesToOpen {
     std::filesystem::path Folder;
     std::filesystem::path ProposedName;
 };
-// The save dialog (SaveTitle, SaveFilter, the default extension
-// kSaveExtension), which asks before it lets an existing file be chosen.
-// Answer with action::SaveTargetChosen. Last of its list.
+// The save dialog (SaveTitle, SaveFilter or TableFilter, the default
+// extension kSaveExtension or kTableExtension, as What says), which asks
+// before it lets an existing file be chosen. Answer with
+// action::SaveTargetChosen. Last of its list.
 struct ChooseSaveTarget {
     std::filesystem::path Folder;
     std::filesystem::path ProposedName;
+    SaveKind What = SaveKind::Listing;
 };
 struct Tell {  // a modal box with one OK button
     MessageKind Kind;
@@ -258,7 +283,7 @@ struct StopTimer {
 // Answer with action::FileRead, action::FileWritten, action::ExistingCounted.
 struct ReadFile {
     Purpose For;
-    std::size_t Index;  // the entry of the file list (Open, Filter, SaveAll)
+    std::size_t Index;  // the entry of the file list (Open, Filter, SaveAll, Table)
     // For Open, also the file shown read again to look for the rest
     // (NoticeOfferTaken): the flow keeps no bytes.
     std::filesystem::path Path;

@@ -1,7 +1,9 @@
 // The window flow: every action in, the effects out.
 #include "core/window/windowflow.h"
 
+#include <iterator>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "core/listing/encoded.h"
@@ -26,6 +28,35 @@ bool& Flag(ListingOptions& options, Option which)
         break;
     }
     return options.Header;
+}
+
+// Where line `line` (from 0) of `text` starts; nothing past its last line.
+std::optional<std::size_t> LineStart(std::u16string_view text, std::size_t line)
+{
+    std::size_t start = 0;
+    for (; line > 0; --line) {
+        const std::size_t end = text.find(u'\n', start);
+        if (end == std::u16string_view::npos)
+            return std::nullopt;
+        start = end + 1;
+    }
+    return start;
+}
+
+// The table's place: in the folder the files came from (the folder
+// dropped, or that of the first file), named after it.
+fs::path TableProposal(const Source& first)
+{
+    fs::path root = first.Path.parent_path();
+    for (auto part = first.Relative.begin(); part != first.Relative.end() && std::next(part) != first.Relative.end();
+         ++part)
+        root = root.parent_path();
+    fs::path name = root.filename();
+    if (name.empty() || name == "." || name == "..")
+        name = fs::path(ArchiveStem());
+    name += ".";
+    name += std::string(kTableExtension);
+    return root / name;
 }
 
 std::vector<Source> SourcesOf(const std::vector<fs::path>& paths)
@@ -90,6 +121,8 @@ void WindowFlow::Dispatch(const Action& action)
 
 SaveAllState WindowFlow::SaveAllProgress() const
 {
+    if (table_)
+        return {true, table_->Position(), table_->Count()};
     if (!batchRunning_)
         return {};
     return {true, batch_->Position(), batch_->Count()};
@@ -123,7 +156,7 @@ bool WindowFlow::Idle() const noexcept
     for (const bool running : timers_)
         if (running)
             return false;
-    return !Waiting() && !filterReading_ && !batchReading_ && !opening_;
+    return !Waiting() && !filterReading_ && !batchReading_ && !opening_ && !tableReading_ && !tableWriting_;
 }
 
 // ---- Effects ----
@@ -249,9 +282,11 @@ void WindowFlow::TakeFiles(FileList files)
     files_ = std::move(files);
     hidden_.assign(files_.Size(), false);
     filterText_.clear();
-    filterNext_ = filterCount_ = 0;
+    hits_.Clear();
     filterReading_ = false;
-    Show(Part::List);
+    firstHitWanted_ = false;
+    pendingHit_.reset();
+    Show(Part::List | Part::Hits);
     OpenEntry(0);
 }
 
@@ -292,7 +327,9 @@ void WindowFlow::Opened(std::size_t index)
     Emit(effect::RefreshEntry{index});
     if (opened.Listed()) {
         ShowListing();
+        SelectPendingHit();
     } else {
+        pendingHit_.reset();
         // The pane keeps what it shows (the user may have typed into it);
         // the status line and the notice say so, and a fill still running
         // goes on.
@@ -379,8 +416,10 @@ void WindowFlow::FillStep(std::int64_t lastPieceNanoseconds)
     Emit(effect::AppendToPane{piece.From, piece.To});
     if (pacing_.Done()) {
         FillDone();
+        SelectPendingHit();
         return;
     }
+    SelectPendingHit();
     if (!statusTaken_)
         SetStatus(FillingStatus(session_.Shown(), pacing_.LinesShown(), pacing_.LineCount()));
 }
@@ -426,6 +465,8 @@ void WindowFlow::ApplyOption(Option which, bool checked)
 {
     Flag(options_, which) = checked;
     Show(Part::Boxes);
+    // The lines are numbered again with the boxes.
+    pendingHit_.reset();
     ShowListing();
     // What the files' listings hold depends on the boxes.
     if (!filterText_.empty())
@@ -472,6 +513,7 @@ void WindowFlow::Handle(const action::Answered& answer)
     case Wait::ReplaceForChoose:
     case Wait::ReplaceForEntry:
     case Wait::ReplaceForRelist:
+    case Wait::ReplaceForHit:
     case Wait::ReplaceForClose:
     case Wait::ReplaceForSalvage:
     case Wait::SaveCutQuestion:
@@ -502,6 +544,10 @@ void WindowFlow::Handle(const action::Answered& answer)
         if (yes)
             return ApplyOption(optionAsked_, checkedAsked_);
         return Show(Part::Boxes);
+    case Wait::ReplaceForHit:
+        if (yes)
+            return OpenHit(hitAsked_);
+        return;
     case Wait::ReplaceForClose:
         if (answer.Answer == Reply::DontSave)
             return CloseNow();
@@ -618,6 +664,12 @@ void WindowFlow::SaveEnded(bool saved)
 
 void WindowFlow::Handle(const action::SaveTargetChosen& target)
 {
+    if (waiting_ == Wait::TableDialog) {
+        waiting_ = Wait::Nothing;
+        if (!target.Path.empty())
+            StartTable(target.Path);
+        return;
+    }
     if (waiting_ != Wait::SaveDialog)
         return;
     waiting_ = Wait::Nothing;
@@ -665,7 +717,7 @@ void WindowFlow::SaveWritten(const fs::path& target, const std::string& failure)
 
 void WindowFlow::Handle(const action::SaveAllClicked&)
 {
-    if (batch_ || Waiting())
+    if (batch_ || table_ || Waiting())
         return;
     if (files_.Empty()) {
         Emit(effect::Beep{});
@@ -728,6 +780,8 @@ void WindowFlow::StartSaveAll()
 // One file per tick: the window answers, and 中止 is heard, between two.
 void WindowFlow::SaveAllStep()
 {
+    if (table_)
+        return TableStep();
     if (!batch_ || batchReading_)
         return;
     if (batch_->Finished())
@@ -755,6 +809,8 @@ void WindowFlow::SaveAllStepDone(std::size_t index)
 
 void WindowFlow::Handle(const action::StopClicked&)
 {
+    if (table_)
+        return StopTable();
     if (!batchRunning_)
         return;
     // The file being saved is complete: every step saves one whole file.
@@ -808,7 +864,11 @@ void WindowFlow::Handle(const action::Find& find)
 void WindowFlow::Handle(const action::FilterTyped& typed)
 {
     filterText_ = typed.Text;
-    // The files are read once the user stops typing.
+    // What was being looked for is no longer wanted: its workers stop now,
+    // and the files are searched again once the user stops typing.
+    hits_.Stop();
+    Stop(Timer::FilterStep);
+    firstHitWanted_ = false;
     Start(Timer::FilterTyping, kFilterTypingPauseMs);
 }
 
@@ -816,67 +876,313 @@ void WindowFlow::StartFilter()
 {
     Stop(Timer::FilterTyping);
     Stop(Timer::FilterStep);
-    filterNeedle_ = filterText_;
-    filterHolding_ = 0;
-    filterNext_ = 0;
-    filterCount_ = filterNeedle_.empty() ? 0 : files_.Size();
-    if (filterCount_ == 0) {
+    firstHitWanted_ = false;
+    const bool parallel = setup_.Access == FileAccess::Core;
+    hits_.Start(files_, filterText_, options_, parallel);
+    Show(Part::Hits);
+    if (!hits_.Running()) {
         hidden_.assign(files_.Size(), false);
         Show(Part::List);
         ShowNotice();
         return;
     }
-    if (!filterReading_)
+    SayAside(SearchingStatus(TypedUtf8(filterText_), 0, files_.Size(), 0));
+    if (parallel)
+        Start(Timer::FilterStep, kSearchTakeMs);
+    else if (!filterReading_)
         Start(Timer::FilterStep, 0);
 }
 
-// One file per tick: the window answers while the files are read.
+// Where the flow reads the files, what the workers found since the last
+// tick; else the next file for the front to read.
 void WindowFlow::FilterStep()
 {
-    if (filterNext_ >= filterCount_ || filterCount_ != files_.Size()) {
+    if (!hits_.Running()) {
         Stop(Timer::FilterStep);
         return;
     }
-    const std::size_t i = filterNext_++;
-    const ListedFile& file = files_[i];
-    if (session_.HasListing() && session_.Shown().Path == file.Where.Path)
-        return FilterStepDone(i, ListingHolds(session_, PaneOptions(), filterNeedle_));
-    if (!file.Where.WalkProblem.empty())
-        return FilterStepDone(i, false);
-    if (setup_.Access == FileAccess::Front) {
-        filterReading_ = true;
+    if (setup_.Access == FileAccess::Core) {
+        for (const SearchedFile& file : hits_.TakeReady(kMostFilesPerTake))
+            Searched(file);
+        return SearchProgressed();
+    }
+    const std::optional<std::size_t> next = hits_.NextToRead();
+    if (!next) {
         Stop(Timer::FilterStep);
-        Emit(effect::ReadFile{Purpose::Filter, i, file.Where.Path});
         return;
     }
-    bool holds = false;
-    try {
-        Session scratch;
-        files_.Record(i, scratch.Open(file.Where.Path));
-        holds = ListingHolds(scratch, options_, filterNeedle_);
-    } catch (const std::bad_alloc&) {
-        // No memory for this file's listing: it is not shown as holding the text.
+    const ListedFile& file = files_[*next];
+    if (!file.Where.WalkProblem.empty()) {
+        SearchedFile unread;
+        unread.Index = *next;
+        unread.Opened = NotWalked(file.Where);
+        Searched(unread);
+        return SearchProgressed();
     }
-    FilterStepDone(i, holds);
+    filterReading_ = true;
+    readForSearch_ = hits_.Number();
+    Stop(Timer::FilterStep);
+    Emit(effect::ReadFile{Purpose::Filter, *next, file.Where.Path});
 }
 
-void WindowFlow::FilterStepDone(std::size_t index, bool holds)
+void WindowFlow::Searched(const SearchedFile& file)
 {
-    filterHolding_ += holds ? 1 : 0;
-    if (index < hidden_.size())
-        hidden_[index] = !holds;
-    Emit(effect::RefreshEntry{index});
-    if (index == entryShown_)
+    if (file.Index >= files_.Size())
+        return;
+    files_.Record(file.Index, file.Opened);
+    hits_.Take(file);
+    hidden_[file.Index] = file.Hits == 0;
+    Emit(effect::RefreshEntry{file.Index});
+    if (file.Index == entryShown_)
         ShowNotice();
-    const std::string needle = TypedUtf8(filterNeedle_);
-    if (filterNext_ < filterCount_) {
-        SayAside(FilteringStatus(needle, filterNext_, filterCount_));
-        if (setup_.Access == FileAccess::Front && !TimerRunning(Timer::FilterStep))
+}
+
+void WindowFlow::SearchProgressed()
+{
+    Show(Part::Hits);
+    const SearchProgress progress = hits_.Progress();
+    const std::string needle = TypedUtf8(hits_.Needle());
+    if (progress.Running) {
+        SayAside(SearchingStatus(needle, progress.Done, progress.Count, progress.Hits));
+        if (setup_.Access == FileAccess::Front && !filterReading_ && !TimerRunning(Timer::FilterStep))
             Start(Timer::FilterStep, 0);
+    } else {
+        Stop(Timer::FilterStep);
+        SayAside(SearchedStatus(needle, progress.Holding, progress.Count, progress.Hits, progress.Kept));
+    }
+    // Last: choosing the hit may ask about the pane's edits.
+    if (!firstHitWanted_)
+        return;
+    if (!hits_.Hits().empty()) {
+        firstHitWanted_ = false;
+        ChooseHit(hits_.Hits().front(), {});
+    } else if (!progress.Running) {
+        firstHitWanted_ = false;
+        Emit(effect::Beep{});
+    }
+}
+
+void WindowFlow::Handle(const action::StopSearchClicked&)
+{
+    if (!hits_.Running())
+        return;
+    hits_.Stop();
+    Stop(Timer::FilterStep);
+    firstHitWanted_ = false;
+    // The files not searched may hold the text: they are shown again.
+    const SearchProgress progress = hits_.Progress();
+    for (std::size_t i = progress.Done; i < hidden_.size(); ++i) {
+        if (hidden_[i]) {
+            hidden_[i] = false;
+            Emit(effect::RefreshEntry{i});
+        }
+    }
+    ShowNotice();
+    Show(Part::Hits);
+    SayAside(SearchStoppedStatus(TypedUtf8(hits_.Needle()), progress.Done, progress.Count, progress.Hits,
+                                 progress.Kept));
+}
+
+// ---- The hits ----
+
+void WindowFlow::Handle(const action::FilterEntered& entered)
+{
+    if (Waiting())
+        return;
+    if (TimerRunning(Timer::FilterTyping))
+        StartFilter();
+    if (!hits_.Hits().empty())
+        return ChooseHit(hits_.Hits().front(), entered.PaneText);
+    if (hits_.Running()) {
+        firstHitWanted_ = true;
         return;
     }
-    Stop(Timer::FilterStep);
-    SayAside(FilteredStatus(needle, filterHolding_, filterCount_));
+    Emit(effect::Beep{});
+}
+
+void WindowFlow::Handle(const action::HitChosen& chosen)
+{
+    if (chosen.Index >= hits_.Hits().size() || Waiting())
+        return;
+    ChooseHit(hits_.Hits()[chosen.Index], chosen.PaneText);
+}
+
+// `paneText`: the pane as it is now, when the front gave it; where the
+// pane holds edits, the line is looked for in them.
+void WindowFlow::ChooseHit(const Hit& hit, std::u16string_view paneText)
+{
+    const fs::path& path = files_[hit.Entry].Where.Path;
+    if (session_.HasListing() && session_.Shown().Path == path) {
+        if (entryShown_ != hit.Entry || chosenPath_ != path) {
+            entryShown_ = hit.Entry;
+            chosenPath_ = path;
+            Show(Part::Selection | Part::PathField);
+        }
+        pendingHit_ = hit;
+        if (HoldsEdits() && !paneText.empty()) {
+            pendingHit_.reset();
+            return SelectHit(hit, paneText);
+        }
+        return SelectPendingHit();
+    }
+    if (HoldsEdits()) {
+        hitAsked_ = hit;
+        return Ask(Question::EditsLostOpen, EditsLostQuestion(EditsAt::Open), Wait::ReplaceForHit);
+    }
+    OpenHit(hit);
+}
+
+void WindowFlow::OpenHit(const Hit& hit)
+{
+    if (hit.Entry >= files_.Size())
+        return;
+    pendingHit_ = hit;
+    // The file's bytes come later where the front reads them: the line is
+    // selected once it is listed (Opened).
+    OpenEntry(hit.Entry);
+}
+
+// Once the line is in the pane; a fill still running selects it when it
+// gets there.
+void WindowFlow::SelectPendingHit()
+{
+    if (!pendingHit_)
+        return;
+    if (!session_.HasListing() || session_.Shown().Path != files_[pendingHit_->Entry].Where.Path) {
+        pendingHit_.reset();
+        return;
+    }
+    if (filling_ && pacing_.LinesShown() < pendingHit_->Line)
+        return;
+    const Hit hit = std::move(*pendingHit_);
+    pendingHit_.reset();
+    SelectHit(hit, PaneText());
+}
+
+void WindowFlow::SelectHit(const Hit& hit, std::u16string_view paneText)
+{
+    const std::optional<std::size_t> start = LineStart(paneText, hit.Line - 1);
+    if (!start) {
+        // Past the lines a cut pane holds: the notice says where it is.
+        Emit(effect::Beep{});
+        if (PaneCut()) {
+            findBeyond_ = BeyondPaneNotice(TypedUtf8(hits_.Needle()), hit.Line, session_.Pane().LineCount());
+            ShowNotice();
+        }
+        return;
+    }
+    std::size_t end = paneText.find(u'\n', *start);
+    if (end == std::u16string_view::npos)
+        end = paneText.size();
+    const std::u16string_view line = paneText.substr(*start, end - *start);
+    const std::u16string_view match = std::u16string_view(hit.Text).substr(hit.Position, hit.Length);
+    if (line.substr(hit.Position, hit.Length) == match)
+        return Emit(effect::SelectInPane{*start + hit.Position, hit.Length});
+    // The user edited the line: the text where it is now, else the line's start.
+    const std::optional<TextMatch> found = FindInText(line, hits_.Needle(), 0, FindDirection::Forward);
+    if (found)
+        return Emit(effect::SelectInPane{*start + found->Position, found->Length});
+    Emit(effect::SelectInPane{*start, 0});
+}
+
+// ---- The table of every line ----
+
+void WindowFlow::Handle(const action::SaveTableClicked&)
+{
+    if (batch_ || table_ || Waiting())
+        return;
+    if (files_.Empty()) {
+        Emit(effect::Beep{});
+        Emit(effect::Focus{Control::OpenButton});
+        SetStatus(NoFileToSaveStatus());
+        return;
+    }
+    const fs::path proposal = TableProposal(files_[0].Where);
+    waiting_ = Wait::TableDialog;
+    Emit(effect::ChooseSaveTarget{proposal.parent_path(), proposal.filename(), SaveKind::Table});
+}
+
+void WindowFlow::StartTable(const fs::path& target)
+{
+    table_ = std::make_unique<TableExport>(files_, options_, target, setup_.Access == FileAccess::Front);
+    if (const int error = table_->Error(); error != 0) {
+        table_.reset();
+        Emit(effect::Tell{MessageKind::Error, std::string(kApplicationTitle),
+                          SaveFailedMessage(PathUtf8(target), WritingErrorText(error))});
+        return;
+    }
+    Show(Part::Progress);
+    SetStatus(TableProgressStatus(0, table_->Count(), table_->Files()[0].Path));
+    statusTaken_ = filling_;
+    Start(Timer::SaveAllStep, 0);
+}
+
+// One file per tick: the window answers, and 中止 is heard, between two.
+void WindowFlow::TableStep()
+{
+    if (tableReading_ || tableWriting_)
+        return;
+    if (table_->Finished())
+        return FinishTable();
+    if (setup_.Access == FileAccess::Front) {
+        const std::size_t i = table_->Position();
+        tableReading_ = true;
+        Stop(Timer::SaveAllStep);
+        Emit(effect::ReadFile{Purpose::Table, i, table_->Files()[i].Path});
+        return;
+    }
+    table_->AddNext();
+    TableStepDone();
+}
+
+void WindowFlow::TableStepDone()
+{
+    Show(Part::Progress);
+    if (table_->Finished())
+        return FinishTable();
+    SetStatus(TableProgressStatus(table_->Position(), table_->Count(), table_->Files()[table_->Position()].Path));
+    if (setup_.Access == FileAccess::Front)
+        Start(Timer::SaveAllStep, 0);
+}
+
+void WindowFlow::FinishTable()
+{
+    Stop(Timer::SaveAllStep);
+    const int error = table_->Commit();
+    if (error == 0 && setup_.Access == FileAccess::Front) {
+        tableWriting_ = true;
+        Emit(effect::WriteFile{Purpose::Table, 0, table_->Target(), table_->TakeBytes()});
+        return;
+    }
+    TableWritten(error == 0 ? std::string() : WritingErrorText(error));
+}
+
+void WindowFlow::TableWritten(const std::string& failure)
+{
+    const std::unique_ptr<TableExport> table = std::move(table_);
+    tableWriting_ = false;
+    Show(Part::Progress);
+    if (!failure.empty()) {
+        SetStatus(TableStoppedStatus());
+        Emit(effect::Tell{MessageKind::Error, std::string(kApplicationTitle),
+                          SaveFailedMessage(PathUtf8(table->Target()), failure)});
+    } else {
+        SetStatus(TableSavedStatus(PathUtf8(table->Target()), table->Count(), table->Lines()));
+    }
+    statusTaken_ = filling_;
+}
+
+void WindowFlow::StopTable()
+{
+    // Once handed to the front to write, the table is the front's.
+    if (tableWriting_)
+        return;
+    Stop(Timer::SaveAllStep);
+    table_.reset();  // the pending file goes; nothing is replaced
+    tableReading_ = false;
+    Show(Part::Progress);
+    SetStatus(TableStoppedStatus());
+    statusTaken_ = filling_;
 }
 
 // ---- Timers and the front's files ----
@@ -914,20 +1220,21 @@ void WindowFlow::Handle(const action::FileRead& read)
         if (!filterReading_)
             return;
         filterReading_ = false;
-        if (read.Index >= files_.Size() || filterCount_ != files_.Size()) {
-            // The filter started again meanwhile: read from the start.
-            if (filterNext_ < filterCount_)
+        if (readForSearch_ != hits_.Number() || hits_.NextToRead() != read.Index) {
+            // The search started again meanwhile, or was stopped.
+            if (hits_.NextToRead() && !TimerRunning(Timer::FilterStep))
                 Start(Timer::FilterStep, 0);
             return;
         }
-        bool holds = false;
-        Session scratch;
-        const fs::path& path = files_[read.Index].Where.Path;
-        files_.Record(read.Index, read.Failure.empty() ? scratch.OpenBytes(read.Bytes, path)
-                                                       : scratch.NotRead(path, read.Failure));
-        holds = ListingHolds(scratch, options_, filterNeedle_);
-        return FilterStepDone(read.Index, holds);
+        Searched(hits_.SearchBytes(read.Index, read.Bytes, files_[read.Index].Where.Path, read.Failure));
+        return SearchProgressed();
     }
+    case Purpose::Table:
+        if (!table_ || !tableReading_ || read.Index != table_->Position())
+            return;
+        tableReading_ = false;
+        table_->AddNext(read.Bytes, read.Failure);
+        return TableStepDone();
     case Purpose::SaveAll: {
         if (!batch_ || !batchReading_ || read.Index != batch_->Next())
             return;
@@ -964,6 +1271,10 @@ void WindowFlow::Handle(const action::FileWritten& written)
         if (!written.Failure.empty())
             batch_->NotWritten(written.Index, written.Failure);
         return SaveAllStepDone(written.Index);
+    case Purpose::Table:
+        if (table_ && tableWriting_)
+            TableWritten(written.Failure);
+        return;
     case Purpose::Open:
     case Purpose::Filter:
         return;
@@ -992,6 +1303,9 @@ void WindowFlow::CloseNow()
         batch_->Stop();
         FinishSaveAll();
     }
+    if (table_ && !tableWriting_)
+        StopTable();
+    hits_.Stop();
     for (std::size_t t = 0; t < kTimerCount; ++t)
         Stop(static_cast<Timer>(t));
     filling_ = false;

@@ -18,7 +18,10 @@
 //
 // Not thread-safe: a front hands every action in from one thread (its
 // event loop's; the page's worker), and results of its own worker threads
-// as actions posted there.
+// as actions posted there. The one piece of work on other threads is the
+// search of the file list where the flow reads the files itself: worker
+// threads read and search them (FileSearch) and the flow takes what they
+// found on its timer ticks, never waiting for them.
 #pragma once
 
 #include <cstddef>
@@ -34,7 +37,9 @@
 #include "core/session/pane.h"
 #include "core/session/session.h"
 #include "core/window/flowmessages.h"
+#include "core/window/hitlist.h"
 #include "core/window/panepacing.h"
+#include "core/window/tableexport.h"
 
 namespace vaveze::window {
 
@@ -86,6 +91,15 @@ public:
     [[nodiscard]] std::size_t Selected() const noexcept { return entryShown_; }
     [[nodiscard]] bool RowHidden(std::size_t i) const { return i < hidden_.size() && hidden_[i]; }
     [[nodiscard]] const std::u16string& FilterText() const noexcept { return filterText_; }
+    // The lines that hold the filter's text, in the list's order, and how
+    // far the search has come.
+    [[nodiscard]] const std::vector<Hit>& Hits() const noexcept { return hits_.Hits(); }
+    [[nodiscard]] SearchProgress HitsProgress() const noexcept { return hits_.Progress(); }
+    [[nodiscard]] std::size_t SearchNumber() const noexcept { return hits_.Number(); }
+    // The list of hits shows beside the file list while the field holds a
+    // text that was searched for.
+    [[nodiscard]] bool HitsShown() const noexcept { return ListShown() && !hits_.Needle().empty(); }
+    // すべて出力's progress, or the table's while it is written.
     [[nodiscard]] SaveAllState SaveAllProgress() const;
     [[nodiscard]] bool SavingAll() const noexcept { return batch_ != nullptr; }
     // A big listing is still going into the pane.
@@ -118,9 +132,11 @@ private:
         ReplaceForClose,   // then save the pane (`heldPane_`) and close, or close
         ReplaceForSalvage,
         SaveCutQuestion,   // then save `heldPane_` or the whole listing
+        ReplaceForHit,     // then open the file of `hitAsked_`
         SaveAllQuestion,
         OpenDialog,
         SaveDialog,
+        TableDialog,
         SaveWritten,     // the front writes the pane's bytes
         ExistingCounted  // the front counts the targets of すべて出力
     };
@@ -146,6 +162,10 @@ private:
     void Handle(const action::FileWritten& written);
     void Handle(const action::ExistingCounted& counted);
     void Handle(const action::NoticeOfferTaken&);
+    void Handle(const action::FilterEntered& entered);
+    void Handle(const action::HitChosen& chosen);
+    void Handle(const action::StopSearchClicked&);
+    void Handle(const action::SaveTableClicked&);
 
     // Effects, in order; the parts to refresh are gathered and go out
     // before the next effect of another kind, and at the end.
@@ -186,7 +206,18 @@ private:
     void FinishSaveAll();
     void StartFilter();
     void FilterStep();
-    void FilterStepDone(std::size_t index, bool holds);
+    void Searched(const SearchedFile& file);
+    void SearchProgressed();
+    void ChooseHit(const Hit& hit, std::u16string_view paneText);
+    void OpenHit(const Hit& hit);
+    void SelectHit(const Hit& hit, std::u16string_view paneText);
+    void SelectPendingHit();
+    void StartTable(const std::filesystem::path& target);
+    void TableStep();
+    void TableStepDone();
+    void FinishTable();
+    void TableWritten(const std::string& failure);
+    void StopTable();
     void CloseNow();
 
     FlowSetup setup_;
@@ -214,11 +245,16 @@ private:
 
     std::vector<bool> hidden_;  // rows the filter hides
     std::u16string filterText_;
-    std::u16string filterNeedle_;  // the text of the pass running
-    std::size_t filterNext_ = 0;
-    std::size_t filterCount_ = 0;
-    std::size_t filterHolding_ = 0;
-    bool filterReading_ = false;  // waits for the front's bytes
+    HitList hits_;                  // the search of the list for the filter's text
+    bool filterReading_ = false;    // waits for the front's bytes
+    std::size_t readForSearch_ = 0;  // ... for this search (its SearchNumber)
+    bool firstHitWanted_ = false;    // Enter in the field before the first hit came
+    std::optional<Hit> pendingHit_;  // to select once its file's line is in the pane
+    Hit hitAsked_;
+
+    std::unique_ptr<TableExport> table_;  // the table of every line, while it is written
+    bool tableReading_ = false;  // waits for the front's bytes
+    bool tableWriting_ = false;  // waits for the front's write
 
     std::unique_ptr<BatchSave> batch_;  // すべて出力, asked or running
     bool batchRunning_ = false;

@@ -35,6 +35,8 @@ inline constexpr Box kButton2{440, 32, 105, 25};  // "テキスト出力"; follo
 // "すべて出力", in the panel's free corner under "ファイル名", where no
 // designed control moves.
 inline constexpr Box kButton3{8, 72, 89, 25};
+// "表に出力", between the two.
+inline constexpr Box kButton4{8, 40, 89, 25};
 // The raised caption "文字抽出情報" above the pane, and its text's indent.
 inline constexpr int kPanel2Height = 24;
 inline constexpr int kCaptionIndent = 4;
@@ -67,6 +69,12 @@ inline constexpr std::string_view kFontFamilies[] = {
 // The file list's filter starts reading files once the user has not typed
 // for this long: each pass reads every file of the list.
 inline constexpr int kFilterTypingPauseMs = 300;
+// While worker threads search the files, the flow takes what they found
+// this often: a hit shows within a tick, and the event loop is not kept busy.
+inline constexpr int kSearchTakeMs = 20;
+// ... and at most this many files a tick, so that a tick stays short when
+// thousands of files are ready at once.
+inline constexpr std::size_t kMostFilesPerTake = 200;
 
 // The pane fill (see panepacing.h). The first piece is at most this many
 // lines (a few milliseconds of short lines) or characters (a few

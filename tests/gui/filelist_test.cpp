@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,11 +17,14 @@
 #include <QShortcut>
 #include <QTemporaryDir>
 #include <QTextCursor>
+#include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include "app/Unit1.h"
 #include "app/filespanel.h"
 #include "app/findbar.h"
+#include "app/hitspanel.h"
 #include "app/statusline.h"
 #include "scripted_dialogs.h"
 #include "testfiles.h"
@@ -183,12 +187,59 @@ TEST(FileListWindow, ListsSavesEveryListingFindsAndFilters)
 
     // The filter keeps the files whose fresh listing holds the text.
     form.FileListPanel->Filter->setText(QStringLiteral("浴室"));
-    ASSERT_TRUE(RunUntil([&] { return form.Status->Text().startsWith(QStringLiteral("4 個中")); }));
-    EXPECT_EQ(form.Status->Text(), QStringLiteral("4 個中 2 個のファイルが「浴室」を含みます。"));
+    ASSERT_TRUE(RunUntil([&] { return form.Status->Text().endsWith(QStringLiteral("にあります。")); }));
+    EXPECT_EQ(form.Status->Text(), QStringLiteral("「浴室」は 4 個中 2 個のファイルの 2 行にあります。"));
     for (int row = 0; row < 4; ++row)
         EXPECT_EQ(list.item(row)->isHidden(), row >= 2) << row;
     form.FileListPanel->Filter->clear();
     ASSERT_TRUE(RunUntil([&] { return !list.item(3)->isHidden(); }));
+}
+
+// The search reads the files on worker threads: typing into the field while
+// it runs starts it again for the new text, and the window answers
+// meanwhile. A thousand drawings, a third of them with 浴室 and all with 室.
+TEST(FileListWindow, TypingWhileTheSearchRunsStartsItAgainAndTheWindowAnswers)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QList<QByteArray> paths;
+    for (int i = 0; i < 1'000; ++i) {
+        const QString path = dir.filePath(QStringLiteral("d%1.zvk").arg(i, 4, 10, QLatin1Char('0')));
+        // 和室, then 浴室 or 廊下, in Shift-JIS.
+        testing::WriteFile(path, testing::MakeZvk({"\x98\x61\x8E\xBA", i % 3 == 0 ? "\x97\x81\x8E\xBA" : "\x98\x4C\x89\xBA"}));
+        paths.push_back(QFile::encodeName(path));
+    }
+    testing::ScriptedDialogs dialogs;
+    TForm1 form(dialogs);
+    form.show();
+    form.ExtractNativeFiles(paths);
+    const window::WindowFlow& flow = form.Flow();
+
+    form.FileListPanel->Filter->setText(QStringLiteral("室"));
+    ASSERT_TRUE(RunUntil([&] { return flow.HitsProgress().Running; }));
+    bool answered = false;
+    QTimer::singleShot(0, &form, [&] { answered = flow.HitsProgress().Running; });
+    QApplication::processEvents();
+    EXPECT_TRUE(answered) << "the event loop waited for the search";
+    Commit(*form.FileListPanel->Filter, QStringLiteral("浴"));
+    EXPECT_EQ(form.FileListPanel->Filter->text(), QStringLiteral("室浴"));
+    form.FileListPanel->Filter->setText(QStringLiteral("浴室"));
+    ASSERT_TRUE(RunUntil([&] { return flow.Idle() && !flow.HitsProgress().Running; }));
+
+    EXPECT_EQ(form.Status->Text(), QStringLiteral("「浴室」は 1,000 個中 334 個のファイルの 334 行にあります。"));
+    const QTreeWidget& hits = *form.Hits->List;
+    ASSERT_EQ(hits.topLevelItemCount(), 334);
+    EXPECT_TRUE(form.Hits->isVisible());
+    EXPECT_FALSE(form.Hits->StopButton->isVisible());
+    EXPECT_EQ(hits.topLevelItem(1)->text(0), QStringLiteral("d0003.zvk"));
+    EXPECT_EQ(hits.topLevelItem(1)->text(2), QStringLiteral("浴室"));
+    for (int row = 0; row < 6; ++row)
+        EXPECT_EQ(form.FileListPanel->List->item(row)->isHidden(), row % 3 != 0) << row;
+
+    // Enter goes to the first hit: its file in the pane, the text selected.
+    emit form.FileListPanel->Filter->returnPressed();
+    EXPECT_EQ(form.Edit1->text(), QString::fromUtf8(paths[0]));
+    EXPECT_EQ(form.RichEdit1->textCursor().selectedText(), QStringLiteral("浴室"));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -25,6 +26,7 @@
 #include "app/Unit1.h"
 #include "app/filespanel.h"
 #include "app/findbar.h"
+#include "app/hitspanel.h"
 #include "app/statusline.h"
 #include "core/session/texts.h"
 #include "scenarios.h"
@@ -138,6 +140,19 @@ private:
             (key == "find" ? f.Find->Next : f.Find->Previous)->click();
         } else if (key == "filter") {
             f.FileListPanel->Filter->setText(QString::fromStdString(value.get<std::string>()));
+        } else if (key == "enter") {
+            emit f.FileListPanel->Filter->returnPressed();
+        } else if (key == "hit") {
+            QTreeWidget& hits = *f.Hits->List;
+            ASSERT_LT(value.get<int>(), hits.topLevelItemCount());
+            QTreeWidgetItem* row = hits.topLevelItem(value.get<int>());
+            hits.setCurrentItem(row);
+            emit hits.itemClicked(row, 2);
+        } else if (key == "stop search") {
+            f.Hits->StopButton->click();
+        } else if (key == "save table") {
+            dialogs_.SaveAnswers.push_back(value.is_null() ? std::nullopt : std::optional<QString>(InDir(value)));
+            f.Button4->click();
         } else if (key == "wait") {
             const QDeadlineTimer deadline(30'000);
             while (!f.Flow().Idle() && !deadline.hasExpired())
@@ -181,6 +196,15 @@ private:
         seen.SavingAll = f.StopButton->isVisible();
         seen.NoticeOffer = f.NoticeButton->isVisible() ? f.NoticeButton->text().toStdString() : std::string();
         seen.FindField = findField_;
+        const QTreeWidget& hits = *f.Hits->List;
+        for (int row = 0; row < hits.topLevelItemCount(); ++row) {
+            const QTreeWidgetItem& hit = *hits.topLevelItem(row);
+            const QPoint match = hit.data(2, Qt::UserRole).toPoint();
+            seen.Hits.push_back(testing::HitRow(hit.text(0).toStdString(), hit.text(1).toULongLong(),
+                                                hit.text(2).toStdU16String(), static_cast<std::size_t>(match.x()),
+                                                static_cast<std::size_t>(match.y())));
+        }
+        seen.PaneLine = static_cast<std::size_t>(f.RichEdit1->textCursor().block().blockNumber()) + 1;
         for (const auto& question : dialogs_.Questions) {
             seen.Questions.push_back(question.Text.toStdString());
             seen.Offered.emplace_back();

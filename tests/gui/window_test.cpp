@@ -127,6 +127,7 @@ TEST_F(WindowTest, StartsAsDesigned)
         {f.CheckBox2, {104, 60, 409, 17}, QStringLiteral("寸法図形の文字を含む（※ZVC/ZVKの場合は無関係）")},
         {f.CheckBox3, {104, 80, 417, 17}, QStringLiteral("ブロック情報を含む　（※ZVC/ZVKの場合は無関係）")},
         {f.Button2, {440, 32, 105, 25}, QStringLiteral("テキスト出力")},
+        {f.Button4, {8, 40, 89, 25}, QStringLiteral("表に出力")},
     };
     for (const Control& c : controls) {
         EXPECT_EQ(c.Widget->parentWidget(), f.Panel1);
@@ -165,11 +166,11 @@ TEST_F(WindowTest, StartsAsDesigned)
 
     // Tab order: the panel's controls, then the pane.
     std::vector<QWidget*> order;
-    for (QWidget* w = f.Button1; order.size() < 8; w = w->nextInFocusChain())
+    for (QWidget* w = f.Button1; order.size() < 9; w = w->nextInFocusChain())
         if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&f))
             order.push_back(w);
     EXPECT_EQ(order, (std::vector<QWidget*>{f.Button1, f.Edit1, f.CheckBox1, f.CheckBox2, f.CheckBox3, f.Button2,
-                                            f.Button3, f.RichEdit1}));
+                                            f.Button4, f.Button3, f.RichEdit1}));
     EXPECT_TRUE(f.RichEdit1->tabChangesFocus());
 }
 

@@ -6,6 +6,8 @@
 // as the windows have it, and with the view doing it, as the page does.
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <thread>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -103,6 +105,25 @@ public:
                              forward ? selection_.second : selection_.first, false, pane_});
         } else if (key == "filter") {
             Run(action::FilterTyped{testing::Utf16(value.get<std::string>())});
+        } else if (key == "enter") {
+            Run(action::FilterEntered{pane_});
+        } else if (key == "hit") {
+            Run(action::HitChosen{value.get<std::size_t>(), pane_});
+        } else if (key == "stop search") {
+            Run(action::StopSearchClicked{});
+        } else if (key == "save table") {
+            Run(action::SaveTableClicked{});
+            if (!saveDialog_)
+                return;
+            saveDialog_ = false;
+            Run(action::SaveTargetChosen{value.is_null() ? fs::path() : dir_ / testing::Utf16(value.get<std::string>())});
+        } else if (key == "tick") {
+            bool running[kTimerCount];
+            for (std::size_t t = 0; t < kTimerCount; ++t)
+                running[t] = flow_.TimerRunning(static_cast<Timer>(t));
+            for (std::size_t t = 0; t < kTimerCount; ++t)
+                if (running[t])
+                    Run(action::TimerFired{static_cast<Timer>(t), 1'000'000});
         } else if (key == "wait") {
             Wait();
         } else if (key == "expect") {
@@ -145,10 +166,15 @@ private:
     // Every timer, as an event loop fires them, until no work is left.
     void Wait()
     {
-        for (int turn = 0; turn < 100'000 && !flow_.Idle(); ++turn)
+        for (int turn = 0; turn < 100'000 && !flow_.Idle(); ++turn) {
+            // The search's workers read the files meanwhile, as they do
+            // between two ticks of a window's event loop.
+            if (flow_.HitsProgress().Running)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             for (std::size_t t = 0; t < kTimerCount; ++t)
                 if (flow_.TimerRunning(static_cast<Timer>(t)))
                     Run(action::TimerFired{static_cast<Timer>(t), 1'000'000});
+        }
         EXPECT_TRUE(flow_.Idle());
     }
 
@@ -244,6 +270,10 @@ private:
         seen_.Closed = closed_;
         seen_.SavingAll = flow_.SavingAll();
         seen_.NoticeOffer = NoticeOfferCaption(flow_.Offer());
+        for (const Hit& hit : flow_.Hits())
+            seen_.Hits.push_back(testing::HitRow(PathUtf8(EntryName(flow_.Files()[hit.Entry]).generic_string()),
+                                                 hit.Line, hit.Text, hit.Position, hit.Length));
+        seen_.PaneLine = 1 + static_cast<std::size_t>(std::count(pane_.begin(), pane_.begin() + selection_.first, u'\n'));
         testing::CheckExpectations(expect, seen_, dir_);
         seen_ = {};
     }

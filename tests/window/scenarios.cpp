@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/listing/csvtable.h"
 #include "core/session/texts.h"
 #include "core/session/session.h"
 #include "core/text/cp932.h"
@@ -33,6 +34,28 @@ std::string ReadBytes(const fs::path& path)
 }
 
 ListingOptions OptionsOf(const std::array<bool, 3>& boxes) { return {boxes[0], boxes[1], boxes[2]}; }
+
+// {"table": [sources]}: the table of every line of the sources, in the
+// listing's encoding.
+std::string TableOf(const fs::path& dir, const Json& sources, const ListingOptions& options)
+{
+    std::string bytes;
+    CsvTable table(
+        [&bytes](std::string_view more) {
+            bytes.append(more);
+            return 0;
+        },
+        false);
+    for (const Json& source : sources) {
+        const fs::path path = dir / fs::path(Utf16(source.get<std::string>()));
+        Session session;
+        table.StartFile(path);
+        if (session.Open(path).Listed())
+            (void)session.List(options, table);
+    }
+    (void)table.Finish();
+    return bytes;
+}
 
 // {"listing": source}: the listing of `source` with the boxes as they are,
 // as the pane shows it or as its bytes are saved.
@@ -107,6 +130,15 @@ window::Reply ReplyNamed(const std::string& name)
     return Reply::Cancel;
 }
 
+std::string HitRow(const std::string& file, std::size_t line, std::u16string_view text, std::size_t position,
+                   std::size_t length)
+{
+    std::u16string marked(text);
+    marked.insert(position + length, u"]");
+    marked.insert(position, u"[");
+    return file + ":" + std::to_string(line) + ":" + TypedUtf8(marked);
+}
+
 std::string MarkName(int mark)
 {
     static const char* const kNames[] = {"none", "listed", "saved", "partial", "problem"};
@@ -167,6 +199,10 @@ void CheckExpectations(const Json& expect, const Observed& seen, const fs::path&
                 ExpectEach(value[i], seen.Offered[i], "button");
         } else if (key == "pane selection") {
             EXPECT_EQ(Utf8(seen.PaneSelection), value.get<std::string>());
+        } else if (key == "hits") {
+            ExpectEach(value, seen.Hits, "hit");
+        } else if (key == "pane line") {
+            EXPECT_EQ(seen.PaneLine, value.get<std::size_t>());
         } else if (key == "edited") {
             EXPECT_EQ(seen.Edited, value.get<bool>());
         } else if (key == "closed") {
@@ -197,6 +233,8 @@ void CheckExpectations(const Json& expect, const Observed& seen, const fs::path&
                     EXPECT_FALSE(fs::exists(path)) << name;
                 else if (holds.is_string())
                     EXPECT_EQ(ReadBytes(path), holds.get<std::string>()) << name;
+                else if (holds.contains("table"))
+                    EXPECT_EQ(ReadBytes(path), TableOf(dir, holds.at("table"), options)) << name;
                 else
                     EXPECT_TRUE(ReadBytes(path) == BytesOf(dir / holds.at("listing").get<std::string>(), options))
                         << name;

@@ -53,6 +53,8 @@ struct Observed {
     bool SavingAll = false;
     std::string NoticeOffer;  // the notice button's caption; empty when there is none
     std::string FindField;    // what the find field holds, selected, once opened
+    std::vector<std::string> Hits;  // "file:line:text" with the match in brackets: HitRow
+    std::size_t PaneLine = 0;       // the line where the pane's selection starts, from 1
     // Since the last expectation:
     std::vector<std::string> Questions;  // their texts
     std::vector<std::vector<std::string>> Offered;  // their buttons' captions
@@ -68,6 +70,10 @@ void CheckExpectations(const Json& expect, const Observed& seen, const std::file
 // An answer as the table names it: "yes", "no", "cancel", "save", "don't
 // save", "save edits", "save whole".
 [[nodiscard]] window::Reply ReplyNamed(const std::string& name);
+// A row of the list of hits as the table writes it: the file's name in the
+// list, the line, and the text with the match in brackets.
+[[nodiscard]] std::string HitRow(const std::string& file, std::size_t line, std::u16string_view text,
+                                 std::size_t position, std::size_t length);
 
 // The name of a mark, as the table writes it.
 [[nodiscard]] std::string MarkName(int mark);
