@@ -32,9 +32,10 @@ inline constexpr bool kThreadsAvailable = true;
 
 // Runs produce(i) for every i below `count`, `jobs` at a time, and hands
 // the results over strictly in the order of i, to one taker at a time.
-// A job is started only while fewer than `jobs` results wait to be taken,
-// so memory stays within that of `jobs` jobs however slowly results are
-// taken. `produce` must not throw; it runs on several threads at once.
+// A job is started only while fewer than `waiting` results (at least
+// `jobs`) wait to be taken, so memory stays within that of so many jobs
+// however slowly results are taken. `produce` must not throw; it runs on
+// several threads at once.
 //
 // Two ways to take the results:
 // - Take, by a thread that has nothing else to do (the tool's main thread):
@@ -46,19 +47,25 @@ inline constexpr bool kThreadsAvailable = true;
 //   worker whenever the next result in order has become ready: the window
 //   posts itself a message there and takes what is ready when it comes.
 //   It must not call back into the jobs. Where there are no threads it is
-//   never called, and TryTake runs the next job itself.
+//   never called, and TryTake runs the next job itself. A taker that comes
+//   round at its own pace (a timer's tick) rather than when woken lets more
+//   results wait (`waiting`), so that the workers go on meanwhile.
 template <class Result>
 class OrderedJobs {
 public:
     using Produce = std::function<Result(std::size_t)>;
     using Ready = std::function<void()>;
 
-    OrderedJobs(std::size_t count, unsigned jobs, Produce produce, Ready ready = {})
-        : count_(count), produce_(std::move(produce)), ready_(std::move(ready)), slots_(std::max(jobs, 1U))
+    OrderedJobs(std::size_t count, unsigned jobs, Produce produce, Ready ready = {}, std::size_t waiting = 0)
+        : count_(count),
+          produce_(std::move(produce)),
+          ready_(std::move(ready)),
+          slots_(std::max<std::size_t>(waiting, std::max(jobs, 1U)))
     {
         if (!kThreadsAvailable)
             return;
-        const std::size_t workers = std::min(ready_ ? slots_.size() : slots_.size() - 1, count_);
+        const std::size_t threads = std::max(jobs, 1U);
+        const std::size_t workers = std::min(ready_ ? threads : threads - 1, count_);
         try {
             for (std::size_t t = 0; t < workers; ++t)
                 threads_.emplace_back([this] { Work(); });
@@ -177,7 +184,7 @@ private:
     Ready ready_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::vector<std::optional<Result>> slots_;  // job i's result waits in slot i % jobs
+    std::vector<std::optional<Result>> slots_;  // job i's result waits in slot i % slots_.size()
     std::size_t next_ = 0;                      // the next job a worker takes
     std::size_t taken_ = 0;                     // results handed over
     bool stopped_ = false;

@@ -76,12 +76,13 @@ void SearchListing(const Session& session, const SearchQuery& query, SearchedFil
     (void)session.List(query.Listing, sink);  // a refused line only ends the search of this file
 }
 
-FileSearch::FileSearch(std::vector<Source> files, SearchQuery query, unsigned jobs, Ready ready, Opener open)
+FileSearch::FileSearch(std::vector<Source> files, SearchQuery query, unsigned jobs, Ready ready, Opener open,
+                       std::size_t waiting)
     : files_(std::move(files)),
       query_(std::move(query)),
       open_(std::move(open)),
       jobs_(files_.size(), jobs != 0 ? jobs : ProcessorCount(), [this](std::size_t i) { return Search(i); },
-            std::move(ready))
+            std::move(ready), waiting)
 {
 }
 

@@ -76,9 +76,10 @@ public:
     using Ready = OrderedJobs<SearchedFile>::Ready;
 
     // Starts reading `files` at once on `jobs` threads (0: one per
-    // processor). `ready`: see OrderedJobs.
+    // processor). `ready` and `waiting` (files searched that may wait to
+    // be taken): see OrderedJobs.
     FileSearch(std::vector<Source> files, SearchQuery query, unsigned jobs = 0, Ready ready = {},
-               Opener open = {});
+               Opener open = {}, std::size_t waiting = 0);
     ~FileSearch();
     FileSearch(const FileSearch&) = delete;
     FileSearch& operator=(const FileSearch&) = delete;

@@ -5,6 +5,7 @@
 
 #include "core/session/session.h"
 #include "core/text/cp932.h"
+#include "core/window/windowtable.h"
 
 namespace vaveze::window {
 
@@ -29,8 +30,10 @@ void HitList::Start(const FileList& files, std::u16string needle, const ListingO
     for (const ListedFile& file : files.Files())
         sources.push_back(file.Where);
     // The ready callback does nothing: the flow takes what is ready on its
-    // timer ticks. Given one, every job runs on a worker of its own.
-    search_ = std::make_unique<FileSearch>(std::move(sources), query_, 0, [] {});
+    // timer ticks (given one, every job runs on a worker of its own), and
+    // meanwhile the workers go on for two ticks' worth of files.
+    search_ = std::make_unique<FileSearch>(std::move(sources), query_, 0, [] {}, FileSearch::Opener(),
+                                           2 * kMostFilesPerTake);
 }
 
 void HitList::Stop()

@@ -73,8 +73,8 @@ inline constexpr int kFilterTypingPauseMs = 300;
 // this often: a hit shows within a tick, and the event loop is not kept busy.
 inline constexpr int kSearchTakeMs = 20;
 // ... and at most this many files a tick, so that a tick stays short when
-// thousands of files are ready at once.
-inline constexpr std::size_t kMostFilesPerTake = 200;
+// thousands of files are ready at once; the workers read on meanwhile.
+inline constexpr std::size_t kMostFilesPerTake = 500;
 
 // The pane fill (see panepacing.h). The first piece is at most this many
 // lines (a few milliseconds of short lines) or characters (a few

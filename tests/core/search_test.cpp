@@ -64,6 +64,24 @@ TEST(OrderedJobsTest, ResultsComeInOrderHoweverTheyAreTaken)
     }
 }
 
+// A taker that comes round on a timer's tick finds the workers went on
+// meanwhile: every job allowed to wait ran before anything was taken, not
+// only as many as there are workers.
+TEST(OrderedJobsTest, ResultsWaitForATakerThatPolls)
+{
+    constexpr std::size_t kCount = 40;
+    std::atomic<std::size_t> produced{0};
+    OrderedJobs<std::size_t> jobs(
+        kCount, 2, [&](std::size_t i) { return ++produced, i; }, [] {}, kCount);
+    for (int turn = 0; turn < 10'000 && produced < kCount; ++turn)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(produced.load(), kCount);
+    std::size_t taken = 0;
+    while (jobs.Take())
+        ++taken;
+    EXPECT_EQ(taken, kCount);
+}
+
 TEST(OrderedJobsTest, StopEndsTheHandingOverAndNoJobStartsAfterIt)
 {
     std::atomic<std::size_t> started{0};
