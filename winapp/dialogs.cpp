@@ -1,3 +1,4 @@
+// The system's file dialogs, the task dialog of a question, message boxes.
 #include "winapp/dialogs.h"
 
 #include <commctrl.h>
@@ -7,7 +8,6 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <iterator>
 
 #include "core/session/texts.h"
 #include "winapp/wide.h"
@@ -15,17 +15,33 @@
 namespace vaveze::win {
 namespace {
 
+namespace fs = std::filesystem;
+using window::Reply;
+
 // Long paths reach this far.
 constexpr DWORD kPathRoom = 32768;
 // The names of many files chosen at once: a folder and thousands of names.
 constexpr DWORD kManyPathsRoom = 1 << 20;
 
-OPENFILENAMEW SetUp(HWND owner, const FileDialogSetup& setup, const std::wstring& filters, std::wstring& file,
-                    DWORD room = kPathRoom)
+// The catalogue's filters as the dialogs take them: each description and
+// its patterns ended by NUL, and one more NUL at the end.
+std::wstring DialogFilters(std::string_view filters)
 {
+    std::wstring out = Wide(filters);
+    std::replace(out.begin(), out.end(), L'|', L'\0');
+    out.append(2, L'\0');
+    return out;
+}
+
+// Runs the dialog; the names it leaves in `file`, empty when cancelled.
+template <class Show>
+bool RunDialog(HWND owner, const FileDialogSetup& setup, DWORD flags, DWORD room, std::wstring& file, Show show)
+{
+    const std::wstring filters = DialogFilters(setup.Filters);
+    const std::wstring folder = setup.Folder.wstring();
+    const std::wstring name = setup.ProposedName.wstring();
     file.assign(room, L'\0');
-    std::copy_n(setup.ProposedName.begin(), std::min<std::size_t>(setup.ProposedName.size(), kPathRoom - 1),
-                file.begin());
+    std::copy_n(name.begin(), std::min<std::size_t>(name.size(), kPathRoom - 1), file.begin());
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
@@ -33,86 +49,74 @@ OPENFILENAMEW SetUp(HWND owner, const FileDialogSetup& setup, const std::wstring
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = room;
-    dialog.lpstrInitialDir = setup.Folder.empty() ? nullptr : setup.Folder.c_str();
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.lpstrTitle = setup.Title.c_str();
     dialog.lpstrDefExt = setup.DefaultExtension.empty() ? nullptr : setup.DefaultExtension.c_str();
     // The program's current folder stays where it was started.
-    dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
-    return dialog;
+    dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | flags;
+    return show(&dialog) != 0;
 }
 
-std::optional<std::wstring> Chosen(BOOL accepted, std::wstring& file)
+// A question's buttons: Cancel the dialog's own IDCANCEL, which Escape and
+// the close box press too; the other answers the system's other command
+// numbers, in their order (some task dialogs take no others).
+constexpr int kReplyButtons[] = {IDYES, IDNO, IDRETRY, IDIGNORE, IDABORT, IDTRYAGAIN, IDCONTINUE};
+
+int ButtonOf(const std::vector<Reply>& replies, Reply reply)
 {
-    if (!accepted)
-        return std::nullopt;
-    file.resize(std::wcslen(file.c_str()));
-    return file;
+    if (reply == Reply::Cancel)
+        return IDCANCEL;
+    std::size_t button = 0;
+    for (const Reply offered : replies) {
+        if (offered == reply)
+            return kReplyButtons[std::min(button, std::size(kReplyButtons) - 1)];
+        button += offered == Reply::Cancel ? 0 : 1;
+    }
+    return IDCANCEL;
 }
 
 }  // namespace
 
-std::wstring DialogFilters(std::string_view filters)
+std::vector<fs::path> ChooseFilesToOpen(HWND owner, const FileDialogSetup& setup)
 {
-    std::wstring out = Wide(filters);
-    std::replace(out.begin(), out.end(), L'|', L'\0');
-    out.push_back(L'\0');
-    out.push_back(L'\0');
-    return out;
-}
-
-std::vector<std::wstring> ChooseFilesToOpen(HWND owner, const FileDialogSetup& setup)
-{
-    const std::wstring filters = DialogFilters(setup.Filters);
     std::wstring names;
-    OPENFILENAMEW dialog = SetUp(owner, setup, filters, names, kManyPathsRoom);
-    dialog.Flags |= OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT;
-    std::vector<std::wstring> chosen;
-    if (!::GetOpenFileNameW(&dialog)) {
+    std::vector<fs::path> chosen;
+    if (!RunDialog(owner, setup, OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT, kManyPathsRoom, names, ::GetOpenFileNameW)) {
         // More names than the room for them: said as the system says it.
         if (::CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
-            ShowMessage(owner, MessageKind::Error, Utf8(setup.Title), SystemErrorText(ERROR_INSUFFICIENT_BUFFER));
+            ShowMessage(owner, window::MessageKind::Error, Utf8(setup.Title), SystemErrorText(ERROR_INSUFFICIENT_BUFFER));
         return chosen;
     }
     // One file: its path. Several: the folder, then each name, each ended
     // by NUL, and one more NUL at the end.
     const wchar_t* at = names.c_str();
-    const std::wstring first = at;
-    at += first.size() + 1;
-    if (*at == L'\0') {
-        chosen.push_back(first);
-        return chosen;
-    }
-    const std::wstring folder = first.back() == L'\\' ? first : first + L'\\';
-    while (*at != L'\0') {
-        const std::wstring name = at;
-        chosen.push_back(folder + name);
-        at += name.size() + 1;
-    }
+    const fs::path first = at;
+    at += std::wcslen(at) + 1;
+    if (*at == L'\0')
+        return {first};
+    for (; *at != L'\0'; at += std::wcslen(at) + 1)
+        chosen.push_back(first / at);
     return chosen;
 }
 
-std::optional<std::wstring> ChooseFileToSave(HWND owner, const FileDialogSetup& setup)
+fs::path ChooseFileToSave(HWND owner, const FileDialogSetup& setup)
 {
-    const std::wstring filters = DialogFilters(setup.Filters);
     std::wstring file;
-    OPENFILENAMEW dialog = SetUp(owner, setup, filters, file);
-    dialog.Flags |= OFN_OVERWRITEPROMPT;
-    return Chosen(::GetSaveFileNameW(&dialog), file);
+    if (!RunDialog(owner, setup, OFN_OVERWRITEPROMPT, kPathRoom, file, ::GetSaveFileNameW))
+        return {};
+    return fs::path(file.c_str());
 }
 
-void ShowMessage(HWND owner, MessageKind kind, std::string_view caption, std::string_view text)
+Reply Ask(HWND owner, const window::effect::Ask& question)
 {
-    const UINT icon = kind == MessageKind::Warning ? MB_ICONWARNING : MB_ICONERROR;
-    ::MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), MB_OK | icon);
-}
-
-bool Confirm(HWND owner, std::string_view caption, std::string_view question)
-{
-    const std::wstring title = Wide(caption);
-    const std::wstring text = Wide(question);
-    const std::wstring yes = Wide(WindowText::Yes);
-    const std::wstring cancel = Wide(WindowText::Cancel);
-    const TASKDIALOG_BUTTON buttons[] = {{IDYES, yes.c_str()}, {IDCANCEL, cancel.c_str()}};
+    const std::wstring title = Wide(kApplicationTitle);
+    const std::wstring text = Wide(question.Text);
+    std::vector<std::wstring> captions;
+    for (const Reply reply : question.Replies)
+        captions.push_back(Wide(window::ReplyCaption(reply)));
+    std::vector<TASKDIALOG_BUTTON> buttons;
+    for (std::size_t i = 0; i < question.Replies.size(); ++i)
+        buttons.push_back({ButtonOf(question.Replies, question.Replies[i]), captions[i].c_str()});
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;
     config.hwndParent = owner;
@@ -120,14 +124,27 @@ bool Confirm(HWND owner, std::string_view caption, std::string_view question)
     config.pszWindowTitle = title.c_str();
     config.hMainIcon = ::LoadIconW(nullptr, IDI_QUESTION);
     config.pszContent = text.c_str();
-    config.cButtons = static_cast<UINT>(std::size(buttons));
-    config.pButtons = buttons;
-    config.nDefaultButton = IDCANCEL;
+    config.cButtons = static_cast<UINT>(buttons.size());
+    config.pButtons = buttons.data();
+    config.nDefaultButton = ButtonOf(question.Replies, question.Default);
     int pressed = IDCANCEL;
-    if (SUCCEEDED(::TaskDialogIndirect(&config, &pressed, nullptr, nullptr)))
-        return pressed == IDYES;
-    // Out of resources for the task dialog: the system's box, in its language.
-    return ::MessageBoxW(owner, text.c_str(), title.c_str(), MB_OKCANCEL | MB_DEFBUTTON2 | MB_ICONQUESTION) == IDOK;
+    if (FAILED(::TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) {
+        // Out of resources for the task dialog: the system's box, in its
+        // language, OK for the first answer.
+        const int box = ::MessageBoxW(owner, text.c_str(), title.c_str(), MB_OKCANCEL | MB_DEFBUTTON2 | MB_ICONQUESTION);
+        return box == IDOK && !question.Replies.empty() ? question.Replies.front() : question.Escape;
+    }
+    // Escape and the close box answer IDCANCEL.
+    for (const Reply reply : question.Replies)
+        if (pressed == ButtonOf(question.Replies, reply) && pressed != IDCANCEL)
+            return reply;
+    return question.Escape;
+}
+
+void ShowMessage(HWND owner, window::MessageKind kind, std::string_view caption, std::string_view text)
+{
+    const UINT icon = kind == window::MessageKind::Warning ? MB_ICONWARNING : MB_ICONERROR;
+    ::MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), MB_OK | icon);
 }
 
 void Beep() { ::MessageBeep(MB_OK); }

@@ -1,39 +1,27 @@
+// The file list beside the pane, rendered from the window flow.
 #include "winapp/filespanel.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
-#include <exception>
-#include <filesystem>
 
-#include "core/session/find.h"
-#include "core/session/session.h"
+#include "core/session/faults.h"
 #include "core/session/texts.h"
 #include "winapp/accessibility.h"
 #include "winapp/composition.h"
+#include "winapp/controls.h"
 #include "winapp/resource.h"
 #include "winapp/wide.h"
 
 namespace vaveze::win {
 namespace {
 
-// The filter waits this long after the last key: each pass reads the files.
-constexpr UINT kTypingPauseMs = 300;
 constexpr int kMarkSize = 16;
 constexpr int kPadding = 2;
 // Wide enough for a long path and the reasons, in a few lines.
 constexpr int kTipWidth = 640;
 constexpr COLORREF kListedColour = RGB(0x1E, 0x8C, 0x3A);
-
-HWND Create(HWND parent, DWORD exStyle, const wchar_t* className, DWORD style, int id, HFONT font)
-{
-    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-    HWND control = ::CreateWindowExW(exStyle, className, L"", WS_CHILD | style, 0, 0, 0, 0, parent,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
-}
 
 HICON SmallIcon(LPCWSTR which)
 {
@@ -63,14 +51,12 @@ void DrawCheck(HDC dc, const RECT& r, bool saved)
 
 }  // namespace
 
-FilesPanel::FilesPanel(HWND parent, HFONT font, FileList& files, const vaveze::Session& shown,
-                       std::function<ListingOptions()> options)
-    : parent_(parent), files_(files), shown_(shown), options_(std::move(options))
+FilesPanel::FilesPanel(HWND parent, HFONT font, const window::WindowFlow& flow) : parent_(parent), flow_(flow)
 {
-    filter_ = Create(parent, WS_EX_CLIENTEDGE, WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, IDC_FILTER, font);
-    list_ = Create(parent, WS_EX_CLIENTEDGE, WC_LISTBOXW,
-                   WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-                   IDC_FILELIST, font);
+    filter_ = CreateControl(parent, WS_EX_CLIENTEDGE, WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, IDC_FILTER, font, false);
+    list_ = CreateControl(parent, WS_EX_CLIENTEDGE, WC_LISTBOXW, L"",
+                          WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                          IDC_FILELIST, font, false);
     const std::wstring cue = Wide(WindowText::FilterField);
     ::SendMessageW(filter_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(cue.c_str()));
     SetAccessibleName(filter_, cue);
@@ -84,7 +70,8 @@ FilesPanel::FilesPanel(HWND parent, HFONT font, FileList& files, const vaveze::S
     ::GetTextMetricsW(dc, &metrics);
     ::SelectObject(dc, old);
     ::ReleaseDC(list_, dc);
-    ::SendMessageW(list_, LB_SETITEMHEIGHT, 0, std::max<LONG>(metrics.tmHeight, kMarkSize) + 2 * kPadding);
+    lineHeight_ = metrics.tmHeight;
+    ::SendMessageW(list_, LB_SETITEMHEIGHT, 0, RowHeight());
     warning_ = SmallIcon(IDI_WARNING);
     error_ = SmallIcon(IDI_ERROR);
 
@@ -106,52 +93,61 @@ FilesPanel::FilesPanel(HWND parent, HFONT font, FileList& files, const vaveze::S
 
 FilesPanel::~FilesPanel()
 {
-    ::KillTimer(parent_, kTypingTimer);
-    ::KillTimer(parent_, kFilterTimer);
     if (::IsWindow(list_))
         ::RemoveWindowSubclass(list_, ListProc, 0);
-}
-
-void FilesPanel::Show(bool visible)
-{
-    visible_ = visible;
-    ::ShowWindow(filter_, visible ? SW_SHOWNA : SW_HIDE);
-    ::ShowWindow(list_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void FilesPanel::Place(const RECT& filter, const RECT& list)
 {
     if (!visible_)
         return;
-    ::MoveWindow(filter_, filter.left, filter.top, filter.right - filter.left, filter.bottom - filter.top, TRUE);
-    ::MoveWindow(list_, list.left, list.top, list.right - list.left, list.bottom - list.top, TRUE);
+    MoveTo(filter_, filter);
+    MoveTo(list_, list);
 }
 
 void FilesPanel::ShowList()
 {
-    ::KillTimer(parent_, kTypingTimer);
-    ::KillTimer(parent_, kFilterTimer);
-    filterNext_ = filterCount_ = 0;
-    quiet_ = true;
-    ::SetWindowTextW(filter_, L"");
-    quiet_ = false;
-    kept_.assign(files_.Size(), true);
-    selected_ = files_.Size();
+    const std::u16string& filter = flow_.FilterText();
+    if (const std::wstring text(filter.begin(), filter.end()); text != WindowTextOf(filter_)) {
+        quiet_ = true;
+        ::SetWindowTextW(filter_, text.c_str());
+        quiet_ = false;
+    }
     ShowRows();
+    visible_ = flow_.ListShown();
+    ::ShowWindow(filter_, visible_ ? SW_SHOWNA : SW_HIDE);
+    ::ShowWindow(list_, visible_ ? SW_SHOWNA : SW_HIDE);
 }
 
+int FilesPanel::RowHeight() const
+{
+    return std::max(lineHeight_, kMarkSize) + (twoLines_ ? lineHeight_ : 0) + 2 * kPadding;
+}
+
+// The rows: the files the filter does not hide, in the list's order, each
+// its file name (the row's text) and its folder. When any file has a
+// folder, each row is two lines, the name above and the folder below, so
+// that a narrow list still tells two files of one name apart.
 void FilesPanel::ShowRows()
 {
     const LRESULT top = ::SendMessageW(list_, LB_GETTOPINDEX, 0, 0);
     SetWindowRedraw(list_, FALSE);
     ListBox_ResetContent(list_);
-    for (std::size_t i = 0; i < files_.Size(); ++i) {
-        if (!kept_[i])
+    const FileList& files = flow_.Files();
+    bool folders = false;
+    for (std::size_t i = 0; i < files.Size(); ++i) {
+        const EntryLabel label = EntryLabelOf(files[i]);
+        folders = folders || !label.Folder.empty();
+        if (flow_.RowHidden(i))
             continue;
-        const int row = ListBox_AddString(list_, EntryName(files_[i]).wstring().c_str());
+        const int row = ListBox_AddString(list_, label.Name.wstring().c_str());
         ListBox_SetItemData(list_, row, static_cast<LPARAM>(i));
     }
-    ListBox_SetCurSel(list_, RowOf(selected_));
+    if (folders != twoLines_) {
+        twoLines_ = folders;
+        ::SendMessageW(list_, LB_SETITEMHEIGHT, 0, RowHeight());
+    }
+    ListBox_SetCurSel(list_, RowOf(flow_.Selected()));
     ListBox_SetTopIndex(list_, static_cast<int>(top));
     SetWindowRedraw(list_, TRUE);
     ::InvalidateRect(list_, nullptr, TRUE);
@@ -174,10 +170,15 @@ int FilesPanel::RowOf(std::size_t i) const
     return low < ListBox_GetCount(list_) && static_cast<std::size_t>(ListBox_GetItemData(list_, low)) == i ? low : -1;
 }
 
-void FilesPanel::UpdateEntry(std::size_t i)
+void FilesPanel::ShowEntry(std::size_t i)
 {
+    const int row = RowOf(i);
+    if ((row >= 0) == flow_.RowHidden(i)) {
+        ShowRows();
+        return;
+    }
     RECT r{};
-    if (const int row = RowOf(i); row >= 0 && ListBox_GetItemRect(list_, row, &r) != LB_ERR)
+    if (row >= 0 && ListBox_GetItemRect(list_, row, &r) != LB_ERR)
         ::InvalidateRect(list_, &r, TRUE);
     if (hovered_ == i) {
         hovered_.reset();
@@ -188,11 +189,7 @@ void FilesPanel::UpdateEntry(std::size_t i)
     }
 }
 
-void FilesPanel::Select(std::size_t i)
-{
-    selected_ = i;
-    ListBox_SetCurSel(list_, RowOf(i));
-}
+void FilesPanel::Select(std::size_t i) { ListBox_SetCurSel(list_, RowOf(i)); }
 
 std::optional<std::size_t> FilesPanel::Selected() const
 {
@@ -202,133 +199,64 @@ std::optional<std::size_t> FilesPanel::Selected() const
     return static_cast<std::size_t>(ListBox_GetItemData(list_, row));
 }
 
-void FilesPanel::FilterChanged()
+std::optional<std::u16string> FilesPanel::TypedFilter() const
 {
     if (quiet_ || IsComposing(filter_))
-        return;
-    ::SetTimer(parent_, kTypingTimer, kTypingPauseMs, nullptr);
-}
-
-void FilesPanel::Refilter()
-{
-    if (::GetWindowTextLengthW(filter_) > 0)
-        StartFilter();
-}
-
-bool FilesPanel::OnTimer(UINT_PTR id)
-{
-    if (id == kTypingTimer) {
-        ::KillTimer(parent_, kTypingTimer);
-        StartFilter();
-        return true;
-    }
-    if (id == kFilterTimer) {
-        FilterStep();
-        return true;
-    }
-    return false;
-}
-
-void FilesPanel::StartFilter()
-{
-    ::KillTimer(parent_, kFilterTimer);
+        return std::nullopt;
     const std::wstring text = WindowTextOf(filter_);
-    needle_.assign(text.begin(), text.end());
-    holding_ = 0;
-    filterNext_ = 0;
-    filterCount_ = needle_.empty() ? 0 : files_.Size();
-    // Every file until it is read for this text.
-    kept_.assign(files_.Size(), true);
-    ShowRows();
-    if (filterCount_ == 0) {
-        if (Says)
-            Says({});
-        return;
-    }
-    ::SetTimer(parent_, kFilterTimer, USER_TIMER_MINIMUM, nullptr);
-}
-
-// One file per tick: the window answers while the files are read.
-void FilesPanel::FilterStep()
-{
-    if (filterNext_ >= filterCount_ || filterCount_ != files_.Size()) {
-        ::KillTimer(parent_, kFilterTimer);
-        return;
-    }
-    const std::size_t i = filterNext_++;
-    const ListedFile& file = files_[i];
-    const ListingOptions options = options_ ? options_() : ListingOptions{};
-    bool holds = false;
-    try {
-        if (shown_.HasListing() && shown_.Shown().Path == file.Where.Path) {
-            holds = ListingHolds(shown_, options, needle_);
-        } else if (file.Where.WalkProblem.empty()) {
-            vaveze::Session scratch;
-            files_.Record(i, scratch.Open(file.Where.Path));
-            holds = ListingHolds(scratch, options, needle_);
-        }
-    } catch (const std::exception&) {
-        holds = false;  // no memory for this file's listing: it is not shown as holding the text
-    }
-    holding_ += holds ? 1 : 0;
-    kept_[i] = holds;
-    if (holds) {
-        UpdateEntry(i);
-    } else if (const int row = RowOf(i); row >= 0) {
-        if (hovered_ == i)
-            hovered_.reset();
-        ListBox_DeleteString(list_, row);
-    }
-    const std::string needle = Utf8(std::wstring(needle_.begin(), needle_.end()));
-    if (filterNext_ < filterCount_) {
-        if (Says)
-            Says(FilteringStatus(needle, filterNext_, filterCount_));
-        return;
-    }
-    ::KillTimer(parent_, kFilterTimer);
-    if (Says)
-        Says(FilteredStatus(needle, holding_, filterCount_));
+    return std::u16string(text.begin(), text.end());
 }
 
 void FilesPanel::Draw(const DRAWITEMSTRUCT& item) const
 {
-    if (item.itemID == static_cast<UINT>(-1))
+    const auto i = static_cast<std::size_t>(item.itemData);
+    if (item.itemID == static_cast<UINT>(-1) || i >= flow_.Files().Size())
         return;
     HDC dc = item.hDC;
     const RECT& r = item.rcItem;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     ::FillRect(dc, &r, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    const auto i = static_cast<std::size_t>(item.itemData);
-    if (i < files_.Size()) {
-        const FileMark shown = MarkOf(files_[i]);
-        const RECT mark{r.left + kPadding, r.top + (r.bottom - r.top - kMarkSize) / 2, r.left + kPadding + kMarkSize,
-                        r.top + (r.bottom - r.top + kMarkSize) / 2};
-        switch (shown) {
-        case FileMark::Problem:
-            ::DrawIconEx(dc, mark.left, mark.top, error_, kMarkSize, kMarkSize, 0, nullptr, DI_NORMAL);
-            break;
-        case FileMark::Partial:
-            ::DrawIconEx(dc, mark.left, mark.top, warning_, kMarkSize, kMarkSize, 0, nullptr, DI_NORMAL);
-            break;
-        case FileMark::Listed:
-        case FileMark::Saved:
-            DrawCheck(dc, mark, shown == FileMark::Saved);
-            break;
-        case FileMark::None:
-            break;
-        }
-    }
-    const int length = ListBox_GetTextLen(list_, item.itemID);
-    std::wstring name(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-    name.resize(static_cast<std::size_t>(std::max(ListBox_GetText(list_, item.itemID, name.data()), 0)));
-    RECT text = r;
-    text.left += 2 * kPadding + kMarkSize;
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    ::DrawTextW(dc, name.c_str(), static_cast<int>(name.size()), &text,
-                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     if ((item.itemState & ODS_FOCUS) != 0)
         ::DrawFocusRect(dc, &r);
+    const FileMark shown = MarkOf(flow_.Files()[i]);
+    const RECT mark{r.left + kPadding, r.top + (r.bottom - r.top - kMarkSize) / 2, r.left + kPadding + kMarkSize,
+                    r.top + (r.bottom - r.top + kMarkSize) / 2};
+    switch (shown) {
+    case FileMark::Problem:
+        ::DrawIconEx(dc, mark.left, mark.top, error_, kMarkSize, kMarkSize, 0, nullptr, DI_NORMAL);
+        break;
+    case FileMark::Partial:
+        ::DrawIconEx(dc, mark.left, mark.top, warning_, kMarkSize, kMarkSize, 0, nullptr, DI_NORMAL);
+        break;
+    case FileMark::Listed:
+    case FileMark::Saved:
+        DrawCheck(dc, mark, shown == FileMark::Saved);
+        break;
+    case FileMark::None:
+        break;
+    }
+    // The name, then its folder greyed: after it on one line, or below it;
+    // what does not fit is cut off the name's end and the folder's middle.
+    const EntryLabel label = EntryLabelOf(flow_.Files()[i]);
+    const std::wstring name = label.Name.wstring();
+    const std::wstring folder = label.Folder.wstring();
+    RECT text{r.left + 2 * kPadding + kMarkSize, r.top, r.right - kPadding, r.bottom};
+    if (twoLines_)
+        text.bottom = r.top + (r.bottom - r.top) / 2;
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    const UINT line = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+    RECT drawn = text;
+    ::DrawTextW(dc, name.c_str(), static_cast<int>(name.size()), &drawn, line | DT_END_ELLIPSIS | DT_CALCRECT);
+    ::DrawTextW(dc, name.c_str(), static_cast<int>(name.size()), &text, line | DT_END_ELLIPSIS);
+    if (folder.empty())
+        return;
+    if (twoLines_)
+        text = {text.left + lineHeight_ / 2, text.bottom, text.right, r.bottom};
+    else
+        text.left = std::min(drawn.right + lineHeight_, text.right);
+    ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_GRAYTEXT));
+    ::DrawTextW(dc, folder.c_str(), static_cast<int>(folder.size()), &text, line | DT_PATH_ELLIPSIS);
 }
 
 // The tooltip follows the row under the mouse.
@@ -341,7 +269,7 @@ void FilesPanel::Hover(int x, int y)
     if (file == hovered_)
         return;
     hovered_ = file;
-    tipText_ = file && *file < files_.Size() ? Wide(FileTooltip(files_[*file])) : std::wstring();
+    tipText_ = file && *file < flow_.Files().Size() ? Wide(FileTooltip(flow_.Files()[*file])) : std::wstring();
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = parent_;
@@ -354,8 +282,9 @@ LRESULT CALLBACK FilesPanel::ListProc(HWND list, UINT message, WPARAM wParam, LP
                                       DWORD_PTR data)
 {
     auto& panel = *reinterpret_cast<FilesPanel*>(data);
+    // A tooltip that could not be made is no fault to tell: the row shows none.
     if (message == WM_MOUSEMOVE)
-        panel.Hover(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        Guarded([&] { panel.Hover(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); }, [](const Fault&) {});
     else if (message == WM_NCDESTROY)
         ::RemoveWindowSubclass(list, ListProc, id);
     return ::DefSubclassProc(list, message, wParam, lParam);

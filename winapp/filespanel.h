@@ -1,77 +1,47 @@
-// The file list beside the pane: the files chosen or dropped together, each
-// with a mark of what reading it (and saving its listing) came to and the
-// whole story as its tooltip, under a field that keeps in the list only the
-// files whose listing holds a text. The list itself (the files and their
-// states) is the core's FileList; this is how the window shows it. The
-// filter reads a file per timer tick, so the window answers meanwhile.
+// The file list beside the pane, under its filter field, rendered from the
+// window flow: a row for each file the filter does not hide, with a mark of
+// what reading it (and saving its listing) came to and the whole story as
+// its tooltip.
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "core/listing/listing.h"
-#include "core/session/filelist.h"
-
-namespace vaveze {
-class Session;
-}
+#include "core/window/windowflow.h"
 
 namespace vaveze::win {
 
 class FilesPanel {
 public:
-    // The parent's timers the panel sets (the window's own are below 100).
-    static constexpr UINT_PTR kTypingTimer = 101;
-    static constexpr UINT_PTR kFilterTimer = 102;
-
     // Makes the filter field and the list, hidden, as children of `parent`
-    // next in the Tab order. The filter takes the files' listings from
-    // `files`, with the options `options` gives, and from `shown` (whose
-    // kept parse serves the file it shows).
-    FilesPanel(HWND parent, HFONT font, FileList& files, const vaveze::Session& shown,
-               std::function<ListingOptions()> options);
+    // next in the Tab order.
+    FilesPanel(HWND parent, HFONT font, const window::WindowFlow& flow);
     FilesPanel(const FilesPanel&) = delete;
     FilesPanel& operator=(const FilesPanel&) = delete;
     ~FilesPanel();
 
     [[nodiscard]] HWND Filter() const noexcept { return filter_; }
-    [[nodiscard]] HWND List() const noexcept { return list_; }
     [[nodiscard]] bool Visible() const noexcept { return visible_; }
-    void Show(bool visible);
     void Place(const RECT& filter, const RECT& list);
 
-    // Shows the files' list anew (the filter emptied), nothing selected.
+    // The list, the filter's text and whether they show, from the flow.
     void ShowList();
-    // Entry i's mark and tooltip from what the list says of it.
-    void UpdateEntry(std::size_t i);
-    // Marks entry i as the one the pane shows (no notification).
+    // Entry i's mark, tooltip and whether the filter hides it.
+    void ShowEntry(std::size_t i);
+    // The list's selected row: entry i (no notification).
     void Select(std::size_t i);
     // The entry the user selected.
     [[nodiscard]] std::optional<std::size_t> Selected() const;
-
-    // The filter field changed: the filter starts once the user stops typing.
-    void FilterChanged();
-    // Reads the files with the options as they are now (the boxes changed):
-    // only while a filter is set.
-    void Refilter();
-    // The panel's timers; false for a timer not the panel's.
-    bool OnTimer(UINT_PTR id);
+    // The filter field's text, when the user typed it and is not composing.
+    [[nodiscard]] std::optional<std::u16string> TypedFilter() const;
     void Draw(const DRAWITEMSTRUCT& item) const;
 
-    // Tells the status line: the filter's progress and result, or "" (nothing
-    // to say any more).
-    std::function<void(const std::string&)> Says;
-
 private:
-    void StartFilter();
-    void FilterStep();
-    // The list's rows: the files not filtered out, in the list's order.
     void ShowRows();
+    [[nodiscard]] int RowHeight() const;
     [[nodiscard]] int RowOf(std::size_t i) const;
     static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR data);
@@ -83,19 +53,13 @@ private:
     HWND tip_ = nullptr;
     HICON warning_ = nullptr;
     HICON error_ = nullptr;
-    FileList& files_;
-    const vaveze::Session& shown_;
-    std::function<ListingOptions()> options_;
+    const window::WindowFlow& flow_;
     bool visible_ = false;
+    int lineHeight_ = 0;     // of the window's font
+    bool twoLines_ = false;  // some file has a folder: each row names it below the file's name
     bool quiet_ = false;  // the window, not the user, changes the filter's text
-    std::size_t selected_ = 0;  // the entry the pane shows
     std::optional<std::size_t> hovered_;
     std::wstring tipText_;
-    std::vector<bool> kept_;  // the files the filter keeps in the list
-    std::u16string needle_;
-    std::size_t filterNext_ = 0;
-    std::size_t filterCount_ = 0;
-    std::size_t holding_ = 0;
 };
 
 }  // namespace vaveze::win

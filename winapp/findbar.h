@@ -1,17 +1,15 @@
 // Find in the pane (Ctrl+F): a bar under the pane with the text to find,
-// "find previous", "find next" and a close button, going round the pane's
-// ends. The text is found as it is typed (through an input method: once
-// committed), Enter or F3 finds the next, Shift+Enter or Shift+F3 the
-// previous, Escape closes the bar; the window passes those keys on. The
-// rule of a match is the core's (FindInText), shared with the other windows.
+// 前を検索, 次を検索 and a close button. The window hands what is typed and
+// pressed there to the flow, which finds (going round the pane's ends) and
+// says where: the text as it is typed (through an input method: once
+// committed), Enter or F3 the next, Shift+Enter or Shift+F3 the previous,
+// Escape closes the bar.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
-
-#include "core/session/find.h"
+#include <string_view>
 
 namespace vaveze::win {
 
@@ -29,36 +27,27 @@ public:
     [[nodiscard]] HWND Field() const noexcept { return field_; }
     // `control` is one of the bar's.
     [[nodiscard]] bool Holds(HWND control) const noexcept;
+    // The field's text changed by the user's typing, not by Open, and not
+    // while an input method composes it.
+    [[nodiscard]] bool Typed() const;
+    // The text to find.
+    [[nodiscard]] std::u16string Needle() const;
 
-    // Shows the bar with the field focused and its text selected; a
-    // selection within one line of the pane becomes the text to find. The
+    // Shows the bar with the field focused holding `start`, selected. The
     // window lays itself out again after.
-    void Open();
+    void Open(std::u16string_view start);
     // Hides the bar; the pane gets the keyboard.
     void Close();
     void Place(const Layout& places);
 
-    // Finds from the pane's selection: the next match from its end, the
-    // previous from its start. False when there is none.
-    bool Find(FindDirection direction);
-    // The field changed: the text is found from the selection's start, so
-    // the match grows in place as it is typed.
-    void FieldChanged();
-
-    // Tells the status line: not found, found past an end, or "" (nothing
-    // to say any more).
-    std::function<void(const std::string&)> Says;
-
 private:
-    bool FindFrom(std::size_t from, FindDirection direction);
-    [[nodiscard]] std::u16string Needle() const;
-
     HWND pane_;
     HWND field_ = nullptr;
     HWND previous_ = nullptr;
     HWND next_ = nullptr;
     HWND close_ = nullptr;
     bool visible_ = false;
+    bool quiet_ = false;
 };
 
 }  // namespace vaveze::win

@@ -1,4 +1,4 @@
-// The window's one font: the fixed-pitch Japanese font of the design at its
+// The window's one font: the fixed-pitch Japanese font of the core's table at its
 // designed size, or the nearest the system has.
 #pragma once
 

@@ -1,40 +1,39 @@
-// Where the window's controls go: the designed places (pixels at 96 dots per
-// inch, as the window was drawn), and how they follow the window's size.
+// Where the window's controls go: the designed places of the core's table
+// (core/window/windowtable.h), and how they follow the window's size and
+// what it shows besides them.
 #pragma once
 
 #include <windows.h>
 
 namespace vaveze::win {
 
-// The window as designed, frame included, and where it first appears.
-inline constexpr POINT kWindowPosition{192, 107};
-inline constexpr SIZE kWindowSize{568, 506};
-
-// What the window shows besides its designed controls, for LayOut.
+// What the window shows besides its designed controls.
 struct Shown {
     int NoticeTextHeight = 0;  // the notice's text at the width it gets (0: no notice)
+    bool NoticeOffer = false;  // the notice's button beside its text
     int StatusHeight = 0;      // the status line's
     bool FileList = false;     // several files: the list and its filter left of the pane
     bool FindBar = false;      // Ctrl+F: the find bar under the pane
-    bool Progress = false;     // every listing being saved: the progress bar and Stop
+    bool Progress = false;     // すべて出力 running: the progress bar and 中止
 };
 
-// The places of everything in the client area for a client area of
-// `width` x `height`. Hidden controls get empty places.
+// The places of everything in the client area. Hidden controls get empty
+// places.
 struct Layout {
-    RECT Panel1;  // the raised panel of the controls
-    RECT Button1;  // "open"
-    RECT Edit1;    // the path field
-    RECT CheckBox1;
-    RECT CheckBox2;
-    RECT CheckBox3;
-    RECT Button2;  // "save"
-    RECT Button3;  // "save every listing"
-    RECT Panel2;   // the raised caption above the pane
-    RECT Caption;  // its text
-    RECT Notice;   // the notice's frame; empty when no notice is shown
+    RECT ControlPanel;  // the raised panel of the controls
+    RECT OpenButton;
+    RECT PathField;
+    RECT HeaderBox;
+    RECT DimensionsBox;
+    RECT BlocksBox;
+    RECT SaveButton;
+    RECT SaveAllButton;
+    RECT CaptionPanel;  // the raised caption above the pane ...
+    RECT PaneCaption;   // ... and its text
+    RECT Notice;        // the notice's frame; empty when no notice is shown
     RECT NoticeIcon;
     RECT NoticeText;
+    RECT NoticeOffer;  // its button, at its right
     RECT Filter;    // the file list's filter field, above ...
     RECT FileList;  // ... the file list
     RECT Pane;
@@ -44,14 +43,16 @@ struct Layout {
     RECT FindClose;
     RECT Status;
     RECT Progress;
-    RECT Stop;
+    RECT StopButton;
 };
 
-// `designedWidth` is the client width of the designed window size.
+// The places for a client area of `width` x `height`; `designedWidth` is
+// the client width of the window at its designed size.
 [[nodiscard]] Layout LayOut(int width, int height, int designedWidth, const Shown& shown);
 
-// The width the notice's text gets in a client area `width` wide.
-[[nodiscard]] int NoticeTextWidth(int width);
+// The width the notice's text gets in a client area `width` wide, beside
+// the notice's button or not.
+[[nodiscard]] int NoticeTextWidth(int width, bool offer);
 
 // The smallest client area at which nothing overlaps or is cut off.
 [[nodiscard]] SIZE SmallestClient(const Shown& shown);

@@ -1,3 +1,4 @@
+// The listing pane: the rich edit control, its text, and the fill's pieces.
 #include "winapp/pane.h"
 
 #include <commctrl.h>
@@ -10,6 +11,10 @@
 
 namespace vaveze::win {
 namespace {
+
+// The undo history the pane keeps once a fill is done (the control's own
+// default).
+constexpr WPARAM kUndoSteps = 100;
 
 // Tab leaves the pane as it leaves every other control, and entering it
 // does not select what may be millions of characters. While a fill runs
@@ -58,8 +63,9 @@ HWND CreatePane(HWND parent, HFONT font, std::size_t characterLimit)
     ::SendMessageW(pane, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ::SendMessageW(pane, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(characterLimit));
     ::SendMessageW(pane, EM_SETTARGETDEVICE, 0, 1);
-    // Files dropped on the pane are opened as anywhere else on the window.
-    ::SendMessageW(pane, EM_SETEVENTMASK, 0, ENM_DROPFILES);
+    // Files dropped on the pane are opened as anywhere else on the window;
+    // the window hears of each change, to tell the flow of the user's edits.
+    ::SendMessageW(pane, EM_SETEVENTMASK, 0, ENM_DROPFILES | ENM_CHANGE);
     ::DragAcceptFiles(pane, TRUE);
     ::SetWindowSubclass(pane, PaneProc, 0, 0);
     return pane;
@@ -81,6 +87,53 @@ std::u16string PaneText(HWND pane)
         if (c == u'\r' || c == u'\v')
             c = u'\n';
     return text;
+}
+
+std::u16string SelectedText(HWND pane, std::size_t longest)
+{
+    CHARRANGE selection{};
+    ::SendMessageW(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const auto length = static_cast<std::size_t>(std::max<LONG>(selection.cpMax - selection.cpMin, 0));
+    if (length == 0 || length > longest)
+        return {};
+    std::u16string text(length + 1, u'\0');
+    text.resize(static_cast<std::size_t>(::SendMessageW(pane, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+void StartFill(HWND pane)
+{
+    // No history: the listing cannot be undone, and keeping it would cost.
+    ::SendMessageW(pane, EM_SETUNDOLIMIT, 0, 0);
+    ::SendMessageW(pane, EM_SETREADONLY, TRUE, 0);
+    ::SetWindowTextW(pane, L"");
+}
+
+void AppendPiece(HWND pane, std::size_t at, std::u16string_view piece)
+{
+    // The pane ends a line with CR.
+    std::wstring text(piece.begin(), piece.end());
+    std::replace(text.begin(), text.end(), L'\n', L'\r');
+    CHARRANGE selection{};
+    POINT scrolled{};
+    ::SendMessageW(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
+    ::SendMessageW(pane, WM_SETREDRAW, FALSE, 0);
+    CHARRANGE end{static_cast<LONG>(at), static_cast<LONG>(at)};
+    ::SendMessageW(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    ::SendMessageW(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    ::SendMessageW(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    ::SendMessageW(pane, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
+    ::SendMessageW(pane, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(pane, nullptr, TRUE);
+}
+
+void FinishFill(HWND pane)
+{
+    ::SendMessageW(pane, EM_SETREADONLY, FALSE, 0);
+    ::SendMessageW(pane, EM_SETUNDOLIMIT, kUndoSteps, 0);
+    ::SendMessageW(pane, EM_EMPTYUNDOBUFFER, 0, 0);
+    ::SendMessageW(pane, EM_SETMODIFY, FALSE, 0);
 }
 
 }  // namespace vaveze::win

@@ -24,6 +24,7 @@
 #define IDC_FINDCLOSE 1017
 #define IDC_PROGRESS 1018
 #define IDC_STOP 1019
+#define IDC_NOTICEOFFER 1020
 
 // Commands of keys alone.
 #define IDM_FIND 2001

@@ -1,3 +1,4 @@
+// The status line under the pane: one line, its whole text in a tooltip.
 #include "winapp/statusline.h"
 
 #include <commctrl.h>

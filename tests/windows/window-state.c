@@ -13,6 +13,16 @@
  *   others                  every other window of the program, as above
  *   hold PATH FLAG          holds the file PATH open, sharing nothing, as
  *                           long as the file FLAG exists; "held" once held
+ *   end TEXT                TEXT typed at the pane's end
+ *   click ID                control ID clicked (the window's or a dialog's,
+ *                           by its number or its caption)
+ *   key ID                  the command of a key of the window (Ctrl+F...)
+ *   text ID TEXT            control ID of the window now says TEXT
+ *   choose ROW              row ROW of the file list selected by the user
+ *   name TEXT               TEXT typed into a file dialog's name field, OK
+ *   close                   the window's close box
+ * The file list also prints the entries of its rows, the pane whether it
+ * was modified.
  * Lines count from 0. Exit status 1 when there is no such window, 2 for an
  * unknown command. */
 #include <windows.h>
@@ -62,6 +72,9 @@ static void PrintList(HWND list)
         PrintUtf8(text, length);
         free(text);
     }
+    printf("\nentries");
+    for (row = 0; row < rows; ++row)
+        printf(" %d", (int)SendMessageW(list, LB_GETITEMDATA, (WPARAM)row, 0));
     putchar('\n');
 }
 
@@ -108,8 +121,10 @@ static BOOL CALLBACK PrintControl(HWND control, LPARAM unused)
     printf("%d %s ", GetDlgCtrlID(control), check);
     PrintUtf8(text, length);
     putchar('\n');
-    if (GetDlgCtrlID(control) == 1009)
+    if (GetDlgCtrlID(control) == 1009) {
         PrintSelection(control, text, length);
+        printf("modified %d\n", SendMessageW(control, EM_GETMODIFY, 0, 0) != 0);
+    }
     free(text);
     return TRUE;
 }
@@ -163,6 +178,48 @@ static LRESULT LineStart(HWND pane, long line)
     return SendMessageW(pane, EM_LINEINDEX, (WPARAM)line, 0);
 }
 
+/* A control of the program's other windows (its dialogs), by number or
+ * caption, searched below `parent`. */
+struct Wanted {
+    const wchar_t *what;
+    HWND main;
+    HWND found;
+};
+
+static BOOL CALLBACK FindChild(HWND control, LPARAM data)
+{
+    struct Wanted *wanted = (struct Wanted *)data;
+    wchar_t text[256];
+    int id;
+    GetWindowTextW(control, text, 256);
+    id = _wtoi(wanted->what);
+    if (IsWindowVisible(control) && (id != 0 ? GetDlgCtrlID(control) == id : lstrcmpW(text, wanted->what) == 0)) {
+        wanted->found = control;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static BOOL CALLBACK FindInOther(HWND window, LPARAM data)
+{
+    struct Wanted *wanted = (struct Wanted *)data;
+    DWORD process = 0, mainProcess = 0;
+    GetWindowThreadProcessId(window, &process);
+    GetWindowThreadProcessId(wanted->main, &mainProcess);
+    if (window != wanted->main && process == mainProcess && IsWindowVisible(window))
+        EnumChildWindows(window, FindChild, data);
+    return wanted->found == NULL;
+}
+
+static HWND Control(HWND window, const wchar_t *what)
+{
+    struct Wanted wanted = {what, window, NULL};
+    EnumWindows(FindInOther, (LPARAM)&wanted);
+    if (wanted.found == NULL)
+        EnumChildWindows(window, FindChild, (LPARAM)&wanted);
+    return wanted.found;
+}
+
 static int Edit(HWND window, int count, wchar_t **args)
 {
     HWND pane = GetDlgItem(window, 1009);
@@ -206,6 +263,35 @@ static int Edit(HWND window, int count, wchar_t **args)
         while (GetFileAttributesW(args[3]) != INVALID_FILE_ATTRIBUTES)
             Sleep(100);
         CloseHandle(file);
+    } else if (lstrcmpW(command, L"end") == 0 && count == 3) {
+        const LRESULT last = SendMessageW(pane, EM_GETLINECOUNT, 0, 0) - 1;
+        const LRESULT at = LineStart(pane, last) + SendMessageW(pane, EM_LINELENGTH, (WPARAM)LineStart(pane, last), 0);
+        SendMessageW(pane, EM_SETSEL, (WPARAM)at, (LPARAM)at);
+        Type(pane, args[2]);
+    } else if (lstrcmpW(command, L"click") == 0 && count == 3) {
+        HWND control = Control(window, args[2]);
+        if (control == NULL)
+            return 3;
+        PostMessageW(control, BM_CLICK, 0, 0);
+    } else if (lstrcmpW(command, L"key") == 0 && count == 3) {
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(line, 1), 0);
+    } else if (lstrcmpW(command, L"text") == 0 && count == 4) {
+        SendMessageW(GetDlgItem(window, (int)line), WM_SETTEXT, 0, (LPARAM)args[3]);
+    } else if (lstrcmpW(command, L"choose") == 0 && count == 3) {
+        HWND list = GetDlgItem(window, 1013);
+        SendMessageW(list, LB_SETCURSEL, (WPARAM)line, 0);
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(1013, LBN_SELCHANGE), (LPARAM)list);
+    } else if (lstrcmpW(command, L"name") == 0 && count == 3) {
+        /* The name field of the file dialogs: a combo box's edit, or an edit. */
+        HWND field = Control(window, L"1148");
+        if (field == NULL)
+            field = Control(window, L"1152");
+        if (field == NULL)
+            return 3;
+        SendMessageW(field, WM_SETTEXT, 0, (LPARAM)args[2]);
+        PostMessageW(GetAncestor(field, GA_ROOT), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    } else if (lstrcmpW(command, L"close") == 0 && count == 2) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
     } else if (lstrcmpW(command, L"size") == 0 && count == 4) {
         SetWindowPos(window, NULL, 0, 0, (int)line, (int)wcstol(args[3], NULL, 10), SWP_NOMOVE | SWP_NOZORDER);
     } else {
