@@ -24,5 +24,15 @@ struct Source {
 // links to folders are listed as the names they are, never followed.
 [[nodiscard]] std::vector<Source> CollectSources(const std::vector<std::filesystem::path>& named, bool recursive);
 
+// The order of a folder's walk: by the names along the paths below it, each
+// name's UTF-8 bytes compared, so a folder's files come where its name does.
+[[nodiscard]] bool WalkedBefore(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// Files a front found below one folder by itself (the page, through the
+// browser's entries of a folder dropped), each at its Relative path below
+// it: those a walk takes (drawings and backups by their names, and folders
+// that could not be read), in the order CollectSources gives a folder's.
+[[nodiscard]] std::vector<Source> InWalkOrder(std::vector<Source> found);
+
 }  // namespace vaveze
 

@@ -65,11 +65,20 @@ inline constexpr std::size_t kTimerCount = 4;
 
 // What a ReadFile or WriteFile is for, handed back with its answer.
 enum class Purpose : std::uint8_t { Open, Filter, Save, SaveAll, Table };
+inline constexpr std::size_t kPurposeCount = 5;
 
 // What a save dialog saves, for its title, filter and default extension:
 // a listing (SaveFilter, kSaveExtension) or the table of every line of the
 // list (TableFilter, kTableExtension).
 enum class SaveKind : std::uint8_t { Listing, Table };
+
+// Where the page's すべて出力 puts the listings, as it says when it has
+// counted the files there (action::ExistingCounted).
+enum class SaveAllPlace : std::uint8_t {
+    Beside,   // beside each file: the windows
+    Folder,   // into a folder the user picked
+    Archive,  // into one zip file handed to the browser as a download
+};
 
 // A control a Focus effect puts the keyboard on. (While すべて出力 runs,
 // 中止 takes the keyboard and gives it back after: the front does that as
@@ -115,8 +124,12 @@ struct FilesDropped {
 };
 // The page's files, which the file system does not know: each as it is,
 // its Path the name the page reads it by (a path below the folder dropped).
+// Tag is the front's own number for them, handed back with every ReadFile
+// of them once they are the list: the front knows which of its files to read
+// even when a question came between and other files were given meanwhile.
 struct SourcesGiven {
     std::vector<Source> Sources;
+    std::uint32_t Tag = 0;
 };
 struct EntryChosen {  // the user selected row Index of the file list
     std::size_t Index;
@@ -187,23 +200,36 @@ struct TimerFired {
     Timer Which;
     std::int64_t LastPieceNanoseconds = 0;
 };
-// The answer to a ReadFile: the file's bytes, or why it could not be read
-// (the system's or the browser's words) when Failure is not empty.
+// The answer to a ReadFile, with its Serial: the file's bytes, or why it
+// could not be read (the system's or the browser's words) when Failure is
+// not empty. An answer the flow no longer waits for (the list was replaced,
+// the filter started again) is dropped.
 struct FileRead {
     Purpose For;
     std::size_t Index;
     std::string Bytes;
     std::string Failure;
+    std::uint32_t Serial = 0;
 };
-// The answer to a WriteFile: empty when written, else why not.
+// The answer to a WriteFile, with its Serial: Failure empty when written,
+// else why not. Downloaded: the page handed the bytes to the browser as a
+// download, whose folder and name are the browser's to choose.
 struct FileWritten {
     Purpose For;
     std::size_t Index;
     std::string Failure;
+    std::uint32_t Serial = 0;
+    bool Downloaded = false;
 };
-// The answer to CountExisting.
+// The answer to CountExisting. The page counts in the place it asked the
+// user for (a folder picked, named PlaceName), or writes into a zip file
+// (PlaceName: its name) and counts none; Cancelled when the user declined
+// to pick one, and nothing is saved.
 struct ExistingCounted {
-    std::size_t Count;
+    std::size_t Count = 0;
+    SaveAllPlace Place = SaveAllPlace::Beside;
+    std::string PlaceName;
+    bool Cancelled = false;
 };
 
 }  // namespace action
@@ -280,19 +306,23 @@ struct StopTimer {
     Timer Which;
 };
 // Only where the front reads and writes the files (FileAccess::Front).
-// Answer with action::FileRead, action::FileWritten, action::ExistingCounted.
+// Answer with action::FileRead, action::FileWritten, action::ExistingCounted,
+// handing back the Serial.
 struct ReadFile {
     Purpose For;
     std::size_t Index;  // the entry of the file list (Open, Filter, SaveAll, Table)
     // For Open, also the file shown read again to look for the rest
     // (NoticeOfferTaken): the flow keeps no bytes.
     std::filesystem::path Path;
+    std::uint32_t Tag;  // the list's, as SourcesGiven gave it (0 for files of the file system)
+    std::uint32_t Serial;
 };
 struct WriteFile {  // replace the file at Path (a name, for the page) only once complete
     Purpose For;
     std::size_t Index;
     std::filesystem::path Path;
     std::string Bytes;
+    std::uint32_t Serial;
 };
 struct CountExisting {  // how many of these paths exist already
     std::vector<std::filesystem::path> Paths;

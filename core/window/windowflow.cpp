@@ -216,6 +216,29 @@ void WindowFlow::Stop(Timer timer)
     Emit(effect::StopTimer{timer});
 }
 
+void WindowFlow::Read(Purpose purpose, std::size_t index)
+{
+    const std::uint32_t serial = awaited_[static_cast<std::size_t>(purpose)] = ++fileSerial_;
+    Emit(effect::ReadFile{purpose, index, files_[index].Where.Path, listTag_, serial});
+}
+
+void WindowFlow::Write(Purpose purpose, std::size_t index, const fs::path& path, std::string bytes)
+{
+    const std::uint32_t serial = awaited_[static_cast<std::size_t>(purpose)] = ++fileSerial_;
+    Emit(effect::WriteFile{purpose, index, path, std::move(bytes), serial});
+}
+
+// An answer for a list since replaced, or for a pass of the filter since
+// started again, is not this one's.
+bool WindowFlow::Expect(Purpose purpose, std::uint32_t serial)
+{
+    std::uint32_t& awaited = awaited_[static_cast<std::size_t>(purpose)];
+    if (awaited == 0 || serial != awaited)
+        return false;
+    awaited = 0;
+    return true;
+}
+
 // ---- Opening files ----
 
 void WindowFlow::Handle(const action::OpenClicked&)
@@ -263,13 +286,14 @@ void WindowFlow::Handle(const action::SourcesGiven& given)
     if (given.Sources.empty())
         return TakeFiles(FileList());  // folders without a drawing
     sources_ = given.Sources;
+    sourcesTag_ = given.Tag;
     sourcesGiven_ = true;
     if (HoldsEdits())
         return Ask(Question::EditsLostOpen, EditsLostQuestion(EditsAt::Open), Wait::ReplaceForChoose);
-    TakeFiles(FileList(std::move(sources_)));
+    TakeFiles(FileList(std::move(sources_)), sourcesTag_);
 }
 
-void WindowFlow::TakeFiles(FileList files)
+void WindowFlow::TakeFiles(FileList files, std::uint32_t tag)
 {
     if (files.Empty()) {
         // Folders without a drawing: the list and the pane stay as they were.
@@ -280,10 +304,12 @@ void WindowFlow::TakeFiles(FileList files)
     Stop(Timer::FilterTyping);
     Stop(Timer::FilterStep);
     files_ = std::move(files);
+    listTag_ = tag;
     hidden_.assign(files_.Size(), false);
     filterText_.clear();
     hits_.Clear();
     filterReading_ = false;
+    Forget(Purpose::Filter);
     firstHitWanted_ = false;
     pendingHit_.reset();
     Show(Part::List | Part::Hits);
@@ -313,7 +339,7 @@ void WindowFlow::OpenEntry(std::size_t index)
     Show(Part::Selection | Part::PathField);
     if (setup_.Access == FileAccess::Front) {
         opening_ = index;
-        Emit(effect::ReadFile{Purpose::Open, index, chosenPath_});
+        Read(Purpose::Open, index);
         return;
     }
     Opened(index);
@@ -495,7 +521,7 @@ void WindowFlow::SalvageShown()
         // Bytes are not kept: the front reads them again.
         opening_ = index;
         salvaging_ = true;
-        Emit(effect::ReadFile{Purpose::Open, index, session_.Shown().Path});
+        Read(Purpose::Open, index);
         return;
     }
     (void)session_.Salvage();
@@ -531,7 +557,7 @@ void WindowFlow::Handle(const action::Answered& answer)
         if (!yes)
             return;
         if (sourcesGiven_)
-            return TakeFiles(FileList(std::move(sources_)));
+            return TakeFiles(FileList(std::move(sources_)), sourcesTag_);
         if (setup_.Access == FileAccess::Front)
             return TakeFiles(FileList(SourcesOf(paths_)));
         return TakeFiles(FileList::Chosen(paths_, walkFolders_));
@@ -685,7 +711,7 @@ void WindowFlow::WriteSave(const fs::path& target)
     if (setup_.Access == FileAccess::Front) {
         waiting_ = Wait::SaveWritten;
         chosenTarget_ = target;
-        Emit(effect::WriteFile{Purpose::Save, 0, target, pendingSave_.Bytes});
+        Write(Purpose::Save, 0, target, pendingSave_.Bytes);
         return;
     }
     // The new file replaces an existing one only once it is complete, so a
@@ -694,7 +720,7 @@ void WindowFlow::WriteSave(const fs::path& target)
     SaveWritten(target, error == 0 ? std::string() : WritingErrorText(error));
 }
 
-void WindowFlow::SaveWritten(const fs::path& target, const std::string& failure)
+void WindowFlow::SaveWritten(const fs::path& target, const std::string& failure, bool downloaded)
 {
     const std::size_t lines = pendingSave_.Lines;
     pendingSave_ = {};
@@ -709,7 +735,7 @@ void WindowFlow::SaveWritten(const fs::path& target, const std::string& failure)
         edits_ = false;
         Emit(effect::MarkPaneUnmodified{});
     }
-    SetStatus(SavedStatus(PathUtf8(target), lines));
+    SetStatus(downloaded ? DownloadStatus(PathUtf8(target), lines) : SavedStatus(PathUtf8(target), lines));
     SaveEnded(true);
 }
 
@@ -736,6 +762,8 @@ void WindowFlow::Handle(const action::SaveAllClicked&)
         return;
     }
     batch_ = std::make_unique<BatchSave>(files_, options_, std::move(shown));
+    place_ = SaveAllPlace::Beside;
+    placeName_.clear();
     if (setup_.Access == FileAccess::Front) {
         std::vector<fs::path> targets;
         for (const std::size_t i : batch_->Order())
@@ -753,6 +781,13 @@ void WindowFlow::Handle(const action::ExistingCounted& counted)
     if (waiting_ != Wait::ExistingCounted || !batch_)
         return;
     waiting_ = Wait::Nothing;
+    if (counted.Cancelled) {
+        // The user declined to pick where the listings go: nothing changes.
+        batch_.reset();
+        return;
+    }
+    place_ = counted.Place;
+    placeName_ = counted.PlaceName;
     AskSaveAll(counted.Count);
 }
 
@@ -787,10 +822,9 @@ void WindowFlow::SaveAllStep()
     if (batch_->Finished())
         return FinishSaveAll();
     if (setup_.Access == FileAccess::Front) {
-        const std::size_t i = batch_->Next();
         batchReading_ = true;
         Stop(Timer::SaveAllStep);
-        Emit(effect::ReadFile{Purpose::SaveAll, i, files_[i].Where.Path});
+        Read(Purpose::SaveAll, batch_->Next());
         return;
     }
     SaveAllStepDone(batch_->SaveNext());
@@ -827,7 +861,14 @@ void WindowFlow::FinishSaveAll()
     batchRunning_ = false;
     batchReading_ = false;
     Show(Part::Progress);
-    SetStatus(SaveAllSummary(summary));
+    // The page says where the listings went; a zip file is handed over only
+    // when something was written into it.
+    if (place_ == SaveAllPlace::Folder)
+        SetStatus(SaveAllFolderStatus(summary, placeName_));
+    else if (place_ == SaveAllPlace::Archive && summary.Saved + summary.SavedInPart > 0)
+        SetStatus(SaveAllDownloadStatus(summary, placeName_));
+    else
+        SetStatus(SaveAllSummary(summary));
     statusTaken_ = filling_;
 }
 
@@ -922,7 +963,7 @@ void WindowFlow::FilterStep()
     filterReading_ = true;
     readForSearch_ = hits_.Number();
     Stop(Timer::FilterStep);
-    Emit(effect::ReadFile{Purpose::Filter, *next, file.Where.Path});
+    Read(Purpose::Filter, *next);
 }
 
 void WindowFlow::Searched(const SearchedFile& file)
@@ -1128,7 +1169,7 @@ void WindowFlow::TableStep()
         const std::size_t i = table_->Position();
         tableReading_ = true;
         Stop(Timer::SaveAllStep);
-        Emit(effect::ReadFile{Purpose::Table, i, table_->Files()[i].Path});
+        Read(Purpose::Table, i);
         return;
     }
     table_->AddNext();
@@ -1151,7 +1192,7 @@ void WindowFlow::FinishTable()
     const int error = table_->Commit();
     if (error == 0 && setup_.Access == FileAccess::Front) {
         tableWriting_ = true;
-        Emit(effect::WriteFile{Purpose::Table, 0, table_->Target(), table_->TakeBytes()});
+        Write(Purpose::Table, 0, table_->Target(), table_->TakeBytes());
         return;
     }
     TableWritten(error == 0 ? std::string() : WritingErrorText(error));
@@ -1205,6 +1246,8 @@ void WindowFlow::Handle(const action::TimerFired& fired)
 
 void WindowFlow::Handle(const action::FileRead& read)
 {
+    if (!Expect(read.For, read.Serial) || read.Index >= files_.Size())
+        return;
     switch (read.For) {
     case Purpose::Open:
         if (opening_ != read.Index)
@@ -1248,7 +1291,7 @@ void WindowFlow::Handle(const action::FileRead& read)
             batchReading_ = false;
             return SaveAllStepDone(i);
         }
-        Emit(effect::WriteFile{Purpose::SaveAll, i, batch_->Targets()[i].Path, std::move(listing)});
+        Write(Purpose::SaveAll, i, batch_->Targets()[i].Path, std::move(listing));
         return;
     }
     case Purpose::Save:
@@ -1258,12 +1301,14 @@ void WindowFlow::Handle(const action::FileRead& read)
 
 void WindowFlow::Handle(const action::FileWritten& written)
 {
+    if (!Expect(written.For, written.Serial))
+        return;
     switch (written.For) {
     case Purpose::Save:
         if (waiting_ != Wait::SaveWritten)
             return;
         waiting_ = Wait::Nothing;
-        return SaveWritten(chosenTarget_, written.Failure);
+        return SaveWritten(chosenTarget_, written.Failure, written.Downloaded);
     case Purpose::SaveAll:
         if (!batch_ || !batchReading_)
             return;

@@ -179,8 +179,14 @@ private:
     void SayAside(std::string text);
     void Start(Timer timer, int milliseconds);
     void Stop(Timer timer);
+    // The front reads or writes a file for `purpose`; its answer is taken
+    // only while it is the last asked for that purpose (Expect).
+    void Read(Purpose purpose, std::size_t index);
+    void Write(Purpose purpose, std::size_t index, const std::filesystem::path& path, std::string bytes);
+    [[nodiscard]] bool Expect(Purpose purpose, std::uint32_t serial);
+    void Forget(Purpose purpose) { awaited_[static_cast<std::size_t>(purpose)] = 0; }
 
-    void TakeFiles(FileList files);
+    void TakeFiles(FileList files, std::uint32_t tag = 0);
     void OpenEntry(std::size_t index);
     void Opened(std::size_t index);
     void ShowListing();
@@ -198,7 +204,7 @@ private:
     void ChooseTarget(SavedText content);
     void SaveEnded(bool saved);
     void WriteSave(const std::filesystem::path& target);
-    void SaveWritten(const std::filesystem::path& target, const std::string& failure);
+    void SaveWritten(const std::filesystem::path& target, const std::string& failure, bool downloaded = false);
     void AskSaveAll(std::size_t existing);
     void StartSaveAll();
     void SaveAllStep();
@@ -259,6 +265,15 @@ private:
     std::unique_ptr<BatchSave> batch_;  // すべて出力, asked or running
     bool batchRunning_ = false;
     bool batchReading_ = false;  // waits for the front's bytes or write
+    SaveAllPlace place_ = SaveAllPlace::Beside;  // where the page puts the listings
+    std::string placeName_;
+
+    // The front's reads and writes: the serial of the last one for each
+    // purpose (0: none awaited), and the tags of the page's files.
+    std::uint32_t fileSerial_ = 0;
+    std::uint32_t awaited_[kPurposeCount] = {};
+    std::uint32_t listTag_ = 0;     // of the list
+    std::uint32_t sourcesTag_ = 0;  // of the files given, while the question about edits waits
 
     SavedText pendingSave_;  // the pane's bytes between the save dialog and the write
     std::u16string heldPane_;  // the pane's text while a question about saving it is asked

@@ -1,6 +1,7 @@
 // What the windows share for several files that their own tests do not
-// reach: the rule of find over a pane's text and of its field's first text, and "save every listing" for
-// a front that reads and writes the files itself (the page).
+// reach: the rule of find over a pane's text and of its field's first text,
+// and for a front that reads and writes the files itself (the page) the
+// order of a folder it walked and "save every listing".
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -10,6 +11,8 @@
 #include "core/session/batchsave.h"
 #include "core/session/find.h"
 #include "core/session/session.h"
+#include "core/session/walk.h"
+#include "tests/temp_folder.h"
 
 namespace vaveze {
 namespace {
@@ -90,6 +93,33 @@ TEST(FileList, MarksAProblemFirstThenAPartialListingThenASave)
         file.Save = c.Save;
         EXPECT_EQ(MarkOf(file), c.Mark) << static_cast<int>(c.State) << " " << static_cast<int>(c.Save);
     }
+}
+
+TEST(InWalkOrder, PutsWhatAFrontWalkedAsTheFileSystemsWalkHasIt)
+{
+    // Upper case before lower, a folder's files where its name sorts, UTF-8
+    // bytes (浴 after every Latin letter), other files left out.
+    const char* const files[] = {"b.zvw", "B.zvw", "a.zvw", "a/x.zvc", "a b/y.zvk", "浴室/z.zvw", "a/notes.txt", "a.bak"};
+    const TempFolder folder;
+    std::vector<Source> found;
+    for (const char* name : files) {
+        const fs::path relative = fs::path(reinterpret_cast<const char8_t*>(name));
+        fs::create_directories((folder.Path() / relative).parent_path());
+        std::ofstream(folder.Path() / relative) << "x";
+        found.insert(found.begin(), {relative, relative, 0, {}, {}});
+    }
+    found.push_back({"unread", "unread", 0, "no permission", {}});
+    fs::create_directory(folder.Path() / "unread");
+    std::vector<fs::path> walked;
+    for (const Source& source : CollectSources({folder.Path()}, true))
+        walked.push_back(source.Relative);
+    std::vector<fs::path> ordered;
+    for (const Source& source : InWalkOrder(found))
+        ordered.push_back(source.Relative);
+    walked.insert(walked.end() - 1, "unread");  // a folder read here; the front could not
+    EXPECT_EQ(ordered, walked);
+    EXPECT_EQ(ordered.front(), "B.zvw");
+    EXPECT_EQ(ordered.size(), 8U);
 }
 
 TEST(BatchSave, ListsBytesAFrontReadUnderTheToolsNamesAndCountsItsFailedWrites)

@@ -222,22 +222,22 @@ private:
     {
         std::error_code ec;
         if (fs::is_regular_file(read.Path, ec))
-            io_.push_back(action::FileRead{read.For, read.Index, ReadAll(read.Path), {}});
+            io_.push_back(action::FileRead{read.For, read.Index, ReadAll(read.Path), {}, read.Serial});
         else
-            io_.push_back(action::FileRead{read.For, read.Index, {}, "the browser could not read it"});
+            io_.push_back(action::FileRead{read.For, read.Index, {}, "the browser could not read it", read.Serial});
     }
     void Carry(const effect::WriteFile& write)
     {
         std::ofstream out(write.Path, std::ios::binary);
         out << write.Bytes;
-        io_.push_back(action::FileWritten{write.For, write.Index, out ? std::string() : "not written"});
+        io_.push_back(action::FileWritten{write.For, write.Index, out ? std::string() : "not written", write.Serial});
     }
     void Carry(const effect::CountExisting& count)
     {
         std::size_t existing = 0;
         for (const fs::path& path : count.Paths)
             existing += fs::exists(path) ? 1 : 0;
-        io_.push_back(action::ExistingCounted{existing});
+        io_.push_back(action::ExistingCounted{existing, SaveAllPlace::Beside, {}, false});
     }
     void Carry(const effect::Beep&) { ++seen_.Beeps; }
     void Carry(const effect::Focus&) {}
