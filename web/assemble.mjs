@@ -11,7 +11,8 @@
 // The page's script is bundled with the editor of its pane by esbuild (from
 // web/package-lock.json: npm ci in web/ first), and every text it shows is
 // the core's: the fixed ones are put in here, from the WebAssembly build
-// itself; the rest the worker composes as the page runs.
+// itself, with the font and margins of the windows' table; the rest come
+// from the window's flow in the worker as the page runs.
 // Usage: node assemble.mjs WASM_BUILD_FOLDER TOOL_BUILD_FOLDER OUTPUT_FOLDER VERSION
 import { createHash } from 'node:crypto';
 import { chmodSync, copyFileSync, existsSync, readFileSync, writeFileSync } from 'node:fs';
@@ -99,7 +100,10 @@ const workerSource = [
   source('page/worker.js'),
 ].join('\n');
 const pageScript = bundle.outputFiles[0].text;
-const style = source('page/page.css');
+// The margins and heights the windows share, from the core's table.
+const look = texts.window;
+const style = `:root { --margin: ${look.margin}px; --caption-height: ${look.captionHeight}px; ` +
+  `--caption-indent: ${look.captionIndent}px; --pane-minimum-height: ${look.paneMinimumHeight}px; }\n${source('page/page.css')}`;
 
 const hash = (text) => `'sha256-${createHash('sha256').update(text, 'utf8').digest('base64')}'`;
 const policy = [

@@ -1,22 +1,20 @@
-// The WebAssembly face of the core's session (core/session): one user's
-// session with files, as the page's worker and the Node API hold it. A file
-// is opened from its bytes; its parse is kept, so a changed option lists it
-// again without reading it again; the pane's listing is kept, so the pane
-// the user edited is saved back by the session's one algorithm; and every
-// text the page shows is the core's, composed here from the session's state.
-//
-// Listings other than the pane's leave through vz_emit in chunks, so a
-// listing far larger than its file (many texts may share one pooled string)
-// never has to be held whole.
+// The WebAssembly face of the core: for the Node API, a session that opens
+// a file from its bytes and lists it, the listing leaving through vz_emit in
+// chunks, so a listing far larger than its file (many texts may share one
+// pooled string) never has to be held whole; for the page's worker, the
+// window flow (core/window) in the page's mode, whose actions go in by name
+// and whose effects come out as JSON with the state to render, the pane's
+// text and the bytes to write beside them in the module's memory.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <new>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -26,15 +24,17 @@
 #include "core/listing/extraction.h"
 #include "core/listing/listing.h"
 #include "core/readers/parseoutcome.h"
-#include "core/session/batchsave.h"
 #include "core/session/faults.h"
 #include "core/session/filelist.h"
 #include "core/session/find.h"
 #include "core/session/session.h"
 #include "core/session/texts.h"
+#include "core/session/walk.h"
 #include "core/text/cp932.h"
 #include "core/text/jsonstring.h"
 #include "core/text/typedtext.h"
+#include "core/window/windowflow.h"
+#include "core/window/windowtable.h"
 
 // Hands a chunk of output to the JavaScript side, which copies it before
 // returning.
@@ -46,7 +46,6 @@ namespace {
 enum class Form : int {
     Sjis = 0,     // each line's bytes and CR LF: what the tool writes and the window saves
     Utf8 = 1,     // UTF-8 and LF
-    Pane = 2,     // UTF-16 text as the pane shows it, lines joined by LF; kept for saving
     Records = 3,  // per line: u8 LineKind (kSalvagedLine added for a salvaged line), i32 block,
                   // u32 byte count, the bytes, u32 UTF-8 count, the UTF-8
 };
@@ -58,22 +57,16 @@ constexpr unsigned kSalvagedLine = 0x80;
 
 struct Binding {
     Session Files;
-    // The last file chosen, as the session has it; or a file whose bytes
-    // the page could not read.
-    OpenResult Chosen;
+    OpenResult Chosen;      // what the last file opened came to
     std::size_t Lines = 0;  // of the last listing
-    SavedText Save;         // the pane's text as the bytes to save
-    PaneListing First;      // the first lines of the pane's listing
     std::string Said;       // the last text handed out
 
-    // The files chosen or dropped, named by their paths in the page (below
-    // a folder dropped), and what became of each.
-    FileList List;
-    std::vector<Source> Adding;  // the next list, while the page names it
-    // "Save every listing" while it runs, on List, and the listing of the
-    // file it did last.
-    std::optional<BatchSave> Batch;
-    std::string BatchListing;
+    // The page's window.
+    window::WindowFlow Flow{{window::FileAccess::Front, {}, kPaneCharacterLimit}};
+    std::vector<Source> Given;              // the files the page names, until it gives them
+    std::map<int, std::string> Reads;       // bytes being read into the module, by number
+    int NextRead = 0;
+    std::vector<std::string> Writes;        // the bytes of the last effects' WriteFile
 };
 
 Binding& Current()
@@ -214,8 +207,376 @@ std::string StopName(StopReason reason)
     return {};
 }
 
-// {"lineKinds":[...],"notListed":[...],"stops":[...]}: each code's name at
-// its number, "" for none.
+
+// Appends the JSON object written by the calls in between: `{`, then each
+// field's key and value, then `}` when it goes.
+class JsonObject {
+public:
+    explicit JsonObject(std::string& out) : out_(out) { out_ += '{'; }
+    ~JsonObject() { out_ += '}'; }
+    JsonObject(const JsonObject&) = delete;
+    JsonObject& operator=(const JsonObject&) = delete;
+
+    // The key; the value is appended to what it returns.
+    std::string& Key(std::string_view key)
+    {
+        if (!first_)
+            out_ += ',';
+        first_ = false;
+        AppendJsonString(out_, key);
+        out_ += ':';
+        return out_;
+    }
+    JsonObject& Text(std::string_view key, std::string_view value)
+    {
+        AppendJsonString(Key(key), value);
+        return *this;
+    }
+    JsonObject& Number(std::string_view key, double value)
+    {
+        char number[32];
+        std::snprintf(number, sizeof number, "%.17g", value);
+        Key(key) += number;
+        return *this;
+    }
+    JsonObject& Flag(std::string_view key, bool value)
+    {
+        Key(key) += value ? "true" : "false";
+        return *this;
+    }
+
+private:
+    std::string& out_;
+    bool first_ = true;
+};
+
+// The texts of the page that never change, by the names its script uses,
+// and what it takes of the windows' table: the pane's font, the margins and
+// heights its style sheet is made with.
+void FixedTextsJson(std::string& json)
+{
+    JsonObject texts(json);
+    for (const auto& [name, text] : {
+             std::pair<const char*, std::string>{"windowCaption", std::string(kWindowCaption)},
+             {"applicationTitle", std::string(kApplicationTitle)},
+             {"openButton", Text(WindowText::OpenButton)},
+             {"pathField", Text(WindowText::PathField)},
+             {"headerBox", Text(WindowText::HeaderBox)},
+             {"dimensionsBox", Text(WindowText::DimensionsBox)},
+             {"blocksBox", Text(WindowText::BlocksBox)},
+             {"saveButton", Text(WindowText::SaveButton)},
+             {"paneCaption", Text(WindowText::PaneCaption)},
+             {"warningCaption", Text(WindowText::WarningCaption)},
+             {"saveFilter", Text(WindowText::SaveFilter)},
+             {"fileList", Text(WindowText::FileList)},
+             {"ok", Text(WindowText::Ok)},
+             {"dropHint", Text(WindowText::DropHint)},
+             {"findField", Text(WindowText::FindField)},
+             {"findNext", Text(WindowText::FindNext)},
+             {"findPrevious", Text(WindowText::FindPrevious)},
+             {"findClose", Text(WindowText::FindClose)},
+             {"saveAllButton", Text(WindowText::SaveAllButton)},
+             {"stopButton", Text(WindowText::StopButton)},
+             {"filterField", Text(WindowText::FilterField)},
+             {"archiveStem", ArchiveStem()},
+             {"archiveFull", ArchiveFullMessage()},
+         })
+        texts.Text(name, text);
+    // The longest selection the find field starts from (FindFieldStart):
+    // the page hands over no more of a selection than that and one unit.
+    texts.Number("longestFindSelection", static_cast<double>(kLongestFindSelection));
+    JsonObject look(texts.Key("window"));
+    look.Number("fontPixels", window::kFontPixels)
+        .Number("margin", window::kMargin)
+        .Number("captionHeight", window::kPanel2Height)
+        .Number("captionIndent", window::kCaptionIndent)
+        .Number("paneMinimumHeight", window::kPaneMinimumHeight);
+    std::string& families = look.Key("fontFamilies");
+    families += '[';
+    for (const std::string_view family : window::kFontFamilies) {
+        if (family != window::kFontFamilies[0])
+            families += ',';
+        AppendJsonString(families, family);
+    }
+    families += ']';
+}
+
+// ---- The page's window ----
+
+namespace w = window;
+
+const char* MarkName(FileMark mark)
+{
+    switch (mark) {
+    case FileMark::Listed:
+        return "listed";
+    case FileMark::Saved:
+        return "saved";
+    case FileMark::Partial:
+        return "partial";
+    case FileMark::Problem:
+        return "problem";
+    case FileMark::None:
+        break;
+    }
+    return "none";
+}
+
+// A row of the file list as the page shows it.
+void Row(std::string& json, const w::WindowFlow& flow, std::size_t i)
+{
+    const ListedFile& file = flow.Files()[i];
+    JsonObject(json)
+        .Text("name", PathUtf8(EntryName(file)))
+        .Text("mark", MarkName(MarkOf(file)))
+        .Text("tooltip", FileTooltip(file))
+        .Flag("hidden", flow.RowHidden(i));
+}
+
+// The parts a Refresh names, from the flow's state.
+void Parts(JsonObject& refresh, const w::WindowFlow& flow, w::Parts parts)
+{
+    using w::Part;
+    if (parts & Part::Status)
+        refresh.Text("status", flow.Status());
+    if (parts & Part::Notice)
+        refresh.Text("notice", flow.Notice());
+    if (parts & Part::PathField)
+        refresh.Text("path", PathUtf8(flow.ChosenPath()));
+    if (parts & Part::Boxes) {
+        const ListingOptions& options = flow.Options();
+        JsonObject(refresh.Key("boxes")).Flag("header", options.Header).Flag("dimensions", options.Dimensions).Flag("blocks", options.Blocks);
+    }
+    if (parts & Part::List) {
+        JsonObject list(refresh.Key("list"));
+        list.Flag("shown", flow.ListShown()).Text("filter", TypedUtf8(flow.FilterText()));
+        std::string& rows = list.Key("rows");
+        rows += '[';
+        for (std::size_t i = 0; i < flow.Files().Size(); ++i) {
+            if (i > 0)
+                rows += ',';
+            Row(rows, flow, i);
+        }
+        rows += ']';
+    }
+    if (parts & (Part::List | Part::Selection))
+        refresh.Number("selected", static_cast<double>(flow.Selected()));
+    if (parts & Part::Progress) {
+        const w::SaveAllState progress = flow.SaveAllProgress();
+        JsonObject(refresh.Key("progress"))
+            .Flag("running", progress.Running)
+            .Number("done", static_cast<double>(progress.Done))
+            .Number("count", static_cast<double>(progress.Count));
+    }
+    if (parts & Part::Filling)
+        refresh.Flag("filling", flow.Filling());
+}
+
+// Each effect as the page's script takes it: its kind, and what it carries.
+// A new kind of effect is a compile error here until the page handles it.
+struct EffectJson {
+    Binding& binding;
+    JsonObject& out;
+
+    void operator()(const w::effect::Refresh& refresh) { Parts(out.Text("kind", "refresh"), binding.Flow, refresh.What); }
+    void operator()(const w::effect::RefreshEntry& entry)
+    {
+        out.Text("kind", "entry").Number("index", static_cast<double>(entry.Index));
+        Row(out.Key("row"), binding.Flow, entry.Index);
+    }
+    void operator()(const w::effect::Ask& ask)
+    {
+        out.Text("kind", "ask").Number("serial", ask.Serial).Text("text", ask.Text);
+        out.Number("default", static_cast<int>(ask.Default)).Number("escape", static_cast<int>(ask.Escape));
+        std::string& replies = out.Key("replies");
+        replies += '[';
+        for (const w::Reply reply : ask.Replies) {
+            if (reply != ask.Replies.front())
+                replies += ',';
+            JsonObject(replies).Number("reply", static_cast<int>(reply)).Text("caption", w::ReplyCaption(reply));
+        }
+        replies += ']';
+    }
+    void operator()(const w::effect::ChooseFilesToOpen&) { out.Text("kind", "chooseFiles"); }
+    void operator()(const w::effect::ChooseSaveTarget& dialog)
+    {
+        out.Text("kind", "chooseSaveTarget").Text("name", PathUtf8(dialog.ProposedName));
+    }
+    void operator()(const w::effect::Tell& tell)
+    {
+        out.Text("kind", "tell").Flag("error", tell.Kind == w::MessageKind::Error).Text("caption", tell.Caption).Text("text", tell.Text);
+    }
+    void operator()(const w::effect::StartPane&) { out.Text("kind", "startPane"); }
+    void operator()(const w::effect::AppendToPane& piece)
+    {
+        out.Text("kind", "append").Number("from", static_cast<double>(piece.From)).Number("to", static_cast<double>(piece.To));
+    }
+    void operator()(const w::effect::FinishPane&) { out.Text("kind", "finishPane"); }
+    void operator()(const w::effect::MarkPaneUnmodified&) { out.Text("kind", "paneSaved"); }
+    void operator()(const w::effect::SelectInPane& select)
+    {
+        out.Text("kind", "select").Number("position", static_cast<double>(select.Position)).Number("length", static_cast<double>(select.Length));
+    }
+    void operator()(const w::effect::StartTimer& start)
+    {
+        out.Text("kind", "startTimer").Number("timer", static_cast<int>(start.Which)).Number("ms", start.Milliseconds);
+    }
+    void operator()(const w::effect::StopTimer& stop) { out.Text("kind", "stopTimer").Number("timer", static_cast<int>(stop.Which)); }
+    void operator()(const w::effect::ReadFile& read)
+    {
+        out.Text("kind", "read").Number("for", static_cast<int>(read.For)).Flag("open", read.For == w::Purpose::Open);
+        out.Number("index", static_cast<double>(read.Index));
+        out.Number("tag", read.Tag).Number("serial", read.Serial).Text("path", PathUtf8(read.Path));
+    }
+    void operator()(const w::effect::WriteFile& write)
+    {
+        out.Text("kind", "write").Number("for", static_cast<int>(write.For)).Flag("saveAll", write.For == w::Purpose::SaveAll);
+        out.Number("index", static_cast<double>(write.Index));
+        out.Number("serial", write.Serial).Text("path", PathUtf8(write.Path));
+        out.Number("data", static_cast<double>(binding.Writes.size()));
+        binding.Writes.push_back(write.Bytes);
+    }
+    void operator()(const w::effect::CountExisting& count)
+    {
+        std::string& paths = out.Text("kind", "countExisting").Key("paths");
+        paths += '[';
+        for (const std::filesystem::path& path : count.Paths) {
+            if (&path != &count.Paths.front())
+                paths += ',';
+            AppendJsonString(paths, PathUtf8(path));
+        }
+        paths += ']';
+    }
+    void operator()(const w::effect::Beep&) { out.Text("kind", "beep"); }
+    void operator()(const w::effect::Focus&) { out.Text("kind", "focus"); }
+    void operator()(const w::effect::Close&) { out.Text("kind", "close"); }
+};
+
+// What an action came to: {"effects": [...], "idle", "holdsEdits"}, or
+// {"fault": the guard's words} when a fault escaped the flow. The window
+// answers the next action either way.
+std::string Act(const w::Action& action)
+{
+    Binding& binding = Current();
+    binding.Writes.clear();
+    return Guarded(
+        [&] {
+            const std::vector<w::Effect> effects = binding.Flow.Update(action);
+            std::string json;
+            {
+                JsonObject answer(json);
+                std::string& list = answer.Key("effects");
+                list += '[';
+                for (const w::Effect& effect : effects) {
+                    if (&effect != &effects.front())
+                        list += ',';
+                    JsonObject out(list);
+                    std::visit(EffectJson{binding, out}, effect);
+                }
+                list += ']';
+                answer.Flag("idle", binding.Flow.Idle()).Flag("holdsEdits", binding.Flow.HoldsEdits());
+            }
+            return json;
+        },
+        [](const Fault& fault) {
+            std::string json;
+            JsonObject(json).Text("fault", FaultMessage(fault));
+            return json;
+        });
+}
+
+// The arguments of vz_flow_act, each action taking what it needs.
+struct Arguments {
+    double A;
+    double B;
+    double C;
+    double D;
+    std::string_view Text;
+    std::u16string_view Units;
+    std::u16string_view Pane;
+};
+
+w::Option OptionAt(double box) { return box == 1 ? w::Option::Dimensions : box == 2 ? w::Option::Blocks : w::Option::Header; }
+
+template <class E>
+E Code(double number)
+{
+    return static_cast<E>(static_cast<int>(number));
+}
+
+std::string ReadBytes(double number)
+{
+    std::map<int, std::string>& reads = Current().Reads;
+    const auto found = reads.find(static_cast<int>(number));
+    if (found == reads.end())
+        return {};
+    std::string bytes = std::move(found->second);
+    reads.erase(found);
+    return bytes;
+}
+
+// The actions by the names the page's script gives them, numbered by their
+// place here (vz_code_names hands the names over).
+using MakeAction = w::Action (*)(const Arguments&);
+const std::pair<const char*, MakeAction> kActions[] = {
+    {"openClicked", [](const Arguments&) -> w::Action { return w::action::OpenClicked{}; }},
+    // The page's open dialog holds nothing up: the files chosen come as sourcesGiven.
+    {"filesChosen", [](const Arguments&) -> w::Action { return w::action::FilesChosen{}; }},
+    {"sourcesGiven",
+     [](const Arguments& a) -> w::Action {
+         return w::action::SourcesGiven{std::exchange(Current().Given, {}), static_cast<std::uint32_t>(a.A)};
+     }},
+    {"entryChosen", [](const Arguments& a) -> w::Action { return w::action::EntryChosen{static_cast<std::size_t>(a.A)}; }},
+    {"optionToggled", [](const Arguments& a) -> w::Action { return w::action::OptionToggled{OptionAt(a.A), a.B != 0}; }},
+    {"paneEdited", [](const Arguments& a) -> w::Action { return w::action::PaneEdited{a.A != 0}; }},
+    {"saveClicked", [](const Arguments& a) -> w::Action { return w::action::SaveClicked{a.Pane}; }},
+    {"saveTargetChosen",
+     [](const Arguments& a) -> w::Action { return w::action::SaveTargetChosen{std::filesystem::path(a.Text)}; }},
+    {"saveAllClicked", [](const Arguments&) -> w::Action { return w::action::SaveAllClicked{}; }},
+    {"stopClicked", [](const Arguments&) -> w::Action { return w::action::StopClicked{}; }},
+    {"answered",
+     [](const Arguments& a) -> w::Action {
+         return w::action::Answered{static_cast<std::uint32_t>(a.A), Code<w::Reply>(a.B)};
+     }},
+    {"closeRequested", [](const Arguments&) -> w::Action { return w::action::CloseRequested{}; }},
+    {"find",
+     [](const Arguments& a) -> w::Action {
+         return w::action::Find{std::u16string(a.Units), a.A != 0 ? FindDirection::Backward : FindDirection::Forward,
+                                static_cast<std::size_t>(a.B), false, a.Pane};
+     }},
+    {"filterTyped", [](const Arguments& a) -> w::Action { return w::action::FilterTyped{std::u16string(a.Units)}; }},
+    {"timerFired",
+     [](const Arguments& a) -> w::Action {
+         return w::action::TimerFired{Code<w::Timer>(a.A), static_cast<std::int64_t>(a.B)};
+     }},
+    // The bytes read into vz_flow_read_room's room numbered D, or Text: why
+    // the page could not read them (none: memory ran out).
+    {"fileRead",
+     [](const Arguments& a) -> w::Action {
+         std::string failure(a.Text);
+         if (a.D < 0 && failure.empty())
+             failure = OutOfMemoryMessage();
+         return w::action::FileRead{Code<w::Purpose>(a.A), static_cast<std::size_t>(a.B), ReadBytes(a.D), failure,
+                                    static_cast<std::uint32_t>(a.C)};
+     }},
+    // D: the page handed the bytes to the browser as a download.
+    {"fileWritten",
+     [](const Arguments& a) -> w::Action {
+         return w::action::FileWritten{Code<w::Purpose>(a.A), static_cast<std::size_t>(a.B), std::string(a.Text),
+                                       static_cast<std::uint32_t>(a.C), a.D != 0};
+     }},
+    // B: the listings go into a zip file (else into a folder); C: the user
+    // declined to pick a folder; Text: the folder's or the zip file's name.
+    {"existingCounted",
+     [](const Arguments& a) -> w::Action {
+         return w::action::ExistingCounted{static_cast<std::size_t>(a.A),
+                                           a.B != 0 ? w::SaveAllPlace::Archive : w::SaveAllPlace::Folder,
+                                           std::string(a.Text), a.C != 0};
+     }},
+};
+
+// {"lineKinds":[...],"notListed":[...],"stops":[...],"actions":[...]}: each
+// code's name at its number, "" for none; the page's window's actions.
 std::string CodeNamesJson()
 {
     const auto list = [](auto name, int last) {
@@ -236,98 +597,9 @@ std::string CodeNamesJson()
            ",\"stops\":" +
            list([](int code) { return StopName(static_cast<StopReason>(code)); },
                 static_cast<int>(StopReason::DamagedRecord)) +
+           ",\"actions\":" +
+           list([](int code) { return std::string(kActions[code].first); }, static_cast<int>(std::size(kActions)) - 1) +
            '}';
-}
-
-// Lists the kept parse for the pane: 1 when every line fitted, 0 when the
-// pane's limit cut the listing.
-int ListPane(Binding& binding, int options)
-{
-    const PaneListing& pane = binding.Files.ListForPane(OptionsOf(options));
-    binding.Lines = pane.LineCount();
-    return pane.Full() ? 0 : 1;
-}
-
-// The texts of the page that never change, by the names its script uses.
-std::string FixedTextsJson()
-{
-    const std::pair<const char*, std::string> texts[] = {
-        {"windowCaption", std::string(kWindowCaption)},
-        {"applicationTitle", std::string(kApplicationTitle)},
-        {"openButton", Text(WindowText::OpenButton)},
-        {"pathField", Text(WindowText::PathField)},
-        {"headerBox", Text(WindowText::HeaderBox)},
-        {"dimensionsBox", Text(WindowText::DimensionsBox)},
-        {"blocksBox", Text(WindowText::BlocksBox)},
-        {"saveButton", Text(WindowText::SaveButton)},
-        {"paneCaption", Text(WindowText::PaneCaption)},
-        {"warningCaption", Text(WindowText::WarningCaption)},
-        {"paneFull", Text(WindowText::PaneFull)},
-        {"saveFilter", Text(WindowText::SaveFilter)},
-        {"fileList", Text(WindowText::FileList)},
-        {"yes", Text(WindowText::Yes)},
-        {"cancel", Text(WindowText::Cancel)},
-        {"ok", Text(WindowText::Ok)},
-        {"dropHint", Text(WindowText::DropHint)},
-        {"findField", Text(WindowText::FindField)},
-        {"findNext", Text(WindowText::FindNext)},
-        {"findPrevious", Text(WindowText::FindPrevious)},
-        {"findClose", Text(WindowText::FindClose)},
-        {"wrappedForward", WrappedStatus(FindDirection::Forward)},
-        {"wrappedBackward", WrappedStatus(FindDirection::Backward)},
-        {"editsLostRelist", EditsLostQuestion(EditsAt::Relist)},
-        {"editsLostOpen", EditsLostQuestion(EditsAt::Open)},
-        {"noFileToSave", NoFileToSaveStatus()},
-        {"stillFilling", StillFillingStatus()},
-        {"preparingSave", PreparingSaveStatus()},
-        {"outOfMemory", OutOfMemoryMessage()},
-        {"saveAllButton", Text(WindowText::SaveAllButton)},
-        {"stopButton", Text(WindowText::StopButton)},
-        {"filterField", Text(WindowText::FilterField)},
-        {"noDrawings", NoDrawingsStatus()},
-        {"archiveStem", ArchiveStem()},
-        {"archiveFull", ArchiveFullMessage()},
-    };
-    std::string json = "{";
-    for (const auto& [name, text] : texts) {
-        if (json.size() > 1)
-            json += ',';
-        AppendJsonString(json, name);
-        json += ':';
-        AppendJsonString(json, text);
-    }
-    // The find's rule for the page's editor: each fold as three characters,
-    // its first, its last and the first they fold to.
-    json += ",\"letterFolds\":\"";
-    for (const LetterFold& fold : kLetterFolds) {
-        for (const char16_t unit : {fold.First, fold.Last, fold.Folded}) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(unit));
-            json += escaped;
-        }
-    }
-    json += '"';
-    // The longest selection the find field starts from (FindFieldStart):
-    // the page hands over no more of a selection than that and one unit.
-    json += ",\"longestFindSelection\":" + std::to_string(kLongestFindSelection);
-    return json + "}";
-}
-
-OpenResult Unreadable(const std::filesystem::path& path, const char* message)
-{
-    OpenResult result;
-    result.Path = path;
-    result.Reason = NotListedReason::ReadError;
-    result.SystemMessage = message;
-    return result;
-}
-
-bool IsEntry(std::size_t index) { return index < Current().List.Size(); }
-
-std::string PathText(const std::filesystem::path& path)
-{
-    const std::u8string text = path.generic_u8string();
-    return std::string(text.begin(), text.end());
 }
 
 }  // namespace
@@ -357,13 +629,6 @@ EMSCRIPTEN_KEEPALIVE int vz_parse(const char* name, const char* data, std::size_
         return -1;
     }
     return static_cast<int>(binding.Chosen.Kind);
-}
-
-// The page could not read the bytes of the file called `name`: it is the
-// file chosen, not listed, for the reason the browser gave (UTF-8).
-EMSCRIPTEN_KEEPALIVE void vz_unreadable(const char* name, const char* message)
-{
-    Current().Chosen = Unreadable(std::filesystem::path(name), message);
 }
 
 // The parts of the last file's stop: the StopReason and the byte offset.
@@ -404,19 +669,11 @@ EMSCRIPTEN_KEEPALIVE const char* vz_not_listed_text()
 }
 
 // Lists the file shown in `form` with the option bits, through vz_emit; 1
-// when every line was listed, 0 when the pane's limit stopped it, -1 when
-// memory ran out. The pane's form is the session's pane listing, kept for
-// vz_pane_bytes, handed over in one chunk.
+// when every line was listed, -1 when memory ran out.
 EMSCRIPTEN_KEEPALIVE int vz_list(int options, int form)
 {
     Binding& binding = Current();
     try {
-        if (static_cast<Form>(form) == Form::Pane) {
-            const int complete = ListPane(binding, options);
-            const std::u16string& text = binding.Files.Pane().Text();
-            vz_emit(text.data(), text.size() * sizeof(char16_t));
-            return complete;
-        }
         if (static_cast<Form>(form) == Form::Records) {
             RecordSink sink;
             const bool complete = binding.Files.List(OptionsOf(options), sink);
@@ -441,69 +698,12 @@ EMSCRIPTEN_KEEPALIVE int vz_list(int options, int form)
 
 EMSCRIPTEN_KEEPALIVE double vz_lines() { return static_cast<double>(Current().Lines); }
 
-// Lists the file shown for the pane and keeps that listing, whose text
-// vz_pane_text and vz_pane_units then give (UTF-16, lines joined by LF).
-// Returns as vz_list.
-EMSCRIPTEN_KEEPALIVE int vz_list_pane(int options)
+// The name a listing of the file at `path` is proposed to be saved under:
+// "plan.txt".
+EMSCRIPTEN_KEEPALIVE const char* vz_proposed_text_name(const char* path)
 {
-    try {
-        return ListPane(Current(), options);
-    } catch (const std::bad_alloc&) {
-        Current().Lines = 0;
-        return -1;
-    }
+    return Say(FileNameOf(ProposedTextName(std::filesystem::path(path))));
 }
-
-EMSCRIPTEN_KEEPALIVE const char16_t* vz_pane_text() { return Current().Files.Pane().Text().data(); }
-EMSCRIPTEN_KEEPALIVE std::size_t vz_pane_units() { return Current().Files.Pane().Text().size(); }
-
-// The first lines of what vz_list_pane gives, up to `characters` (a line
-// end counts as one), listed without the rest: what the pane shows while
-// the whole listing is made. 1 when that is every line, 0 when lines
-// follow, -1 when memory ran out; vz_first_text and vz_first_units give
-// the text.
-EMSCRIPTEN_KEEPALIVE int vz_list_first(int options, std::size_t characters)
-{
-    Binding& binding = Current();
-    try {
-        binding.First = PaneListing(characters);
-        return binding.Files.List(OptionsOf(options), binding.First) ? 1 : 0;
-    } catch (const std::bad_alloc&) {
-        binding.First = PaneListing();
-        return -1;
-    }
-}
-
-EMSCRIPTEN_KEEPALIVE const char16_t* vz_first_text() { return Current().First.Text().data(); }
-EMSCRIPTEN_KEEPALIVE std::size_t vz_first_units() { return Current().First.Text().size(); }
-
-// Turns the pane's text (UTF-16, `units` code units, lines ended by LF)
-// into the bytes to save, Shift-JIS with CR LF, by the session's one
-// algorithm; vz_save_data and vz_save_size then give them. Returns the
-// number of characters code page 932 cannot hold (vz_unencodable gives
-// them), or -1 when memory ran out.
-EMSCRIPTEN_KEEPALIVE int vz_pane_bytes(const char16_t* text, std::size_t units)
-{
-    Binding& binding = Current();
-    try {
-        binding.Save = binding.Files.PaneToBytes(std::u16string_view(text, units));
-    } catch (const std::bad_alloc&) {
-        binding.Save = {};
-        return -1;
-    }
-    return static_cast<int>(binding.Save.Unencodable.size());
-}
-
-EMSCRIPTEN_KEEPALIVE const char* vz_save_data() { return Current().Save.Bytes.data(); }
-EMSCRIPTEN_KEEPALIVE std::size_t vz_save_size() { return Current().Save.Bytes.size(); }
-EMSCRIPTEN_KEEPALIVE double vz_save_lines() { return static_cast<double>(Current().Save.Lines); }
-EMSCRIPTEN_KEEPALIVE const char32_t* vz_unencodable() { return Current().Save.Unencodable.data(); }
-
-// The name of the file shown.
-EMSCRIPTEN_KEEPALIVE const char* vz_shown_name() { return Say(FileNameOf(Current().Files.Shown().Path)); }
-
-// The name the listing shown is proposed to be saved under: "plan.txt".
-EMSCRIPTEN_KEEPALIVE const char* vz_proposed_name() { return Say(FileNameOf(Current().Files.ProposedSavePath())); }
 
 EMSCRIPTEN_KEEPALIVE const char* vz_version() { return VAVEZE_VERSION; }
 
@@ -524,110 +724,22 @@ EMSCRIPTEN_KEEPALIVE const char* vz_fault_message(int kind, const char* what)
     return Say(FaultMessage({kind == 0 ? FaultKind::OutOfMemory : FaultKind::Internal, what}));
 }
 
-// The texts, all from core/session/texts.h, in Japanese, UTF-8. Each is
-// valid until the next text is asked for.
+// Every fixed text the page shows, as a JSON object by name (Japanese,
+// UTF-8), with the window's look (FixedTextsJson).
+EMSCRIPTEN_KEEPALIVE const char* vz_fixed_texts()
+{
+    std::string json;
+    FixedTextsJson(json);
+    return Say(std::move(json));
+}
 
-// Every fixed text the page shows, as a JSON object by name.
-EMSCRIPTEN_KEEPALIVE const char* vz_fixed_texts() { return Say(FixedTextsJson()); }
-
-// The status line and the notice beside the pane for the session as it is.
-EMSCRIPTEN_KEEPALIVE const char* vz_listed_status(double lines, int paneFull)
-{
-    return Say(ListedStatus(Current().Files.Shown(), static_cast<std::size_t>(lines), paneFull != 0));
-}
-EMSCRIPTEN_KEEPALIVE const char* vz_not_listed_status()
-{
-    return Say(NotListedStatus(Current().Chosen, Current().Files.Shown()));
-}
-EMSCRIPTEN_KEEPALIVE const char* vz_pane_notice() { return Say(PaneNotice(Current().Chosen, Current().Files.Shown())); }
-EMSCRIPTEN_KEEPALIVE const char* vz_filling_status(double shown, double total)
-{
-    return Say(FillingStatus(Current().Files.Shown(), static_cast<std::size_t>(shown), static_cast<std::size_t>(total)));
-}
+// The status line while the page reads a file the user chose (`percent` of
+// its bytes), then while the flow lists it.
 EMSCRIPTEN_KEEPALIVE const char* vz_reading_status(const char* name, int percent)
 {
     return Say(ReadingStatus(name, static_cast<unsigned>(percent)));
 }
 EMSCRIPTEN_KEEPALIVE const char* vz_extracting_status(const char* name) { return Say(ExtractingStatus(name)); }
-EMSCRIPTEN_KEEPALIVE const char* vz_saved_status(const char* name, double lines)
-{
-    return Say(SavedStatus(name, static_cast<std::size_t>(lines)));
-}
-EMSCRIPTEN_KEEPALIVE const char* vz_download_status(const char* name, double lines)
-{
-    return Say(DownloadStatus(name, static_cast<std::size_t>(lines)));
-}
-EMSCRIPTEN_KEEPALIVE const char* vz_save_failed_message(const char* name, const char* message)
-{
-    return Say(SaveFailedMessage(name, message));
-}
-// The characters the last vz_pane_bytes found code page 932 lacks.
-EMSCRIPTEN_KEEPALIVE const char* vz_unencodable_message() { return Say(UnencodableMessage(Current().Save.Unencodable)); }
-
-
-// The file list. The page names the files chosen or dropped one by one
-// (`path` below the folder dropped, '/' between names; `problem` the
-// browser's words for a folder it could not read, else empty), then sets
-// them as the list; "save every listing" that runs ends.
-EMSCRIPTEN_KEEPALIVE void vz_files_add(const char* path, const char* problem)
-{
-    Current().Adding.push_back({std::filesystem::path(path), std::filesystem::path(path), 0, problem, {}});
-}
-
-EMSCRIPTEN_KEEPALIVE void vz_files_set()
-{
-    Binding& binding = Current();
-    binding.Batch.reset();
-    binding.List = FileList(std::move(binding.Adding));
-    binding.Adding.clear();
-}
-
-// Whether `name` is one a folder's walk takes: the four formats' and the
-// backups'.
-EMSCRIPTEN_KEEPALIVE int vz_is_drawing_name(const char* name) { return IsDrawingName(std::filesystem::path(name)) ? 1 : 0; }
-
-// The last file chosen (vz_parse, vz_unreadable) was entry `index`: the
-// list keeps what became of it.
-EMSCRIPTEN_KEEPALIVE void vz_file_record(std::size_t index)
-{
-    if (IsEntry(index))
-        Current().List.Record(index, Current().Chosen);
-}
-
-// An entry as the list shows it: the FileState and SaveState of
-// core/session/filelist.h (state + 4 * save), and its tooltip.
-EMSCRIPTEN_KEEPALIVE int vz_file_state(std::size_t index)
-{
-    if (!IsEntry(index))
-        return 0;
-    const ListedFile& file = Current().List[index];
-    return static_cast<int>(file.State) + 4 * static_cast<int>(file.Save);
-}
-EMSCRIPTEN_KEEPALIVE const char* vz_file_tooltip(std::size_t index)
-{
-    return Say(IsEntry(index) ? FileTooltip(Current().List[index]) : std::string());
-}
-
-// The file list's filter: whether entry `index`, whose `size` bytes are at
-// `data` (read for this alone: the file shown stays), listed with the
-// option bits, holds the `units` UTF-16 units of `needle`. 1 or 0, and -1
-// when memory ran out. The entry keeps what reading it came to.
-EMSCRIPTEN_KEEPALIVE int vz_filter_file(std::size_t index, const char* data, std::size_t size, int options,
-                                        const char16_t* needle, std::size_t units)
-{
-    Binding& binding = Current();
-    if (!IsEntry(index))
-        return 0;
-    try {
-        Session scratch;
-        const std::filesystem::path& path = binding.List[index].Where.Path;
-        const OpenResult& opened = scratch.OpenBytes(std::string_view(data, size), path);
-        binding.List.Record(index, opened);
-        return ListingHolds(scratch, OptionsOf(options), std::u16string_view(needle, units)) ? 1 : 0;
-    } catch (const std::bad_alloc&) {
-        return -1;
-    }
-}
 
 // Which text the find field starts with (FindFieldStart): 0 the
 // selection, 1 the filter's text, 2 the last query (each UTF-8).
@@ -641,116 +753,75 @@ EMSCRIPTEN_KEEPALIVE int vz_find_field_start(const char* selection, const char* 
     return 2;
 }
 
-// Entry `index` could not be read by the page, for the browser's reason.
-EMSCRIPTEN_KEEPALIVE void vz_file_unreadable(std::size_t index, const char* message)
+// The page's window (core/window), a view of which the page is. Files the
+// page names for the action sourcesGiven, one call each (`path` below the
+// folder dropped, '/' between names; `problem` the browser's words for a
+// folder it could not read; `size` its bytes): how many are named so far.
+EMSCRIPTEN_KEEPALIVE int vz_flow_name(const char* path, const char* problem, double size)
 {
-    if (IsEntry(index))
-        Current().List.Record(index, Unreadable(Current().List[index].Where.Path, message));
+    std::vector<Source>& given = Current().Given;
+    given.push_back({path, path, static_cast<std::uintmax_t>(size), problem, {}});
+    return static_cast<int>(given.size());
 }
 
-// "Save every listing" over the file list, with the option bits: how many
-// files; vz_batch_target gives each one's name to save under, by the rule
-// of `vaveze-list --save` ('/' between names, below the folder the page
-// saves into).
-EMSCRIPTEN_KEEPALIVE int vz_batch_begin(int options)
+// The files named since `from` were found below a folder dropped: they
+// become those the walk takes, in its order. Returns how many; each one's
+// place among the files named so far comes from vz_flow_named.
+EMSCRIPTEN_KEEPALIVE int vz_flow_walked(std::size_t from)
+{
+    std::vector<Source>& given = Current().Given;
+    from = std::min(from, given.size());
+    std::vector<Source> found(std::make_move_iterator(given.begin() + static_cast<std::ptrdiff_t>(from)),
+                              std::make_move_iterator(given.end()));
+    given.resize(from);
+    for (Source& source : InWalkOrder(std::move(found)))
+        given.push_back(std::move(source));
+    return static_cast<int>(given.size() - from);
+}
+
+// The path of file `index` named so far, as vz_flow_walked left them.
+EMSCRIPTEN_KEEPALIVE const char* vz_flow_named(std::size_t index)
+{
+    const std::vector<Source>& given = Current().Given;
+    return Say(index < given.size() ? PathUtf8(given[index].Path) : std::string());
+}
+
+// Hands the flow action number `action` (its name in vz_code_names) with
+// what it takes of the arguments; returns what came of it (Act), as JSON.
+EMSCRIPTEN_KEEPALIVE const char* vz_flow_act(int action, double a, double b, double c, double d, const char* text,
+                                             const char16_t* units, std::size_t unitCount, const char16_t* pane,
+                                             std::size_t paneUnits)
+{
+    if (action < 0 || static_cast<std::size_t>(action) >= std::size(kActions))
+        return Say(R"({"effects":[]})");
+    const Arguments arguments{a, b, c, d, text, {units, unitCount}, {pane, paneUnits}};
+    return Say(Act(kActions[action].second(arguments)));
+}
+
+// The pane's text the flow fills the pane from (AppendToPane's pieces).
+EMSCRIPTEN_KEEPALIVE const char16_t* vz_flow_pane_text() { return Current().Flow.PaneText().data(); }
+
+// The bytes of the last effects' WriteFile number `data`.
+EMSCRIPTEN_KEEPALIVE const char* vz_flow_written_data(std::size_t data) { return Current().Writes.at(data).data(); }
+EMSCRIPTEN_KEEPALIVE std::size_t vz_flow_written_size(std::size_t data) { return Current().Writes.at(data).size(); }
+
+// Room for a file of `size` bytes the page reads for the flow: its number
+// for the action fileRead, or -1 when memory is short. vz_flow_read_data
+// gives where its bytes go.
+EMSCRIPTEN_KEEPALIVE int vz_flow_read_room(double size)
 {
     Binding& binding = Current();
-    binding.Batch.reset();
-    binding.Batch.emplace(binding.List, OptionsOf(options));
-    binding.Batch->Begin();
-    return static_cast<int>(binding.Batch->Count());
+    return Guarded(
+        [&] {
+            binding.Reads[binding.NextRead].resize(static_cast<std::size_t>(size));
+            return binding.NextRead++;
+        },
+        [&](const Fault&) {
+            binding.Reads.erase(binding.NextRead);
+            return -1;
+        });
 }
 
-EMSCRIPTEN_KEEPALIVE const char* vz_batch_target(std::size_t index)
-{
-    const Binding& binding = Current();
-    if (!binding.Batch || index >= binding.Batch->Count())
-        return Say({});
-    return Say(PathText(binding.Batch->Targets()[index].Path));
-}
-
-// The next file of the batch, whose `size` bytes are at `data`: listed into
-// the bytes vz_batch_listing_data and vz_batch_listing_size give
-// (Shift-JIS, CR LF), which the page writes at the file's target when the
-// entry says it was saved. Returns the entry's index, -1 when no batch
-// runs or it is finished, -2 when memory ran out.
-EMSCRIPTEN_KEEPALIVE int vz_batch_next(const char* data, std::size_t size)
-{
-    Binding& binding = Current();
-    if (!binding.Batch || binding.Batch->Finished())
-        return -1;
-    try {
-        return static_cast<int>(binding.Batch->ListNext(std::string_view(data, size), binding.BatchListing));
-    } catch (const std::bad_alloc&) {
-        return -2;
-    }
-}
-
-// The next file of the batch could not be read by the page: nothing to
-// save, for the browser's reason. Returns as vz_batch_next.
-EMSCRIPTEN_KEEPALIVE int vz_batch_unreadable(const char* message)
-{
-    const int index = vz_batch_next(nullptr, 0);
-    if (index >= 0)
-        Current().List.Record(static_cast<std::size_t>(index),
-                               Unreadable(Current().List[static_cast<std::size_t>(index)].Where.Path, message));
-    return index;
-}
-
-EMSCRIPTEN_KEEPALIVE const char* vz_batch_listing_data() { return Current().BatchListing.data(); }
-EMSCRIPTEN_KEEPALIVE std::size_t vz_batch_listing_size() { return Current().BatchListing.size(); }
-
-// The page could not write entry `index`'s listing, for the browser's reason.
-EMSCRIPTEN_KEEPALIVE void vz_batch_not_written(std::size_t index, const char* message)
-{
-    Binding& binding = Current();
-    if (binding.Batch && index < binding.Batch->Position())
-        binding.Batch->NotWritten(index, message);
-}
-
-// While the batch runs: how far it is, and the file it does next.
-EMSCRIPTEN_KEEPALIVE const char* vz_batch_progress()
-{
-    const Binding& binding = Current();
-    if (!binding.Batch || binding.Batch->Finished())
-        return Say({});
-    const std::size_t next = binding.Batch->Position();
-    return Say(SaveAllProgressStatus(next, binding.Batch->Count(), binding.List[next].Where.Path));
-}
-
-// Ends the batch (stopped by the user when `stopped`): what it came to,
-// with where the listings went: the folder `folder` the user picked, else
-// the download `archive` (none when nothing was saved).
-EMSCRIPTEN_KEEPALIVE const char* vz_batch_end(int stopped, const char* folder, const char* archive)
-{
-    Binding& binding = Current();
-    if (!binding.Batch)
-        return Say({});
-    if (stopped != 0)
-        binding.Batch->Stop();
-    const BatchSummary summary = binding.Batch->Summary();
-    binding.Batch.reset();
-    binding.BatchListing.clear();
-    binding.BatchListing.shrink_to_fit();
-    if (*folder != '\0')
-        return Say(SaveAllFolderStatus(summary, folder));
-    if (*archive != '\0')
-        return Say(SaveAllDownloadStatus(summary, archive));
-    return Say(SaveAllSummary(summary));
-}
-
-EMSCRIPTEN_KEEPALIVE const char* vz_save_all_question(double existing, double targets, int paneEdits)
-{
-    return Say(SaveAllQuestion(static_cast<std::size_t>(existing), static_cast<std::size_t>(targets), paneEdits != 0));
-}
-EMSCRIPTEN_KEEPALIVE const char* vz_not_found_status(const char* needle) { return Say(NotFoundStatus(needle)); }
-EMSCRIPTEN_KEEPALIVE const char* vz_filtering_status(const char* needle, double done, double count)
-{
-    return Say(FilteringStatus(needle, static_cast<std::size_t>(done), static_cast<std::size_t>(count)));
-}
-EMSCRIPTEN_KEEPALIVE const char* vz_filtered_status(const char* needle, double holding, double count)
-{
-    return Say(FilteredStatus(needle, static_cast<std::size_t>(holding), static_cast<std::size_t>(count)));
-}
+EMSCRIPTEN_KEEPALIVE char* vz_flow_read_data(int room) { return Current().Reads.at(room).data(); }
 
 }  // extern "C"

@@ -105,6 +105,12 @@ export async function openPage(name, url) {
     dialog,
     answerDialog: (answer) => page.evaluate((value) => (window.vavezeTestPicker.answer = value), answer),
 
+    // The page afresh, the save dialog answered as before.
+    async reload() {
+      await page.reload();
+      if (dialog) await page.evaluate(pickerStub);
+    },
+
     // Runs `action`, a save, and gives what it saved, { name, bytes }:
     // through the save dialog where there is one, else the download; null
     // when nothing came within `wait` ms.

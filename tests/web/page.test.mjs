@@ -12,11 +12,11 @@ import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { createServer } from 'node:http';
 import { mkdirSync, readdirSync, readFileSync, statSync, writeFileSync } from 'node:fs';
-import { join, resolve } from 'node:path';
+import { dirname, join, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { inflateRawSync } from 'node:zlib';
 import { after, afterEach, before, describe, test } from 'node:test';
-import { loadBinding } from './binding.mjs';
+import { flowDriver, loadBinding } from './binding.mjs';
 import { browserNames, openPage } from './browsers.mjs';
 
 const root = resolve(import.meta.dirname, '../..');
@@ -34,19 +34,37 @@ const sharedEdit = JSON.parse(readFileSync(join(root, 'tests/data/pane_edits.jso
 const sharedFile = join(root, 'tests/data', sharedEdit.file);
 const sharedSaved = Buffer.concat(sharedEdit.saved.map((hex) => Buffer.from(`${hex}0d0a`, 'hex')));
 
-test('the shared edit through the page\'s binding saves the shared bytes', async () => {
+test('the shared edit through the page\'s window flow saves the shared bytes', async () => {
   const { binding } = await loadBinding(webDir);
-  const bytes = readFileSync(sharedFile);
-  assert.equal(binding.parse(sharedEdit.file, bytes.length, (view) => view.set(bytes)).format, 'ZVK');
-  const lines = new TextDecoder('utf-16le').decode(binding.listPane(sharedEdit.options).units).split('\n');
+  const flow = flowDriver(binding);
+  [sharedEdit.options.header, sharedEdit.options.dimensions, sharedEdit.options.blocks]
+    .forEach((checked, box) => flow.act('optionToggled', { a: box, b: checked ? 1 : 0 }));
+  flow.give([{ path: sharedEdit.file, bytes: readFileSync(sharedFile) }]);
+  const lines = flow.pane.split('\n');
   assert.deepEqual(lines, sharedEdit.shown);
   for (const { edit, line, column, text } of sharedEdit.edits) {
     if (edit === 'insert') lines.splice(line, 0, text);
     else if (edit === 'delete') lines.splice(line, 1);
     else lines[line] = lines[line].slice(0, column) + text + lines[line].slice(column);
   }
-  assert.deepEqual(Buffer.from(binding.paneBytes(lines.join('\n')).bytes).toString('hex'), sharedSaved.toString('hex'));
+  flow.act('paneEdited', { a: 1 }).act('saveClicked', { pane: lines.join('\n') });
+  assert.equal(flow.save, 'pane_edits.txt');
+  assert.equal(flow.written.get('pane_edits.txt')?.toString('hex'), sharedSaved.toString('hex'));
 });
+
+// The window's scenario table, the rows the page replays, and their files
+// made as every driver makes them.
+const { scenarios } = JSON.parse(readFileSync(join(root, 'tests/data/window_scenarios.json'), 'utf8'));
+const replayedHere = ['a partial listing\'s notice', 'the filter hides rows and gives them back', 'find goes round the end'];
+function makeScenarioFiles(files, dir) {
+  for (const [name, how] of Object.entries(files)) {
+    const path = join(dir, name);
+    mkdirSync(how.folder ? path : dirname(path), { recursive: true });
+    if (how.folder) continue;
+    const bytes = how.sample ? readFileSync(sample(how.sample)) : Buffer.from(how.text);
+    writeFileSync(path, bytes.subarray(0, how.first ?? bytes.length));
+  }
+}
 
 // Every file below `folder`, by its path below it ('/' between names).
 function filesBelow(folder, prefix = '') {
@@ -159,6 +177,83 @@ for (const browserName of browserNames) {
       for (let i = 0; i < line; ++i) await page.keyboard.press('ArrowDown');
       await page.keyboard.press('Home');
     }
+
+    // Rows of the window's scenario table through the page's controls, on
+    // a fresh page each, checked as the core checks the flow: what the page
+    // shows of each expectation the table names (the page has no path but
+    // the file's name, and no message of a beep but the status line's flash).
+    test('the window\'s scenarios through the page\'s controls', async () => {
+      for (const scenario of scenarios.filter(({ name }) => replayedHere.includes(name))) {
+        const dir = join(tab.folder, `scenario-${replayedHere.indexOf(scenario.name)}`);
+        makeScenarioFiles(scenario.files, dir);
+        await tab.reload();
+        await page.evaluate(() => {
+          window.vavezeBeeps = 0;
+          document.querySelector('#status-line').addEventListener('animationstart', () => (window.vavezeBeeps += 1));
+        });
+        const settled = () => waitFor(() => document.body.getAttribute('aria-busy') === 'false');
+        for (const [index, step] of scenario.steps.entries()) {
+          const [[key, value]] = Object.entries(step);
+          const where = `${scenario.name}, step ${index + 1}: ${key}`;
+          if (key === 'open') {
+            await choose(value.map((name) => join(dir, name)));
+          } else if (key === 'choose') {
+            await page.locator(`#files li:nth-child(${value + 1})`).click();
+          } else if (key === 'filter') {
+            await page.focus('#filter');
+            await keys('Control', 'a');
+            await (value === '' ? page.keyboard.press('Backspace') : page.keyboard.type(value));
+          } else if (key === 'find' || key === 'find previous') {
+            await settled();
+            await keys('Control', 'f');
+            await settled();
+            await page.locator(role('searchbox', '検索')).fill(value);
+            await (key === 'find' ? page.keyboard.press('Enter') : keys('Shift', 'Enter'));
+            await settled();
+            await page.keyboard.press('Escape');
+          } else if (key === 'ctrl+f') {
+            await settled();
+            await keys('Control', 'f');
+          } else if (key === 'wait') {
+            await settled();
+          } else {
+            assert.equal(key, 'expect', where);
+            await settled();
+            const seen = await page.evaluate(async () => {
+              // A flash starts at the next frame.
+              await new Promise((framed) => requestAnimationFrame(() => requestAnimationFrame(framed)));
+              const items = [...document.querySelectorAll('#files li')];
+              const pane = document.querySelector('#pane');
+              return {
+                status: document.querySelector('#status').textContent,
+                notice: document.querySelector('#notice').hidden ? '' : document.querySelector('#notice-text').textContent,
+                path: document.querySelector('#file-name').value,
+                boxes: [...document.querySelectorAll('#options input')].map((box) => box.checked),
+                'list shown': !document.querySelector('#file-area').hidden,
+                rows: items.map((item) => item.textContent),
+                marks: items.map((item) => item.dataset.mark),
+                hidden: items.map((item) => item.hidden),
+                selected: items.findIndex((item) => item.getAttribute('aria-selected') === 'true'),
+                pane: pane.value,
+                'pane selection': pane.value.slice(pane.selectionStart, pane.selectionEnd),
+                beeps: window.vavezeBeeps,
+                // What the find field holds, whole and selected.
+                'find field': [document.querySelector('.find-field')].map((field) => (field === null ? null
+                  : field.selectionStart === 0 && field.selectionEnd === field.value.length ? field.value : `${field.value} (not selected)`))[0],
+              };
+            });
+            await page.evaluate(() => (window.vavezeBeeps = 0));
+            for (const [what, want] of Object.entries(value)) {
+              const flags = ['--header', '--dimensions', '--blocks'].filter((_, box) => seen.boxes[box]);
+              if (what === 'pane') assert.equal(seen.pane, paneText(...flags, join(dir, want.listing)), `${where} ${what}`);
+              else if (what === 'pane holds') assert.ok(seen.pane.includes(want), `${where} ${what}`);
+              else assert.deepEqual(seen[what], want, `${where} ${what}`);
+            }
+          }
+        }
+      }
+      await tab.reload();
+    });
 
     test('choose a sample, switch an option, save byte for byte with Ctrl+S', async () => {
       await choose([sample('plan.zvw')]);
@@ -358,11 +453,11 @@ for (const browserName of browserNames) {
         }
       }, JSON.parse(JSON.stringify(tree, (key, value) => (value?.type === 'Buffer' ? value.data : value))));
       await listed('ZVW 図面ファイル「plan.bak」から');
-      // Each file's state as its mark and tooltip tell it: the first read.
+      // Each file's mark and tooltip, the core's: the first read.
       const entries = () => page.$$eval('#files li', (items) => items.filter((item) => !item.hidden)
-        .map((item) => [item.textContent, item.dataset.state, item.title.split('\n').slice(1).join(' ')]));
+        .map((item) => [item.textContent, item.dataset.mark, item.title.split('\n').slice(1).join(' ')]));
       assert.deepEqual(await entries(), [
-        ['plan.bak', 'listed', '抽出しました'], ['plan.zvw', 'notRead', 'まだ読んでいません'], ['破損/cut.zvw', 'notRead', 'まだ読んでいません'],
+        ['plan.bak', 'listed', '抽出しました'], ['plan.zvw', 'none', 'まだ読んでいません'], ['破損/cut.zvw', 'none', 'まだ読んでいません'],
       ]);
 
       // With edits in the pane, and (in a folder) a listing there already.
@@ -403,14 +498,14 @@ for (const browserName of browserNames) {
       assert.match(await status(), /^3 個のファイルを出力しました: 保存 2、一部のみ保存 1（/);
       const savedTo = (path) => `「${path}」に保存しました (${lineCount(expectedFiles[path])} 行)`;
       const after = await entries();
-      assert.deepEqual(after.map(([path, state]) => [path, state]), [['plan.bak', 'listed'], ['plan.zvw', 'listed'], ['破損/cut.zvw', 'partial']]);
+      assert.deepEqual(after.map(([path, state]) => [path, state]), [['plan.bak', 'saved'], ['plan.zvw', 'saved'], ['破損/cut.zvw', 'partial']]);
       assert.equal(after[0][2], `抽出しました ${savedTo('plan.bak.txt')}`);
       assert.equal(after[1][2], `抽出しました ${savedTo('plan.txt')}`);
       assert.match(after[2][2], /^一部のみ抽出しました: ファイルが 3,000 バイト目、.+の途中で終わっています /);
       assert.ok(after[2][2].endsWith(savedTo('破損/cut.txt')), after[2][2]);
 
       await page.locator(role('searchbox', '文字で絞り込み')).fill('浴室');
-      await listed('3 個中 2 個のファイルが「浴室」を含みます。');
+      await listed('「浴室」は 3 個中 2 個のファイルの');
       assert.deepEqual((await entries()).map(([path]) => path), ['plan.bak', 'plan.zvw']);
       await page.locator(role('option', 'plan.zvw')).click();
       await answer(/別のファイルを開くと/, 'はい');
@@ -447,7 +542,7 @@ for (const browserName of browserNames) {
       await page.keyboard.press('Escape');
       await findField('ZZQQ');
       await page.locator(role('searchbox', '文字で絞り込み')).fill('浴室');
-      await listed('「浴室」を含みます');
+      await listed('「浴室」は 3 個中 2 個のファイルの');
       await toLine(1);
       await keys('Shift', 'ArrowDown');
       await findField('浴室');

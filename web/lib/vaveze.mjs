@@ -12,7 +12,7 @@ import { createRequire } from 'node:module';
 
 const require = createRequire(import.meta.url);
 const createVavezeCore = require('./vaveze-core.cjs');
-const { makeVavezeBinding, vavezeProposedTextName, VAVEZE_FORM } = require('./vaveze-binding.cjs');
+const { makeVavezeBinding, VAVEZE_FORM } = require('./vaveze-binding.cjs');
 
 // One module for the process; the binding holds one parse at a time, and
 // every call below finishes before it returns.
@@ -147,4 +147,7 @@ function describe(value) {
 }
 
 // The name a listing is saved under: `plan.zvw` -> `plan.txt`.
-export const proposedTextName = vavezeProposedTextName;
+export function proposedTextName(path) {
+  if (typeof path !== 'string') throw new TypeError(`proposedTextName: path must be a string, not ${describe(path)}`);
+  return binding.proposedTextName(path);
+}

@@ -1,9 +1,11 @@
-// The page: the window's controls, in a browser. The user's session lives
-// in the worker (the core's, through the WebAssembly binding), which reads,
-// parses and lists the files and composes every text shown; this side keeps
-// the controls, the file list, the pane, the questions and the messages.
-// The fixed texts are the core's too, put in when the page is assembled
-// (VAVEZE_TEXTS).
+// The page: the window's controls in a browser, a view of the window's flow
+// (the core's), which runs in the page's worker. Each control hands the
+// flow an action; the effects that come back are carried out in their
+// order: the parts they name rendered from the state sent with them, the
+// pane filled, questions asked in the page's own modal box, the flow's
+// timers run, a listing written through the browser's save dialog or as a
+// download, every listing into a folder picked or one zip file. The fixed
+// texts are the core's, put in when the page is assembled (VAVEZE_TEXTS).
 /* global VAVEZE_TEXTS */
 import { createPane } from './pane.js';
 import { ZipFull, ZipWriter } from './zip.js';
@@ -12,10 +14,9 @@ const T = VAVEZE_TEXTS;
 const $ = (id) => document.getElementById(id);
 const ui = {
   chooser: $('chooser'),
+  choose: $('choose'),
   fileName: $('file-name'),
-  header: $('header'),
-  dimensions: $('dimensions'),
-  blocks: $('blocks'),
+  boxes: [$('header'), $('dimensions'), $('blocks')],
   save: $('save'),
   saveAll: $('save-all'),
   stop: $('stop'),
@@ -26,418 +27,192 @@ const ui = {
   notice: $('notice'),
   noticeText: $('notice-text'),
   progress: $('progress'),
+  statusLine: $('status-line'),
   status: $('status'),
   dropHint: $('drop-hint'),
   question: $('question'),
   questionText: $('question-text'),
+  replies: $('replies'),
 };
-// What a find came to, in the status line as the windows say it; a find
-// that needs no word gives the status line back.
-let statusBeforeFind = null;
-const pane = createPane($('pane'), T.paneCaption, T, async ({ notFound, wrapped, backward }) => {
-  if (notFound === undefined && !wrapped) {
-    if (statusBeforeFind !== null) ui.status.textContent = statusBeforeFind;
-    statusBeforeFind = null;
-    return;
-  }
-  statusBeforeFind ??= ui.status.textContent;
-  ui.status.textContent = notFound === undefined ? (backward ? T.wrappedBackward : T.wrappedForward) : await say('notFound', notFound);
-}, (selection, lastQuery) => call('findFieldStart', selection, ui.filter.value, lastQuery));
 
-const worker = new Worker(
-  URL.createObjectURL(new Blob([$('worker-source').textContent], { type: 'text/javascript' })),
-);
+const worker = new Worker(URL.createObjectURL(new Blob([$('worker-source').textContent], { type: 'text/javascript' })));
 $('worker-source').remove();
 
-const state = {
-  files: [],       // { file, path, problem }, in the order chosen or dropped (file null: a folder not read)
-  entries: [],     // what the worker's file list says of each: { state, saved, tooltip }, once read
-  holding: null,   // the indexes the filter keeps, or null for every file
-  filterRun: 0,    // id of the newest filter; an older one stops
-  archive: '',     // the zip's name, before .zip
-  list: 0,         // id of the newest list of files; what the worker says of an older one is dropped
-  batch: null,     // "save every listing" while it runs: { stop }
-  current: -1,     // index of the file chosen last
-  request: 0,      // id of the newest request; older answers are dropped
-  busy: false,     // a file is being read or listed
-  saving: false,   // the pane is being saved
-  shown: false,    // the pane shows a file's listing
-  filled: true,    // the listing shown is all in the pane
-  statusTaken: false,  // the status line says something the fill must not replace
-  listedWith: '',  // the options of the listing asked for last
-  statusBeforeSave: '',  // shown again when a save is cancelled or fails
-  tickets: new Map(),    // texts asked of the worker, by ticket
-  nextTicket: 0,
-};
-
-function options() {
-  return { header: ui.header.checked, dimensions: ui.dimensions.checked, blocks: ui.blocks.checked };
-}
+let lastId = 0;
+let pending = 0;          // messages to the worker whose effects have not come back
+let flowIdle = true;      // the flow has no work left, as its last effects said
+let holdsEdits = false;   // ... and whether the pane holds edits it would lose
+let reading = false;      // the progress bar tells how far a file chosen is read
+let lastTag = 0;          // of the last files given
+const answers = new Map();  // by id: what waits for the worker's answer to a message
+let finds = Promise.resolve();  // the last find, until its effects are carried out
 
 function send(message, transfer = []) {
-  state.request += 1;
-  if (message.options) state.listedWith = JSON.stringify(message.options);
-  worker.postMessage({ ...message, id: state.request }, transfer);
+  pending += 1;
+  showBusy();
+  worker.postMessage({ ...message, id: ++lastId }, transfer);
+  return lastId;
 }
 
-// A text the worker composes from the session: texts[what](...args) of
-// web/lib/core.js.
-function say(what, ...args) {
-  const ticket = ++state.nextTicket;
-  worker.postMessage({ type: 'say', ticket, what, args });
-  return new Promise((resolve) => state.tickets.set(ticket, resolve));
+// Hands the flow an action by its name, with what it takes of a, b, c, d
+// (numbers), text, units and pane (UTF-16): binding.cpp's kActions.
+const act = (name, args = {}, transfer = []) => send({ type: 'act', name, args }, transfer);
+
+// The page is busy while the flow works (the pane fills, files are read or
+// saved) and not while it waits for the user.
+function showBusy() {
+  document.body.setAttribute('aria-busy', String(pending > 0 || (!flowIdle && !ui.question.open)));
 }
 
-// What the worker answers: calls[what](...args) of worker.js; rejected
-// with the worker's error.
-function call(what, ...args) {
-  const ticket = ++state.nextTicket;
-  worker.postMessage({ type: 'call', ticket, what, args });
-  return new Promise((resolve, reject) => state.tickets.set(ticket, { resolve, reject }));
-}
+// ---- What the flow shows ----
 
-function showMessage(text, kind = 'warning') {
+function showMessage(text, error, caption = error ? T.applicationTitle : T.warningCaption) {
+  const close = Object.assign(document.createElement('button'), { type: 'button', textContent: T.ok });
   const box = document.createElement('div');
-  box.className = `message ${kind}`;
+  box.className = `message ${error ? 'error' : 'warning'}`;
   box.setAttribute('role', 'alert');
-  const caption = document.createElement('strong');
-  caption.textContent = kind === 'warning' ? T.warningCaption : T.applicationTitle;
-  const body = document.createElement('p');
-  body.textContent = text;
-  const close = document.createElement('button');
-  close.type = 'button';
-  close.textContent = T.ok;
+  box.append(Object.assign(document.createElement('strong'), { textContent: caption }),
+    Object.assign(document.createElement('p'), { textContent: text }), close);
   close.addEventListener('click', () => box.remove());
-  box.append(caption, body, close);
   ui.messages.append(box);
 }
 
-function clearMessages() {
-  ui.messages.replaceChildren();
+function paintRow(item, { name, mark, tooltip, hidden }) {
+  item.textContent = name;
+  item.dataset.mark = mark;
+  item.title = tooltip;
+  item.hidden = hidden;
 }
 
-// The page's own modal question, Yes or Cancel (the default); true for Yes.
-// A second question while one is up (a drop meanwhile) is answered Cancel.
-function ask(question) {
-  if (ui.question.open) return Promise.resolve(false);
-  ui.questionText.textContent = question;
-  ui.question.returnValue = '';
-  ui.question.showModal();
-  return new Promise((resolve) => {
-    ui.question.addEventListener('close', () => resolve(ui.question.returnValue === 'yes'), { once: true });
-  });
-}
-
-// Whether the pane's edits may be replaced: none, or the user says so.
-async function mayReplaceEdits(question) {
-  return !pane.edited || ask(question);
-}
-
-function setBusy(busy) {
-  state.busy = busy;
-  document.body.setAttribute('aria-busy', busy ? 'true' : 'false');
-  if (!busy && !state.batch?.running) ui.progress.hidden = true;
-}
-
-// How far a file is read; while every listing is saved, the bar is the
-// batch's and only the status line tells of a file opened meanwhile.
-function showProgress({ status, done, total }) {
-  if (!state.statusTaken) ui.status.textContent = status;
-  if (state.batch?.running) return;
-  ui.progress.hidden = false;
-  if (total > 0) {
-    ui.progress.max = total;
-    ui.progress.value = done;
-  } else {
-    ui.progress.removeAttribute('value');
-  }
-}
-
-function showNotice(text) {
-  ui.noticeText.textContent = text;
-  ui.notice.hidden = text === '';
-}
-
-// What an open says besides the listing: the notice beside the pane, and
-// the warning after the status line, so that it already says why while the
-// message is up.
-function showOpened({ notice, warning }) {
-  showNotice(notice);
-  if (warning) showMessage(warning);
-}
-
-function showNotListed(data) {
-  setBusy(false);
-  ui.status.textContent = data.status;
-  showOpened(data);
-  // The file shown was still going into the pane: it goes in again whole,
-  // under the status line that says why the new file was not listed.
-  if (!state.filled) {
-    state.statusTaken = true;
-    relist();
-  }
-}
-
-function takeSlice(data) {
-  if (data.first) {
-    pane.begin(data.units);
-    state.filled = false;
-    state.shown = true;
-    if (data.notice !== undefined) showOpened(data);
-  } else {
-    pane.append(data.units);
-  }
-  if (!state.statusTaken && data.status !== null) ui.status.textContent = data.status;
-  if (!data.last) return;
-  state.statusTaken = false;
-  pane.finish();
-  state.filled = true;
-  setBusy(false);
-  if (!data.complete) showMessage(T.paneFull, 'error');
-  // An option changed while the file was being read.
-  if (state.listedWith !== JSON.stringify(options())) relist();
-}
-
-// An entry of the list as the worker's file list has it: its state (a
-// mark, and the colour of a file not listed or not written), the tooltip
-// saying why, and whether the filter keeps it.
-function paintEntry(item, index) {
-  const entry = state.entries[index];
-  item.setAttribute('aria-selected', String(index === state.current));
-  item.dataset.state = entry?.state ?? 'notRead';
-  item.dataset.saved = entry?.saved ?? '';
-  item.title = entry?.tooltip ?? state.files[index].path;
-  item.hidden = state.holding !== null && !state.holding.has(index);
-}
-
-// The list shows only with several files: one behaves as the window did.
-function renderFileList() {
-  ui.fileArea.hidden = state.files.length < 2;
-  ui.files.replaceChildren(
-    ...state.files.map(({ path }, index) => {
-      const item = document.createElement('li');
-      item.setAttribute('role', 'option');
-      item.textContent = path;
-      item.addEventListener('click', () => openFile(index));
-      paintEntry(item, index);
-      return item;
-    }),
-  );
-}
-
-function setEntry(index, entry) {
-  state.entries[index] = entry;
-  const item = ui.files.children[index];
-  if (item) paintEntry(item, index);
-}
-
-async function openFile(index, asked = false) {
-  if (!asked && !(await mayReplaceEdits(T.editsLostOpen))) return;
-  const { file, path } = state.files[index];
-  state.current = index;
-  statusBeforeFind = null;
-  for (const [at, item] of [...ui.files.children].entries()) item.setAttribute('aria-selected', String(at === index));
-  clearMessages();
-  ui.fileName.value = file?.name ?? path;
-  state.statusTaken = false;
-  setBusy(true);
-  send({ type: 'open', index, list: state.list, options: options() });
-}
-
-// A new list of files, { file, path, problem } each, replaces the old one;
-// `archive` names the zip of its listings.
-async function takeFiles(files, archive = T.archiveStem) {
-  if (files.length === 0 || state.batch || !(await mayReplaceEdits(T.editsLostOpen))) return;
-  state.files = files;
-  state.list += 1;
-  state.entries = files.map(() => null);
-  state.holding = null;
-  state.archive = archive;
-  state.filterRun += 1;
-  ui.filter.value = '';
-  call('files', files).then((entries) => {
-    if (state.files === files) entries.forEach((entry, index) => state.entries[index] ?? setEntry(index, entry));
-  }, callFailed);
-  renderFileList();
-  openFile(0, true);
-}
-
-const chosen = (fileList) => Array.from(fileList, (file) => ({ file, path: file.name, problem: '' }));
-
-// UTF-8 bytewise, as the command line's walk orders names.
-const utf8 = new TextEncoder();
-function bytewise(a, b) {
-  const [x, y] = [utf8.encode(a), utf8.encode(b)];
-  for (let i = 0; i < Math.min(x.length, y.length); ++i) if (x[i] !== y[i]) return x[i] - y[i];
-  return x.length - y.length;
-}
-
-// Every file below `folder` (an entry of a drop), depth first in bytewise
-// order of names, at `prefix` + its path below it; a folder the browser
-// cannot read is an entry saying why.
-async function walk(folder, prefix, found) {
-  const children = [];
-  try {
-    const reader = folder.createReader();
-    for (;;) {
-      const some = await new Promise((resolve, reject) => reader.readEntries(resolve, reject));
-      if (some.length === 0) break;
-      children.push(...some);
-    }
-  } catch (error) {
-    found.push({ entry: null, path: prefix.slice(0, -1) || folder.name, problem: error?.message ?? String(error) });
-    return;
-  }
-  children.sort((a, b) => bytewise(a.name, b.name));
-  for (const child of children) {
-    if (child.isDirectory) await walk(child, `${prefix}${child.name}/`, found);
-    else found.push({ entry: child, path: prefix + child.name, problem: '', walked: true });
-  }
-}
-
-// A drop with folders: their drawings as `vaveze-list -r` walks them,
-// each at its path below the folder, the zip named after it; with several
-// things dropped, below the place they came from, so that two folders'
-// files stay apart. A file dropped as itself is taken whatever its name.
-async function takeDrop(entries) {
-  const found = [];
-  const alone = entries.length === 1;
-  for (const entry of entries) {
-    if (entry.isDirectory) await walk(entry, alone ? '' : `${entry.name}/`, found);
-    else found.push({ entry, path: entry.name, problem: '' });
-  }
-  const drawing = await call('drawingNames', found.map(({ path }) => path.slice(path.lastIndexOf('/') + 1)));
-  const kept = found.filter(({ walked }, index) => !walked || drawing[index]);
-  if (kept.length === 0) {
-    ui.status.textContent = T.noDrawings;
-    return;
-  }
-  const files = await Promise.all(kept.map(async ({ entry, path, problem }) => {
-    if (entry === null) return { file: null, path, problem };
-    try {
-      return { file: await new Promise((resolve, reject) => entry.file(resolve, reject)), path, problem };
-    } catch (error) {
-      return { file: null, path, problem: error?.message ?? String(error) };
-    }
+function renderList({ shown, filter, rows }) {
+  ui.fileArea.hidden = !shown;
+  if (ui.filter.value !== filter) ui.filter.value = filter;
+  ui.files.replaceChildren(...rows.map((row, index) => {
+    const item = document.createElement('li');
+    item.setAttribute('role', 'option');
+    item.addEventListener('click', () => act('entryChosen', { a: index }));
+    paintRow(item, row);
+    return item;
   }));
-  takeFiles(files, alone ? entries[0].name : T.archiveStem);
 }
 
-function relist() {
-  setBusy(true);
-  send({ type: 'list', options: options() });
+// 中止 takes the keyboard while every listing is saved, and gives it back.
+let focusBeforeBatch = null;
+function renderProgress({ running, done, count }) {
+  if (running && ui.stop.hidden) {
+    focusBeforeBatch = document.activeElement;
+    ui.stop.hidden = false;
+    ui.progress.hidden = false;
+    ui.stop.focus();
+  }
+  ui.choose.disabled = running;
+  ui.saveAll.disabled = running;
+  ui.progress.max = count;
+  ui.progress.value = done;
+  if (!running && !ui.stop.hidden) {
+    ui.stop.hidden = true;
+    ui.progress.hidden = true;
+    if (document.activeElement === ui.stop || document.activeElement === document.body) focusBeforeBatch?.focus();
+    placeDone();
+  }
 }
 
-// A box takes effect at once on the file shown; with edits in the pane the
-// user is asked first, and Cancel puts the box back.
-async function optionChanged(box) {
-  if (!state.shown || state.busy) return;  // taken when the listing arrives
-  if (!(await mayReplaceEdits(T.editsLostRelist))) {
-    box.checked = !box.checked;
-    return;
+function render(state) {
+  if ('status' in state) {
+    ui.status.textContent = state.status;
+    ui.status.title = state.status;
   }
-  state.statusTaken = false;
-  relist();
-  if (ui.filter.value !== '') filter().catch(callFailed);
+  if ('notice' in state) {
+    ui.noticeText.textContent = state.notice;
+    ui.notice.hidden = state.notice === '';
+  }
+  // A file chosen: what was said of the one before goes.
+  if ('path' in state) {
+    ui.fileName.value = state.path;
+    ui.messages.replaceChildren();
+  }
+  if (state.boxes) ui.boxes.forEach((box) => (box.checked = state.boxes[box.id]));
+  if (state.list) renderList(state.list);
+  if ('selected' in state)
+    [...ui.files.children].forEach((item, index) => item.setAttribute('aria-selected', String(index === state.selected)));
+  if (state.progress) renderProgress(state.progress);
+  if ('filling' in state) {
+    ui.save.disabled = state.filling;
+    document.body.classList.toggle('filling', state.filling);
+  }
 }
 
-// The file list's filter: only the files whose listing, with the boxes as
-// they are, holds the text (the core's rule), each read afresh one at a
-// time between whatever else the page asks; a newer filter stops this one.
-async function filter() {
-  const run = ++state.filterRun;
-  const needle = ui.filter.value;
-  const count = state.files.length;
-  if (needle === '') {
-    state.holding = null;
-    renderFileList();
-    return;
-  }
-  const holding = new Set();
-  const boxes = options();
-  for (let index = 0; index < count; ++index) {
-    const status = await say('filtering', needle, index, count);
-    if (run !== state.filterRun) return;
-    ui.status.textContent = status;
-    const { holds, entry } = await call('holds', index, boxes, needle);
-    if (run !== state.filterRun) return;
-    setEntry(index, entry);
-    if (holds) holding.add(index);
-  }
-  const status = await say('filtered', needle, holding.size, count);
-  if (run !== state.filterRun) return;
-  state.holding = holding;
-  renderFileList();
-  ui.status.textContent = status;
+// The page's own modal question, with the answers the flow offers; Escape
+// gives the one it names.
+function ask({ serial, text, replies, default: first, escape }) {
+  ui.questionText.textContent = text;
+  ui.replies.replaceChildren(...replies.map(({ reply, caption }) =>
+    Object.assign(document.createElement('button'), { value: reply, className: 'button', textContent: caption, autofocus: reply === first })));
+  ui.question.returnValue = String(escape);
+  ui.question.addEventListener('close', () => act('answered', { a: serial, b: Number(ui.question.returnValue) }), { once: true });
+  ui.question.showModal();
 }
 
-function save() {
-  if (state.current < 0) {
-    ui.status.textContent = T.noFileToSave;
-    ui.chooser.focus();
-    return;
-  }
-  // The pane is about to be replaced: what it holds now is not the listing.
-  if (state.busy) {
-    ui.status.textContent = T.stillFilling;
-    return;
-  }
-  if (state.saving) return;
-  state.saving = true;
-  state.statusBeforeSave = ui.status.textContent;
-  ui.status.textContent = T.preparingSave;
-  const units = pane.units();
-  worker.postMessage({ type: 'save', units }, [units.buffer]);
+// The page has no bell: the status line flashes.
+function beep() {
+  ui.statusLine.classList.remove('beep');
+  void ui.statusLine.offsetWidth;
+  ui.statusLine.classList.add('beep');
 }
+
+// ---- Saving ----
 
 // Handed to the browser as a download: where it lands and under which name
 // (plan(1).txt beside an earlier plan.txt) is the browser's choice.
 function handOver(blob, name) {
   const url = URL.createObjectURL(blob);
-  const link = document.createElement('a');
-  link.href = url;
-  link.download = name;
+  const link = Object.assign(document.createElement('a'), { href: url, download: name });
   document.body.append(link);
   link.click();
   link.remove();
   setTimeout(() => URL.revokeObjectURL(url), 60_000);
 }
 
-function download(bytes, name, lines) {
-  handOver(new Blob([bytes], { type: 'text/plain' }), name);
-  pane.saved();
-  return say('download', name, lines);
+// Where the browser lets the page ask where to save (Chromium, Edge), the
+// user picks the folder and name, as in the window. Elsewhere, or when the
+// browser refuses the dialog (the click too long ago), a download.
+let saveTarget = null;
+async function chooseSaveTarget({ name }) {
+  saveTarget = null;
+  if (typeof window.showSaveFilePicker === 'function') {
+    const [description] = T.saveFilter.split('|');
+    try {
+      saveTarget = await window.showSaveFilePicker({ suggestedName: name, types: [{ description, accept: { 'text/plain': ['.txt'] } }] });
+    } catch (error) {
+      if (error.name === 'AbortError') name = '';  // the user cancelled
+    }
+  }
+  act('saveTargetChosen', { text: saveTarget?.name ?? name });
 }
 
-// Where the browser lets the page ask where to save (Chromium, Edge), the
-// user picks the folder and name, as in the window; the file is replaced
-// only once it is written whole. Elsewhere, or when the browser refuses the
-// dialog (the click too long ago), a download. Returns the status text.
-async function saveListing({ bytes, name, lines }) {
-  if (typeof window.showSaveFilePicker !== 'function') return download(bytes, name, lines);
-  const [description] = T.saveFilter.split('|');
-  let file;
-  try {
-    file = await window.showSaveFilePicker({
-      suggestedName: name,
-      types: [{ description, accept: { 'text/plain': ['.txt'] } }],
-    });
-  } catch (error) {
-    if (error.name === 'AbortError') return state.statusBeforeSave;  // the user cancelled
-    return download(bytes, name, lines);
+// Where すべて出力 puts the listings: a folder the user picks, where the
+// browser lets a page write into one, else one zip file handed over as a
+// download once every listing is in.
+let place = null;
+async function countExisting({ paths, archive }) {
+  place = null;
+  let folder = null;
+  if (typeof window.showDirectoryPicker === 'function') {
+    try {
+      folder = await window.showDirectoryPicker({ id: 'vaveze-save-all', mode: 'readwrite' });
+    } catch (error) {
+      if (error.name === 'AbortError') return act('existingCounted', { c: 1 });  // else refused: a zip
+    }
   }
-  let writable;
-  try {
-    writable = await file.createWritable();
-    await writable.write(bytes);
-    await writable.close();
-  } catch (error) {
-    await writable?.abort().catch(() => {});
-    showMessage(await say('saveFailed', file.name, error.message), 'error');
-    return state.statusBeforeSave;
-  }
-  pane.saved();
-  return say('saved', file.name, lines);
+  let existing = 0;
+  if (folder) for (const path of paths) if (await fileAt(folder, path, false)) existing += 1;
+  place = folder ? { folder } : { zip: new ZipWriter(), name: `${archive ?? T.archiveStem}.zip` };
+  return act('existingCounted', { a: existing, b: folder ? 0 : 1, text: folder?.name ?? place.name });
+}
+
+function placeDone() {
+  if (place?.zip?.count > 0) handOver(place.zip.finish(), place.name);
+  place = null;
 }
 
 // The file at `target` ('/' between names) below `folder`, or null.
@@ -454,8 +229,8 @@ async function fileAt(folder, target, create) {
 }
 
 // Written whole or not at all: the browser replaces the file on close.
-async function writeAt(folder, target, bytes) {
-  const writable = await (await fileAt(folder, target, true)).createWritable();
+async function writeWhole(file, bytes) {
+  const writable = await file.createWritable();
   try {
     await writable.write(bytes);
     await writable.close();
@@ -465,175 +240,210 @@ async function writeAt(folder, target, bytes) {
   }
 }
 
-// "Save every listing": each file listed afresh with the boxes as they are,
-// in the worker, a file per step, saved under the command line's names into
-// a folder the user picks where the browser lets a page write into one,
-// else into one zip download. One question first, when files would be
-// replaced or the pane's edits left out. Stop ends it between two files.
-async function saveAll() {
-  if (state.files.length === 0) {
-    ui.status.textContent = T.noFileToSave;
-    ui.chooser.focus();
-    return;
-  }
-  if (state.batch) return;
-  state.batch = { stop: false };
-  const focused = document.activeElement;
+async function write({ for: purpose, saveAll, index, serial, path, bytes }) {
+  let failure = '';
+  let downloaded = false;
   try {
-    await runBatch();
-  } finally {
-    state.batch = null;
-    ui.stop.hidden = true;
-    ui.progress.hidden = !state.busy;
-    ui.saveAll.disabled = false;
-    ui.chooser.disabled = false;
-    if (document.activeElement === ui.stop || document.activeElement === document.body) focused?.focus();
-  }
-}
-
-async function runBatch() {
-  let folder = null;
-  // Asked at once, while the press still counts as the user's.
-  if (typeof window.showDirectoryPicker === 'function') {
-    try {
-      folder = await window.showDirectoryPicker({ id: 'vaveze-save-all', mode: 'readwrite' });
-    } catch (error) {
-      if (error.name === 'AbortError') return;  // the user cancelled; else refused: a zip
+    if (saveAll && place?.folder) await writeWhole(await fileAt(place.folder, path, true), bytes);
+    else if (saveAll) await place.zip.add(path, bytes);
+    else if (saveTarget) await writeWhole(saveTarget, bytes);
+    else {
+      handOver(new Blob([bytes], { type: 'text/plain' }), path);
+      downloaded = true;
     }
+  } catch (error) {
+    failure = error instanceof ZipFull ? T.archiveFull : (error?.message || error?.name || String(error));
   }
-  const { targets, progress } = await call('batchBegin', options());
-  let existing = 0;
-  if (folder) for (const target of targets) if (await fileAt(folder, target, false)) existing += 1;
-  const question = await say('saveAllQuestion', existing, targets.length, pane.edited);
-  if (question !== '' && !(await ask(question))) {
-    await call('batchEnd', false, '', '');
-    return;
-  }
-  ui.saveAll.disabled = true;
-  ui.chooser.disabled = true;
-  ui.stop.hidden = false;
-  ui.stop.focus();
-  state.statusTaken = true;
-  showProgress({ status: progress, done: 0, total: targets.length });
-  state.batch.running = true;
-  ui.status.textContent = progress;
-  const zip = folder ? null : new ZipWriter();
-  for (let index = 0; index < targets.length && !state.batch.stop; ++index) {
-    const step = await call('batchNext', index);
-    if (step === null) break;
-    let { entry } = step;
-    if (entry.saved === 'saved') {
-      try {
-        if (zip) await zip.add(targets[index], step.bytes);
-        else await writeAt(folder, targets[index], step.bytes);
-      } catch (error) {
-        entry = await call('batchNotWritten', index, error instanceof ZipFull ? T.archiveFull : error.message);
-      }
-    }
-    setEntry(index, entry);
-    ui.progress.value = index + 1;
-    if (step.progress !== '') ui.status.textContent = step.progress;
-  }
-  let archive = '';
-  if (zip?.count > 0) {
-    archive = `${state.archive}.zip`;
-    handOver(zip.finish(), archive);
-  }
-  ui.status.textContent = await call('batchEnd', state.batch.stop, folder?.name ?? '', archive);
-  state.statusTaken = state.busy;
+  act('fileWritten', { a: purpose, b: index, c: serial, d: downloaded ? 1 : 0, text: failure });
 }
 
-function failed(data) {
-  ui.status.textContent = '';
-  showMessage(data.outOfMemory ? T.outOfMemory : data.message, 'error');
+// ---- The flow's timers ----
+
+// Each fires again once the effects of its last firing have come back, so a
+// step never waits behind the one before, until the flow stops it.
+const timers = new Map();  // by the flow's number: { ms, handle, fire, firing: the message it fired with }
+let lastPieceNanoseconds = 0;
+
+function stopTimer({ timer }) {
+  clearTimeout(timers.get(timer)?.handle);
+  timers.delete(timer);
 }
 
-// What the worker says of a save; one save at a time, whatever was asked
-// after it.
-function takeSave(data) {
-  switch (data.type) {
-  case 'refused':
-    state.saving = false;
-    ui.status.textContent = state.statusBeforeSave;
-    showMessage(data.message);
-    break;
-  case 'saved':
-    saveListing(data).then((text) => {
-      state.saving = false;
-      ui.status.textContent = text;
-    });
-    break;
-  case 'failed':
-    state.saving = false;
-    failed(data);
-    break;
+function startTimer({ timer, ms }) {
+  stopTimer({ timer });
+  const entry = {
+    ms,
+    firing: 0,
+    fire() {
+      entry.handle = 0;
+      entry.firing = act('timerFired', { a: timer, b: lastPieceNanoseconds });
+    },
+  };
+  entry.handle = setTimeout(entry.fire, ms);
+  timers.set(timer, entry);
+}
+
+// ---- Carrying out the effects ----
+
+const carriers = {
+  refresh: render,
+  entry: ({ index, row }) => ui.files.children[index] && paintRow(ui.files.children[index], row),
+  ask,
+  // The browser's open dialog holds nothing up: the files chosen come as files given.
+  chooseFiles() {
+    act('filesChosen');
+    ui.chooser.click();
+  },
+  chooseSaveTarget,
+  tell: ({ error, caption, text }) => showMessage(text, error, caption),
+  startPane: () => pane.begin(),
+  append({ units }) {
+    const start = performance.now();
+    pane.append(units);
+    lastPieceNanoseconds = Math.round((performance.now() - start) * 1e6);
+  },
+  finishPane: () => pane.finish(),
+  paneSaved: () => pane.saved(),
+  select: ({ position, length }) => pane.select(position, length),
+  startTimer,
+  stopTimer,
+  write,
+  countExisting,
+  beep,
+  focus: () => ui.choose.focus(),
+  // Only after closeRequested, which the page never sends: the browser asks
+  // before the page goes (beforeunload).
+  close() {},
+};
+
+function carry({ id, effects, idle, holdsEdits: edits, fault }) {
+  if (reading && ui.stop.hidden) ui.progress.hidden = true;
+  reading = false;
+  for (const effect of effects) {
+    const carrier = carriers[effect.kind];
+    if (!carrier) throw new Error(`no carrier for the flow's effect ${effect.kind}`);
+    carrier(effect)?.catch?.(failed);
   }
+  if (fault) showMessage(fault, true);
+  for (const entry of timers.values()) if (entry.firing === id && entry.handle === 0) entry.handle = setTimeout(entry.fire, entry.ms);
+  if (id !== null) pending -= 1;
+  answers.get(id)?.();
+  answers.delete(id);
+  flowIdle = idle ?? flowIdle;
+  holdsEdits = edits ?? holdsEdits;
+  showBusy();
+}
+
+function failed(error) {
+  showMessage(error?.message ?? String(error), true);
 }
 
 worker.onmessage = ({ data }) => {
-  if (data.type === 'said' || data.type === 'answer' || (data.type === 'failed' && data.ticket !== undefined)) {
-    const waiting = state.tickets.get(data.ticket);
-    state.tickets.delete(data.ticket);
-    if (typeof waiting === 'function') waiting(data.text ?? data.message);
-    else if (data.type === 'answer') waiting?.resolve(data.value);
-    else waiting?.reject(Object.assign(new Error(data.message), { outOfMemory: data.outOfMemory }));
-    return;
-  }
-  if (data.type === 'entry') {
-    if (data.list === state.list) setEntry(data.index, data.entry);
-    return;
-  }
-  if (data.request === 'save') {
-    takeSave(data);
-    return;
-  }
-  if (data.id !== state.request) return;
-  switch (data.type) {
-  case 'progress':
-    showProgress(data);
-    break;
-  case 'slice':
-    takeSlice(data);
-    break;
-  case 'notListed':
-    showNotListed(data);
-    break;
-  case 'failed':
-    setBusy(false);
-    failed(data);
-    break;
+  if (data.type === 'effects') {
+    carry(data);
+  } else if (data.type === 'fieldStart') {
+    pending -= 1;
+    answers.get(data.id)?.(data.start);
+    answers.delete(data.id);
+    showBusy();
+  } else if (data.type === 'progress' && ui.stop.hidden) {
+    // A big file chosen is being read: how far, until the flow speaks.
+    reading = true;
+    ui.status.textContent = data.status;
+    ui.progress.hidden = false;
+    ui.progress.max = data.total;
+    ui.progress.value = data.done;
   }
 };
 
-ui.chooser.addEventListener('change', () => {
-  takeFiles(chosen(ui.chooser.files));
-  ui.chooser.value = '';
-});
-for (const box of [ui.header, ui.dimensions, ui.blocks]) box.addEventListener('change', () => optionChanged(box));
-ui.save.addEventListener('click', save);
-ui.saveAll.addEventListener('click', () => saveAll().catch(callFailed));
-ui.stop.addEventListener('click', () => {
-  if (state.batch) state.batch.stop = true;
-});
-// Read once the typing pauses, and not in the middle of a word being
-// composed by an input method.
-let typing = 0;
-ui.filter.addEventListener('input', (event) => {
-  clearTimeout(typing);
-  if (!event.isComposing) typing = setTimeout(() => filter().catch(callFailed), 250);
-});
-ui.filter.addEventListener('compositionend', () => {
-  clearTimeout(typing);
-  typing = setTimeout(() => filter().catch(callFailed), 250);
+const pane = createPane($('pane'), T.paneCaption, T, {
+  edited: () => act('paneEdited', { a: 1 }),
+  // Each find starts from the selection the one before left: Enter pressed
+  // twice finds the next match twice.
+  find({ needle, backward }) {
+    finds = finds.then(() => new Promise((found) => {
+      const { from, to } = pane.selection();
+      const units = pane.units();
+      answers.set(act('find', { units: needle, a: backward ? 1 : 0, b: backward ? from : to, pane: units }, [units.buffer]), found);
+    }));
+  },
+  fieldStart: (selection, lastQuery) => new Promise((resolve) => {
+    answers.set(send({ type: 'fieldStart', args: [selection, ui.filter.value, lastQuery] }), resolve);
+  }),
 });
 
-// The worker failed a call: memory ran out, or the core threw.
-function callFailed(error) {
-  state.statusTaken = false;
-  ui.status.textContent = '';
-  showMessage(error.outOfMemory ? T.outOfMemory : error.message, 'error');
+// ---- Files given ----
+
+// Files for the flow's list, in groups: files chosen or dropped as they
+// are, or those found below a folder dropped (walked: the core keeps the
+// drawings, in its walk's order). `archive` names the zip of their listings.
+function give(groups, archive = T.archiveStem) {
+  send({ type: 'give', tag: ++lastTag, groups, archive });
 }
-ui.question.addEventListener('cancel', () => (ui.question.returnValue = 'cancel'));
+
+const chosen = (files) => [{ walked: false, files: Array.from(files, (file) => ({ path: file.name, file, problem: '' })) }];
+
+const fileOf = (entry) => new Promise((resolve, reject) => entry.file(resolve, reject));
+
+// Every file below `folder` (an entry of a drop), at `prefix` + its path
+// below it; a folder the browser cannot read is an entry saying why.
+async function walk(folder, prefix, found) {
+  const children = [];
+  try {
+    const reader = folder.createReader();
+    for (let some; (some = await new Promise((resolve, reject) => reader.readEntries(resolve, reject))).length > 0; )
+      children.push(...some);
+  } catch (error) {
+    found.push({ path: prefix.slice(0, -1) || folder.name, file: null, problem: error?.message ?? String(error) });
+    return;
+  }
+  for (const child of children) {
+    if (child.isDirectory) {
+      await walk(child, `${prefix}${child.name}/`, found);
+      continue;
+    }
+    try {
+      found.push({ path: prefix + child.name, file: await fileOf(child), problem: '' });
+    } catch (error) {
+      found.push({ path: prefix + child.name, file: null, problem: error?.message ?? String(error) });
+    }
+  }
+}
+
+// A drop with folders: their drawings as `vaveze-list -r` walks them,
+// each at its path below the folder, the zip named after it; with several
+// things dropped, below the place they came from, so that two folders'
+// files stay apart. A file dropped as itself is taken whatever its name.
+async function takeDrop(entries) {
+  const alone = entries.length === 1;
+  const groups = [];
+  for (const entry of entries) {
+    const found = [];
+    if (entry.isDirectory) await walk(entry, alone ? '' : `${entry.name}/`, found);
+    else found.push({ path: entry.name, file: await fileOf(entry), problem: '' });
+    groups.push({ walked: entry.isDirectory, files: found });
+  }
+  give(groups, alone ? entries[0].name : T.archiveStem);
+}
+
+// ---- The controls ----
+
+const save = () => {
+  const units = pane.units();
+  act('saveClicked', { pane: units }, [units.buffer]);
+};
+ui.choose.addEventListener('click', () => act('openClicked'));
+ui.chooser.addEventListener('change', () => {
+  if (ui.chooser.files.length > 0) give(chosen(ui.chooser.files));
+  ui.chooser.value = '';
+});
+ui.boxes.forEach((box, index) => box.addEventListener('change', () => act('optionToggled', { a: index, b: box.checked ? 1 : 0 })));
+ui.save.addEventListener('click', save);
+ui.saveAll.addEventListener('click', () => act('saveAllClicked'));
+ui.stop.addEventListener('click', () => act('stopClicked'));
+// Not in the middle of a word being composed by an input method.
+ui.filter.addEventListener('input', (event) => event.isComposing || act('filterTyped', { units: ui.filter.value }));
+ui.filter.addEventListener('compositionend', () => act('filterTyped', { units: ui.filter.value }));
 
 // Ctrl+O, Ctrl+S and Ctrl+Shift+S are the buttons, and Ctrl+F the pane's
 // find, wherever the focus is; the browser does not save the page itself,
@@ -641,30 +451,18 @@ ui.question.addEventListener('cancel', () => (ui.question.returnValue = 'cancel'
 document.addEventListener('keydown', (event) => {
   if (!(event.ctrlKey || event.metaKey) || event.altKey || ui.question.open) return;
   const key = event.key.toLowerCase();
-  if (event.shiftKey) {
-    if (key === 's') {
-      event.preventDefault();
-      saveAll().catch(callFailed);
-    }
-    return;
-  }
-  if (key === 'o') {
-    event.preventDefault();
-    ui.chooser.click();
-  } else if (key === 's') {
-    event.preventDefault();
-    save();
-  } else if (key === 'f') {
-    event.preventDefault();
-    event.stopPropagation();
-    pane.openFind();
-  }
+  const command = event.shiftKey ? { s: () => act('saveAllClicked') }[key]
+    : { o: () => act('openClicked'), s: save, f: () => pane.openFind() }[key];
+  if (!command) return;
+  event.preventDefault();
+  event.stopPropagation();
+  command();
 }, true);
 
 // Closing the page or going elsewhere with edits in the pane asks first
 // (in the browser's own words: a page may not word that question).
 window.addEventListener('beforeunload', (event) => {
-  if (pane.edited) event.preventDefault();
+  if (holdsEdits) event.preventDefault();
 });
 
 // The whole page takes dropped files; text dragged inside the pane stays as
@@ -699,6 +497,6 @@ document.addEventListener('drop', (event) => {
   setDragging(false);
   // The entries only answer during the event.
   const entries = Array.from(event.dataTransfer.items ?? [], (item) => item.webkitGetAsEntry?.() ?? null);
-  if (entries.some((entry) => entry?.isDirectory)) takeDrop(entries.filter(Boolean)).catch(callFailed);
-  else takeFiles(chosen(event.dataTransfer.files));
+  if (entries.some((entry) => entry?.isDirectory)) takeDrop(entries.filter(Boolean)).catch(failed);
+  else give(chosen(event.dataTransfer.files));
 }, true);
