@@ -41,6 +41,7 @@ Layout LayOut(int width, int height, int designedWidth, const Shown& shown)
     l.DimensionsBox = Place(w::kCheckBox2);
     l.BlocksBox = Place(w::kCheckBox3);
     l.SaveAllButton = Place(w::kButton3);
+    l.SaveTableButton = Place(w::kButton4);
     // The path field and the save button follow the window's width from
     // their designed places; narrower than designed, the field shrinks and
     // the button stays where it was designed.
@@ -80,12 +81,23 @@ Layout LayOut(int width, int height, int designedWidth, const Shown& shown)
         statusRight = l.Progress.left;
     }
     l.Status = {0, statusTop, statusRight, statusBottom};
-    const int paneBottom = statusTop - findHeight;
+    int paneBottom = statusTop - findHeight;
     if (shown.FindBar) {
         l.FindClose = {width - kFindCloseWidth, paneBottom + 1, width, statusTop - 1};
         l.FindNext = {l.FindClose.left - kFindButtonWidth, paneBottom + 1, l.FindClose.left, statusTop - 1};
         l.FindPrevious = {l.FindNext.left - kFindButtonWidth, paneBottom + 1, l.FindNext.left, statusTop - 1};
         l.FindField = {1, paneBottom + 1, l.FindPrevious.left - 1, statusTop - 1};
+    }
+    // The hits take the lowest third of the room left for the pane.
+    if (shown.Hits) {
+        const int hitsTop = paneBottom - (paneBottom - top) / 3;
+        const int listBottom = shown.HitsRunning ? std::max(paneBottom - kFilterHeight, hitsTop) : paneBottom;
+        l.Hits = {0, hitsTop, width, listBottom};
+        if (shown.HitsRunning) {
+            l.HitsStop = {width - kStopWidth, listBottom, width, paneBottom};
+            l.HitsProgress = {0, listBottom, l.HitsStop.left, paneBottom};
+        }
+        paneBottom = hitsTop;
     }
     int paneLeft = 0;
     if (shown.FileList) {

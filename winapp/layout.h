@@ -14,6 +14,8 @@ struct Shown {
     int StatusHeight = 0;      // the status line's
     bool FileList = false;     // several files: the list and its filter left of the pane
     bool FindBar = false;      // Ctrl+F: the find bar under the pane
+    bool Hits = false;         // the filter holds a text: the lines that hold it under the pane
+    bool HitsRunning = false;  // ... with the search's progress and 中止 while it runs
     bool Progress = false;     // すべて出力 running: the progress bar and 中止
 };
 
@@ -28,6 +30,7 @@ struct Layout {
     RECT BlocksBox;
     RECT SaveButton;
     RECT SaveAllButton;
+    RECT SaveTableButton;
     RECT CaptionPanel;  // the raised caption above the pane ...
     RECT PaneCaption;   // ... and its text
     RECT Notice;        // the notice's frame; empty when no notice is shown
@@ -37,6 +40,9 @@ struct Layout {
     RECT Filter;    // the file list's filter field, above ...
     RECT FileList;  // ... the file list
     RECT Pane;
+    RECT Hits;  // the list of hits, under the file list and the pane ...
+    RECT HitsProgress;  // ... and under it, while the search runs, its progress
+    RECT HitsStop;      // ... and 中止
     RECT FindField;  // the find bar: the text to find and its buttons
     RECT FindPrevious;
     RECT FindNext;

@@ -21,6 +21,7 @@
 #include "winapp/dialogs.h"
 #include "winapp/filespanel.h"
 #include "winapp/findbar.h"
+#include "winapp/hitspanel.h"
 #include "winapp/font.h"
 #include "winapp/layout.h"
 #include "winapp/pane.h"
@@ -41,6 +42,9 @@ constexpr UINT WM_APP_OPEN = WM_APP + 1;
 // The user selected an entry of the file list; taken once the list is done
 // with the mouse.
 constexpr UINT WM_APP_CHOOSE = WM_APP + 2;
+// The user chose a row of the list of hits (wParam); taken once the list
+// is done with the mouse.
+constexpr UINT WM_APP_HIT = WM_APP + 3;
 
 // The flow's timers are the window's, numbered from 1.
 UINT_PTR TimerId(flow::Timer timer) { return static_cast<UINT_PTR>(timer) + 1; }
@@ -61,11 +65,13 @@ struct MainWindow {
     HWND BlocksBox = nullptr;      // the block section
     HWND SaveButton = nullptr;     // "テキスト出力": the pane
     HWND SaveAllButton = nullptr;  // "すべて出力": every listing of the file list
+    HWND SaveTableButton = nullptr;  // "表に出力": every line of the file list in one table
     HWND PaneCaption = nullptr;    // "文字抽出情報"
     HWND Notice = nullptr;         // shown while the pane's listing needs a word beside it
     HWND NoticeOffer = nullptr;    // the notice's button: what the flow offers to do about it
     HWND Pane = nullptr;
     std::unique_ptr<FilesPanel> FileList;  // shown for a list of several files
+    std::unique_ptr<HitsPanel> Hits;  // shown while the filter holds a text
     std::unique_ptr<FindBar> Find;
     std::unique_ptr<StatusLine> Status;
     HWND Progress = nullptr;    // while すべて出力 runs ...
@@ -121,6 +127,8 @@ Shown WhatIsShown(const MainWindow& w, int width)
     shown.FileList = w.FileList->Visible();
     shown.FindBar = w.Find->Visible();
     shown.Progress = w.Flow.SaveAllProgress().Running;
+    shown.Hits = w.Hits->Visible();
+    shown.HitsRunning = w.Hits->Running();
     return shown;
 }
 
@@ -138,6 +146,7 @@ void LayOutControls(MainWindow& w)
     MoveTo(w.BlocksBox, l.BlocksBox);
     MoveTo(w.SaveButton, l.SaveButton);
     MoveTo(w.SaveAllButton, l.SaveAllButton);
+    MoveTo(w.SaveTableButton, l.SaveTableButton);
     MoveTo(w.PaneCaption, l.PaneCaption);
     MoveTo(w.Notice, l.NoticeText);
     ::ShowWindow(w.Notice, shown.NoticeTextHeight > 0 ? SW_SHOWNA : SW_HIDE);
@@ -145,6 +154,7 @@ void LayOutControls(MainWindow& w)
     ::ShowWindow(w.NoticeOffer, shown.NoticeOffer ? SW_SHOWNA : SW_HIDE);
     w.FileList->Place(l.Filter, l.FileList);
     MoveTo(w.Pane, l.Pane);
+    w.Hits->Place(l);
     w.Find->Place(l);
     w.Status->Place(l.Status);
     if (shown.Progress) {
@@ -208,6 +218,7 @@ void ShowProgress(MainWindow& w)
     }
     ::EnableWindow(w.OpenButton, !progress.Running);
     ::EnableWindow(w.SaveAllButton, !progress.Running);
+    ::EnableWindow(w.SaveTableButton, !progress.Running);
     ::SendMessageW(w.Progress, PBM_SETRANGE32, 0, static_cast<LPARAM>(progress.Count));
     ::SendMessageW(w.Progress, PBM_SETPOS, static_cast<WPARAM>(progress.Done), 0);
     if (!progress.Running && shown) {
@@ -256,6 +267,8 @@ void Render(MainWindow& w, flow::Parts parts)
     }
     if (parts & (Part::List | Part::Selection))
         w.FileList->Select(f.Selected());
+    if ((parts & (Part::List | Part::Hits)) && w.Hits->ShowHits())
+        LayOutControls(w);
     if (parts & Part::Progress)
         ShowProgress(w);
     if (parts & Part::Filling) {
@@ -291,8 +304,10 @@ void Carry(MainWindow& w, const flow::Effect& effect)
                                 w.Window, DialogSetup(WindowText::OpenTitle, WindowText::OpenFilters, what.Folder,
                                                       what.ProposedName))});
             } else if constexpr (std::is_same_v<Kind, e::ChooseSaveTarget>) {
-                FileDialogSetup setup = DialogSetup(WindowText::SaveTitle, WindowText::SaveFilter, what.Folder, what.ProposedName);
-                setup.DefaultExtension = Wide(kSaveExtension);
+                const bool table = what.What == flow::SaveKind::Table;
+                FileDialogSetup setup = DialogSetup(WindowText::SaveTitle, table ? WindowText::TableFilter : WindowText::SaveFilter,
+                                                    what.Folder, what.ProposedName);
+                setup.DefaultExtension = Wide(table ? kTableExtension : kSaveExtension);
                 Dispatch(w, flow::action::SaveTargetChosen{ChooseFileToSave(w.Window, setup)});
             } else if constexpr (std::is_same_v<Kind, e::Tell>) {
                 ShowMessage(w.Window, what.Kind, what.Caption, what.Text);
@@ -407,6 +422,7 @@ BOOL OnCreate(HWND window, LPCREATESTRUCTW)
     w.DimensionsBox = CreateControl(window, 0, WC_BUTTONW, Wide(WindowText::DimensionsBox), box, IDC_DIMENSIONS, font);
     w.BlocksBox = CreateControl(window, 0, WC_BUTTONW, Wide(WindowText::BlocksBox), box, IDC_BLOCKS, font);
     w.SaveButton = CreateControl(window, 0, WC_BUTTONW, Wide(WindowText::SaveButton), button, IDC_SAVE, font);
+    w.SaveTableButton = CreateControl(window, 0, WC_BUTTONW, Wide(WindowText::SaveTableButton), button, IDC_SAVETABLE, font);
     w.SaveAllButton = CreateControl(window, 0, WC_BUTTONW, Wide(WindowText::SaveAllButton), button, IDC_SAVEALL, font);
     w.PaneCaption = CreateControl(window, 0, WC_STATICW, Wide(WindowText::PaneCaption),
                                   SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, IDC_CAPTION, font);
@@ -418,6 +434,7 @@ BOOL OnCreate(HWND window, LPCREATESTRUCTW)
     w.Pane = CreatePane(window, font, w.PaneCharacterLimit);
     if (w.Pane == nullptr)
         return FALSE;
+    w.Hits = std::make_unique<HitsPanel>(window, font, w.Flow);
     w.Find = std::make_unique<FindBar>(window, w.Pane, font);
     // The path field and the pane have no label of their own beside them.
     SetAccessibleName(w.PathField, Wide(WindowText::PathField));
@@ -505,10 +522,18 @@ void OnDialogKey(MainWindow& w, int id)
             CloseFindBar(w);
         return;
     }
-    if (focus == w.Find->Field())
+    if (focus == w.Find->Field()) {
         FindClicked(w, ::GetKeyState(VK_SHIFT) < 0 ? FindDirection::Backward : FindDirection::Forward, false);
-    else if (focus != nullptr && ::IsChild(w.Window, focus) && IsPushButton(focus))
+    } else if (focus == w.FileList->Filter()) {
+        // To the first hit, once there is one.
+        const std::u16string text = PaneText(w.Pane);
+        Dispatch(w, flow::action::FilterEntered{text});
+    } else if (focus == w.Hits->List()) {
+        if (const std::optional<std::size_t> row = w.Hits->Selected())
+            ::PostMessageW(w.Window, WM_APP_HIT, static_cast<WPARAM>(*row), 0);
+    } else if (focus != nullptr && ::IsChild(w.Window, focus) && IsPushButton(focus)) {
         FORWARD_WM_COMMAND(w.Window, ::GetDlgCtrlID(focus), focus, BN_CLICKED, ::SendMessageW);
+    }
 }
 
 // Ctrl+F opens the find bar; F3 and Shift+F3 find the next and the previous,
@@ -555,6 +580,14 @@ void OnCommand(HWND window, int id, HWND control, UINT code)
     case IDC_NOTICEOFFER:
         if (clicked)
             Dispatch(w, flow::action::NoticeOfferTaken{});
+        break;
+    case IDC_SAVETABLE:
+        if (clicked)
+            Dispatch(w, flow::action::SaveTableClicked{});
+        break;
+    case IDC_HITSTOP:
+        if (clicked)
+            Dispatch(w, flow::action::StopSearchClicked{});
         break;
     case IDC_HEADER:
         if (code == BN_CLICKED)
@@ -608,8 +641,18 @@ void OnCommand(HWND window, int id, HWND control, UINT code)
     }
 }
 
-LRESULT OnNotify(HWND window, int, LPNMHDR header)
+LRESULT OnNotify(HWND window, int id, LPNMHDR header)
 {
+    if (id == IDC_HITLIST) {
+        if (header->code == NM_CUSTOMDRAW)
+            return Self(window)->Hits->Paint(*reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+        if (header->code == LVN_GETDISPINFOW)
+            Self(window)->Hits->GiveText(*reinterpret_cast<NMLVDISPINFOW*>(header));
+        else if (header->code == NM_CLICK || header->code == LVN_ITEMACTIVATE)
+            if (const int row = reinterpret_cast<NMITEMACTIVATE*>(header)->iItem; row >= 0)
+                ::PostMessageW(window, WM_APP_HIT, static_cast<WPARAM>(row), 0);
+        return 0;
+    }
     if (header->code == EN_DROPFILES) {
         // The pane leaves the drop to the window, and lets go of it itself.
         TakeDrop(*Self(window), static_cast<HDROP>(reinterpret_cast<ENDROPFILES*>(header)->hDrop));
@@ -699,6 +742,12 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_APP_OPEN: {
         MainWindow& w = *Self(window);
         Dispatch(w, flow::action::FilesDropped{std::exchange(w.PendingFiles, {})});
+        return 0;
+    }
+    case WM_APP_HIT: {
+        MainWindow& w = *Self(window);
+        const std::u16string text = PaneText(w.Pane);
+        Dispatch(w, flow::action::HitChosen{static_cast<std::size_t>(wParam), text});
         return 0;
     }
     case WM_APP_CHOOSE:

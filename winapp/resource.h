@@ -25,6 +25,10 @@
 #define IDC_PROGRESS 1018
 #define IDC_STOP 1019
 #define IDC_NOTICEOFFER 1020
+#define IDC_SAVETABLE 1021
+#define IDC_HITLIST 1022
+#define IDC_HITPROGRESS 1023
+#define IDC_HITSTOP 1024
 
 // Commands of keys alone.
 #define IDM_FIND 2001

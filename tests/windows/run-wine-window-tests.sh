@@ -171,8 +171,8 @@ pane_line --header "$a/plan.zvw" >"$work/plan-header.pane"
 
 start || exit 1
 check "the first control has the focus" until_true shows '^focus 1001$'
-key Tab Tab Tab Tab Tab Tab Tab
-check "Tab goes through the controls (すべて出力 after テキスト出力) to the pane" until_true shows '^focus 1009$'
+key Tab Tab Tab Tab Tab Tab Tab Tab
+check "Tab goes through the controls (表に出力 and すべて出力 after テキスト出力) to the pane" until_true shows '^focus 1009$'
 key Tab
 check "Tab leaves the pane" until_true shows '^focus 1001$'
 
@@ -355,6 +355,17 @@ check "Escape closes the find bar" until_true shows '^focus 1009$'
 act compose 1012 よくしつ && act commit 1012 浴室
 check "the filter keeps the files whose listing holds the text" until_true shows '^1013 0 plan\.zvw\\nplan\.bak$'
 check "... and says in how many files and lines" until_true shows '^1010 - 「浴室」は 3 個中 2 個のファイルの 2 行にあります。$'
+check "... and the list of hits under the pane has a row for each line" shows '^1022 - 2 rows$'
+act places
+check "... above the status line, the pane above it" \
+    awk '$1 == 1022 && $6 == 1 { hits = $3 } $1 == 1009 { pane = $5 } END { exit !(hits > 0 && pane <= hits) }' "$work/done"
+# 表に出力: every line of the list in one table, as many rows as the tool's.
+rm -f "$c/c.csv"
+act click 1021
+until_true has_other_window && answer Return
+check "表に出力 saves the table of every line of the list under the folder's name" until_true test -s "$c/c.csv"
+"$native" --csv "$work/table.csv" "$c/plan.zvw" "$c/plan.bak" "$c/cut.zvw" 2>/dev/null
+check "... a row for each line, as vaveze-list --csv writes it" test "$(wc -l <"$c/c.csv")" -eq "$(wc -l <"$work/table.csv")"
 key alt+F4
 check "the window closes at once when the pane holds no edits" until_true is_gone "$program"
 

@@ -22,10 +22,11 @@
  *   name TEXT               TEXT typed into a file dialog's name field, OK
  *   close                   the window's close box
  * The file list also prints the entries of its rows, the pane whether it
- * was modified.
+ * was modified, the list of hits how many rows it has.
  * Lines count from 0. Exit status 1 when there is no such window, 2 for an
  * unknown command. */
 #include <windows.h>
+#include <commctrl.h>
 #include <richedit.h>
 #include <shellapi.h>
 
@@ -109,6 +110,12 @@ static BOOL CALLBACK PrintControl(HWND control, LPARAM unused)
     GetClassNameW(control, className, 64);
     if (lstrcmpiW(className, L"ListBox") == 0) {
         PrintList(control);
+        return TRUE;
+    }
+    /* A list view (the list of hits) keeps its rows' texts in the program:
+     * how many rows it has. */
+    if (lstrcmpiW(className, L"SysListView32") == 0) {
+        printf("%d - %d rows\n", GetDlgCtrlID(control), (int)SendMessageW(control, LVM_GETITEMCOUNT, 0, 0));
         return TRUE;
     }
     if (lstrcmpiW(className, L"Button") == 0 && (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX)
