@@ -67,6 +67,8 @@ struct Binding {
     std::map<int, std::string> Reads;       // bytes being read into the module, by number
     int NextRead = 0;
     std::vector<std::string> Writes;        // the bytes of the last effects' WriteFile
+    std::size_t HitsSearch = 0;             // the search whose hits the page has,
+    std::size_t HitsSent = 0;               // ... and how many of them
 };
 
 Binding& Current()
@@ -278,6 +280,10 @@ void FixedTextsJson(std::string& json)
              {"saveAllButton", Text(WindowText::SaveAllButton)},
              {"stopButton", Text(WindowText::StopButton)},
              {"filterField", Text(WindowText::FilterField)},
+             {"hitList", Text(WindowText::HitList)},
+             {"hitColumns", Text(WindowText::HitColumns)},
+             {"saveTableButton", Text(WindowText::SaveTableButton)},
+             {"tableFilter", Text(WindowText::TableFilter)},
              {"archiveStem", ArchiveStem()},
              {"archiveFull", ArchiveFullMessage()},
          })
@@ -322,15 +328,50 @@ const char* MarkName(FileMark mark)
     return "none";
 }
 
-// A row of the file list as the page shows it.
+// A row of the file list as the page shows it: the file's name, then the
+// folder it is in.
 void Row(std::string& json, const w::WindowFlow& flow, std::size_t i)
 {
     const ListedFile& file = flow.Files()[i];
+    const EntryLabel label = EntryLabelOf(file);
     JsonObject(json)
-        .Text("name", PathUtf8(EntryName(file)))
+        .Text("name", PathUtf8(label.Name))
+        .Text("folder", PathUtf8(label.Folder))
         .Text("mark", MarkName(MarkOf(file)))
         .Text("tooltip", FileTooltip(file))
         .Flag("hidden", flow.RowHidden(i));
+}
+
+// The list of hits: whether it shows, the rows the page does not have yet
+// (all of them, `fresh`, for a search begun since), and the search's
+// progress.
+void Hits(JsonObject& refresh, const w::WindowFlow& flow)
+{
+    Binding& binding = Current();
+    const bool fresh = binding.HitsSearch != flow.SearchNumber() || binding.HitsSent > flow.Hits().size();
+    if (fresh) {
+        binding.HitsSearch = flow.SearchNumber();
+        binding.HitsSent = 0;
+    }
+    const w::SearchProgress progress = flow.HitsProgress();
+    JsonObject hits(refresh.Key("hits"));
+    hits.Flag("shown", flow.HitsShown()).Flag("fresh", fresh).Flag("running", progress.Running);
+    hits.Number("done", static_cast<double>(progress.Done)).Number("count", static_cast<double>(progress.Count));
+    std::string& rows = hits.Key("rows");
+    rows += '[';
+    for (std::size_t i = binding.HitsSent; i < flow.Hits().size(); ++i) {
+        const w::Hit& hit = flow.Hits()[i];
+        if (i > binding.HitsSent)
+            rows += ',';
+        JsonObject(rows)
+            .Text("file", PathUtf8(EntryName(flow.Files()[hit.Entry])))
+            .Number("line", static_cast<double>(hit.Line))
+            .Text("text", TypedUtf8(hit.Text))
+            .Number("position", static_cast<double>(hit.Position))
+            .Number("length", static_cast<double>(hit.Length));
+    }
+    rows += ']';
+    binding.HitsSent = flow.Hits().size();
 }
 
 // The parts a Refresh names, from the flow's state.
@@ -340,7 +381,7 @@ void Parts(JsonObject& refresh, const w::WindowFlow& flow, w::Parts parts)
     if (parts & Part::Status)
         refresh.Text("status", flow.Status());
     if (parts & Part::Notice)
-        refresh.Text("notice", flow.Notice());
+        refresh.Text("notice", flow.Notice()).Text("offer", w::NoticeOfferCaption(flow.Offer()));
     if (parts & Part::PathField)
         refresh.Text("path", PathUtf8(flow.ChosenPath()));
     if (parts & Part::Boxes) {
@@ -370,6 +411,8 @@ void Parts(JsonObject& refresh, const w::WindowFlow& flow, w::Parts parts)
     }
     if (parts & Part::Filling)
         refresh.Flag("filling", flow.Filling());
+    if (parts & Part::Hits)
+        Hits(refresh, flow);
 }
 
 // Each effect as the page's script takes it: its kind, and what it carries.
@@ -400,7 +443,7 @@ struct EffectJson {
     void operator()(const w::effect::ChooseFilesToOpen&) { out.Text("kind", "chooseFiles"); }
     void operator()(const w::effect::ChooseSaveTarget& dialog)
     {
-        out.Text("kind", "chooseSaveTarget").Text("name", PathUtf8(dialog.ProposedName));
+        out.Text("kind", "chooseSaveTarget").Text("name", PathUtf8(dialog.ProposedName)).Flag("table", dialog.What == w::SaveKind::Table);
     }
     void operator()(const w::effect::Tell& tell)
     {
@@ -539,6 +582,12 @@ const std::pair<const char*, MakeAction> kActions[] = {
          return w::action::Answered{static_cast<std::uint32_t>(a.A), Code<w::Reply>(a.B)};
      }},
     {"closeRequested", [](const Arguments&) -> w::Action { return w::action::CloseRequested{}; }},
+    {"noticeOfferTaken", [](const Arguments&) -> w::Action { return w::action::NoticeOfferTaken{}; }},
+    {"filterEntered", [](const Arguments& a) -> w::Action { return w::action::FilterEntered{a.Pane}; }},
+    {"hitChosen",
+     [](const Arguments& a) -> w::Action { return w::action::HitChosen{static_cast<std::size_t>(a.A), a.Pane}; }},
+    {"stopSearchClicked", [](const Arguments&) -> w::Action { return w::action::StopSearchClicked{}; }},
+    {"saveTableClicked", [](const Arguments&) -> w::Action { return w::action::SaveTableClicked{}; }},
     {"find",
      [](const Arguments& a) -> w::Action {
          return w::action::Find{std::u16string(a.Units), a.A != 0 ? FindDirection::Backward : FindDirection::Forward,

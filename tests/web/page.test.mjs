@@ -55,13 +55,18 @@ test('the shared edit through the page\'s window flow saves the shared bytes', a
 // The window's scenario table, the rows the page replays, and their files
 // made as every driver makes them.
 const { scenarios } = JSON.parse(readFileSync(join(root, 'tests/data/window_scenarios.json'), 'utf8'));
-const replayedHere = ['a partial listing\'s notice', 'the filter hides rows and gives them back', 'find goes round the end'];
+const replayedHere = ['a partial listing\'s notice', 'the filter hides rows and gives them back', 'find goes round the end',
+  'the search lists the lines that hold the text and a hit opens its file', 'a damaged file\'s notice offers to look for the rest'];
+// The answers' buttons, and what the questions the table names by kind say.
+const replyCaptions = { yes: 'はい', no: 'いいえ', cancel: 'キャンセル' };
+const questionsSay = { 'edits lost: open': '別のファイルを開くと', 'edits lost: relist': '抽出し直すと' };
 function makeScenarioFiles(files, dir) {
   for (const [name, how] of Object.entries(files)) {
     const path = join(dir, name);
     mkdirSync(how.folder ? path : dirname(path), { recursive: true });
     if (how.folder) continue;
     const bytes = how.sample ? readFileSync(sample(how.sample)) : Buffer.from(how.text);
+    if (how.zero) bytes.fill(0, how.zero[0], how.zero[0] + how.zero[1]);  // a damaged place
     writeFileSync(path, bytes.subarray(0, how.first ?? bytes.length));
   }
 }
@@ -183,10 +188,13 @@ for (const browserName of browserNames) {
     // shows of each expectation the table names (the page has no path but
     // the file's name, and no message of a beep but the status line's flash).
     test('the window\'s scenarios through the page\'s controls', async () => {
-      for (const scenario of scenarios.filter(({ name }) => replayedHere.includes(name))) {
+      const replayed = scenarios.filter(({ name }) => replayedHere.includes(name));
+      assert.equal(replayed.length, replayedHere.length, 'every row named is in the table');
+      for (const scenario of replayed) {
         const dir = join(tab.folder, `scenario-${replayedHere.indexOf(scenario.name)}`);
         makeScenarioFiles(scenario.files, dir);
         await tab.reload();
+        const asked = [];
         await page.evaluate(() => {
           window.vavezeBeeps = 0;
           document.querySelector('#status-line').addEventListener('animationstart', () => (window.vavezeBeeps += 1));
@@ -199,6 +207,25 @@ for (const browserName of browserNames) {
             await choose(value.map((name) => join(dir, name)));
           } else if (key === 'choose') {
             await page.locator(`#files li:nth-child(${value + 1})`).click();
+          } else if (key === 'hit') {
+            await settled();
+            await page.locator(`#hits tbody tr:nth-child(${value + 1}) td`).click();
+          } else if (key === 'enter') {
+            await page.focus('#filter');
+            await page.keyboard.press('Enter');
+          } else if (key === 'take offer') {
+            await settled();
+            await page.locator('#notice-offer').click();
+          } else if (key === 'edit') {
+            await settled();
+            await page.focus(paneBox);
+            await keys('Control', 'End');
+            await page.keyboard.type(value);
+          } else if (key === 'answer') {
+            const dialog = await page.waitForSelector(role('dialog'));
+            asked.push(await dialog.evaluate(() => document.querySelector('#question-text').textContent));
+            await page.locator(`${role('dialog')} ${role('button', replyCaptions[value])}`).click();
+            await waitFor(() => !document.querySelector('dialog').open);
           } else if (key === 'filter') {
             await page.focus('#filter');
             await keys('Control', 'a');
@@ -230,7 +257,14 @@ for (const browserName of browserNames) {
                 path: document.querySelector('#file-name').value,
                 boxes: [...document.querySelectorAll('#options input')].map((box) => box.checked),
                 'list shown': !document.querySelector('#file-area').hidden,
-                rows: items.map((item) => item.textContent),
+                rows: items.map((item) => item.firstChild?.textContent ?? ''),
+                folders: items.map((item) => item.querySelector('.folder')?.textContent ?? ''),
+                'notice offer': document.querySelector('#notice-offer').hidden ? '' : document.querySelector('#notice-offer').textContent,
+                hits: [...document.querySelectorAll('#hits tbody tr')].map(({ cells: [file, line, text] }) =>
+                  `${file.textContent}:${line.textContent}:${[...text.childNodes].map((node) =>
+                    (node.nodeName === 'MARK' ? `[${node.textContent}]` : node.textContent)).join('')}`),
+                'pane lines': pane.value.split('\n').length,
+                'pane line': pane.value.slice(0, pane.selectionStart).split('\n').length,
                 marks: items.map((item) => item.dataset.mark),
                 hidden: items.map((item) => item.hidden),
                 selected: items.findIndex((item) => item.getAttribute('aria-selected') === 'true'),
@@ -243,10 +277,12 @@ for (const browserName of browserNames) {
               };
             });
             await page.evaluate(() => (window.vavezeBeeps = 0));
+            seen.asked = asked.splice(0);
             for (const [what, want] of Object.entries(value)) {
               const flags = ['--header', '--dimensions', '--blocks'].filter((_, box) => seen.boxes[box]);
               if (what === 'pane') assert.equal(seen.pane, paneText(...flags, join(dir, want.listing)), `${where} ${what}`);
               else if (what === 'pane holds') assert.ok(seen.pane.includes(want), `${where} ${what}`);
+              else if (what === 'asked') assert.deepEqual(seen.asked.map((text, i) => text.includes(questionsSay[want[i]] ?? want[i])), want.map(() => true), `${where} ${what}: ${seen.asked}`);
               else assert.deepEqual(seen[what], want, `${where} ${what}`);
             }
           }
@@ -383,7 +419,7 @@ for (const browserName of browserNames) {
       const notListed = '「other.zvw」は抽出できませんでした（ZVW 図面ファイルではありません (先頭が ZVW 図面ファイルのものではありません)）。' +
         ' 表示は「drawing.zvc」のままです。';
       assert.equal(await status(), notListed);
-      assert.equal(await textOf(role('note')), notListed);
+      assert.equal(await textOf('#notice-text'), notListed);
       assert.equal(await valueOf(role('textbox', '選んだファイル')), 'other.zvw');
       const file = await saved();
       assert.equal(file?.name, 'drawing.txt');
@@ -393,7 +429,8 @@ for (const browserName of browserNames) {
       writeFileSync(cut, readFileSync(sample('plan.zvw')).subarray(0, 3000));
       await choose([cut]);
       await listed('「cut.zvw」から');
-      assert.match(await textOf(role('note')), /^「cut\.zvw」は最後まで読めませんでした（ファイルが 3,000 バイト目、.+の途中で終わっています）。読めたところまでを表示しています。$/);
+      assert.match(await textOf('#notice-text'), /^「cut\.zvw」は最後まで読めませんでした（ファイルが 3,000 バイト目、.+の途中で終わっています）。読めたところまでを表示しています。$/);
+      assert.equal(await textOf(`${role('note')} ${role('button')}`), '残りも探す');
       assert.equal(await pane(), paneText('--header', cut));
 
       const artifacts = join(webDir, 'test-artifacts');
@@ -455,7 +492,8 @@ for (const browserName of browserNames) {
       await listed('ZVW 図面ファイル「plan.bak」から');
       // Each file's mark and tooltip, the core's: the first read.
       const entries = () => page.$$eval('#files li', (items) => items.filter((item) => !item.hidden)
-        .map((item) => [item.textContent, item.dataset.mark, item.title.split('\n').slice(1).join(' ')]));
+        .map((item) => [[item.querySelector('.folder')?.textContent, item.firstChild.textContent].filter(Boolean).join('/'),
+          item.dataset.mark, item.title.split('\n').slice(1).join(' ')]));
       assert.deepEqual(await entries(), [
         ['plan.bak', 'listed', '抽出しました'], ['plan.zvw', 'none', 'まだ読んでいません'], ['破損/cut.zvw', 'none', 'まだ読んでいません'],
       ]);

@@ -18,11 +18,18 @@ const ui = {
   fileName: $('file-name'),
   boxes: [$('header'), $('dimensions'), $('blocks')],
   save: $('save'),
+  saveTable: $('save-table'),
   saveAll: $('save-all'),
   stop: $('stop'),
   fileArea: $('file-area'),
   filter: $('filter'),
   files: $('files'),
+  hitsArea: $('hits-area'),
+  hits: $('hits').tBodies[0],
+  searchRunning: $('search-running'),
+  searchProgress: $('search-progress'),
+  stopSearch: $('stop-search'),
+  noticeOffer: $('notice-offer'),
   messages: $('messages'),
   notice: $('notice'),
   noticeText: $('notice-text'),
@@ -77,8 +84,9 @@ function showMessage(text, error, caption = error ? T.applicationTitle : T.warni
   ui.messages.append(box);
 }
 
-function paintRow(item, { name, mark, tooltip, hidden }) {
-  item.textContent = name;
+function paintRow(item, { name, folder, mark, tooltip, hidden }) {
+  item.replaceChildren(name);
+  if (folder) item.append(Object.assign(document.createElement('span'), { className: 'folder', textContent: folder }));
   item.dataset.mark = mark;
   item.title = tooltip;
   item.hidden = hidden;
@@ -96,6 +104,25 @@ function renderList({ shown, filter, rows }) {
   }));
 }
 
+// The lines that hold the filter's text, as the search finds them: the
+// file, the line's number, the line with the match marked.
+function renderHits({ shown, fresh, running, done, count, rows }) {
+  ui.hitsArea.hidden = !shown;
+  if (fresh) ui.hits.replaceChildren();
+  ui.hits.append(...rows.map(({ file, line, text, position, length }) => {
+    const row = document.createElement('tr');
+    const cells = [file, String(line), ''].map((content) => Object.assign(document.createElement('td'), { textContent: content }));
+    cells[2].append(text.slice(0, position), Object.assign(document.createElement('mark'), { textContent: text.substr(position, length) }),
+      text.slice(position + length));
+    row.append(...cells);
+    row.addEventListener('click', () => actWithPane('hitChosen', { a: row.sectionRowIndex }));
+    return row;
+  }));
+  ui.searchRunning.hidden = !running;
+  ui.searchProgress.max = count;
+  ui.searchProgress.value = done;
+}
+
 // 中止 takes the keyboard while every listing is saved, and gives it back.
 let focusBeforeBatch = null;
 function renderProgress({ running, done, count }) {
@@ -107,6 +134,7 @@ function renderProgress({ running, done, count }) {
   }
   ui.choose.disabled = running;
   ui.saveAll.disabled = running;
+  ui.saveTable.disabled = running;
   ui.progress.max = count;
   ui.progress.value = done;
   if (!running && !ui.stop.hidden) {
@@ -125,6 +153,8 @@ function render(state) {
   if ('notice' in state) {
     ui.noticeText.textContent = state.notice;
     ui.notice.hidden = state.notice === '';
+    ui.noticeOffer.textContent = state.offer;
+    ui.noticeOffer.hidden = state.offer === '';
   }
   // A file chosen: what was said of the one before goes.
   if ('path' in state) {
@@ -136,6 +166,7 @@ function render(state) {
   if ('selected' in state)
     [...ui.files.children].forEach((item, index) => item.setAttribute('aria-selected', String(index === state.selected)));
   if (state.progress) renderProgress(state.progress);
+  if (state.hits) renderHits(state.hits);
   if ('filling' in state) {
     ui.save.disabled = state.filling;
     document.body.classList.toggle('filling', state.filling);
@@ -177,12 +208,13 @@ function handOver(blob, name) {
 // user picks the folder and name, as in the window. Elsewhere, or when the
 // browser refuses the dialog (the click too long ago), a download.
 let saveTarget = null;
-async function chooseSaveTarget({ name }) {
+async function chooseSaveTarget({ name, table }) {
   saveTarget = null;
   if (typeof window.showSaveFilePicker === 'function') {
-    const [description] = T.saveFilter.split('|');
+    const [description] = (table ? T.tableFilter : T.saveFilter).split('|');
+    const accept = table ? { 'text/csv': ['.csv'] } : { 'text/plain': ['.txt'] };
     try {
-      saveTarget = await window.showSaveFilePicker({ suggestedName: name, types: [{ description, accept: { 'text/plain': ['.txt'] } }] });
+      saveTarget = await window.showSaveFilePicker({ suggestedName: name, types: [{ description, accept }] });
     } catch (error) {
       if (error.name === 'AbortError') name = '';  // the user cancelled
     }
@@ -428,10 +460,14 @@ async function takeDrop(entries) {
 
 // ---- The controls ----
 
-const save = () => {
+// An action that hands the flow the pane's text as it is now.
+function actWithPane(name, args = {}) {
   const units = pane.units();
-  act('saveClicked', { pane: units }, [units.buffer]);
-};
+  act(name, { ...args, pane: units }, [units.buffer]);
+}
+const save = () => actWithPane('saveClicked');
+ui.hits.parentElement.tHead.rows[0].append(...T.hitColumns.split('|').map((heading) =>
+  Object.assign(document.createElement('th'), { scope: 'col', textContent: heading })));
 ui.choose.addEventListener('click', () => act('openClicked'));
 ui.chooser.addEventListener('change', () => {
   if (ui.chooser.files.length > 0) give(chosen(ui.chooser.files));
@@ -440,10 +476,19 @@ ui.chooser.addEventListener('change', () => {
 ui.boxes.forEach((box, index) => box.addEventListener('change', () => act('optionToggled', { a: index, b: box.checked ? 1 : 0 })));
 ui.save.addEventListener('click', save);
 ui.saveAll.addEventListener('click', () => act('saveAllClicked'));
+ui.saveTable.addEventListener('click', () => act('saveTableClicked'));
+ui.stopSearch.addEventListener('click', () => act('stopSearchClicked'));
+ui.noticeOffer.addEventListener('click', () => act('noticeOfferTaken'));
 ui.stop.addEventListener('click', () => act('stopClicked'));
 // Not in the middle of a word being composed by an input method.
 ui.filter.addEventListener('input', (event) => event.isComposing || act('filterTyped', { units: ui.filter.value }));
 ui.filter.addEventListener('compositionend', () => act('filterTyped', { units: ui.filter.value }));
+// Enter: to the first line that holds the text.
+ui.filter.addEventListener('keydown', (event) => {
+  if (event.key !== 'Enter' || event.isComposing) return;
+  event.preventDefault();
+  actWithPane('filterEntered');
+});
 
 // Ctrl+O, Ctrl+S and Ctrl+Shift+S are the buttons, and Ctrl+F the pane's
 // find, wherever the focus is; the browser does not save the page itself,
