@@ -84,6 +84,7 @@ struct MainWindow {
     int Carrying = 0;            // the pane changes by the flow's effects, not the user
     bool PaneEdited = false;     // what the flow was told of the pane's modified flag
     bool Closing = false;        // the flow let everything go
+    bool TellingFault = false;   // the box of a fault is up
     std::int64_t LastPieceNanoseconds = 0;
     std::vector<fs::path> PendingFiles;  // for WM_APP_OPEN
 };
@@ -762,18 +763,23 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 // A fault that escaped the flow (out of memory, or the program's own) is
 // told in a box; the window then shows the flow's state again and goes on
-// answering, the pane holding what it held.
+// answering, the pane holding what it held. A fault met again while the box
+// is up (a timer's tick in its message loop) is not told twice.
 LRESULT OnFault(HWND window, const Fault& fault)
 {
+    MainWindow& w = *Self(window);
+    if (w.TellingFault)
+        return 0;
+    w.TellingFault = true;
     Guarded(
         [&] {
             ::MessageBoxW(window, Wide(FaultMessage(fault)).c_str(), Wide(kApplicationTitle).c_str(), MB_OK | MB_ICONERROR);
-            MainWindow& w = *Self(window);
             w.Carrying = 0;
             Render(w, Part::Status | Part::Notice | Part::PathField | Part::Boxes | Part::List | Part::Selection |
-                          Part::Progress | Part::Filling);
+                          Part::Progress | Part::Filling | Part::Hits);
         },
         [](const Fault&) {});
+    w.TellingFault = false;
     return 0;
 }
 
