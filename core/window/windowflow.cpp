@@ -1198,7 +1198,7 @@ void WindowFlow::FinishTable()
     TableWritten(error == 0 ? std::string() : WritingErrorText(error));
 }
 
-void WindowFlow::TableWritten(const std::string& failure)
+void WindowFlow::TableWritten(const std::string& failure, bool downloaded)
 {
     const std::unique_ptr<TableExport> table = std::move(table_);
     tableWriting_ = false;
@@ -1207,6 +1207,9 @@ void WindowFlow::TableWritten(const std::string& failure)
         SetStatus(TableStoppedStatus());
         Emit(effect::Tell{MessageKind::Error, std::string(kApplicationTitle),
                           SaveFailedMessage(PathUtf8(table->Target()), failure)});
+    } else if (downloaded) {
+        // Where it lands, and under which name, is the browser's to say.
+        SetStatus(DownloadStatus(PathUtf8(table->Target()), table->Lines()));
     } else {
         SetStatus(TableSavedStatus(PathUtf8(table->Target()), table->Count(), table->Lines()));
     }
@@ -1318,7 +1321,7 @@ void WindowFlow::Handle(const action::FileWritten& written)
         return SaveAllStepDone(written.Index);
     case Purpose::Table:
         if (table_ && tableWriting_)
-            TableWritten(written.Failure);
+            TableWritten(written.Failure, written.Downloaded);
         return;
     case Purpose::Open:
     case Purpose::Filter:

@@ -222,7 +222,7 @@ private:
     void TableStep();
     void TableStepDone();
     void FinishTable();
-    void TableWritten(const std::string& failure);
+    void TableWritten(const std::string& failure, bool downloaded = false);
     void StopTable();
     void CloseNow();
 

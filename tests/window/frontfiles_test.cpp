@@ -1,5 +1,5 @@
 // The window flow where the front reads and writes the files (the page):
-// an answer that comes after the flow moved on is dropped, a save handed to
+// an answer that comes after the flow moved on is dropped, a save or table handed to
 // the browser as a download says so, and すべて出力 says where the page put
 // the listings.
 #include <deque>
@@ -157,6 +157,12 @@ TEST(FrontAnswers, TheStatusSaysWhereThePagePutTheListings)
     front.Act(action::SaveTargetChosen{"plan.txt"});
     front.Settle(true);
     EXPECT_EQ(front.flow.Status(), DownloadStatus("plan.txt", 10));
+
+    // The table of every line, handed over the same way.
+    front.Act(action::SaveTableClicked{});
+    front.Act(action::SaveTargetChosen{"all.csv"});
+    front.Settle(true);
+    EXPECT_EQ(front.flow.Status(), DownloadStatus("all.csv", 10));
 }
 
 }  // namespace
