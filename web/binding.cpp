@@ -790,16 +790,12 @@ EMSCRIPTEN_KEEPALIVE const char* vz_reading_status(const char* name, int percent
 }
 EMSCRIPTEN_KEEPALIVE const char* vz_extracting_status(const char* name) { return Say(ExtractingStatus(name)); }
 
-// Which text the find field starts with (FindFieldStart): 0 the
-// selection, 1 the filter's text, 2 the last query (each UTF-8).
-EMSCRIPTEN_KEEPALIVE int vz_find_field_start(const char* selection, const char* filter, const char* lastQuery)
+// What the find field starts with when find is opened over the pane's
+// selection (`count` UTF-16 units): the flow's rule, with the filter's text
+// and the last text looked for that it keeps (FindStart), as UTF-8.
+EMSCRIPTEN_KEEPALIVE const char* vz_flow_find_start(const char16_t* selection, std::size_t count)
 {
-    const std::u16string texts[] = {Utf8ToUtf16(selection), Utf8ToUtf16(filter), Utf8ToUtf16(lastQuery)};
-    const std::u16string_view start = FindFieldStart(texts[0], texts[1], texts[2]);
-    for (int i = 0; i < 2; ++i)
-        if (start.data() == texts[i].data())
-            return i;
-    return 2;
+    return Say(TypedUtf8(Current().Flow.FindStart({selection, count})));
 }
 
 // The page's window (core/window), a view of which the page is. Files the

@@ -129,12 +129,6 @@ function makeVavezeBinding(module) {
       return { complete: result === 1, lines: module._vz_lines() };
     },
 
-    // What the find field starts with when find is opened: the selection
-    // when it lies within one line, else the filter's text, else the last
-    // query (the core's one rule).
-    findFieldStart: (selection, filter, lastQuery) =>
-      [selection, filter, lastQuery][withStrings([selection, filter, lastQuery], module._vz_find_field_start)],
-
     // The name a listing of the file at `path` is proposed to be saved
     // under: 'plan.zvw' -> 'plan.txt' (the core's rule).
     proposedTextName: (path) => say(module._vz_proposed_text_name, path),
@@ -187,6 +181,11 @@ function makeVavezeBinding(module) {
       // Room in the module for the bytes of a file of `size` bytes being
       // read: { room, put(offset, bytes) }, room -1 when memory is short;
       // the room goes with the action fileRead (as d).
+      // What the find field starts with when find is opened over the pane's
+      // `selection` (a string): the selection when it lies within one line,
+      // else the filter's text, else the text last looked for (the core's
+      // one rule, over what the flow keeps).
+      findStart: (selection) => text(withUnits(selection, (pointer) => module._vz_flow_find_start(pointer, selection.length))),
       room(size) {
         const room = module._vz_flow_read_room(size);
         return { room, put: (offset, bytes) => module.HEAPU8.set(bytes, (module._vz_flow_read_data(room) >>> 0) + offset) };

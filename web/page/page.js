@@ -399,8 +399,8 @@ const pane = createPane($('pane'), T.paneCaption, T, {
       answers.set(act('find', { units: needle, a: backward ? 1 : 0, b: backward ? from : to, pane: units }, [units.buffer]), found);
     }));
   },
-  fieldStart: (selection, lastQuery) => new Promise((resolve) => {
-    answers.set(send({ type: 'fieldStart', args: [selection, ui.filter.value, lastQuery] }), resolve);
+  fieldStart: (selection) => new Promise((resolve) => {
+    answers.set(send({ type: 'fieldStart', selection }), resolve);
   }),
 });
 

@@ -29,7 +29,7 @@ function element(tag, properties, ...children) {
 // the text element answer `value`, `textLength`, `selectionStart` and
 // `selectionEnd` as a text area does. `on` hears the user: edited() at the
 // first edit of a listing; find({ needle, backward }) from the find bar;
-// fieldStart(selection, lastQuery) gives (a promise of) the text the find
+// fieldStart(selection) gives (a promise of) the text the find
 // field starts with.
 export function createPane(host, label, texts, on) {
   const editable = new Compartment();
@@ -103,7 +103,7 @@ export function createPane(host, label, texts, on) {
     field.focus();
     field.select();
     const asked = field;
-    on.fieldStart(selection, query).then((start) => {
+    on.fieldStart(selection).then((start) => {
       if (start === query || asked !== field || field.value !== query) return;
       field.value = start;
       if (document.activeElement === field) field.select();

@@ -122,6 +122,6 @@ onmessage = ({ data }) => {
   queue = queue.then(() => guarded(data.id, () => {
     if (data.type === 'act') act(data.id, data.name, data.args);
     else if (data.type === 'give') give(data.id, data);
-    else postMessage({ type: 'fieldStart', id: data.id, start: binding.findFieldStart(...data.args) });
+    else postMessage({ type: 'fieldStart', id: data.id, start: binding.flow.findStart(data.selection) });
   }));
 };
