@@ -943,8 +943,17 @@ void WindowFlow::FilterStep()
         return;
     }
     if (setup_.Access == FileAccess::Core) {
-        for (const SearchedFile& file : hits_.TakeReady(kMostFilesPerTake))
-            Searched(file);
+        // The first hits end the tick, so that the window shows them at
+        // once; the files after them come with the next ticks.
+        const bool firstHits = hits_.Hits().empty();
+        for (std::size_t taken = 0; taken < kMostFilesPerTake;) {
+            const std::vector<SearchedFile> ready = hits_.TakeReady(kFilesPerTake);
+            for (const SearchedFile& file : ready)
+                Searched(file);
+            taken += ready.size();
+            if (ready.size() < kFilesPerTake || (firstHits && !hits_.Hits().empty()))
+                break;
+        }
         return SearchProgressed();
     }
     const std::optional<std::size_t> next = hits_.NextToRead();

@@ -75,6 +75,8 @@ inline constexpr int kSearchTakeMs = 20;
 // ... and at most this many files a tick, so that a tick stays short when
 // thousands of files are ready at once; the workers read on meanwhile.
 inline constexpr std::size_t kMostFilesPerTake = 500;
+// ... taken this many at a time, so that the first hits end a tick early.
+inline constexpr std::size_t kFilesPerTake = 25;
 
 // The pane fill (see panepacing.h). The first piece is at most this many
 // lines (a few milliseconds of short lines) or characters (a few
