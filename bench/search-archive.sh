@@ -3,7 +3,8 @@
 # against what a user types without it, vaveze-list -r --utf8 | grep -F 浴室
 # (the same hits first, then hyperfine, then the two alternating), then the
 # core's search as a window runs it (vaveze_search_bench: the first hit and
-# the last file taken).
+# the last file taken, by a thread woken by the search and through the
+# window flow's timer ticks).
 #
 #   bench/search-archive.sh BUILD_DIR [RUNS]
 #
