@@ -243,8 +243,8 @@ bool WindowFlow::Expect(Purpose purpose, std::uint32_t serial)
 
 void WindowFlow::Handle(const action::OpenClicked&)
 {
-    // Ctrl+O too: the list is the batch's while every listing is saved.
-    if (batchRunning_ || Waiting())
+    // Ctrl+O too: the list is the batch's (or the table's) while it is saved.
+    if (batchRunning_ || table_ || Waiting())
         return;
     waiting_ = Wait::OpenDialog;
     if (chosenPath_.empty())
@@ -257,7 +257,7 @@ void WindowFlow::Handle(const action::FilesChosen& chosen)
 {
     if (waiting_ == Wait::OpenDialog)
         waiting_ = Wait::Nothing;
-    if (chosen.Paths.empty() || batchRunning_ || Waiting())
+    if (chosen.Paths.empty() || batchRunning_ || table_ || Waiting())
         return;
     paths_ = chosen.Paths;
     walkFolders_ = false;
@@ -269,7 +269,7 @@ void WindowFlow::Handle(const action::FilesChosen& chosen)
 
 void WindowFlow::Handle(const action::FilesDropped& dropped)
 {
-    if (dropped.Paths.empty() || batchRunning_ || Waiting())
+    if (dropped.Paths.empty() || batchRunning_ || table_ || Waiting())
         return;
     paths_ = dropped.Paths;
     walkFolders_ = true;
@@ -281,7 +281,7 @@ void WindowFlow::Handle(const action::FilesDropped& dropped)
 
 void WindowFlow::Handle(const action::SourcesGiven& given)
 {
-    if (batchRunning_ || Waiting())
+    if (batchRunning_ || table_ || Waiting())
         return;
     if (given.Sources.empty())
         return TakeFiles(FileList());  // folders without a drawing

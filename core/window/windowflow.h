@@ -101,7 +101,8 @@ public:
     [[nodiscard]] bool HitsShown() const noexcept { return ListShown() && !hits_.Needle().empty(); }
     // すべて出力's progress, or the table's while it is written.
     [[nodiscard]] SaveAllState SaveAllProgress() const;
-    [[nodiscard]] bool SavingAll() const noexcept { return batch_ != nullptr; }
+    // すべて出力 or the table runs: the list is theirs, and no file is taken.
+    [[nodiscard]] bool SavingAll() const noexcept { return batch_ != nullptr || table_ != nullptr; }
     // A big listing is still going into the pane.
     [[nodiscard]] bool Filling() const noexcept { return filling_; }
     [[nodiscard]] bool HoldsEdits() const noexcept { return edits_ && !filling_; }
