@@ -7,7 +7,9 @@
 #include <cstddef>
 #include <functional>
 #include <mutex>
+#include <new>
 #include <optional>
+#include <system_error>
 #include <exception>
 #include <thread>
 #include <utility>
@@ -69,9 +71,11 @@ public:
         try {
             for (std::size_t t = 0; t < workers; ++t)
                 threads_.emplace_back([this] { Work(); });
-        } catch (const std::exception&) {
+        } catch (const std::system_error&) {
             // The system gave fewer threads than asked: those there are do
             // the work; with none at all, the taker does it.
+        } catch (const std::bad_alloc&) {
+            // No memory for one more: the same.
         }
     }
 

@@ -147,7 +147,7 @@ TEST(FileSearchTest, FindsEachLineThatHoldsTheTextWithItsPlace)
         SearchQuery query;
         query.Needle = c.Needle;
         query.Listing.Blocks = c.Blocks;
-        FileSearch search({{path, path.filename(), 0, {}}}, query, 2);
+        FileSearch search({{path, path.filename(), 0, {}, {}}}, query, 2);
         const std::optional<SearchedFile> file = search.Take();
         ASSERT_TRUE(file.has_value());
         EXPECT_TRUE(file->Opened.Listed());
@@ -175,7 +175,7 @@ TEST(FileSearchTest, FilesComeInOrderWithWhatReadingThemCameTo)
              {"a.zvw", Drawing()}, {"missing.zvw", ""}, {"wrong.zvw", "not a drawing"},
              {"cut.zvw", Drawing().substr(0, 60)}, {"b.bak", Drawing()}}) {
         const std::filesystem::path path = name == "missing.zvw" ? folder.Path() / name : folder.Write(name, bytes);
-        sources.push_back({path, path.filename(), 0, {}});
+        sources.push_back({path, path.filename(), 0, {}, {}});
     }
     SearchQuery query;
     query.Needle = u"bath";
