@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/listing/encoded.h"
+#include "core/session/faults.h"
 #include "core/session/find.h"
 #include "core/session/texts.h"
 #include "core/window/windowtable.h"
@@ -403,8 +404,14 @@ void WindowFlow::ShowListing()
     if (!session_.HasListing())
         return;
     const ListingOptions options = PaneOptions();
-    const PaneListing& listing = session_.ListForPane(options, setup_.PaneCharacterLimit);
-    salvagedLines_ = options.Salvage ? session_.SalvagedLines(options) : 0;
+    const PaneListing* listed = nullptr;
+    try {
+        listed = &session_.ListForPane(options, setup_.PaneCharacterLimit);
+        salvagedLines_ = options.Salvage ? session_.SalvagedLines(options) : 0;
+    } catch (const std::bad_alloc&) {
+        return NoRoomForListing();
+    }
+    const PaneListing& listing = *listed;
     findBeyond_.clear();
     ShowNotice();
     finalStatus_ = ListedStatus(session_.Shown(), listing.LineCount(), listing.Full());
@@ -448,6 +455,29 @@ void WindowFlow::FillStep(std::int64_t lastPieceNanoseconds)
     SelectPendingHit();
     if (!statusTaken_)
         SetStatus(FillingStatus(session_.Shown(), pacing_.LinesShown(), pacing_.LineCount()));
+}
+
+// The file was read but its listing does not fit in the memory left. The
+// session already holds the new file while the pane still shows an earlier
+// listing, which a save would then take for this file's: both let go, the
+// pane emptied, and the window says why.
+void WindowFlow::NoRoomForListing()
+{
+    session_.Close();
+    pacing_.Start({}, 0);
+    Stop(Timer::PaneFill);
+    filling_ = false;
+    edits_ = false;
+    findBeyond_.clear();
+    Emit(effect::StartPane{});
+    Emit(effect::FinishPane{});
+    Emit(effect::MarkPaneUnmodified{});
+    Show(Part::Filling);
+    const std::string message = FaultMessage(Fault{FaultKind::OutOfMemory, {}});
+    SetStatus(message);
+    statusTaken_ = false;
+    ShowNotice();
+    Emit(effect::Tell{MessageKind::Error, std::string(kApplicationTitle), message});
 }
 
 void WindowFlow::FillDone()

@@ -193,6 +193,7 @@ private:
     void ShowListing();
     void FillStep(std::int64_t lastPieceNanoseconds);
     void FillDone();
+    void NoRoomForListing();
     void ShowNotice();
     void ApplyOption(Option which, bool checked);
     // The listing's options, and the salvaged lines where the file shown

@@ -859,17 +859,20 @@ TEST_F(WindowTest, AFaultInTheFlowIsToldAndTheWindowAnswers)
     const QString second = Write(QStringLiteral("second.zvk"), MakeZvk({"second"}));
     Open(first);
     const QString listed = Pane();
-    // Reading the file, then listing it.
+    // Reading the file, then listing it: a fault while reading keeps the
+    // pane and the file shown; memory running out while the file read is
+    // listed empties the pane, which no longer shows a file the window holds.
     const struct {
         FaultKind Kind;
         unsigned After;
         std::string Message;
+        bool WhileListing;
     } faults[] = {
-        {FaultKind::OutOfMemory, 0, OutOfMemoryMessage()},
-        {FaultKind::Internal, 0, "内部エラーのため、処理できませんでした"},
-        {FaultKind::OutOfMemory, 1, OutOfMemoryMessage()},
+        {FaultKind::OutOfMemory, 0, OutOfMemoryMessage(), false},
+        {FaultKind::Internal, 0, "内部エラーのため、処理できませんでした", false},
+        {FaultKind::OutOfMemory, 1, OutOfMemoryMessage(), true},
     };
-    for (const auto& [kind, after, message] : faults) {
+    for (const auto& [kind, after, message, whileListing] : faults) {
         SCOPED_TRACE(message + " after " + std::to_string(after));
         dialogs_.Messages.clear();
         ArmFault(kind, after);
@@ -879,8 +882,15 @@ TEST_F(WindowTest, AFaultInTheFlowIsToldAndTheWindowAnswers)
         EXPECT_EQ(dialogs_.Messages[0].Kind, MessageKind::Error);
         const std::string told = dialogs_.Messages[0].Text.toStdString();
         EXPECT_TRUE(told.starts_with(message)) << told;
-        EXPECT_EQ(Pane(), listed);
-        EXPECT_EQ(f.Edit1->text(), first);
+        EXPECT_EQ(Pane(), whileListing ? QString() : listed);
+        EXPECT_EQ(f.Edit1->text(), whileListing ? second : first);
+        if (whileListing) {
+            // Nothing left that a save could take for the second file's listing.
+            const int beeps = dialogs_.Beeps;
+            f.Button2Click();
+            EXPECT_EQ(dialogs_.Beeps, beeps + 1);
+            Open(first);
+        }
     }
     Open(second);
     EXPECT_EQ(Pane(), Shown(CoreLines(second)));
