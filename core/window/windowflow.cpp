@@ -641,10 +641,7 @@ void WindowFlow::Handle(const action::SaveClicked& save)
     if (Waiting())
         return;
     if (session_.Chosen().Path.empty()) {
-        Emit(effect::Beep{});
-        Emit(effect::Focus{Control::OpenButton});
-        SetStatus(NoFileToSaveStatus());
-        return;
+        return NothingToSave();
     }
     if (filling_) {
         Emit(effect::Beep{});
@@ -769,6 +766,14 @@ void WindowFlow::SaveWritten(const fs::path& target, const std::string& failure,
     SaveEnded(true);
 }
 
+// No file was chosen yet: nothing a save could write.
+void WindowFlow::NothingToSave()
+{
+    Emit(effect::Beep{});
+    Emit(effect::Focus{Control::OpenButton});
+    SetStatus(NoFileToSaveStatus());
+}
+
 // ---- すべて出力 ----
 
 void WindowFlow::Handle(const action::SaveAllClicked&)
@@ -776,10 +781,7 @@ void WindowFlow::Handle(const action::SaveAllClicked&)
     if (batch_ || table_ || Waiting())
         return;
     if (files_.Empty()) {
-        Emit(effect::Beep{});
-        Emit(effect::Focus{Control::OpenButton});
-        SetStatus(NoFileToSaveStatus());
-        return;
+        return NothingToSave();
     }
     // What the list shows: the rows the filter hides are left out.
     std::vector<std::size_t> shown;
@@ -1172,10 +1174,7 @@ void WindowFlow::Handle(const action::SaveTableClicked&)
     if (batch_ || table_ || Waiting())
         return;
     if (files_.Empty()) {
-        Emit(effect::Beep{});
-        Emit(effect::Focus{Control::OpenButton});
-        SetStatus(NoFileToSaveStatus());
-        return;
+        return NothingToSave();
     }
     const fs::path proposal = TableProposal(files_[0].Where);
     waiting_ = Wait::TableDialog;

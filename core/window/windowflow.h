@@ -194,6 +194,7 @@ private:
     void FillStep(std::int64_t lastPieceNanoseconds);
     void FillDone();
     void NoRoomForListing();
+    void NothingToSave();
     void ShowNotice();
     void ApplyOption(Option which, bool checked);
     // The listing's options, and the salvaged lines where the file shown
