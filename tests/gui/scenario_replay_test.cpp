@@ -39,6 +39,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Json;
 using testing::Scenario;
+using testing::TestNameOf;
 
 class Replay {
 public:
@@ -248,12 +249,7 @@ std::vector<Scenario> Replayed()
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ScenarioReplay, ::testing::ValuesIn(Replayed()),
-                         [](const ::testing::TestParamInfo<Scenario>& info) {
-                             std::string name;
-                             for (const char c : info.param.Name)
-                                 name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             return name;
-                         });
+                         [](const ::testing::TestParamInfo<Scenario>& info) { return TestNameOf(info.param); });
 
 }  // namespace
 }  // namespace vaveze

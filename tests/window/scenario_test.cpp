@@ -5,7 +5,6 @@
 // scenario runs twice: with the flow reading and writing the files itself,
 // as the windows have it, and with the view doing it, as the page does.
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <thread>
 #include <deque>
@@ -28,6 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Json;
 using testing::Scenario;
+using testing::TestNameOf;
 
 std::string ReadAll(const fs::path& path)
 {
@@ -331,12 +331,7 @@ TEST_P(WindowFlowScenario, Runs)
 }
 
 INSTANTIATE_TEST_SUITE_P(scenario, WindowFlowScenario, ::testing::ValuesIn(Table()),
-                         [](const ::testing::TestParamInfo<Scenario>& info) {
-                             std::string name;
-                             for (const char c : info.param.Name)
-                                 name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             return name;
-                         });
+                         [](const ::testing::TestParamInfo<Scenario>& info) { return TestNameOf(info.param); });
 
 }  // namespace
 }  // namespace vaveze::window

@@ -2,6 +2,7 @@
 #include "scenarios.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 
@@ -85,6 +86,14 @@ void ExpectEach(const Json& expected, const std::vector<T>& seen, const char* wh
 }
 
 }  // namespace
+
+std::string TestNameOf(const Scenario& scenario)
+{
+    std::string name;
+    for (const char c : scenario.Name)
+        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name;
+}
 
 std::vector<Scenario> LoadScenarios(const fs::path& table)
 {

@@ -28,6 +28,8 @@ struct Scenario {
 };
 
 [[nodiscard]] std::vector<Scenario> LoadScenarios(const std::filesystem::path& table);
+// The scenario's name as a test name: letters and digits, the rest as '_'.
+[[nodiscard]] std::string TestNameOf(const Scenario& scenario);
 // Makes a scenario's files in `dir`; samples come from `samples`.
 void MakeFiles(const Json& files, const std::filesystem::path& dir, const std::filesystem::path& samples);
 
